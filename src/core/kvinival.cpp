@@ -1,0 +1,229 @@
+// The entry: its texts, the kind rule and the field normalisation.
+#include "kvmemini.h"
+
+#include <cstring>
+#include <limits>
+
+namespace {
+
+bool IsSpaceOrTab(char16_t c)
+{
+    return c == u' ' || c == u'\t';
+}
+
+// A character the normalisation drops or rewrites: below 32 and not a tab.
+bool IsControl(char16_t c)
+{
+    return c < 32 && c != u'\t';
+}
+
+} // namespace
+
+TKvIniVal::TKvIniVal(TKvIniValKind kind) : m_kind(quint8(kind)) {}
+
+TKvIniVal::TKvIniVal(QStringView name, QStringView value, QStringView comment)
+{
+    StoreTexts(NormaliseField(name), NormaliseField(value), NormaliseField(comment));
+    UpdateKind();
+}
+
+TKvIniVal::~TKvIniVal()
+{
+    FreeBlock();
+}
+
+QString TKvIniVal::NormaliseField(QStringView text)
+{
+    const QChar *first = text.begin();
+    const QChar *end = text.end();
+    while (first != end && IsSpaceOrTab(first->unicode()))
+        ++first;
+
+    bool hasControl = false;
+    for (const QChar *p = first; p != end; ++p) {
+        if (IsControl(p->unicode())) {
+            hasControl = true;
+            break;
+        }
+    }
+
+    QString result;
+    if (!hasControl) {
+        result = QStringView(first, end).toString();
+    } else {
+        result.reserve(end - first);
+        for (const QChar *p = first; p != end; ++p) {
+            const char16_t c = p->unicode();
+            if (c == u'\n')
+                result += QLatin1Char(' ');
+            else if (!IsControl(c))
+                result += *p;
+        }
+    }
+    qsizetype length = result.size();
+    while (length > 0 && IsSpaceOrTab(result.at(length - 1).unicode()))
+        --length;
+    result.truncate(length);
+    return result;
+}
+
+void TKvIniVal::SetName(QStringView text)
+{
+    SetField(NameField, text);
+}
+
+void TKvIniVal::SetValue(QStringView text)
+{
+    SetField(ValueField, text);
+}
+
+void TKvIniVal::SetComment(QStringView text)
+{
+    SetField(CommentField, text);
+}
+
+void TKvIniVal::SetField(Field field, QStringView text)
+{
+    const QString normalised = NormaliseField(text);
+    StoreTexts(field == NameField ? QStringView(normalised) : NameView(),
+               field == ValueField ? QStringView(normalised) : ValueView(),
+               field == CommentField ? QStringView(normalised) : CommentView());
+    UpdateKind();
+}
+
+void TKvIniVal::UpdateKind()
+{
+    if (m_nameLen != 0)
+        m_kind = ikValue;
+    else if (m_valueLen != 0)
+        m_kind = ikError;
+    else if (m_commentLen != 0)
+        m_kind = ikComment;
+    else
+        m_kind = ikBlank;
+}
+
+void TKvIniVal::SetViews(const char16_t *base, qint32 nameLen, qint32 valueOffset, qint32 valueLen,
+                         qint32 commentOffset, qint32 commentLen)
+{
+    FreeBlock();
+    m_text = base;
+    m_nameLen = nameLen;
+    m_valueOffset = valueOffset;
+    m_valueLen = valueLen;
+    m_commentOffset = commentOffset;
+    m_commentLen = commentLen;
+}
+
+void TKvIniVal::StoreTexts(QStringView name, QStringView value, QStringView comment)
+{
+    const qsizetype total = name.size() + value.size() + comment.size();
+    Q_ASSERT(total <= std::numeric_limits<qint32>::max());
+    // The new block is filled before the old one goes: the texts may live in it.
+    char16_t *block = nullptr;
+    if (total > 0) {
+        block = new char16_t[size_t(total)];
+        char16_t *out = block;
+        for (QStringView text : {name, value, comment}) {
+            std::memcpy(out, text.utf16(), size_t(text.size()) * sizeof(char16_t));
+            out += text.size();
+        }
+    }
+    FreeBlock();
+    m_text = block ? block : u"";
+    m_ownsBlock = block != nullptr;
+    m_nameLen = qint32(name.size());
+    m_valueOffset = m_nameLen;
+    m_valueLen = qint32(value.size());
+    m_commentOffset = m_valueOffset + m_valueLen;
+    m_commentLen = qint32(comment.size());
+}
+
+void TKvIniVal::FreeBlock()
+{
+    if (m_ownsBlock) {
+        delete[] m_text;
+        m_ownsBlock = false;
+    }
+    m_text = u"";
+}
+
+qsizetype TKvIniVal::TextLength() const
+{
+    switch (Kind()) {
+    case ikValue:
+        return m_nameLen + m_valueLen + 3 + (m_commentLen != 0 ? m_commentLen + 2 : 0);
+    case ikComment:
+        return 2 + (m_commentLen != 0 ? m_commentLen + 1 : 0);
+    case ikError:
+        return m_valueLen + 2;
+    case ikBlank:
+        break;
+    }
+    return 2;
+}
+
+namespace {
+
+QChar *Put(QChar *out, QStringView text)
+{
+    std::memcpy(static_cast<void *>(out), text.utf16(), size_t(text.size()) * sizeof(QChar));
+    return out + text.size();
+}
+
+QChar *Put(QChar *out, char16_t c)
+{
+    *out = QChar(c);
+    return out + 1;
+}
+
+QChar *PutLineEnd(QChar *out)
+{
+    out[0] = QChar(u'\r');
+    out[1] = QChar(u'\n');
+    return out + 2;
+}
+
+} // namespace
+
+QChar *TKvIniVal::WriteText(QChar *out) const
+{
+    switch (Kind()) {
+    case ikValue:
+        out = Put(out, NameView());
+        out = Put(out, u'=');
+        out = Put(out, ValueView());
+        if (m_commentLen != 0) {
+            out = Put(out, u' ');
+            out = Put(out, u';');
+            out = Put(out, CommentView());
+        }
+        break;
+    case ikComment:
+        if (m_commentLen != 0) {
+            out = Put(out, u';');
+            out = Put(out, CommentView());
+        }
+        break;
+    case ikError:
+        out = Put(out, ValueView());
+        break;
+    case ikBlank:
+        break;
+    }
+    return PutLineEnd(out);
+}
+
+QString TKvIniVal::GetText(bool withComments) const
+{
+    QString text;
+    if (m_nameLen != 0 && m_valueLen != 0)
+        text.append(NameView()).append(u'=').append(ValueView());
+    else if (m_nameLen != 0)
+        text = Name();
+    else if (m_valueLen != 0)
+        text = Value();
+    if (withComments && m_commentLen != 0)
+        text.append(QStringView(text.isEmpty() ? u";" : u" ;")).append(CommentView());
+    return text;
+}

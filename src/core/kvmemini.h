@@ -1,0 +1,229 @@
+#pragma once
+
+#include "kvptrvector.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+class QIODevice;
+
+// What one line below a section header is. The numbers are stored, compared
+// and used as the icon index of the entry's row.
+enum TKvIniValKind : quint32 {
+    ikBlank = 0,
+    ikValue = 1,
+    ikComment = 2,
+    ikError = 3,
+};
+
+// Sort keys; the numbers are the codes the window passes.
+enum TKvSortKey : quint32 {
+    skName = 0,
+    skValue = 1,
+    skCount = 2,
+    skComment = 3,
+};
+
+// Code pages used as encoding codes throughout.
+namespace KvEncoding {
+constexpr quint32 Ansi = 0;
+constexpr quint32 Utf8 = 65001;
+constexpr quint32 Utf16LE = 1200;
+constexpr quint32 Utf16BE = 1201;
+constexpr quint32 Utf32LE = 12000;
+constexpr quint32 Utf32BE = 12001;
+constexpr quint32 Unknown = 100000;
+} // namespace KvEncoding
+
+// Results of the load operations besides the code page of the reader that ran.
+namespace KvReadResult {
+constexpr int FileMissing = -1;
+constexpr int Unparsable = -2;
+} // namespace KvReadResult
+
+// Counters of CountKinds and CountAll.
+struct TKvIniCounts
+{
+    qint64 Sections = 0;
+    qint64 Values = 0;
+    qint64 Comments = 0;
+    qint64 Errors = 0;
+    qint64 Blanks = 0;
+};
+
+// One entry: one line of a section.
+//
+// The three texts are stored together: either as views into the text buffer
+// the section was parsed from (the section keeps that buffer alive), or, once
+// an entry is built or edited, in one block of its own. Name(), Value() and
+// Comment() hand out copies that stay valid whatever happens to the document;
+// the *View() accessors are valid until this entry is changed or destroyed.
+class TKvIniVal
+{
+public:
+    void *Row = nullptr; // the presentation row showing this entry, or null
+
+    explicit TKvIniVal(TKvIniValKind kind = ikBlank);
+    TKvIniVal(QStringView name, QStringView value, QStringView comment);
+    ~TKvIniVal();
+    TKvIniVal(const TKvIniVal &) = delete;
+    TKvIniVal &operator=(const TKvIniVal &) = delete;
+
+    TKvIniValKind Kind() const { return TKvIniValKind(m_kind); }
+    // Sets the kind directly, without the kind rule (the comment toggle does).
+    void SetKind(TKvIniValKind kind) { m_kind = quint8(kind); }
+
+    QStringView NameView() const { return {m_text, m_nameLen}; }
+    QStringView ValueView() const { return {m_text + m_valueOffset, m_valueLen}; }
+    QStringView CommentView() const { return {m_text + m_commentOffset, m_commentLen}; }
+    QString Name() const { return NameView().toString(); }
+    QString Value() const { return ValueView().toString(); }
+    QString Comment() const { return CommentView().toString(); }
+
+    // Store the normalised text into the field, then apply the kind rule.
+    void SetName(QStringView text);
+    void SetValue(QStringView text);
+    void SetComment(QStringView text);
+    void UpdateKind();
+    bool IsEmpty() const { return m_nameLen == 0 && m_valueLen == 0 && m_commentLen == 0; }
+
+    // Parses one value line from the start of text into this entry (kind
+    // ikValue, or ikError when the line has no "="); returns the index of the
+    // line's end. The texts are copied.
+    qsizetype ParseLine(QStringView text);
+
+    // Writing (length computed beforehand, then the characters into a buffer).
+    qsizetype TextLength() const;
+    QChar *WriteText(QChar *out) const;
+    // The clipboard text form of the entry.
+    QString GetText(bool withComments) const;
+
+    // The comment toggle.
+    void ToggleComment();
+
+    // Texts with the field normalisation of the setters applied.
+    static QString NormaliseField(QStringView text);
+
+private:
+    friend class TKvIniParser;
+    enum Field { NameField, ValueField, CommentField };
+
+    // Makes the entry point at three texts that live elsewhere (the parser's buffer).
+    void SetViews(const char16_t *base, qint32 nameLen, qint32 valueOffset, qint32 valueLen,
+                  qint32 commentOffset, qint32 commentLen);
+    // Stores the three texts into one block owned by the entry.
+    void StoreTexts(QStringView name, QStringView value, QStringView comment);
+    void SetField(Field field, QStringView text);
+    void FreeBlock();
+
+    const char16_t *m_text = u"";
+    qint32 m_nameLen = 0;
+    qint32 m_valueOffset = 0;
+    qint32 m_valueLen = 0;
+    qint32 m_commentOffset = 0;
+    qint32 m_commentLen = 0;
+    quint8 m_kind = ikBlank;
+    bool m_ownsBlock = false;
+};
+
+// One section: an optional header and its entries in file order.
+class TKvIniSection
+{
+public:
+    QString Name;    // the text between "[" and "]"; empty for a nameless section
+    QString Comment; // the comment after the header, exactly as read
+    TKvPtrVector<TKvIniVal> Vals;
+    void *Row = nullptr; // the presentation row showing this section, or null
+
+    TKvIniSection() = default;
+    explicit TKvIniSection(const QString &name) : Name(name) {}
+    ~TKvIniSection();
+    TKvIniSection(const TKvIniSection &) = delete;
+    TKvIniSection &operator=(const TKvIniSection &) = delete;
+
+    TKvIniVal *AddVal(QStringView name, QStringView value, QStringView comment);
+    TKvIniVal *InsertVal(qint32 index, QStringView name, QStringView value, QStringView comment);
+    void DeleteVal(TKvIniVal *val) { Vals.Delete(val); }
+    qint32 IndexOfVal(const TKvIniVal *val, qint32 start = 0) const { return Vals.IndexOf(val, start); }
+    // Adds one to the counter of each entry's kind; returns the number of entries.
+    qint32 CountKinds(TKvIniCounts &counts) const;
+
+    // Parses one section (optional header, then entry lines up to the next
+    // header or the end) from position `from` of text into this section.
+    // Returns where it stopped, or nothing when the header was malformed.
+    std::optional<qsizetype> Parse(const QString &text, qsizetype from = 0);
+
+    qsizetype TextLength() const;
+    QChar *WriteText(QChar *out) const;
+    // The clipboard text form of the section.
+    QString GetText(bool withComments) const;
+
+    void SortVals(TKvSortKey key, bool ascending);
+
+private:
+    friend class TKvMemIni;
+    QString m_textBuffer; // keeps alive the parsed text the entries point into
+};
+
+// The document: the sections of one INI file.
+class TKvMemIni
+{
+public:
+    TKvPtrVector<TKvIniSection> Sections;
+    bool WriteBom = true;
+    QString FileName;
+    quint32 Encoding = KvEncoding::Utf8;
+
+    TKvMemIni() = default;
+    ~TKvMemIni();
+    TKvMemIni(const TKvMemIni &) = delete;
+    TKvMemIni &operator=(const TKvMemIni &) = delete;
+
+    void Clear() { Sections.Clear(); }
+    TKvIniSection *AddSection(const QString &name);
+    TKvIniSection *InsertSection(qint32 index, const QString &name);
+    TKvIniSection *CopySection(const TKvIniSection *source, const QString &newName);
+    void DeleteSection(TKvIniSection *section) { Sections.Delete(section); }
+    qint32 IndexOfSection(const TKvIniSection *section, qint32 start = 0) const
+    {
+        return Sections.IndexOf(section, start);
+    }
+    qint32 IndexOfSectionName(QStringView name) const;
+    bool SectionExists(QStringView name) const { return IndexOfSectionName(name) >= 0; }
+    TKvIniCounts CountAll() const;
+
+    // Reading. Results: the code page of the reader that ran, or -1 (missing
+    // file) or -2 (unparsable text). Errors of the file itself throw TKvFileError.
+    int LoadFromFile(const QString &fileName);
+    int LoadFromFile(const QString &fileName, quint32 encoding);
+    int LoadFromStream(QIODevice &stream);
+    int LoadFromStream(QIODevice &stream, quint32 encoding);
+    static quint32 DetectEncoding(QIODevice &stream);
+    int ReadAnsi(QIODevice &stream);
+    int ReadUtf8(QIODevice &stream);
+    int ReadUtf16LE(QIODevice &stream);
+    int ReadUtf16BE(QIODevice &stream);
+    // Parses a whole text into new sections appended to the document. Returns
+    // where it stopped, or nothing when a header was malformed.
+    std::optional<qsizetype> Parse(const QString &text);
+
+    // Writing. SaveToFile replaces the file only once the new one is complete.
+    void SaveToFile(const QString &fileName, quint32 encoding);
+    void SaveToStream(QIODevice &stream, quint32 encoding) const;
+    QString GetText() const;
+    qsizetype TextLength() const;
+    // The bytes SaveToStream writes.
+    QByteArray Encode(quint32 encoding) const;
+
+    // Editing and sorting.
+    void SortSections(TKvSortKey key, bool ascending);
+    void SortAll(TKvSortKey key, bool ascending);
+
+private:
+    int ReadText(QString text, quint32 encodingOnSuccess);
+};
+
+// Removes trailing NUL, tab and space characters (line ends stay).
+void TrimTextEnd(QString &text);

@@ -1,0 +1,151 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <cstring>
+
+// An owning vector of pointers. Removing an element through Delete or Clear
+// destroys it; RemoveAt only takes it out. Slots from Count up to Capacity are
+// always null. Sorting and reordering move pointers, never the elements.
+template <typename T>
+class TKvPtrVector
+{
+public:
+    T **Items = nullptr;
+    qint32 Count = 0;
+    qint32 Capacity = 0;
+
+    TKvPtrVector() = default;
+    TKvPtrVector(const TKvPtrVector &) = delete;
+    TKvPtrVector &operator=(const TKvPtrVector &) = delete;
+    // The owner clears the vector first, which destroys the elements.
+    ~TKvPtrVector() { delete[] Items; }
+
+    T *operator[](qint32 index) const { return Items[index]; }
+    T **begin() const { return Items; }
+    T **end() const { return Items + Count; }
+    bool IsEmpty() const { return Count == 0; }
+    T *Last() const { return Count > 0 ? Items[Count - 1] : nullptr; }
+
+    void Add(T *item)
+    {
+        if (Count + 1 > Capacity)
+            Grow();
+        Items[Count++] = item;
+    }
+
+    void Insert(qint32 index, T *item)
+    {
+        if (index >= Count) {
+            Add(item);
+            return;
+        }
+        if (index < 0)
+            index = 0;
+        if (Count + 1 > Capacity)
+            Grow();
+        MoveSlots(index + 1, index, Count - index);
+        Items[index] = item;
+        ++Count;
+    }
+
+    qint32 IndexOf(const T *item, qint32 start = 0) const
+    {
+        if (start < 0)
+            return -1;
+        for (qint32 i = start; i < Count; ++i) {
+            if (Items[i] == item)
+                return i;
+        }
+        return -1;
+    }
+
+    void RemoveAt(qint32 index)
+    {
+        if (index < 0 || index >= Count)
+            return;
+        MoveSlots(index, index + 1, Count - index - 1);
+        --Count;
+        Items[Count] = nullptr;
+    }
+
+    void Delete(T *item)
+    {
+        const qint32 index = IndexOf(item, 0);
+        if (index < 0)
+            return;
+        delete Items[index];
+        RemoveAt(index);
+    }
+
+    void Clear()
+    {
+        for (qint32 i = 0; i < Count; ++i)
+            delete Items[i];
+        for (qint32 i = 0; i < Capacity; ++i)
+            Items[i] = nullptr;
+        Count = 0;
+    }
+
+    void Reserve(qint32 capacity)
+    {
+        if (Capacity >= capacity)
+            return;
+        T **newItems = new T *[capacity];
+        if (Count < 53) {
+            for (qint32 i = 0; i < Count; ++i)
+                newItems[i] = Items[i];
+        } else {
+            std::memcpy(newItems, Items, sizeof(T *) * size_t(Count));
+        }
+        for (qint32 i = Count; i < capacity; ++i)
+            newItems[i] = nullptr;
+        delete[] Items;
+        Items = newItems;
+        Capacity = capacity;
+    }
+
+    // Reverses the newItems first .. last - 1; last is clipped to Count, first raised to 0.
+    void Reverse(qint32 first, qint32 last)
+    {
+        if (last > Count)
+            last = Count;
+        if (first < 0)
+            first = 0;
+        for (qint32 lo = first, hi = last - 1; lo < hi; ++lo, --hi)
+            qSwap(Items[lo], Items[hi]);
+    }
+
+    // The capacity the vector takes when one more slot is needed.
+    static qint32 GrownCapacity(qint32 count)
+    {
+        const qint32 n = count + 1;
+        if (n < 2)
+            return 5;
+        if (n < 20)
+            return 2 * count;
+        if (n < 60)
+            return count * 3 / 2;
+        return n + qint32((qint64(30) * n) / 100);
+    }
+
+private:
+    void Grow() { Reserve(GrownCapacity(Count)); }
+
+    void MoveSlots(qint32 to, qint32 from, qint32 count)
+    {
+        if (count <= 0)
+            return;
+        if (count < 33) {
+            if (to < from) {
+                for (qint32 i = 0; i < count; ++i)
+                    Items[to + i] = Items[from + i];
+            } else {
+                for (qint32 i = count - 1; i >= 0; --i)
+                    Items[to + i] = Items[from + i];
+            }
+        } else {
+            std::memmove(Items + to, Items + from, sizeof(T *) * size_t(count));
+        }
+    }
+};
