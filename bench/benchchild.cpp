@@ -1,0 +1,377 @@
+// The measured operations: loading and saving with our core and with the peers,
+// sorting and searching with our core. Each runs once in a process of its own.
+#include "benchchild.h"
+
+#include "kvfileerror.h"
+#include "kvmemini.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QStringList>
+
+#include <SimpleIni.h>
+#include <ini.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class TStopwatch
+{
+public:
+    double Seconds() const { return std::chrono::duration<double>(Clock::now() - m_start).count(); }
+
+private:
+    Clock::time_point m_start = Clock::now();
+};
+
+struct TMeasured
+{
+    double Seconds = 0;
+    qint64 Check = 0;
+    bool Ok = true;
+    std::string Note = "-";
+
+    void Fail(std::string note)
+    {
+        Ok = false;
+        Note = std::move(note);
+    }
+};
+
+// The high-water mark of the process's resident memory, in KiB.
+qint64 PeakResidentKb()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.compare(0, 6, "VmHWM:") == 0)
+            return std::stoll(line.substr(6));
+    }
+    return -1;
+}
+
+std::string Native(const QString &path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+// ---- Decode and encode limits ---------------------------------------------------
+
+QString ReadAndDecode(const QString &file)
+{
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = in.readAll();
+    return QString::fromUtf8(bytes);
+}
+
+TMeasured DecodeLoad(const QString &file)
+{
+    TMeasured m;
+    TStopwatch watch;
+    const QString text = ReadAndDecode(file);
+    m.Seconds = watch.Seconds();
+    m.Check = text.size();
+    if (text.isEmpty())
+        m.Fail("unreadable");
+    return m;
+}
+
+TMeasured EncodeSave(const QString &file, const QString &output)
+{
+    TMeasured m;
+    const QString text = ReadAndDecode(file);
+    TStopwatch watch;
+    const QByteArray bytes = text.toUtf8();
+    QFile out(output);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(bytes) != bytes.size())
+        m.Fail("unwritable");
+    out.close();
+    m.Seconds = watch.Seconds();
+    m.Check = bytes.size();
+    return m;
+}
+
+// ---- Our core -----------------------------------------------------------------
+
+qint64 CountEntries(const TKvMemIni &ini)
+{
+    const TKvIniCounts counts = ini.CountAll();
+    return counts.Values + counts.Comments + counts.Errors + counts.Blanks;
+}
+
+// The documents are never freed: the process ends right after the measurement.
+TKvMemIni *LoadOurs(const QString &file, TMeasured &m)
+{
+    auto *ini = new TKvMemIni;
+    const int result = ini->LoadFromFile(file);
+    if (result < 0)
+        m.Fail("read-result-" + std::to_string(result));
+    return ini;
+}
+
+TMeasured OursLoad(const QString &file)
+{
+    TMeasured m;
+    TStopwatch watch;
+    TKvMemIni *ini = LoadOurs(file, m);
+    m.Seconds = watch.Seconds();
+    m.Check = CountEntries(*ini);
+    return m;
+}
+
+TMeasured OursSave(const QString &file, const QString &output, bool throughStream)
+{
+    TMeasured m;
+    TKvMemIni *ini = LoadOurs(file, m);
+    m.Check = CountEntries(*ini);
+    TStopwatch watch;
+    if (throughStream) {
+        // The writer alone: no temporary file, no flush to disk, no rename.
+        QFile out(output);
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            m.Fail("unwritable");
+        else
+            ini->SaveToStream(out, KvEncoding::Utf8);
+    } else {
+        ini->SaveToFile(output, KvEncoding::Utf8);
+    }
+    m.Seconds = watch.Seconds();
+    return m;
+}
+
+// The biggest section of the document (the one of the 1,000,000-line file).
+TKvIniSection *BiggestSection(const TKvMemIni &ini)
+{
+    TKvIniSection *biggest = nullptr;
+    for (TKvIniSection *section : ini.Sections) {
+        if (!biggest || section->Vals.Count > biggest->Vals.Count)
+            biggest = section;
+    }
+    return biggest;
+}
+
+TMeasured OursSort(const QString &file, const QString &operation)
+{
+    TMeasured m;
+    TKvMemIni *ini = LoadOurs(file, m);
+    TKvIniSection *section = BiggestSection(*ini);
+    if (!section) {
+        m.Fail("no-section");
+        return m;
+    }
+    TKvPtrVector<TKvIniVal> &vals = section->Vals;
+    if (operation == BenchOp::SortShuffled) {
+        std::mt19937 random(20240229);
+        std::shuffle(vals.begin(), vals.end(), random);
+    }
+    const bool ascending = operation != BenchOp::SortDescending;
+    TStopwatch watch;
+    section->SortVals(skName, ascending);
+    m.Seconds = watch.Seconds();
+    m.Check = vals.Count;
+    // The names are "keyNNNNNNN", whose collation order is their code unit order.
+    for (qint32 i = 1; i < vals.Count; ++i) {
+        const int order = vals[i - 1]->NameView().compare(vals[i]->NameView());
+        if (ascending ? order > 0 : order < 0) {
+            m.Fail("not-sorted");
+            break;
+        }
+    }
+    return m;
+}
+
+// ---- inih, storing every entry as three std::string ----------------------------
+
+struct TTriple
+{
+    std::string Section;
+    std::string Name;
+    std::string Value;
+};
+
+int StoreTriple(void *user, const char *section, const char *name, const char *value)
+{
+    static_cast<std::vector<TTriple> *>(user)->push_back({section, name, value});
+    return 1;
+}
+
+TMeasured InihLoad(const QString &file)
+{
+    TMeasured m;
+    auto *triples = new std::vector<TTriple>;
+    TStopwatch watch;
+    const int error = ini_parse(Native(file).c_str(), StoreTriple, triples);
+    m.Seconds = watch.Seconds();
+    m.Check = qint64(triples->size());
+    if (error < 0)
+        m.Fail("ini_parse-" + std::to_string(error));
+    else if (error > 0)
+        m.Note = "first-error-line-" + std::to_string(error); // inih reads on past bad lines
+    return m;
+}
+
+// ---- SimpleIni, in its char (UTF-8) and its ICU UChar (UTF-16) flavour -------------
+
+template <typename TSimpleIni>
+qint64 CountSimpleIniKeys(const TSimpleIni &ini)
+{
+    typename TSimpleIni::TNamesDepend sections;
+    ini.GetAllSections(sections);
+    qint64 keys = 0;
+    for (const auto &section : sections)
+        keys += ini.GetSectionSize(section.pItem);
+    return keys;
+}
+
+template <typename TSimpleIni>
+TSimpleIni *LoadSimpleIni(const QString &file, TMeasured &m)
+{
+    auto *ini = new TSimpleIni(true /* UTF-8 file */, false, false);
+    const SI_Error error = ini->LoadFile(Native(file).c_str());
+    if (error < 0)
+        m.Fail("SI_Error-" + std::to_string(int(error)));
+    return ini;
+}
+
+template <typename TSimpleIni>
+TMeasured SimpleIniLoad(const QString &file)
+{
+    TMeasured m;
+    TStopwatch watch;
+    TSimpleIni *ini = LoadSimpleIni<TSimpleIni>(file, m);
+    m.Seconds = watch.Seconds();
+    m.Check = CountSimpleIniKeys(*ini);
+    return m;
+}
+
+template <typename TSimpleIni>
+TMeasured SimpleIniSave(const QString &file, const QString &output)
+{
+    TMeasured m;
+    TSimpleIni *ini = LoadSimpleIni<TSimpleIni>(file, m);
+    m.Check = CountSimpleIniKeys(*ini);
+    TStopwatch watch;
+    const SI_Error error = ini->SaveFile(Native(output).c_str(), false);
+    m.Seconds = watch.Seconds();
+    if (error < 0)
+        m.Fail("SI_Error-" + std::to_string(int(error)));
+    return m;
+}
+
+// ---- QSettings(IniFormat) ---------------------------------------------------------
+
+// QSettings parses on first access; reading every key and value makes it parse
+// the whole file and hand out every value.
+QSettings *LoadSettings(const QString &file, QStringList &keys, TMeasured &m)
+{
+    auto *settings = new QSettings(file, QSettings::IniFormat);
+    keys = settings->allKeys();
+    qint64 characters = 0;
+    for (const QString &key : std::as_const(keys))
+        characters += settings->value(key).toString().size();
+    if (settings->status() != QSettings::NoError)
+        m.Fail("status-" + std::to_string(int(settings->status())));
+    m.Check = keys.size() + (characters > 0 ? 0 : -1);
+    return settings;
+}
+
+TMeasured SettingsLoad(const QString &file)
+{
+    TMeasured m;
+    QStringList keys;
+    TStopwatch watch;
+    LoadSettings(file, keys, m);
+    m.Seconds = watch.Seconds();
+    return m;
+}
+
+// Saving: the loaded values are set on a QSettings for a new file (not timed);
+// the measured part is sync(), which writes that file.
+TMeasured SettingsSave(const QString &file, const QString &output)
+{
+    TMeasured m;
+    QStringList keys;
+    QSettings *settings = LoadSettings(file, keys, m);
+    auto *copy = new QSettings(output, QSettings::IniFormat);
+    for (const QString &key : std::as_const(keys))
+        copy->setValue(key, settings->value(key));
+    TStopwatch watch;
+    copy->sync();
+    m.Seconds = watch.Seconds();
+    if (copy->status() != QSettings::NoError)
+        m.Fail("status-" + std::to_string(int(copy->status())));
+    return m;
+}
+
+TMeasured Measure(const QString &tool, const QString &operation, const QString &file, const QString &output)
+{
+    using namespace BenchTool;
+    const bool load = operation == BenchOp::Load;
+    const bool save = operation == BenchOp::Save;
+    if (tool == None)
+        return {};
+    if (tool == Decode && load)
+        return DecodeLoad(file);
+    if (tool == Decode && save)
+        return EncodeSave(file, output);
+    if (tool == Ours && load)
+        return OursLoad(file);
+    if ((tool == Ours || tool == OursStream) && save)
+        return OursSave(file, output, tool == OursStream);
+    if (tool == Ours
+        && (operation == BenchOp::SortAscending || operation == BenchOp::SortDescending
+            || operation == BenchOp::SortShuffled))
+        return OursSort(file, operation);
+    if (tool == Inih && load)
+        return InihLoad(file);
+    if (tool == SimpleIniA && load)
+        return SimpleIniLoad<CSimpleIniA>(file);
+    if (tool == SimpleIniA && save)
+        return SimpleIniSave<CSimpleIniA>(file, output);
+    if (tool == SimpleIniW && load)
+        return SimpleIniLoad<CSimpleIniW>(file);
+    if (tool == SimpleIniW && save)
+        return SimpleIniSave<CSimpleIniW>(file, output);
+    if (tool == Settings && load)
+        return SettingsLoad(file);
+    if (tool == Settings && save)
+        return SettingsSave(file, output);
+    TMeasured unknown;
+    unknown.Fail("unknown-tool-or-operation");
+    return unknown;
+}
+
+} // namespace
+
+int RunOneOperation(const QString &tool, const QString &operation, const QString &file, const QString &output)
+{
+    TMeasured m;
+    try {
+        m = Measure(tool, operation, file, output);
+    } catch (const TKvFileError &error) {
+        m.Fail("file-error");
+        std::fprintf(stderr, "%s\n", error.what());
+    } catch (const std::exception &error) {
+        m.Fail("exception");
+        std::fprintf(stderr, "%s\n", error.what());
+    }
+    std::printf("result %.6f %lld %lld %d %s\n", m.Seconds, static_cast<long long>(PeakResidentKb()),
+                static_cast<long long>(m.Check), m.Ok ? 1 : 0, m.Note.c_str());
+    std::fflush(stdout);
+    std::fflush(stderr);
+    // Nothing is freed: tearing down millions of objects is not part of any measurement.
+    _exit(m.Ok ? 0 : 1);
+}
