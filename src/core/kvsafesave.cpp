@@ -1,16 +1,344 @@
-// Placeholder; replaced by the safe save.
+// Saving a file without ever leaving it half-written.
+//
+// The new content goes to a temporary file beside the target, which takes the
+// old file's owner, group, mode and extended attributes (ACLs among them), is
+// synced to disk and renamed over the target in one step. Where renaming would
+// change what the file is (several hard links, an owner this user cannot give a
+// new file, a folder this user cannot create files in, something that is not a
+// regular file) the content is first built in memory and then written in place,
+// with its space reserved beforehand so that a full disk is found before the old
+// content is touched.
 #include "kvsafesave.h"
 
 #include "kvfileerror.h"
 
-#include <QSaveFile>
+#include <QBuffer>
+#include <QFile>
+#include <QIODevice>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace {
+
+[[noreturn]] void Fail(const QString &fileName, int error)
+{
+    throw TKvFileError(fileName, qt_error_string(error));
+}
+
+// An open file descriptor, closed when it goes out of scope.
+class FileHandle
+{
+public:
+    explicit FileHandle(int fd = -1)
+        : m_fd(fd)
+    {}
+    ~FileHandle() { Close(); }
+    FileHandle(const FileHandle &) = delete;
+    FileHandle &operator=(const FileHandle &) = delete;
+
+    int Get() const { return m_fd; }
+    bool IsOpen() const { return m_fd >= 0; }
+    void Reset(int fd)
+    {
+        Close();
+        m_fd = fd;
+    }
+    // Closes the descriptor; false (with errno set) when closing reports an error.
+    bool Close()
+    {
+        if (m_fd < 0)
+            return true;
+        const int fd = m_fd;
+        m_fd = -1;
+        return ::close(fd) == 0 || errno == EINTR;
+    }
+
+private:
+    int m_fd;
+};
+
+// The path a chain of symbolic links finally names; that file may not exist yet
+// (a dangling link is saved by creating its target).
+QByteArray FollowLinks(const QString &fileName)
+{
+    QByteArray path = QFile::encodeName(fileName);
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat st;
+        if (::lstat(path.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        QByteArray target(PATH_MAX, Qt::Uninitialized);
+        const ssize_t length = ::readlink(path.constData(), target.data(), size_t(target.size()));
+        if (length < 0)
+            Fail(fileName, errno);
+        target.truncate(length);
+        if (!target.startsWith('/')) {
+            const qsizetype slash = path.lastIndexOf('/');
+            target.prepend(slash >= 0 ? path.left(slash + 1) : QByteArray());
+        }
+        path = target;
+    }
+    Fail(fileName, ELOOP);
+}
+
+// A file that exists is read-only when nobody has a write bit on it or this user may
+// not write it. Root passes the kernel's check, but a file marked read-only must
+// stay protected from it as well. Returns 0 or the error to report.
+int ReadOnlyError(const QByteArray &path, const struct stat &st)
+{
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return EACCES;
+    if (::faccessat(AT_FDCWD, path.constData(), W_OK, AT_EACCESS) != 0)
+        return errno;
+    return 0;
+}
+
+// Writes all bytes at the descriptor's position; false with errno set on failure.
+bool WriteFully(int fd, const char *data, qsizetype size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size_t(size));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+// Copies the extended attributes of the old file (POSIX ACLs, SELinux labels, user
+// attributes) onto the new one, as far as the file system and this user allow.
+void CopyExtendedAttributes(const QByteArray &from, int to)
+{
+    const ssize_t listSize = ::listxattr(from.constData(), nullptr, 0);
+    if (listSize <= 0)
+        return;
+    QByteArray names(listSize, Qt::Uninitialized);
+    const ssize_t got = ::listxattr(from.constData(), names.data(), size_t(names.size()));
+    if (got <= 0)
+        return;
+    names.truncate(got);
+    for (const QByteArray &name : names.split('\0')) {
+        if (name.isEmpty())
+            continue;
+        const ssize_t valueSize = ::getxattr(from.constData(), name.constData(), nullptr, 0);
+        if (valueSize < 0)
+            continue;
+        QByteArray value(valueSize, Qt::Uninitialized);
+        const ssize_t valueGot =
+            ::getxattr(from.constData(), name.constData(), value.data(), size_t(value.size()));
+        if (valueGot < 0)
+            continue;
+        ::fsetxattr(to, name.constData(), value.constData(), size_t(valueGot), 0); // best effort
+    }
+}
+
+// Creates a new, empty temporary file in the target's folder. Returns its path and
+// descriptor; on failure the descriptor is closed and errno holds the error.
+QByteArray CreateTemporary(const QByteArray &target, mode_t mode, FileHandle &handle)
+{
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray folder = slash >= 0 ? target.left(slash + 1) : QByteArray();
+    // A hidden name beside the target, short enough for any file system.
+    const QByteArray base = (slash >= 0 ? target.mid(slash + 1) : target).left(200);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray suffix = QByteArray::number(QRandomGenerator::global()->generate(), 16);
+        const QByteArray path = folder + '.' + base + '.' + suffix + ".tmp";
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0) {
+            handle.Reset(fd);
+            return path;
+        }
+        if (errno != EEXIST)
+            return {};
+    }
+    errno = EEXIST;
+    return {};
+}
+
+// Gives the temporary file the old file's owner, group and mode; false when this
+// user cannot give it the same owner or group.
+bool TakeOverOwnerAndMode(int fd, const QByteArray &target, const struct stat &old)
+{
+    struct stat now;
+    if (::fstat(fd, &now) != 0)
+        return false;
+    if ((now.st_uid != old.st_uid || now.st_gid != old.st_gid) && ::fchown(fd, old.st_uid, old.st_gid) != 0)
+        return false;
+    // After the owner: changing the owner clears the set-user-ID and set-group-ID bits.
+    if (::fchmod(fd, old.st_mode & 07777) != 0)
+        return false;
+    CopyExtendedAttributes(target, fd);
+    return true;
+}
+
+// The device the content is written to: the temporary file's descriptor. Every
+// write goes straight to the file, and a write that does not go through whole
+// fails with the system's reason (QFile reports a short write without one) and
+// is remembered, so that a writer which ignores a failed write still fails the save.
+class TemporaryFileDevice : public QIODevice
+{
+public:
+    explicit TemporaryFileDevice(int fd)
+        : m_fd(fd)
+    {
+        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
+
+    bool WriteFailed() const { return m_writeFailed; }
+
+    bool seek(qint64 pos) override
+    {
+        if (::lseek(m_fd, off_t(pos), SEEK_SET) < 0) {
+            setErrorString(qt_error_string(errno));
+            return false;
+        }
+        return QIODevice::seek(pos);
+    }
+    qint64 size() const override
+    {
+        struct stat st;
+        return ::fstat(m_fd, &st) == 0 ? qint64(st.st_size) : 0;
+    }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 size) override
+    {
+        if (!WriteFully(m_fd, data, size)) {
+            setErrorString(qt_error_string(errno));
+            m_writeFailed = true;
+            return -1;
+        }
+        return size;
+    }
+
+private:
+    int m_fd;
+    bool m_writeFailed = false;
+};
+
+// Rethrows a file error of the write callback with the target's name when it
+// carries none (the device the callback wrote to has no name of its own).
+[[noreturn]] void RethrowNamed(const QString &fileName)
+{
+    try {
+        throw;
+    } catch (const TKvFileError &error) {
+        if (error.FileName().isEmpty())
+            throw TKvFileError(fileName, error.Message());
+        throw;
+    }
+}
+
+void SaveInPlace(const QString &fileName, const QByteArray &target, const struct stat &old,
+                 const std::function<void(QIODevice &)> &write)
+{
+    // Build the whole content first: a failing callback then leaves the file untouched.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    try {
+        write(buffer);
+    } catch (...) {
+        RethrowNamed(fileName);
+    }
+    const QByteArray &content = buffer.data();
+
+    FileHandle file(::open(target.constData(), O_WRONLY | O_CLOEXEC));
+    if (!file.IsOpen())
+        Fail(fileName, errno);
+    const bool regular = S_ISREG(old.st_mode);
+    if (regular && content.size() > old.st_size) {
+        // Reserve the space before writing, so that a full disk or a size limit stops
+        // the save while the old content is still whole.
+        int error;
+        do
+            error = ::posix_fallocate(file.Get(), 0, off_t(content.size()));
+        while (error == EINTR);
+        if (error != 0 && error != EOPNOTSUPP && error != ENOSYS && error != EINVAL)
+            Fail(fileName, error);
+    }
+    if (!WriteFully(file.Get(), content.constData(), content.size()))
+        Fail(fileName, errno);
+    if (regular && (::ftruncate(file.Get(), off_t(content.size())) != 0 || ::fsync(file.Get()) != 0))
+        Fail(fileName, errno);
+    if (!file.Close())
+        Fail(fileName, errno);
+}
+
+// Makes the rename itself durable; best effort, the file is complete either way.
+void SyncFolder(const QByteArray &target)
+{
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray folder = slash > 0 ? target.left(slash) : slash == 0 ? QByteArray("/") : QByteArray(".");
+    FileHandle handle(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (handle.IsOpen())
+        ::fsync(handle.Get());
+}
+
+} // namespace
 
 void SafeSaveFile(const QString &fileName, const std::function<void(QIODevice &)> &write)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw TKvFileError(fileName, file.errorString());
-    write(file);
-    if (!file.commit())
-        throw TKvFileError(fileName, file.errorString());
+    if (fileName.isEmpty())
+        Fail(fileName, ENOENT);
+    const QByteArray target = FollowLinks(fileName);
+
+    struct stat old;
+    const bool exists = ::stat(target.constData(), &old) == 0;
+    if (!exists && errno != ENOENT)
+        Fail(fileName, errno);
+    if (exists) {
+        if (S_ISDIR(old.st_mode))
+            Fail(fileName, EISDIR);
+        if (const int error = ReadOnlyError(target, old))
+            Fail(fileName, error);
+        if (!S_ISREG(old.st_mode) || old.st_nlink > 1)
+            return SaveInPlace(fileName, target, old, write);
+    }
+
+    // A new file gets the default mode (0666 less the umask); a replacement starts
+    // private and takes the old file's mode below.
+    FileHandle handle;
+    const QByteArray temporary = CreateTemporary(target, exists ? 0600 : 0666, handle);
+    if (temporary.isEmpty()) {
+        const int error = errno;
+        if (exists && (error == EACCES || error == EPERM))
+            return SaveInPlace(fileName, target, old, write); // the file is writable, its folder is not
+        Fail(fileName, error);
+    }
+    if (exists && !TakeOverOwnerAndMode(handle.Get(), target, old)) {
+        handle.Close();
+        ::unlink(temporary.constData());
+        return SaveInPlace(fileName, target, old, write);
+    }
+
+    try {
+        TemporaryFileDevice file(handle.Get());
+        try {
+            write(file);
+        } catch (...) {
+            RethrowNamed(fileName);
+        }
+        if (file.WriteFailed())
+            throw TKvFileError(fileName, file.errorString());
+        file.close();
+        if (::fsync(handle.Get()) != 0 || !handle.Close())
+            Fail(fileName, errno);
+        if (::rename(temporary.constData(), target.constData()) != 0)
+            Fail(fileName, errno);
+    } catch (...) {
+        handle.Close();
+        ::unlink(temporary.constData());
+        throw;
+    }
+    SyncFolder(target);
 }
