@@ -1,0 +1,329 @@
+// The main window: composition, actions, caption, counters and colours.
+#include "form1.h"
+
+#include "kvfileerror.h"
+#include "kvconfig.h"
+#include "kvfirstrun.h"
+#include "kvfunctions.h"
+#include "kvart.h"
+#include "kvgradilabel.h"
+#include "kvmsgbox.h"
+#include "kvshell.h"
+#include "sectionmodel.h"
+#include "valuemodel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QScreen>
+#include <QSplitter>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+const TForm1::ColourScheme TForm1::DefaultColourScheme = {
+    KvRgb(0xDE, 0xEB, 0xFF), KvRgb(0xA3, 0xB4, 0xD8), KvRgb(0xEA, 0xF2, 0xFB), KvRgb(0xA3, 0xB4, 0xD8),
+    KvRgb(0xFF, 0xEF, 0xCF), KvRgb(0xD1, 0x88, 0x3B), KvRgb(0x00, 0x00, 0xD5), KvRgb(0x12, 0x0C, 0x8D),
+};
+
+TForm1::TForm1(const QStringList &commandLine, QWidget *parent) : QWidget(parent), m_commandLine(commandLine)
+{
+    setWindowTitle(QStringLiteral("Velmora's Quillon"));
+    setAcceptDrops(true);
+
+    QFont font = QApplication::font();
+    font.setPixelSize(Scaled(18));
+    setFont(font);
+
+    TKvFirstRun firstRun;
+    firstRun.AppName = KvConfig::AppName.toString();
+    firstRun.CompanyName = KvConfig::CompanyName.toString();
+    firstRun.ThankYouUrl = KvConfig::ThankYouUrl.toString();
+    firstRun.Run();
+
+    m_sectionModel = new TKvSectionModel(m_ini, this);
+    m_valueModel = new TKvValueModel(this);
+
+    CreateActions();
+    LoadImageLists();
+    m_sectionModel->SetSectionIcon(m_sectionIcon);
+    m_valueModel->SetKindIcons(m_kindIcons);
+    CreateToolbar();
+    CreateLists();
+    CreateStatusBar();
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(PnlTop);
+    layout->addWidget(Splitter1, 1);
+    layout->addWidget(PnlBottom);
+
+    LoadFileTimer = new QTimer(this);
+    LoadFileTimer->setSingleShot(true);
+    LoadFileTimer->setInterval(50);
+    connect(LoadFileTimer, &QTimer::timeout, this, [this] { RunCommand([this] { LoadFileTimerTimer(); }); });
+
+    resize(Scaled(1127), Scaled(757));
+    EnableFileActions(false);
+    SetModified(false);
+}
+
+TForm1::~TForm1()
+{
+    // The lists let go of the document before it goes.
+    m_valueModel->Clear();
+    m_sectionModel->Clear();
+}
+
+int TForm1::ScreenDpi() const
+{
+    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    return screen ? qRound(screen->logicalDotsPerInch()) : 96;
+}
+
+int TForm1::Scaled(int designed) const
+{
+    return designed * ScreenDpi() / 144;
+}
+
+// ---- Actions -----------------------------------------------------------------
+
+namespace {
+
+struct ActionSpec
+{
+    QAction *TForm1::*member;
+    const char *category;
+    const char *caption;
+    const char *hint;
+    QKeySequence shortcut;
+};
+
+} // namespace
+
+void TForm1::CreateActions()
+{
+    const ActionSpec specs[] = {
+        {&TForm1::ActNewFile, "File Actions", "New", " Create a New Ini File ", QKeySequence(Qt::CTRL | Qt::Key_N)},
+        {&TForm1::ActOpenFile, "File Actions", "Open", " Open an Existing Ini File ",
+         QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {&TForm1::ActReload, "File Actions", "Reload", " Reload The Open Ini File From Disk ",
+         QKeySequence(Qt::Key_F5)},
+        {&TForm1::ActSave, "File Actions", "Save", " Save Ini File to Disk ", QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {&TForm1::ActSaveAs, "File Actions", "Save As", " Save the Ini File to a New File Name ",
+         QKeySequence(Qt::Key_F12)},
+        {&TForm1::ActSearch, "File Actions", "Find",
+         " Search the Ini File (F3=Find Next) (Shift+F3=Find Previous)", QKeySequence(Qt::CTRL | Qt::Key_F)},
+        {&TForm1::ActFindNext, "File Actions", "Find Next", "", QKeySequence(Qt::Key_F3)},
+        {&TForm1::ActFindPrevious, "File Actions", "Find Previous", "", QKeySequence(Qt::SHIFT | Qt::Key_F3)},
+        {&TForm1::ActValuesOnly, "File Actions", "Values Only", "Hide Comment, Empty Items and Error Items. ",
+         QKeySequence(Qt::Key_F4)},
+        {&TForm1::ActAddSection, "Section Actions", "Add", " Add a New Section ",
+         QKeySequence(Qt::CTRL | Qt::Key_F8)},
+        {&TForm1::ActCopySection, "Section Actions", "Copy", " Copy Selected Section ",
+         QKeySequence(Qt::CTRL | Qt::Key_F10)},
+        {&TForm1::ActInsertSection, "Section Actions", "Insert", " Insert a New Section Before the Selected Section ",
+         QKeySequence(Qt::CTRL | Qt::Key_F9)},
+        {&TForm1::ActEditSection, "Section Actions", "Edit", " Edit the Selected Section ",
+         QKeySequence(Qt::CTRL | Qt::Key_Return)},
+        {&TForm1::ActDeleteSection, "Section Actions", "Del", " Delete the Selected Section ",
+         QKeySequence(Qt::CTRL | Qt::Key_Delete)},
+        {&TForm1::ActSilentDeleteSection, "Section Actions", "Silent Delete Section", "",
+         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete)},
+        {&TForm1::ActAddItem, "Item Actions", "Add", " Add a New Value Item ", QKeySequence(Qt::Key_F8)},
+        {&TForm1::ActInsertItem, "Item Actions", "Insert", " Insert a New Value Item ", QKeySequence(Qt::Key_F9)},
+        {&TForm1::ActEditItem, "Item Actions", "Edit", " Edit Selected Value Item ", QKeySequence(Qt::Key_Return)},
+        {&TForm1::ActDeleteItem, "Item Actions", "Del", " Delete Selected Value Item ",
+         QKeySequence(Qt::Key_Delete)},
+        {&TForm1::ActSilentDeleteItem, "Item Actions", "Silent Delete Item", "",
+         QKeySequence(Qt::SHIFT | Qt::Key_Delete)},
+        {&TForm1::ActCopyItemValue, "Item Actions", "CopyItemValue", "", QKeySequence(Qt::CTRL | Qt::Key_Insert)},
+        {&TForm1::ActPasteItemValue, "Item Actions", "PasteItemValue", "",
+         QKeySequence(Qt::SHIFT | Qt::Key_Insert)},
+        {&TForm1::ActAbout, "Program Actions", "", "Opens the about dialog", QKeySequence(Qt::Key_F2)},
+        {&TForm1::ActHelp, "Program Actions", "", "Opens the help on the internet in Your browser ",
+         QKeySequence(Qt::Key_F1)},
+        {&TForm1::ActGeneratePassword, "Program Actions", "GeneratePassword", " Opens the Password Generator ",
+         QKeySequence(Qt::CTRL | Qt::Key_G)},
+        {&TForm1::ActCreateShortcut, "Program Actions", "", "", QKeySequence(Qt::CTRL | Qt::Key_K)},
+    };
+    for (const ActionSpec &spec : specs) {
+        auto *action = new QAction(QString::fromLatin1(spec.caption), this);
+        action->setObjectName(QString::fromLatin1(spec.caption).isEmpty() ? QStringLiteral("action")
+                                                                            : QString::fromLatin1(spec.caption));
+        action->setProperty("category", QString::fromLatin1(spec.category));
+        action->setToolTip(QString::fromLatin1(spec.hint));
+        action->setStatusTip(QString::fromLatin1(spec.hint));
+        action->setShortcut(spec.shortcut);
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+        this->*spec.member = action;
+        ActionList << action;
+    }
+    // Enter on the keypad too.
+    ActEditItem->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    ActEditSection->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+
+    connect(ActValuesOnly, &QAction::triggered, this, [this] { RunCommand([this] { ActValuesOnlyExecute(); }); });
+    connect(ActHelp, &QAction::triggered, this, [this] { RunCommand([this] { ActHelpExecute(); }); });
+    // The commands of the other actions are connected where they are built.
+}
+
+void TForm1::ActHelpExecute()
+{
+    OpenWithShell(KvConfig::HelpUrl.toString());
+}
+
+// ---- Commands and file errors ---------------------------------------------------
+
+void TForm1::RunCommand(const std::function<void()> &command)
+{
+    try {
+        command();
+    } catch (const TKvFileError &error) {
+        const bool opening = m_opening;
+        m_opening = false;
+        QString text = error.Message();
+        if (!error.FileName().isEmpty())
+            text = error.FileName() + QStringLiteral("\r\n") + text;
+        ErrorBox(QStringLiteral("File Error"), text, this);
+        if (opening)
+            ResetAfterFailedOpen();
+    }
+}
+
+// No document, no file name, not modified, not encrypted, bare caption, file actions off.
+void TForm1::ResetAfterFailedOpen()
+{
+    ClearDocument();
+    m_fileName.clear();
+    m_password.clear();
+    m_encrypted = false;
+    m_readOnly = false;
+    EnableFileActions(false);
+    SetModified(false);
+    UpdateTitle(true);
+}
+
+// ---- Caption, counters, enabling ------------------------------------------------
+
+QString TForm1::EncodingName(int encodingIndex)
+{
+    switch (encodingIndex) {
+    case EncUtf8:
+        return QStringLiteral("UTF-8");
+    case EncUtf16LE:
+        return QStringLiteral("UTF-16LE");
+    case EncUtf16BE:
+        return QStringLiteral("UTF-16BE");
+    default:
+        return QStringLiteral("ANSI");
+    }
+}
+
+quint32 TForm1::CodePageOf(int encodingIndex)
+{
+    switch (encodingIndex) {
+    case EncAnsi:
+        return KvEncoding::Ansi;
+    case EncUtf16LE:
+        return KvEncoding::Utf16LE;
+    case EncUtf16BE:
+        return KvEncoding::Utf16BE;
+    default:
+        return KvEncoding::Utf8;
+    }
+}
+
+void TForm1::UpdateTitle(bool bare)
+{
+    QString title = QStringLiteral("Velmora's Quillon");
+    if (!bare) {
+        title += QStringLiteral("   [") + (m_fileName.isEmpty() ? QStringLiteral("UnNamed.Ini") : m_fileName)
+                 + QStringLiteral("] [") + (m_encrypted ? QStringLiteral("Encrypted") : EncodingName(m_encodingIndex))
+                 + u']';
+        if (m_readOnly)
+            title += QStringLiteral(" [Read Only]");
+    }
+    setWindowTitle(title);
+}
+
+void TForm1::UpdateCounters()
+{
+    const TKvIniCounts counts = m_ini.CountAll();
+    LbSectionCount->SetCaption(GroupThousands(QString::number(counts.Sections)));
+    LbValueCount->SetCaption(GroupThousands(QString::number(counts.Values)));
+    LbCommentCount->SetCaption(GroupThousands(QString::number(counts.Comments)));
+    LbErrorCount->SetCaption(GroupThousands(QString::number(counts.Errors)));
+    LbEmptyCount->SetCaption(GroupThousands(QString::number(counts.Blanks)));
+}
+
+void TForm1::SetModified(bool modified)
+{
+    m_modified = modified;
+    ActSave->setEnabled(modified);
+    UpdateCounters();
+}
+
+void TForm1::EnableFileActions(bool enabled)
+{
+    for (QAction *action : {ActReload, ActSaveAs, ActSearch, ActFindNext, ActFindPrevious})
+        action->setEnabled(enabled);
+}
+
+void TForm1::UpdateSelectionMenus()
+{
+    // The popup menu of the lists arrives with the clipboard commands.
+}
+
+void TForm1::SetLoadTime(quint64 ms)
+{
+    m_loadTimeMs = ms;
+    LbLoadTime->SetCaption(QString::number(ms));
+}
+
+void TForm1::SetShowTime(quint64 ms)
+{
+    m_showTimeMs = ms;
+    LbShowTime->SetCaption(QString::number(ms));
+}
+
+// ---- Start-up and shut-down ---------------------------------------------------
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_shown)
+        FormShow();
+}
+
+void TForm1::FormShow()
+{
+    // Settings arrive later; until then the window is centred on its screen.
+    if (const QScreen *screen = this->screen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - rect().center());
+    }
+    SetValuesOnly(false);
+    ApplyColourScheme();
+    if (LastToolbarArt)
+        setMinimumWidth(LastToolbarArt->geometry().right() + 1);
+    LvSections->horizontalHeader()->resizeSection(0, Scaled(22));
+    LvValues->horizontalHeader()->resizeSection(0, Scaled(22));
+    LoadFileTimer->start();
+    m_shown = true;
+
+    // Lower densities get lower bars.
+    const int dpi = ScreenDpi();
+    const int barHeight = dpi < 100 ? 22 : dpi <= 124 ? 24 : Scaled(26);
+    PnlTop->setFixedHeight(barHeight);
+    PnlBottom->setFixedHeight(barHeight);
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    // Unsaved changes and the settings are asked and saved here by the file commands.
+    event->accept();
+}

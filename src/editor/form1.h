@@ -1,0 +1,224 @@
+#pragma once
+
+#include "kvcolor.h"
+#include "kvmemini.h"
+
+#include <QElapsedTimer>
+#include <QIcon>
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+
+class QAction;
+class QSplitter;
+class QTableView;
+class QTimer;
+class TKvArt;
+class TKvGradiLabel;
+class TKvImageList;
+class TKvSectionModel;
+class TKvValueModel;
+
+// The editor's main window. It owns one document for its whole life, shows
+// it in the section and value lists, and offers every command as an action.
+//
+// The window's handlers are spread over several files by concern:
+// form1.cpp (composition, actions, caption, counters), form1_bars.cpp (toolbar
+// and status bar), form1_lists.cpp (the two lists), form1_file.cpp (opening
+// and the file state).
+class TForm1 : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // The encoding index of the file dialogs, the caption and the recent files.
+    enum EncodingIndex { EncUtf8 = 0, EncAnsi = 1, EncUtf16LE = 2, EncUtf16BE = 3, EncAuto = 4 };
+    // The colour scheme's eight entries.
+    using ColourScheme = std::array<TColor, 8>;
+    static const ColourScheme DefaultColourScheme;
+
+    // commandLine: the program's arguments after its name.
+    explicit TForm1(const QStringList &commandLine = {}, QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    // ---- State ----
+    TKvMemIni &Document() { return m_ini; }
+    const QString &FileName() const { return m_fileName; }
+    bool Modified() const { return m_modified; }
+    bool ReadOnly() const { return m_readOnly; }
+    bool Encrypted() const { return m_encrypted; }
+    int EncodingIdx() const { return m_encodingIndex; }
+    bool ValuesOnly() const { return m_valuesOnly; }
+    TKvIniSection *SelectedSection() const { return m_selectedSection; }
+    const ColourScheme &Colours() const { return m_colourScheme; }
+
+    // ---- Window operations shared by the commands ----
+    void SetModified(bool modified);
+    void UpdateCounters();
+    void UpdateTitle(bool bare);
+    static QString EncodingName(int encodingIndex);
+    static quint32 CodePageOf(int encodingIndex);
+    void EnableFileActions(bool enabled);
+    void UpdateSelectionMenus();
+    void ApplyColourScheme();
+
+    // ---- The lists ----
+    void FillSectionList();
+    void FitSectionColumns();
+    void ShowSectionRow(TKvIniSection *section);
+    void FillValueList(TKvIniSection *section);
+    void FitValueColumns();
+    void SelectRow(QTableView *list, int row);
+    void SelectRowOfData(TKvIniSection *section);
+    void SetSortArrows(QTableView *list, int column, int state);
+    int SortState(QTableView *list, int column) const;
+    void SetValuesOnly(bool on);
+
+    // ---- The document's file ----
+    void LoadFileTimerTimer();
+    void OpenFile(const QString &path, int encodingIndex);
+    void OpenPlainFile(const QString &path, int encodingIndex);
+    int LoadPlainFile(const QString &path, int encodingIndex);
+    bool ReportLoadError(int result, const QString &path);
+    void ClearDocument();
+    void SetFileName(const QString &path);
+    void SelectFirstRows();
+
+    // ---- Components ----
+    QWidget *PnlTop = nullptr;
+    QWidget *PnlBottom = nullptr;
+    QTableView *LvSections = nullptr;
+    QTableView *LvValues = nullptr;
+    QSplitter *Splitter1 = nullptr;
+    TKvImageList *IlItems = nullptr;
+    TKvImageList *IlButtons = nullptr;
+    QTimer *LoadFileTimer = nullptr;
+
+    TKvGradiLabel *GlNew = nullptr;
+    TKvGradiLabel *GlOpen = nullptr;
+    TKvGradiLabel *GlReload = nullptr;
+    TKvGradiLabel *GlSave = nullptr;
+    TKvGradiLabel *GlSaveAs = nullptr;
+    TKvGradiLabel *GlSearch = nullptr;
+    TKvGradiLabel *GlSectionAdd = nullptr;
+    TKvGradiLabel *GlSectionCopy = nullptr;
+    TKvGradiLabel *GlSectionInsert = nullptr;
+    TKvGradiLabel *GlSectionEdit = nullptr;
+    TKvGradiLabel *GlSectionDdelete = nullptr;
+    TKvGradiLabel *GlItemAdd = nullptr;
+    TKvGradiLabel *GlItemInsert = nullptr;
+    TKvGradiLabel *GlItemEdit = nullptr;
+    TKvGradiLabel *GlItemDelete = nullptr;
+
+    TKvGradiLabel *LbLoadTime = nullptr;
+    TKvGradiLabel *LbShowTime = nullptr;
+    TKvGradiLabel *LbSectionCount = nullptr;
+    TKvGradiLabel *LbValueCount = nullptr;
+    TKvGradiLabel *LbCommentCount = nullptr;
+    TKvGradiLabel *LbErrorCount = nullptr;
+    TKvGradiLabel *LbEmptyCount = nullptr;
+    TKvGradiLabel *GlValuesOnly = nullptr;
+    TKvGradiLabel *ButCreateShortcut = nullptr;
+    TKvGradiLabel *GlPassword = nullptr;
+    TKvGradiLabel *GlHelp = nullptr;
+    TKvGradiLabel *GlInfo = nullptr;
+    // The last end piece of the toolbar; its right edge sets the minimum width.
+    TKvArt *LastToolbarArt = nullptr;
+
+    // ---- Actions ----
+    QList<QAction *> ActionList;
+    QAction *ActNewFile = nullptr;
+    QAction *ActOpenFile = nullptr;
+    QAction *ActReload = nullptr;
+    QAction *ActSave = nullptr;
+    QAction *ActSaveAs = nullptr;
+    QAction *ActSearch = nullptr;
+    QAction *ActFindNext = nullptr;
+    QAction *ActFindPrevious = nullptr;
+    QAction *ActValuesOnly = nullptr;
+    QAction *ActAddSection = nullptr;
+    QAction *ActCopySection = nullptr;
+    QAction *ActInsertSection = nullptr;
+    QAction *ActEditSection = nullptr;
+    QAction *ActDeleteSection = nullptr;
+    QAction *ActSilentDeleteSection = nullptr;
+    QAction *ActAddItem = nullptr;
+    QAction *ActInsertItem = nullptr;
+    QAction *ActEditItem = nullptr;
+    QAction *ActDeleteItem = nullptr;
+    QAction *ActSilentDeleteItem = nullptr;
+    QAction *ActCopyItemValue = nullptr;
+    QAction *ActPasteItemValue = nullptr;
+    QAction *ActAbout = nullptr;
+    QAction *ActHelp = nullptr;
+    QAction *ActGeneratePassword = nullptr;
+    QAction *ActCreateShortcut = nullptr;
+
+    TKvSectionModel *SectionModel() const { return m_sectionModel; }
+    TKvValueModel *ValueModel() const { return m_valueModel; }
+    // The numbers the status bar shows.
+    quint64 LoadTimeMs() const { return m_loadTimeMs; }
+    quint64 ShowTimeMs() const { return m_showTimeMs; }
+
+    // Runs a command; a file error is shown and, when it hit an open, the
+    // window goes back to the state without a document.
+    void RunCommand(const std::function<void()> &command);
+
+    // A size designed at 144 pixels per inch, for this screen.
+    int Scaled(int designed) const;
+    int ScreenDpi() const;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void CreateActions();
+    void CreateLists();
+    void CreateToolbar();
+    void CreateStatusBar();
+    void LoadImageLists();
+    void FormShow();
+
+    void ResetAfterFailedOpen();
+    void ConnectCommand(QAction *action, void (TForm1::*handler)());
+
+    void LvSectionsSelectItem(int row, bool selected);
+    void LvValuesSelectItem(int row, bool selected);
+    void LvSectionsColumnClick(int column);
+    void LvValuesColumnClick(int column);
+    void LvSectionsDblClick();
+    void LvValuesDblClick();
+    void ActValuesOnlyExecute();
+    void ActHelpExecute();
+    void ApplySectionRule();
+    void DeselectBeforeRefill(QTableView *list);
+    void ApplyValueRule();
+    void SetShowTime(quint64 ms);
+    void SetLoadTime(quint64 ms);
+
+    TKvMemIni m_ini;
+    QStringList m_commandLine;
+    QString m_fileName;
+    QString m_password;
+    bool m_modified = false;
+    bool m_shown = false;
+    bool m_readOnly = false;
+    bool m_encrypted = false;
+    bool m_opening = false; // an open or reload is under way (see RunCommand)
+    int m_encodingIndex = EncUtf8;
+    bool m_valuesOnly = false;
+    TKvIniSection *m_selectedSection = nullptr;
+    ColourScheme m_colourScheme = DefaultColourScheme;
+    quint64 m_loadTimeMs = 0;
+    quint64 m_showTimeMs = 0;
+    std::array<std::array<int, 4>, 2> m_sortStates{}; // [list][column]
+
+    TKvSectionModel *m_sectionModel = nullptr;
+    TKvValueModel *m_valueModel = nullptr;
+    QIcon m_sectionIcon;
+    std::array<QIcon, 4> m_kindIcons;
+};

@@ -1,0 +1,412 @@
+// The section and value lists: filling, fitting, selecting, sorting and the
+// values-only mode.
+#include "form1.h"
+
+#include "kvgradilabel.h"
+#include "sectionmodel.h"
+#include "valuemodel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QSignalBlocker>
+#include <QSplitter>
+#include <QTableView>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+enum ListIndex { SectionList = 0, ValueList = 1 };
+
+// How many of the longest texts of a column are measured: enough to find the
+// widest in a proportional font, few enough for a million rows.
+constexpr size_t MeasuredTexts = 64;
+
+// The widest of the given texts in the font, measuring only the longest ones.
+template <typename TextOf>
+int WidestText(const QFontMetrics &metrics, qsizetype count, TextOf textOf)
+{
+    std::vector<std::pair<qsizetype, qsizetype>> longest; // (length, row), a min-heap
+    longest.reserve(MeasuredTexts + 1);
+    auto shorter = [](const auto &a, const auto &b) { return a.first > b.first; };
+    for (qsizetype row = 0; row < count; ++row) {
+        const qsizetype length = textOf(row).size();
+        if (length == 0)
+            continue;
+        if (longest.size() < MeasuredTexts) {
+            longest.emplace_back(length, row);
+            std::push_heap(longest.begin(), longest.end(), shorter);
+        } else if (length > longest.front().first) {
+            std::pop_heap(longest.begin(), longest.end(), shorter);
+            longest.back() = {length, row};
+            std::push_heap(longest.begin(), longest.end(), shorter);
+        }
+    }
+    int widest = 0;
+    for (const auto &[length, row] : longest)
+        widest = std::max(widest, metrics.horizontalAdvance(textOf(row).toString()));
+    return widest;
+}
+
+QTableView *MakeList(QWidget *parent, QAbstractItemModel *model)
+{
+    auto *list = new QTableView(parent);
+    list->setModel(model);
+    list->setShowGrid(true);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setWordWrap(false);
+    list->setTextElideMode(Qt::ElideRight);
+    list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    list->setContextMenuPolicy(Qt::CustomContextMenu);
+    // Uniform row heights keep a million rows cheap.
+    QHeaderView *rows = list->verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(list->fontMetrics().height() + 4);
+    QHeaderView *columns = list->horizontalHeader();
+    columns->setSectionsClickable(true);
+    columns->setHighlightSections(false);
+    columns->setSortIndicatorShown(false);
+    columns->setMinimumSectionSize(0);
+    columns->setStretchLastSection(false);
+    // The selection stays visible when the list loses the focus.
+    QPalette palette = list->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     palette.color(QPalette::Active, QPalette::HighlightedText));
+    list->setPalette(palette);
+    return list;
+}
+
+int ListIndexOf(const TForm1 *form, const QTableView *list)
+{
+    return list == form->LvSections ? SectionList : ValueList;
+}
+
+} // namespace
+
+void TForm1::CreateLists()
+{
+    Splitter1 = new QSplitter(Qt::Horizontal, this);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->setHandleWidth(Scaled(6));
+    Splitter1->setOpaqueResize(true);
+    Splitter1->setChildrenCollapsible(false);
+    Splitter1->setStyleSheet(QStringLiteral("QSplitter::handle { background-color: #A3B4D8; }"));
+
+    LvSections = MakeList(Splitter1, m_sectionModel);
+    LvSections->setObjectName(QStringLiteral("LvSections"));
+    LvValues = MakeList(Splitter1, m_valueModel);
+    LvValues->setObjectName(QStringLiteral("LvValues"));
+    Splitter1->addWidget(LvSections);
+    Splitter1->addWidget(LvValues);
+    Splitter1->setStretchFactor(0, 0);
+    Splitter1->setStretchFactor(1, 1);
+    Splitter1->setSizes({Scaled(377), Scaled(1127 - 377 - 6)});
+
+    QHeaderView *sectionHeader = LvSections->horizontalHeader();
+    sectionHeader->resizeSection(TKvSectionModel::IconColumn, Scaled(22));
+    sectionHeader->resizeSection(TKvSectionModel::NameColumn, Scaled(180));
+    sectionHeader->resizeSection(TKvSectionModel::CountColumn, Scaled(60));
+    QHeaderView *valueHeader = LvValues->horizontalHeader();
+    valueHeader->resizeSection(TKvValueModel::IconColumn, Scaled(22));
+    valueHeader->resizeSection(TKvValueModel::NameColumn, Scaled(282));
+    valueHeader->resizeSection(TKvValueModel::ValueColumn, Scaled(280));
+    valueHeader->resizeSection(TKvValueModel::CommentColumn, Scaled(100));
+
+    // Every change of selection deselects the old row first, then selects the new one.
+    auto selectionHandler = [this](QTableView *list, void (TForm1::*handler)(int, bool)) {
+        connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+                [this, handler](const QItemSelection &selected, const QItemSelection &deselected) {
+                    RunCommand([&] {
+                        if (!deselected.isEmpty())
+                            (this->*handler)(deselected.indexes().first().row(), false);
+                        if (!selected.isEmpty())
+                            (this->*handler)(selected.indexes().first().row(), true);
+                    });
+                });
+    };
+    selectionHandler(LvSections, &TForm1::LvSectionsSelectItem);
+    selectionHandler(LvValues, &TForm1::LvValuesSelectItem);
+
+    connect(sectionHeader, &QHeaderView::sectionClicked, this,
+            [this](int column) { RunCommand([&] { LvSectionsColumnClick(column); }); });
+    connect(valueHeader, &QHeaderView::sectionClicked, this,
+            [this](int column) { RunCommand([&] { LvValuesColumnClick(column); }); });
+    connect(LvSections, &QTableView::doubleClicked, this, [this] { LvSectionsDblClick(); });
+    connect(LvValues, &QTableView::doubleClicked, this, [this] { LvValuesDblClick(); });
+}
+
+// Removing the rows deselects the selected one, as a click elsewhere would.
+void TForm1::DeselectBeforeRefill(QTableView *list)
+{
+    const QModelIndexList selected = list->selectionModel()->selectedRows();
+    if (selected.isEmpty())
+        return;
+    const QSignalBlocker blocker(list->selectionModel());
+    list->selectionModel()->clearSelection();
+    if (list == LvSections)
+        LvSectionsSelectItem(selected.first().row(), false);
+    else
+        LvValuesSelectItem(selected.first().row(), false);
+}
+
+void TForm1::FillSectionList()
+{
+    QElapsedTimer clock;
+    clock.start();
+    DeselectBeforeRefill(LvSections);
+    m_sectionModel->Fill(m_valuesOnly);
+    SetShowTime(quint64(clock.elapsed()));
+}
+
+void TForm1::ShowSectionRow(TKvIniSection *section)
+{
+    m_sectionModel->SectionChanged(section);
+}
+
+void TForm1::FitSectionColumns()
+{
+    QHeaderView *header = LvSections->horizontalHeader();
+    const QFontMetrics metrics(font());
+    const TKvPtrVector<TKvIniSection> &sections = m_ini.Sections;
+    const int rows = m_sectionModel->rowCount();
+
+    int nameWidth = metrics.horizontalAdvance(QStringLiteral("Section Name"));
+    nameWidth = std::max(nameWidth, WidestText(metrics, rows, [&](qsizetype row) {
+                             return QStringView(sections[qint32(row)]->Name);
+                         }));
+    // The count cell is widest where a section has the most entries.
+    int countWidth = metrics.horizontalAdvance(QStringLiteral("C"));
+    int mostEntries = -1;
+    for (int row = 0; row < rows; ++row)
+        mostEntries = std::max(mostEntries, sections[row]->Vals.Count);
+    if (mostEntries >= 0)
+        countWidth = std::max(countWidth, metrics.horizontalAdvance(QString::number(mostEntries)));
+
+    const int padding = 24 * ScreenDpi() / 144;
+    if (m_valuesOnly) {
+        header->setSectionResizeMode(TKvSectionModel::CommentColumn, QHeaderView::Interactive);
+        header->resizeSection(TKvSectionModel::CommentColumn, 0);
+        header->setSectionResizeMode(TKvSectionModel::NameColumn, QHeaderView::Stretch);
+    } else {
+        header->setSectionResizeMode(TKvSectionModel::NameColumn, QHeaderView::Interactive);
+        header->resizeSection(TKvSectionModel::NameColumn, nameWidth + padding);
+        header->setSectionResizeMode(TKvSectionModel::CommentColumn, QHeaderView::Stretch);
+    }
+    header->resizeSection(TKvSectionModel::CountColumn, countWidth + padding);
+}
+
+void TForm1::FillValueList(TKvIniSection *section)
+{
+    DeselectBeforeRefill(LvValues);
+    m_valueModel->Fill(section, m_valuesOnly);
+}
+
+void TForm1::FitValueColumns()
+{
+    QHeaderView *header = LvValues->horizontalHeader();
+    const QFontMetrics metrics(font());
+    const int padding = 20 * ScreenDpi() / 144;
+    const TKvIniSection *section = m_valueModel->Section();
+    const int rows = m_valueModel->rowCount();
+    const int measured = m_valuesOnly ? 2 : 3;
+
+    std::array<int, 3> widths{};
+    for (int i = 0; i < measured; ++i) {
+        const int column = TKvValueModel::NameColumn + i;
+        const QString caption = m_valueModel->headerData(column, Qt::Horizontal).toString();
+        widths[size_t(i)] = metrics.horizontalAdvance(caption) + 10;
+        if (!section || rows == 0)
+            continue;
+        const int widest = WidestText(metrics, rows, [&](qsizetype row) {
+            const TKvIniVal *val = m_valueModel->ValAt(int(row));
+            return i == 0 ? val->NameView() : i == 1 ? val->ValueView() : val->CommentView();
+        });
+        if (widest > 0)
+            widths[size_t(i)] = std::max(widths[size_t(i)], widest + padding);
+    }
+
+    const int free = LvValues->viewport()->width() - header->sectionSize(TKvValueModel::IconColumn);
+    int total = 0;
+    for (int i = 0; i < measured; ++i)
+        total += widths[size_t(i)];
+    if (total < free) {
+        const int extra = (free - total) / measured;
+        for (int i = 0; i < measured; ++i)
+            widths[size_t(i)] += extra;
+    }
+    if (m_valuesOnly)
+        widths[2] = 0;
+    for (int i = 0; i < 3; ++i)
+        header->resizeSection(TKvValueModel::NameColumn + i, widths[size_t(i)]);
+}
+
+void TForm1::SelectRow(QTableView *list, int row)
+{
+    if (row < 0 || row >= list->model()->rowCount())
+        return;
+    const QModelIndex index = list->model()->index(row, 1);
+    list->selectionModel()->clearSelection();
+    list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    list->scrollTo(index, QAbstractItemView::EnsureVisible);
+}
+
+void TForm1::SelectRowOfData(TKvIniSection *section)
+{
+    const int row = m_sectionModel->RowOf(section);
+    if (row < 0)
+        return;
+    const QModelIndex index = m_sectionModel->index(row, 1);
+    LvSections->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void TForm1::SetSortArrows(QTableView *list, int column, int state)
+{
+    std::array<int, 4> &states = m_sortStates[size_t(ListIndexOf(this, list))];
+    states.fill(0);
+    if (column >= 0 && column < 4)
+        states[size_t(column)] = state;
+    QHeaderView *header = list->horizontalHeader();
+    header->setSortIndicatorShown(state != 0);
+    if (state != 0)
+        header->setSortIndicator(column, state == 1 ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+int TForm1::SortState(QTableView *list, int column) const
+{
+    if (column < 0 || column >= 4)
+        return 0;
+    return m_sortStates[size_t(ListIndexOf(this, list))][size_t(column)];
+}
+
+void TForm1::ApplySectionRule()
+{
+    const bool rule = m_selectedSection != nullptr && !m_readOnly;
+    for (QAction *action : {ActCopySection, ActInsertSection, ActEditSection, ActDeleteSection,
+                            ActSilentDeleteSection, ActAddItem})
+        action->setEnabled(rule);
+    ActAddSection->setEnabled(rule || !m_fileName.isEmpty());
+}
+
+void TForm1::ApplyValueRule()
+{
+    const bool rule = LvValues->selectionModel()->hasSelection() && !m_readOnly;
+    for (QAction *action : {ActInsertItem, ActEditItem, ActDeleteItem, ActSilentDeleteItem})
+        action->setEnabled(rule);
+    ActAddItem->setEnabled(rule || LvSections->selectionModel()->hasSelection());
+}
+
+void TForm1::LvSectionsSelectItem(int row, bool selected)
+{
+    SetSortArrows(LvValues, 0, 0);
+    if (selected) {
+        m_selectedSection = m_sectionModel->SectionAt(row);
+        FillValueList(m_selectedSection);
+        FitValueColumns();
+    } else {
+        m_selectedSection = nullptr;
+    }
+    ApplySectionRule();
+    if (!selected)
+        FillValueList(nullptr);
+    UpdateSelectionMenus();
+}
+
+void TForm1::LvValuesSelectItem(int, bool)
+{
+    ApplyValueRule();
+    UpdateSelectionMenus();
+}
+
+namespace {
+
+// The next sort state of a clicked column: ascending first, then flipping.
+int NextSortState(int current)
+{
+    return current == 1 ? 2 : 1;
+}
+
+} // namespace
+
+void TForm1::LvValuesColumnClick(int column)
+{
+    if (column == TKvValueModel::IconColumn || !m_selectedSection)
+        return;
+    const int state = NextSortState(SortState(LvValues, column));
+    SetSortArrows(LvValues, column, state);
+    const TKvSortKey key = column == TKvValueModel::NameColumn ? skName
+                           : column == TKvValueModel::ValueColumn ? skValue
+                                                                  : skComment;
+    m_selectedSection->SortVals(key, state == 1);
+    FillValueList(m_selectedSection);
+    SetModified(true);
+}
+
+void TForm1::LvSectionsColumnClick(int column)
+{
+    if (column == TKvSectionModel::IconColumn)
+        return;
+    const int state = NextSortState(SortState(LvSections, column));
+    TKvIniSection *remembered = m_selectedSection;
+    m_selectedSection = nullptr;
+    const TKvSortKey key = column == TKvSectionModel::NameColumn ? skName
+                           : column == TKvSectionModel::CountColumn ? skCount
+                                                                    : skComment;
+    m_ini.SortSections(key, state == 1);
+    FillSectionList();
+    SetSortArrows(LvSections, column, state);
+    if (remembered)
+        SelectRowOfData(remembered);
+    SetModified(true);
+}
+
+void TForm1::LvSectionsDblClick()
+{
+    if (ActEditSection->isEnabled())
+        ActEditSection->trigger();
+}
+
+void TForm1::LvValuesDblClick()
+{
+    if (ActEditItem->isEnabled())
+        ActEditItem->trigger();
+}
+
+void TForm1::SetValuesOnly(bool on)
+{
+    if (m_shown && m_valuesOnly == on)
+        return;
+    m_valuesOnly = on;
+    if (GlValuesOnly) {
+        GlValuesOnly->SetImageIndex(on ? 12 : 11);
+        GlValuesOnly->SetImageHotIndex(on ? 14 : 13);
+    }
+    if (m_shown && !m_fileName.isEmpty()) {
+        FillSectionList();
+        FitSectionColumns();
+    }
+}
+
+void TForm1::ActValuesOnlyExecute()
+{
+    const QModelIndexList sectionRows = LvSections->selectionModel()->selectedRows();
+    const int sectionRow = sectionRows.isEmpty() ? -1 : sectionRows.first().row();
+    const QModelIndexList valueRows = LvValues->selectionModel()->selectedRows();
+    const TKvIniVal *remembered = valueRows.isEmpty() ? nullptr : m_valueModel->ValAt(valueRows.first().row());
+
+    SetValuesOnly(!m_valuesOnly);
+    SelectRow(LvSections, sectionRow);
+    QApplication::processEvents();
+    if (remembered) {
+        const int row = m_valueModel->RowOf(remembered);
+        if (row >= 0)
+            SelectRow(LvValues, row);
+    }
+}
