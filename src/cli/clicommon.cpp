@@ -1,0 +1,93 @@
+#include "clicommon.h"
+
+#include <cstdio>
+
+void Print(const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
+void PrintError(const QString &text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fprintf(stderr, "quillon-ini: %s\n", bytes.constData());
+}
+
+TKvArguments::TKvArguments(const QStringList &args, const QStringList &valueOptions, const QStringList &flags)
+{
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args[i];
+        if (valueOptions.contains(arg)) {
+            if (i + 1 >= args.size())
+                throw TKvUsageError{arg + QStringLiteral(" needs a value")};
+            m_options[arg] = args[++i];
+        } else if (flags.contains(arg)) {
+            m_options[arg] = QString();
+        } else if (arg.startsWith(u"--") && arg.size() > 2) {
+            throw TKvUsageError{QStringLiteral("unknown option ") + arg};
+        } else {
+            m_positional << arg;
+        }
+    }
+}
+
+void TKvArguments::Expect(qsizetype minimum, qsizetype maximum) const
+{
+    if (Count() < minimum || Count() > maximum)
+        throw TKvUsageError{QStringLiteral("wrong number of arguments")};
+}
+
+QString TKvArguments::Option(const QString &option) const
+{
+    const auto it = m_options.find(option);
+    return it == m_options.end() ? QString() : it->second;
+}
+
+std::optional<quint32> ParseEncoding(const QString &text, bool allowAuto)
+{
+    if (text.isEmpty() || (allowAuto && text == u"auto"))
+        return std::nullopt;
+    for (quint32 code : {KvEncoding::Utf8, KvEncoding::Ansi, KvEncoding::Utf16LE, KvEncoding::Utf16BE}) {
+        if (text == QString::number(code))
+            return code;
+    }
+    throw TKvUsageError{QStringLiteral("unknown encoding ") + text};
+}
+
+int Load(TKvMemIni &ini, const QString &fileName, const TKvArguments &args)
+{
+    const std::optional<quint32> encoding = ParseEncoding(args.Option(QStringLiteral("--encoding")), true);
+    return encoding ? ini.LoadFromFile(fileName, *encoding) : ini.LoadFromFile(fileName);
+}
+
+int ReportRead(int result, const QString &fileName)
+{
+    if (result == KvReadResult::FileMissing) {
+        PrintError(QStringLiteral("%1: File Does not exist").arg(fileName));
+        return KvExit::FileMissing;
+    }
+    if (result == KvReadResult::Unparsable) {
+        PrintError(QStringLiteral("%1: Error Reading File").arg(fileName));
+        return KvExit::Unparsable;
+    }
+    return KvExit::Ok;
+}
+
+void LoadForEdit(TKvMemIni &ini, const QString &fileName, const TKvArguments &args)
+{
+    if (const int code = ReportRead(Load(ini, fileName, args), fileName))
+        throw TKvExitRequest{code};
+}
+
+quint32 DefaultOutputEncoding(quint32 readEncoding)
+{
+    switch (readEncoding) {
+    case KvEncoding::Ansi:
+    case KvEncoding::Utf16LE:
+    case KvEncoding::Utf16BE:
+        return readEncoding;
+    default:
+        return KvEncoding::Utf8;
+    }
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "kvmemini.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <map>
+#include <optional>
+
+// Exit codes of quillon-ini.
+namespace KvExit {
+constexpr int Ok = 0;
+constexpr int Failure = 1;
+constexpr int Usage = 2;
+constexpr int FileMissing = 3;
+constexpr int Unparsable = 4;
+constexpr int NotOpened = 5; // not a container, or the wrong password
+} // namespace KvExit
+
+// A mistake in the command line; reported with a pointer to --help.
+struct TKvUsageError
+{
+    QString message;
+};
+
+// A command that could not be carried out; reported, exit code 1.
+struct TKvCommandError
+{
+    QString message;
+};
+
+// Ends a command with an exit code whose reason has been reported already.
+struct TKvExitRequest
+{
+    int code;
+};
+
+void Print(const QString &text);
+void PrintError(const QString &text);
+
+// Command-line arguments: positional ones in order, options by name.
+class TKvArguments
+{
+public:
+    TKvArguments(const QStringList &args, const QStringList &valueOptions, const QStringList &flags);
+
+    const QString &At(qsizetype index) const { return m_positional[index]; }
+    qsizetype Count() const { return m_positional.size(); }
+    void Expect(qsizetype minimum, qsizetype maximum) const;
+    bool Has(const QString &option) const { return m_options.count(option) != 0; }
+    QString Option(const QString &option) const;
+
+private:
+    QStringList m_positional;
+    std::map<QString, QString> m_options;
+};
+
+// The encoding named by an option; nullopt means detect.
+std::optional<quint32> ParseEncoding(const QString &text, bool allowAuto);
+// Reads a file as --encoding asks; returns the read result.
+int Load(TKvMemIni &ini, const QString &fileName, const TKvArguments &args);
+// Exit code for a failed read, after saying why; KvExit::Ok when the read succeeded.
+int ReportRead(int result, const QString &fileName);
+// Reads a file for a command that works on it; a failed read is reported
+// and ends the command (TKvExitRequest).
+void LoadForEdit(TKvMemIni &ini, const QString &fileName, const TKvArguments &args);
+// The encoding a document is written in when nothing else is asked for:
+// ANSI and UTF-16 stay, anything else becomes UTF-8.
+quint32 DefaultOutputEncoding(quint32 readEncoding);
+
+// The commands; each returns the exit code.
+int DumpCommand(const QStringList &argv);
+int SaveCommand(const QStringList &argv);
+int StatsCommand(const QStringList &argv);
+int GetCommand(const QStringList &argv);
+int SetCommand(const QStringList &argv);
+int DelCommand(const QStringList &argv);
+int SortCommand(const QStringList &argv);
+int FindCommand(const QStringList &argv);
+int EncryptCommand(const QStringList &argv);
+int DecryptCommand(const QStringList &argv);

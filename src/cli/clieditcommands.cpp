@@ -1,0 +1,146 @@
+// get, set, del and sort: scriptable edits through the core. Everything the
+// command does not touch is written back as the writer keeps it.
+#include "clicommon.h"
+
+namespace {
+
+TKvIniSection *FindSection(TKvMemIni &ini, const QString &name)
+{
+    const qint32 index = ini.IndexOfSectionName(name);
+    return index >= 0 ? ini.Sections[index] : nullptr;
+}
+
+// The first value item of the section with exactly this name.
+TKvIniVal *FindKey(const TKvIniSection &section, const QString &key)
+{
+    for (TKvIniVal *val : section.Vals) {
+        if (val->Kind() == ikValue && val->NameView() == key)
+            return val;
+    }
+    return nullptr;
+}
+
+TKvIniSection &RequireSection(TKvMemIni &ini, const QString &name)
+{
+    TKvIniSection *section = FindSection(ini, name);
+    if (!section)
+        throw TKvCommandError{QStringLiteral("no section [%1] in %2").arg(name, ini.FileName)};
+    return *section;
+}
+
+TKvIniVal &RequireKey(const TKvMemIni &ini, const TKvIniSection &section, const QString &key)
+{
+    TKvIniVal *val = FindKey(section, key);
+    if (!val)
+        throw TKvCommandError{QStringLiteral("no key %1 in section [%2] of %3").arg(key, section.Name, ini.FileName)};
+    return *val;
+}
+
+// Where a new item goes: after the section's last value item, or, without
+// one, after its last line that is not blank (so trailing blank lines stay last).
+qint32 NewItemIndex(const TKvIniSection &section)
+{
+    for (qint32 i = section.Vals.Count - 1; i >= 0; --i) {
+        if (section.Vals[i]->Kind() == ikValue)
+            return i + 1;
+    }
+    qint32 index = section.Vals.Count;
+    while (index > 0 && section.Vals[index - 1]->Kind() == ikBlank)
+        --index;
+    return index;
+}
+
+void WriteBack(TKvMemIni &ini)
+{
+    ini.SaveToFile(ini.FileName, DefaultOutputEncoding(ini.Encoding));
+}
+
+} // namespace
+
+int GetCommand(const QStringList &argv)
+{
+    const TKvArguments args(argv, {QStringLiteral("--encoding")}, {});
+    args.Expect(2, 3);
+    TKvMemIni ini;
+    LoadForEdit(ini, args.At(0), args);
+    const TKvIniSection &section = RequireSection(ini, args.At(1));
+    if (args.Count() == 3)
+        Print(RequireKey(ini, section, args.At(2)).Value() + u'\n');
+    else
+        Print(section.GetText(true).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    return KvExit::Ok;
+}
+
+int SetCommand(const QStringList &argv)
+{
+    const TKvArguments args(argv, {QStringLiteral("--encoding"), QStringLiteral("--comment")}, {});
+    args.Expect(4, 4);
+    TKvMemIni ini;
+    LoadForEdit(ini, args.At(0), args);
+    const QString name = args.At(1);
+    const QString key = args.At(2);
+    if (key.trimmed().isEmpty())
+        throw TKvUsageError{QStringLiteral("the key must not be empty")};
+    TKvIniSection *section = FindSection(ini, name);
+    if (!section) {
+        section = ini.AddSection(name);
+        section->AddVal(u"", u"", u"");
+    }
+    if (TKvIniVal *val = FindKey(*section, key)) {
+        val->SetValue(args.At(3));
+        if (args.Has(QStringLiteral("--comment")))
+            val->SetComment(args.Option(QStringLiteral("--comment")));
+    } else {
+        section->InsertVal(NewItemIndex(*section), key, args.At(3), args.Option(QStringLiteral("--comment")));
+    }
+    WriteBack(ini);
+    return KvExit::Ok;
+}
+
+int DelCommand(const QStringList &argv)
+{
+    const TKvArguments args(argv, {QStringLiteral("--encoding")}, {});
+    args.Expect(2, 3);
+    TKvMemIni ini;
+    LoadForEdit(ini, args.At(0), args);
+    TKvIniSection &section = RequireSection(ini, args.At(1));
+    if (args.Count() == 3)
+        section.DeleteVal(&RequireKey(ini, section, args.At(2)));
+    else
+        ini.DeleteSection(&section);
+    WriteBack(ini);
+    return KvExit::Ok;
+}
+
+int SortCommand(const QStringList &argv)
+{
+    const QString sectionsOnly = QStringLiteral("--sections-only");
+    const QString itemsOnly = QStringLiteral("--items-only");
+    const TKvArguments args(argv, {QStringLiteral("--encoding"), QStringLiteral("--by")},
+                            {QStringLiteral("--descending"), sectionsOnly, itemsOnly});
+    args.Expect(1, 1);
+    const QString by = args.Option(QStringLiteral("--by"));
+    const std::map<QString, TKvSortKey> keys = {{QStringLiteral("name"), skName},
+                                                {QStringLiteral("value"), skValue},
+                                                {QStringLiteral("count"), skCount},
+                                                {QStringLiteral("comment"), skComment}};
+    const auto key = keys.find(by);
+    if (key == keys.end())
+        throw TKvUsageError{QStringLiteral("--by takes name, value, count or comment")};
+    if (args.Has(sectionsOnly) && args.Has(itemsOnly))
+        throw TKvUsageError{QStringLiteral("--sections-only and --items-only exclude each other")};
+
+    TKvMemIni ini;
+    LoadForEdit(ini, args.At(0), args);
+    const bool ascending = !args.Has(QStringLiteral("--descending"));
+    if (args.Has(sectionsOnly)) {
+        ini.SortSections(key->second, ascending);
+    } else if (args.Has(itemsOnly)) {
+        for (TKvIniSection *section : ini.Sections)
+            section->SortVals(key->second, ascending);
+    } else {
+        ini.SortAll(key->second, ascending);
+    }
+    WriteBack(ini);
+    return KvExit::Ok;
+}

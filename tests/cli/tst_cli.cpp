@@ -1,0 +1,214 @@
+// quillon-ini, run as a separate process on small files.
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run RunTool(const QStringList &arguments, const QByteArray &input = {})
+{
+    QProcess process;
+    process.start(QStringLiteral(QUILLON_INI_PATH), arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(30000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
+            process.readAllStandardError()};
+}
+
+QByteArray ReadFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+const QByteArray Sample = "; top\r\n[b] ;c\r\nk=1\r\n;note\r\n\r\n[a]\r\nx=hello world\r\nName=Hello\r\n";
+
+} // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void dump();
+    void dumpKeepsStrayBytesAsSurrogates();
+    void edits_data();
+    void edits();
+    void failures_data();
+    void failures();
+    void find_data();
+    void find();
+    void encryptAndDecrypt();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_file;
+};
+
+void TestCli::init()
+{
+    m_file = m_dir.filePath(QStringLiteral("sample.ini"));
+    WriteFile(m_file, Sample);
+}
+
+void TestCli::dump()
+{
+    const Run run = RunTool({QStringLiteral("dump"), m_file});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(run.out.startsWith(R"({"result": 0, "encoding": 0, "sections": [{"name": "", "comment": "", "entries": )"
+                               R"([{"kind": 2, "name": "", "value": "", "comment": "top"}]}, {"name": "b", "comment": "c")"));
+    QVERIFY(run.out.endsWith(R"("counts": {"sections": 3, "values": 3, "comments": 2, "errors": 0, "blanks": 1}})" "\n"));
+    const Run stats = RunTool({QStringLiteral("stats"), m_file});
+    QCOMPARE(stats.out, QByteArray(R"({"sections": 3, "values": 3, "comments": 2, "errors": 0, "blanks": 1})" "\n"));
+}
+
+void TestCli::dumpKeepsStrayBytesAsSurrogates()
+{
+    WriteFile(m_file, "k=caf\xe9");
+    const Run run = RunTool({QStringLiteral("dump"), m_file, QStringLiteral("--encoding"), QStringLiteral("65001")});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.out.contains(R"("value": "caf\udce9")"), run.out.constData());
+    const QString out = m_dir.filePath(QStringLiteral("out.ini"));
+    QCOMPARE(RunTool({QStringLiteral("save"), m_file, out, QStringLiteral("--encoding"), QStringLiteral("65001")})
+                 .exitCode,
+             0);
+    QCOMPARE(ReadFile(out), QByteArray("\xEF\xBB\xBFk=caf\xe9\r\n\r\n"));
+}
+
+void TestCli::edits_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("written");
+    QTest::addRow("set existing key keeps its comment")
+        << QStringList{"set", "FILE", "b", "k", "2"}
+        << QByteArray(";top\r\n\r\n[b] ;c\r\nk=2\r\n;note\r\n\r\n[a]\r\nx=hello world\r\nName=Hello\r\n\r\n");
+    QTest::addRow("set new key goes after the last value item")
+        << QStringList{"set", "FILE", "b", "new", "v", "--comment", "added"}
+        << QByteArray(";top\r\n\r\n[b] ;c\r\nk=1\r\nnew=v ;added\r\n;note\r\n\r\n[a]\r\nx=hello world\r\n"
+                      "Name=Hello\r\n\r\n");
+    QTest::addRow("set in a new section appends it")
+        << QStringList{"set", "FILE", "c", "z", "9"}
+        << QByteArray(";top\r\n\r\n[b] ;c\r\nk=1\r\n;note\r\n\r\n[a]\r\nx=hello world\r\nName=Hello\r\n\r\n"
+                      "[c]\r\nz=9\r\n\r\n");
+    QTest::addRow("del key") << QStringList{"del", "FILE", "a", "x"}
+                             << QByteArray(";top\r\n\r\n[b] ;c\r\nk=1\r\n;note\r\n\r\n[a]\r\nName=Hello\r\n\r\n");
+    QTest::addRow("del section") << QStringList{"del", "FILE", "b"}
+                                 << QByteArray(";top\r\n\r\n[a]\r\nx=hello world\r\nName=Hello\r\n\r\n");
+    QTest::addRow("sort sections only")
+        << QStringList{"sort", "FILE", "--by", "name", "--sections-only"}
+        << QByteArray(";top\r\n\r\n[a]\r\nx=hello world\r\nName=Hello\r\n\r\n[b] ;c\r\nk=1\r\n;note\r\n\r\n");
+    QTest::addRow("sort items descending")
+        << QStringList{"sort", "FILE", "--by", "name", "--items-only", "--descending"}
+        << QByteArray(";top\r\n\r\n[b] ;c\r\nk=1\r\n;note\r\n\r\n[a]\r\nx=hello world\r\nName=Hello\r\n\r\n");
+}
+
+void TestCli::edits()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, written);
+    arguments.replace(1, m_file);
+    const Run run = RunTool(arguments);
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QCOMPARE(ReadFile(m_file), written);
+}
+
+void TestCli::failures_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addRow("missing section") << QStringList{"get", "FILE", "zz"} << 1;
+    QTest::addRow("missing key") << QStringList{"del", "FILE", "a", "nope"} << 1;
+    QTest::addRow("missing file") << QStringList{"get", "MISSING", "a"} << 3;
+    QTest::addRow("unknown command") << QStringList{"frobnicate"} << 2;
+    QTest::addRow("bad sort key") << QStringList{"sort", "FILE", "--by", "colour"} << 2;
+    QTest::addRow("bad encoding") << QStringList{"dump", "FILE", "--encoding", "437"} << 2;
+    QTest::addRow("too many arguments") << QStringList{"stats", "FILE", "FILE"} << 2;
+}
+
+void TestCli::failures()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    arguments.replaceInStrings(QStringLiteral("FILE"), m_file);
+    arguments.replaceInStrings(QStringLiteral("MISSING"), m_dir.filePath(QStringLiteral("missing.ini")));
+    const Run run = RunTool(arguments);
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY(!run.err.isEmpty());
+    QCOMPARE(ReadFile(m_file), Sample); // nothing written
+}
+
+void TestCli::find_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QByteArray>("output");
+    QTest::addRow("forward, any case") << QStringList{"hello"}
+                                       << QByteArray(R"({"result": true, "matches": [[2, 0], [2, 1]]})");
+    QTest::addRow("backward") << QStringList{"hello", "--backward"}
+                              << QByteArray(R"({"result": true, "matches": [[2, 1], [2, 0]]})");
+    QTest::addRow("case-sensitive") << QStringList{"Hello", "--case-sensitive"}
+                                    << QByteArray(R"({"result": true, "matches": [[2, 1]]})");
+    QTest::addRow("section names only") << QStringList{"a", "--where", "SN"}
+                                        << QByteArray(R"({"result": true, "matches": [[2, -1]]})");
+    QTest::addRow("section names backward") << QStringList{"a", "--where", "SN", "--backward"}
+                                            << QByteArray(R"({"result": true, "matches": [[2, 2147483647]]})");
+    QTest::addRow("whole words") << QStringList{"hell", "--whole-words"}
+                                 << QByteArray(R"({"result": false, "matches": []})");
+    QTest::addRow("comments") << QStringList{"note", "--where", "IC"}
+                              << QByteArray(R"({"result": true, "matches": [[1, 1]]})");
+}
+
+void TestCli::find()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, output);
+    const Run run = RunTool(QStringList{QStringLiteral("find"), m_file} + options);
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QCOMPARE(run.out, output + '\n');
+}
+
+void TestCli::encryptAndDecrypt()
+{
+    const QString sealed = m_dir.filePath(QStringLiteral("sealed.IniCry"));
+    const QString opened = m_dir.filePath(QStringLiteral("opened.ini"));
+    Run run = RunTool({QStringLiteral("encrypt"), m_file, sealed}, "s3cret\n");
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, QByteArray("{\"result\": 0}\n"));
+    QVERIFY(ReadFile(sealed) != Sample);
+
+    run = RunTool({QStringLiteral("decrypt"), sealed, opened}, "wrong\n");
+    QCOMPARE(run.exitCode, 5);
+    QCOMPARE(run.out, QByteArray("{\"result\": \"lrWrongPassword\"}\n"));
+    QCOMPARE(ReadFile(opened), QByteArray("<missing>"));
+
+    run = RunTool({QStringLiteral("decrypt"), m_file, opened}, "s3cret\n");
+    QCOMPARE(run.exitCode, 5);
+    QCOMPARE(run.out, QByteArray("{\"result\": \"lrWrongPassword\"}\n"));
+
+    const QString passwordFile = m_dir.filePath(QStringLiteral("password.txt"));
+    WriteFile(passwordFile, "s3cret\r\nignored\n");
+    run = RunTool({QStringLiteral("decrypt"), sealed, opened, QStringLiteral("--password-file"), passwordFile});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, QByteArray("{\"result\": 65001}\n"));
+    QCOMPARE(ReadFile(opened),
+             QByteArray("\xEF\xBB\xBF;top\r\n\r\n[b] ;c\r\nk=1\r\n;note\r\n\r\n[a]\r\nx=hello world\r\nName=Hello\r\n\r\n"));
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
