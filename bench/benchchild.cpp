@@ -3,7 +3,10 @@
 #include "benchchild.h"
 
 #include "kvfileerror.h"
+#include "kvfind.h"
 #include "kvmemini.h"
+#include "kvsearch.h"
+#include "kvsearchoptions.h"
 
 #include <QFile>
 #include <QSettings>
@@ -119,6 +122,8 @@ TKvMemIni *LoadOurs(const QString &file, TMeasured &m)
     const int result = ini->LoadFromFile(file);
     if (result < 0)
         m.Fail("read-result-" + std::to_string(result));
+    else
+        m.Note = "code-page-" + std::to_string(result); // the reader the detection chose
     return ini;
 }
 
@@ -190,6 +195,38 @@ TMeasured OursSort(const QString &file, const QString &operation)
             break;
         }
     }
+    return m;
+}
+
+// The characters the search examines: section names and comments, entry
+// names, values and comments.
+qint64 FieldCharacters(const TKvMemIni &ini)
+{
+    qint64 characters = 0;
+    for (const TKvIniSection *section : ini.Sections) {
+        characters += section->Name.size() + section->Comment.size();
+        for (const TKvIniVal *val : section->Vals)
+            characters += val->NameView().size() + val->ValueView().size() + val->CommentView().size();
+    }
+    return characters;
+}
+
+// Find First over the whole document for a text that occurs nowhere, ignoring
+// case, in all five kinds of text: every field is lower-cased and scanned.
+TMeasured OursSearch(const QString &file)
+{
+    TMeasured m;
+    TKvMemIni *ini = LoadOurs(file, m);
+    TSearchStruct options; // all five "where" flags, case-insensitive, forward
+    TKvSearch search(u"Unmatched Needle", options.CaseSensitive, options.WholeWords);
+    qint32 sectionCursor = KvSearchCursor::Before;
+    qint32 itemCursor = KvSearchCursor::Before;
+    TStopwatch watch;
+    const bool found = Find(search, *ini, sectionCursor, itemCursor, options);
+    m.Seconds = watch.Seconds();
+    m.Check = FieldCharacters(*ini);
+    if (found)
+        m.Fail("found-at-" + std::to_string(sectionCursor) + "/" + std::to_string(itemCursor));
     return m;
 }
 
@@ -335,6 +372,8 @@ TMeasured Measure(const QString &tool, const QString &operation, const QString &
         && (operation == BenchOp::SortAscending || operation == BenchOp::SortDescending
             || operation == BenchOp::SortShuffled))
         return OursSort(file, operation);
+    if (tool == Ours && operation == BenchOp::Search)
+        return OursSearch(file);
     if (tool == Inih && load)
         return InihLoad(file);
     if (tool == SimpleIniA && load)

@@ -330,7 +330,7 @@ public:
             RunSearch();
     }
 
-    QString Report(const QString &locale) const
+    QString Report(const QString &locale, const QString &saveDir) const
     {
         TReport r;
         r.Line(QStringLiteral("## Quillon benchmark"));
@@ -349,6 +349,8 @@ public:
                               "\"ours faster\" = peer seconds / our seconds; \"ours/peer mem\" = our B/line / "
                               "the peer's.")
                    .arg(Fixed(Mib(m_baseline.PeakKb), 1)));
+        if (m_options.Operations.contains(u"save"))
+            r.Line(QStringLiteral("Saves write to %1, a new file each run.").arg(saveDir));
         r.Line();
         r.Header({QStringLiteral("file"), QStringLiteral("what"), QStringLiteral("MB"), QStringLiteral("lines")});
         for (const TCorpusFile &file : m_files)
@@ -468,7 +470,10 @@ private:
                     cells.append(compare ? Times(BytesPerLine(*ours, file) / BytesPerLine(*result, file))
                                          : QStringLiteral("—"));
                 }
-                cells.append(QLocale::c().toString(result->Check));
+                QString check = QLocale::c().toString(result->Check);
+                if (!result->Note.isEmpty() && result->Note != u"-")
+                    check += QStringLiteral(" (%1)").arg(result->Note);
+                cells.append(check);
                 r.Row(cells);
             }
         }
@@ -678,8 +683,14 @@ int main(int argc, char **argv)
         QStringLiteral("locale"),
         QStringLiteral("Locale of the children (default: the environment's, en_US.UTF-8 instead of C)."),
         QStringLiteral("name"));
+    const QCommandLineOption saveDirOption(
+        QStringLiteral("save-dir"),
+        QStringLiteral("Folder the saves write to (default: the corpus folder, on its disk; a tmpfs "
+                       "such as /dev/shm leaves out the disk)."),
+        QStringLiteral("dir"));
     const QCommandLineOption verboseOption(QStringLiteral("verbose"), QStringLiteral("Show what children say."));
-    parser.addOptions({corpusOption, runsOption, opsOption, toolsOption, localeOption, verboseOption});
+    parser.addOptions(
+        {corpusOption, runsOption, opsOption, toolsOption, localeOption, saveDirOption, verboseOption});
     parser.process(app);
 
     TOptions options;
@@ -697,8 +708,12 @@ int main(int argc, char **argv)
     const std::optional<QList<TCorpusFile>> files = FindCorpus(options.CorpusDir);
     if (!files)
         return 1;
-    const QString scratch = QDir(options.CorpusDir).absoluteFilePath(QStringLiteral("scratch"));
-    QDir().mkpath(scratch);
+    const QString scratch = QDir(parser.isSet(saveDirOption) ? parser.value(saveDirOption) : options.CorpusDir)
+                                .absoluteFilePath(QStringLiteral("quillon-bench-scratch"));
+    if (!QDir().mkpath(scratch)) {
+        std::fprintf(stderr, "quillon-bench: cannot create %s\n", qPrintable(scratch));
+        return 1;
+    }
 
     const QString locale = ChildLocale(options.Locale);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -710,6 +725,6 @@ int main(int argc, char **argv)
     benchmark.Run();
     QDir(scratch).removeRecursively();
 
-    QTextStream(stdout) << benchmark.Report(locale);
+    QTextStream(stdout) << benchmark.Report(locale, scratch);
     return 0;
 }
