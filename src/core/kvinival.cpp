@@ -1,6 +1,8 @@
 // The entry: its texts, the kind rule and the field normalisation.
 #include "kvmemini.h"
 
+#include "kvwritebuffer.h"
+
 #include <cstring>
 #include <limits>
 
@@ -125,7 +127,8 @@ void TKvIniVal::StoreTexts(QStringView name, QStringView value, QStringView comm
         block = new char16_t[size_t(total)];
         char16_t *out = block;
         for (QStringView text : {name, value, comment}) {
-            std::memcpy(out, text.utf16(), size_t(text.size()) * sizeof(char16_t));
+            if (!text.isEmpty())
+                std::memcpy(out, text.utf16(), size_t(text.size()) * sizeof(char16_t));
             out += text.size();
         }
     }
@@ -163,31 +166,10 @@ qsizetype TKvIniVal::TextLength() const
     return 2;
 }
 
-namespace {
-
-QChar *Put(QChar *out, QStringView text)
-{
-    std::memcpy(static_cast<void *>(out), text.utf16(), size_t(text.size()) * sizeof(QChar));
-    return out + text.size();
-}
-
-QChar *Put(QChar *out, char16_t c)
-{
-    *out = QChar(c);
-    return out + 1;
-}
-
-QChar *PutLineEnd(QChar *out)
-{
-    out[0] = QChar(u'\r');
-    out[1] = QChar(u'\n');
-    return out + 2;
-}
-
-} // namespace
-
 QChar *TKvIniVal::WriteText(QChar *out) const
 {
+    using KvWriteBuffer::Put;
+    using KvWriteBuffer::PutLineEnd;
     switch (Kind()) {
     case ikValue:
         out = Put(out, NameView());

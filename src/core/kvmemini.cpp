@@ -5,6 +5,7 @@
 #include "kvplainmessage.h"
 #include "kvsafesave.h"
 #include "kvtextcodec.h"
+#include "kvwritebuffer.h"
 
 #include <QFileDevice>
 #include <QtEndian>
@@ -93,17 +94,6 @@ TKvIniCounts TKvMemIni::CountAll() const
 
 namespace {
 
-QChar *Put(QChar *out, QStringView text)
-{
-    std::memcpy(static_cast<void *>(out), text.utf16(), size_t(text.size()) * sizeof(QChar));
-    return out + text.size();
-}
-
-QChar *PutLineEnd(QChar *out)
-{
-    return Put(out, u"\r\n");
-}
-
 // A nameless section is written without a header when it opens the document
 // (the lines before the first header). Anywhere else it came from a "[]" line,
 // which is written back so its entries stay apart from the section before.
@@ -129,6 +119,8 @@ qsizetype SectionLength(const TKvIniSection &section, bool first)
 
 QChar *WriteSection(const TKvIniSection &section, QChar *out, bool first)
 {
+    using KvWriteBuffer::Put;
+    using KvWriteBuffer::PutLineEnd;
     if (WritesHeader(section, first)) {
         out = Put(out, u"[");
         out = Put(out, section.Name);
