@@ -115,6 +115,7 @@ void TKvBmp::ApplyTextState()
     FPainter.setPen(QColor(int(KvRedOf(FTextColor)), int(KvGreenOf(FTextColor)), int(KvBlueOf(FTextColor))));
     FPainter.setBackground(Qt::white);
     FPainter.setBackgroundMode(FTransparentText ? Qt::TransparentMode : Qt::OpaqueMode);
+    FPainter.setClipping(false);
 }
 
 void TKvBmp::ReleaseSurface()
@@ -378,7 +379,7 @@ bool TKvBmp::DrawText(const QString &text, quint32 format, TKvRect &rect)
     TKvRect clipped = rect.Intersected(FBounds);
     if (clipped.IsEmpty() || text.isEmpty() || !FPainter.isActive())
         return false;
-    // Whoever drew on Canvas() may have changed the pen or the font.
+    // Whoever drew on Canvas() may have changed the pen, the font or the clip.
     ApplyTextState();
     return KvDrawText(FPainter, text, format, clipped);
 }

@@ -95,6 +95,7 @@ public:
     QImage ToImage() const;
     // The text surface, for drawing with Qt onto the pixels (an image list
     // image, a background). Null while there is no surface or no pixels.
+    // The bitmap's own text sets its font, colour, mode and clip again.
     QPainter *Canvas();
 
     // Pixel routines.

@@ -454,6 +454,7 @@ void TestKvBmpText::ownStateAfterCanvasUse()
     QVERIFY(canvas);
     canvas->setPen(Qt::green);
     canvas->setFont(QFont(QStringLiteral("DejaVu Serif"), 30));
+    canvas->setClipRect(QRect(0, 0, 12, 12));
     const TKvRect after = t.Ink(QStringLiteral("State"), 0x20, rect);
     QCOMPARE(after, expected);
     for (int y = after.Top; y < after.Bottom; ++y)
