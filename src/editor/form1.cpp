@@ -67,6 +67,9 @@ TForm1::TForm1(const QStringList &commandLine, QWidget *parent) : QWidget(parent
 
     resize(Scaled(1127), Scaled(757));
     EnableFileActions(false);
+    // Nothing is selected yet: the section and item commands wait for a selection.
+    ApplySectionRule();
+    ApplyValueRule();
     SetModified(false);
 }
 
@@ -95,6 +98,7 @@ namespace {
 struct ActionSpec
 {
     QAction *TForm1::*member;
+    const char *name;
     const char *category;
     const char *caption;
     const char *hint;
@@ -106,53 +110,52 @@ struct ActionSpec
 void TForm1::CreateActions()
 {
     const ActionSpec specs[] = {
-        {&TForm1::ActNewFile, "File Actions", "New", " Create a New Ini File ", QKeySequence(Qt::CTRL | Qt::Key_N)},
-        {&TForm1::ActOpenFile, "File Actions", "Open", " Open an Existing Ini File ",
+        {&TForm1::ActNewFile, "ActNewFile", "File Actions", "New", " Create a New Ini File ", QKeySequence(Qt::CTRL | Qt::Key_N)},
+        {&TForm1::ActOpenFile, "ActOpenFile", "File Actions", "Open", " Open an Existing Ini File ",
          QKeySequence(Qt::CTRL | Qt::Key_O)},
-        {&TForm1::ActReload, "File Actions", "Reload", " Reload The Open Ini File From Disk ",
+        {&TForm1::ActReload, "ActReload", "File Actions", "Reload", " Reload The Open Ini File From Disk ",
          QKeySequence(Qt::Key_F5)},
-        {&TForm1::ActSave, "File Actions", "Save", " Save Ini File to Disk ", QKeySequence(Qt::CTRL | Qt::Key_S)},
-        {&TForm1::ActSaveAs, "File Actions", "Save As", " Save the Ini File to a New File Name ",
+        {&TForm1::ActSave, "ActSave", "File Actions", "Save", " Save Ini File to Disk ", QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {&TForm1::ActSaveAs, "ActSaveAs", "File Actions", "Save As", " Save the Ini File to a New File Name ",
          QKeySequence(Qt::Key_F12)},
-        {&TForm1::ActSearch, "File Actions", "Find",
+        {&TForm1::ActSearch, "ActSearch", "File Actions", "Find",
          " Search the Ini File (F3=Find Next) (Shift+F3=Find Previous)", QKeySequence(Qt::CTRL | Qt::Key_F)},
-        {&TForm1::ActFindNext, "File Actions", "Find Next", "", QKeySequence(Qt::Key_F3)},
-        {&TForm1::ActFindPrevious, "File Actions", "Find Previous", "", QKeySequence(Qt::SHIFT | Qt::Key_F3)},
-        {&TForm1::ActValuesOnly, "File Actions", "Values Only", "Hide Comment, Empty Items and Error Items. ",
+        {&TForm1::ActFindNext, "ActFindNext", "File Actions", "Find Next", "", QKeySequence(Qt::Key_F3)},
+        {&TForm1::ActFindPrevious, "ActFindPrevious", "File Actions", "Find Previous", "", QKeySequence(Qt::SHIFT | Qt::Key_F3)},
+        {&TForm1::ActValuesOnly, "ActValuesOnly", "File Actions", "Values Only", "Hide Comment, Empty Items and Error Items. ",
          QKeySequence(Qt::Key_F4)},
-        {&TForm1::ActAddSection, "Section Actions", "Add", " Add a New Section ",
+        {&TForm1::ActAddSection, "ActAddSection", "Section Actions", "Add", " Add a New Section ",
          QKeySequence(Qt::CTRL | Qt::Key_F8)},
-        {&TForm1::ActCopySection, "Section Actions", "Copy", " Copy Selected Section ",
+        {&TForm1::ActCopySection, "ActCopySection", "Section Actions", "Copy", " Copy Selected Section ",
          QKeySequence(Qt::CTRL | Qt::Key_F10)},
-        {&TForm1::ActInsertSection, "Section Actions", "Insert", " Insert a New Section Before the Selected Section ",
+        {&TForm1::ActInsertSection, "ActInsertSection", "Section Actions", "Insert", " Insert a New Section Before the Selected Section ",
          QKeySequence(Qt::CTRL | Qt::Key_F9)},
-        {&TForm1::ActEditSection, "Section Actions", "Edit", " Edit the Selected Section ",
+        {&TForm1::ActEditSection, "ActEditSection", "Section Actions", "Edit", " Edit the Selected Section ",
          QKeySequence(Qt::CTRL | Qt::Key_Return)},
-        {&TForm1::ActDeleteSection, "Section Actions", "Del", " Delete the Selected Section ",
+        {&TForm1::ActDeleteSection, "ActDeleteSection", "Section Actions", "Del", " Delete the Selected Section ",
          QKeySequence(Qt::CTRL | Qt::Key_Delete)},
-        {&TForm1::ActSilentDeleteSection, "Section Actions", "Silent Delete Section", "",
+        {&TForm1::ActSilentDeleteSection, "ActSilentDeleteSection", "Section Actions", "Silent Delete Section", "",
          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete)},
-        {&TForm1::ActAddItem, "Item Actions", "Add", " Add a New Value Item ", QKeySequence(Qt::Key_F8)},
-        {&TForm1::ActInsertItem, "Item Actions", "Insert", " Insert a New Value Item ", QKeySequence(Qt::Key_F9)},
-        {&TForm1::ActEditItem, "Item Actions", "Edit", " Edit Selected Value Item ", QKeySequence(Qt::Key_Return)},
-        {&TForm1::ActDeleteItem, "Item Actions", "Del", " Delete Selected Value Item ",
+        {&TForm1::ActAddItem, "ActAddItem", "Item Actions", "Add", " Add a New Value Item ", QKeySequence(Qt::Key_F8)},
+        {&TForm1::ActInsertItem, "ActInsertItem", "Item Actions", "Insert", " Insert a New Value Item ", QKeySequence(Qt::Key_F9)},
+        {&TForm1::ActEditItem, "ActEditItem", "Item Actions", "Edit", " Edit Selected Value Item ", QKeySequence(Qt::Key_Return)},
+        {&TForm1::ActDeleteItem, "ActDeleteItem", "Item Actions", "Del", " Delete Selected Value Item ",
          QKeySequence(Qt::Key_Delete)},
-        {&TForm1::ActSilentDeleteItem, "Item Actions", "Silent Delete Item", "",
+        {&TForm1::ActSilentDeleteItem, "ActSilentDeleteItem", "Item Actions", "Silent Delete Item", "",
          QKeySequence(Qt::SHIFT | Qt::Key_Delete)},
-        {&TForm1::ActCopyItemValue, "Item Actions", "CopyItemValue", "", QKeySequence(Qt::CTRL | Qt::Key_Insert)},
-        {&TForm1::ActPasteItemValue, "Item Actions", "PasteItemValue", "",
+        {&TForm1::ActCopyItemValue, "ActCopyItemValue", "Item Actions", "CopyItemValue", "", QKeySequence(Qt::CTRL | Qt::Key_Insert)},
+        {&TForm1::ActPasteItemValue, "ActPasteItemValue", "Item Actions", "PasteItemValue", "",
          QKeySequence(Qt::SHIFT | Qt::Key_Insert)},
-        {&TForm1::ActAbout, "Program Actions", "", "Opens the about dialog", QKeySequence(Qt::Key_F2)},
-        {&TForm1::ActHelp, "Program Actions", "", "Opens the help on the internet in Your browser ",
+        {&TForm1::ActAbout, "ActAbout", "Program Actions", "", "Opens the about dialog", QKeySequence(Qt::Key_F2)},
+        {&TForm1::ActHelp, "ActHelp", "Program Actions", "", "Opens the help on the internet in Your browser ",
          QKeySequence(Qt::Key_F1)},
-        {&TForm1::ActGeneratePassword, "Program Actions", "GeneratePassword", " Opens the Password Generator ",
+        {&TForm1::ActGeneratePassword, "ActGeneratePassword", "Program Actions", "GeneratePassword", " Opens the Password Generator ",
          QKeySequence(Qt::CTRL | Qt::Key_G)},
-        {&TForm1::ActCreateShortcut, "Program Actions", "", "", QKeySequence(Qt::CTRL | Qt::Key_K)},
+        {&TForm1::ActCreateShortcut, "ActCreateShortcut", "Program Actions", "", "", QKeySequence(Qt::CTRL | Qt::Key_K)},
     };
     for (const ActionSpec &spec : specs) {
         auto *action = new QAction(QString::fromLatin1(spec.caption), this);
-        action->setObjectName(QString::fromLatin1(spec.caption).isEmpty() ? QStringLiteral("action")
-                                                                            : QString::fromLatin1(spec.caption));
+        action->setObjectName(QString::fromLatin1(spec.name));
         action->setProperty("category", QString::fromLatin1(spec.category));
         action->setToolTip(QString::fromLatin1(spec.hint));
         action->setStatusTip(QString::fromLatin1(spec.hint));

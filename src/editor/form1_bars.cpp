@@ -111,7 +111,6 @@ void TForm1::CreateToolbar()
     GlItemInsert = button(ActInsertItem, QStringLiteral("GlItemInsert"), IlItems, IconValue, IconNone);
     GlItemEdit = button(ActEditItem, QStringLiteral("GlItemEdit"), IlItems, IconValue, IconNone);
     GlItemDelete = button(ActDeleteItem, QStringLiteral("GlItemDelete"), IlItems, IconValue, IconNone);
-    ActCopySection->setEnabled(false);
 
     const int endWidth = Scaled(23);
     AddGroup(PnlTop, {GlNew, GlOpen, GlReload, GlSave, GlSaveAs, GlSearch}, endWidth);

@@ -128,7 +128,10 @@ void TestForm1::startsWithoutDocument()
     QVERIFY(form->ActNewFile->isEnabled());
     QVERIFY(form->ActCreateShortcut->isEnabled());
     QVERIFY(!form->ButCreateShortcut->isEnabled());
-    QVERIFY(form->ActCopySection->isEnabled() == false);
+    for (QAction *action : {form->ActCopySection, form->ActEditSection, form->ActAddSection, form->ActAddItem,
+                            form->ActEditItem})
+        QVERIFY(!action->isEnabled());
+    QVERIFY(!form->GlSectionCopy->isEnabled());
     for (TKvGradiLabel *counter : {form->LbSectionCount, form->LbValueCount, form->LbEmptyCount})
         QCOMPARE(counter->Caption(), QStringLiteral("0"));
     QCOMPARE(form->GlNew->Caption(), QStringLiteral("New"));
