@@ -3,6 +3,7 @@
 // digest, so the writer is checked against the layout rather than itself.
 #include "kvcontainer.h"
 #include "kvfileerror.h"
+#include "describedocument.h"
 #include "kvmemini.h"
 #include "kvplainmessage.h"
 
@@ -70,23 +71,6 @@ QByteArray Md5Hex(const QString &password)
 QByteArray KeyBytes(const TKvFileKey &key)
 {
     return QByteArray(key.data(), qsizetype(key.size()));
-}
-
-// A compact picture of a document: sections as {name;comment} followed by
-// their entries as kind:name=value;comment.
-QString Describe(const TKvMemIni &ini)
-{
-    QStringList sections;
-    for (const TKvIniSection *section : ini.Sections) {
-        QString text = u'{' + section->Name + u';' + section->Comment + u'}';
-        for (const TKvIniVal *val : section->Vals) {
-            text += QStringLiteral(" %1:%2=%3;%4")
-                        .arg(int(val->Kind()))
-                        .arg(val->Name(), val->Value(), val->Comment());
-        }
-        sections << text;
-    }
-    return sections.join(u" | ");
 }
 
 void WriteFile(const QString &fileName, const QByteArray &bytes)

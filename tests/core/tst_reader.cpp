@@ -1,5 +1,6 @@
 // Reading: detection, the four readers, the parser and the read results.
 #include "kvfileerror.h"
+#include "describedocument.h"
 #include "kvmemini.h"
 #include "kvplainmessage.h"
 #include "kvtextcodec.h"
@@ -10,23 +11,6 @@
 #include <QTest>
 
 namespace {
-
-// A compact picture of a document: sections as {name;comment} followed by
-// their entries as kind:name=value;comment, entries separated by spaces.
-QString Describe(const TKvMemIni &ini)
-{
-    QStringList sections;
-    for (const TKvIniSection *section : ini.Sections) {
-        QString text = u'{' + section->Name + u';' + section->Comment + u'}';
-        for (const TKvIniVal *val : section->Vals) {
-            text += QStringLiteral(" %1:%2=%3;%4")
-                        .arg(int(val->Kind()))
-                        .arg(val->Name(), val->Value(), val->Comment());
-        }
-        sections << text;
-    }
-    return sections.join(u" | ");
-}
 
 QByteArray Utf16(const QString &text, bool bigEndian)
 {
