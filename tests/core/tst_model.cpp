@@ -184,11 +184,12 @@ void TestModel::reserveKeepsElements()
     QCOMPARE(section.Vals[99]->Name(), QStringLiteral("99"));
     QVERIFY(section.Vals.Items[100] == nullptr && section.Vals.Items[999] == nullptr);
     // Inserting into a long run moves the block as a whole.
-    section.InsertVal(1, u"x", u"", u"");
+    TKvIniVal *inserted = section.InsertVal(1, u"x", u"", u"");
     QCOMPARE(section.Vals[1]->Name(), QStringLiteral("x"));
     QCOMPARE(section.Vals[2]->Name(), QStringLiteral("1"));
     QCOMPARE(section.Vals[100]->Name(), QStringLiteral("99"));
     section.Vals.RemoveAt(1);
+    delete inserted; // taken out, so no longer owned by the section
     QCOMPARE(section.Vals[1]->Name(), QStringLiteral("1"));
     QCOMPARE(section.Vals[99]->Name(), QStringLiteral("99"));
 }
