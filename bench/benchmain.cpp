@@ -82,6 +82,16 @@ struct TResult
     qint64 Check = 0;
     bool Ok = false;
     QString Note;
+    QList<std::pair<QString, double>> Parts; // "step=seconds" notes of a breakdown, medians
+
+    double Part(const QString &name) const
+    {
+        for (const auto &[partName, seconds] : Parts) {
+            if (partName == name)
+                return seconds;
+        }
+        return 0;
+    }
 };
 
 double Median(QList<double> values)
@@ -99,15 +109,17 @@ class TRunner
 {
 public:
     TRunner(int runs, QString scratchDir, QProcessEnvironment environment, bool verbose)
-        : m_runs(runs), m_scratchDir(std::move(scratchDir)), m_environment(std::move(environment)),
-          m_verbose(verbose)
-    {
-    }
+        : m_runs(runs)
+        , m_scratchDir(std::move(scratchDir))
+        , m_environment(std::move(environment))
+        , m_verbose(verbose)
+    {}
 
     TResult Measure(const QString &tool, const QString &operation, const TCorpusFile &file)
     {
         QList<double> seconds;
         QList<double> peaks;
+        QList<std::pair<QString, QList<double>>> parts;
         TResult result;
         result.Ok = true;
         for (int run = 1; run <= m_runs; ++run) {
@@ -115,19 +127,42 @@ public:
             seconds.append(sample.Seconds);
             peaks.append(double(sample.PeakKb));
             result.Check = sample.Check;
+            if (sample.Ok && sample.Note.contains(u'='))
+                AddParts(parts, sample.Note);
+            else if (sample.Ok)
+                result.Note = sample.Note;
             if (!sample.Ok && result.Ok) {
                 result.Ok = false;
                 result.Note = sample.Note;
             }
-            std::fprintf(stderr, "  %-14s %-13s %-18s run %d/%d: %8.3f s %8.1f MiB%s\n", qPrintable(operation),
-                         qPrintable(tool), qPrintable(file.Name), run, m_runs, sample.Seconds,
-                         double(sample.PeakKb) / 1024, sample.Ok ? "" : qPrintable(QStringLiteral("  FAILED ") + sample.Note));
+            std::fprintf(stderr, "  %-14s %-13s %-18s run %d/%d: %8.3f s %8.1f MiB%s\n",
+                         qPrintable(operation), qPrintable(tool), qPrintable(file.Name), run, m_runs,
+                         sample.Seconds, double(sample.PeakKb) / 1024,
+                         sample.Ok ? "" : qPrintable(QStringLiteral("  FAILED ") + sample.Note));
             if (!sample.Ok)
                 break; // a failing operation fails the same way every time
         }
         result.Seconds = Median(seconds);
         result.PeakKb = qint64(Median(peaks));
+        for (const auto &[name, values] : parts)
+            result.Parts.append({name, Median(values)});
         return result;
+    }
+
+    // Adds the times of a note "step=seconds,step=seconds" to the runs of each step.
+    static void AddParts(QList<std::pair<QString, QList<double>>> &parts, const QString &note)
+    {
+        for (const QString &item : note.split(u',')) {
+            const qsizetype equals = item.indexOf(u'=');
+            const QString name = item.left(equals);
+            const double seconds = item.mid(equals + 1).toDouble();
+            auto found = std::find_if(parts.begin(), parts.end(),
+                                      [&](const auto &part) { return part.first == name; });
+            if (found == parts.end())
+                parts.append({name, {seconds}});
+            else
+                found->second.append(seconds);
+        }
     }
 
     TSample RunChild(const QString &tool, const QString &operation, const QString &file)
@@ -201,7 +236,10 @@ class TReport
 {
 public:
     void Line(const QString &text = {}) { m_text += text + u'\n'; }
-    void Row(const QStringList &cells) { Line(QStringLiteral("| ") + cells.join(QStringLiteral(" | ")) + QStringLiteral(" |")); }
+    void Row(const QStringList &cells)
+    {
+        Line(QStringLiteral("| ") + cells.join(QStringLiteral(" | ")) + QStringLiteral(" |"));
+    }
     // The first textColumns columns hold text (left-aligned), the others numbers.
     void Header(const QStringList &cells, qsizetype textColumns = 2)
     {
@@ -247,7 +285,11 @@ qint64 CountLines(const QString &path)
 std::optional<QList<TCorpusFile>> FindCorpus(const QString &dir)
 {
     QList<TCorpusFile> files = {
-        {PhpFile, QStringLiteral("php.ini-production repeated, unique section names (comment-heavy)"), {}, 0, 0},
+        {PhpFile,
+         QStringLiteral("php.ini-production repeated, unique section names (comment-heavy)"),
+         {},
+         0,
+         0},
         {OneSectionFile, QStringLiteral("one section of 1,000,000 key lines"), {}, 0, 0},
         {ManySectionsFile, QStringLiteral("100,000 sections of 10 keys, comments, blank lines"), {}, 0, 0},
     };
@@ -313,9 +355,10 @@ class TBenchmark
 {
 public:
     TBenchmark(const TOptions &options, const QList<TCorpusFile> &files, TRunner &runner)
-        : m_options(options), m_files(files), m_runner(runner)
-    {
-    }
+        : m_options(options)
+        , m_files(files)
+        , m_runner(runner)
+    {}
 
     void Run()
     {
@@ -343,23 +386,28 @@ public:
                    .arg(QDateTime::currentDateTime().toString(Qt::ISODate))
                    .arg(locale)
                    .arg(m_options.Runs));
-        r.Line(QStringLiteral("Seconds time the operation alone, inside the child (a save, sort or search "
-                              "first loads its file untimed). MB = 10^6 bytes of the input file. Peak = the "
-                              "child's VmHWM; B/line = (peak − %1 MiB of an idle child) / lines of the file. "
-                              "\"ours faster\" = peer seconds / our seconds; \"ours/peer mem\" = our B/line / "
-                              "the peer's.")
-                   .arg(Fixed(Mib(m_baseline.PeakKb), 1)));
+        r.Line(
+            QStringLiteral("Seconds time the operation alone, inside the child (a save, sort or search "
+                           "first loads its file untimed). MB = 10^6 bytes of the input file. Peak = the "
+                           "child's VmHWM; B/line = (peak − %1 MiB of an idle child) / lines of the file. "
+                           "\"ours faster\" = peer seconds / our seconds; \"ours/peer mem\" = our B/line / "
+                           "the peer's.")
+                .arg(Fixed(Mib(m_baseline.PeakKb), 1)));
         if (m_options.Operations.contains(u"save"))
             r.Line(QStringLiteral("Saves write to %1, a new file each run.").arg(saveDir));
         r.Line();
-        r.Header({QStringLiteral("file"), QStringLiteral("what"), QStringLiteral("MB"), QStringLiteral("lines")});
+        r.Header(
+            {QStringLiteral("file"), QStringLiteral("what"), QStringLiteral("MB"), QStringLiteral("lines")});
         for (const TCorpusFile &file : m_files)
-            r.Row({file.Name, file.Label, Fixed(MegaBytes(file.Bytes), 1), QLocale::c().toString(file.Lines)});
+            r.Row(
+                {file.Name, file.Label, Fixed(MegaBytes(file.Bytes), 1), QLocale::c().toString(file.Lines)});
         r.Line();
         if (m_options.Operations.contains(u"load"))
             ReportLoadOrSave(r, BenchOp::Load);
         if (m_options.Operations.contains(u"save"))
             ReportLoadOrSave(r, BenchOp::Save);
+        if (m_options.Operations.contains(u"load") || m_options.Operations.contains(u"save"))
+            ReportBreakdown(r);
         if (m_options.Operations.contains(u"sort") || m_options.Operations.contains(u"search"))
             ReportSortAndSearch(r);
         ReportTargets(r);
@@ -396,6 +444,10 @@ private:
                     continue;
                 Results(operation)[{info.Tool, file.Name}] = m_runner.Measure(info.Tool, operation, file);
             }
+            if (Wanted(BenchTool::OursParts)) {
+                Results(operation)[{BenchTool::OursParts, file.Name}] =
+                    m_runner.Measure(BenchTool::OursParts, operation, file);
+            }
         }
     }
 
@@ -403,16 +455,18 @@ private:
     {
         std::fprintf(stderr, "sort:\n");
         const TCorpusFile &file = FileNamed(OneSectionFile);
-        for (const QString &operation : {BenchOp::SortAscending, BenchOp::SortDescending, BenchOp::SortShuffled})
-            Results(operation)[{BenchTool::Ours, file.Name}] = m_runner.Measure(BenchTool::Ours, operation, file);
+        for (const QString &operation :
+             {BenchOp::SortAscending, BenchOp::SortDescending, BenchOp::SortShuffled})
+            Results(operation)[{BenchTool::Ours, file.Name}] =
+                m_runner.Measure(BenchTool::Ours, operation, file);
     }
 
     void RunSearch()
     {
         std::fprintf(stderr, "search:\n");
         const TCorpusFile &file = FileNamed(PhpFile);
-        Results(BenchOp::Search)[{BenchTool::Ours, file.Name}]
-            = m_runner.Measure(BenchTool::Ours, BenchOp::Search, file);
+        Results(BenchOp::Search)[{BenchTool::Ours, file.Name}] =
+            m_runner.Measure(BenchTool::Ours, BenchOp::Search, file);
     }
 
     const TCorpusFile &FileNamed(const QString &name) const
@@ -480,6 +534,57 @@ private:
         r.Line();
     }
 
+    // Our load and save timed step by step through the core's public pieces.
+    void ReportBreakdown(TReport &r) const
+    {
+        const auto parts = [&](const QString &operation) {
+            QList<std::pair<const TCorpusFile *, const TResult *>> rows;
+            for (const TCorpusFile &file : m_files) {
+                const TResult *result = Find(operation, BenchTool::OursParts, file.Name);
+                if (result && result->Ok && !result->Parts.isEmpty())
+                    rows.append({&file, result});
+            }
+            return rows;
+        };
+        const auto seconds = [](double value) { return Fixed(value, 3); };
+        const auto loads = parts(BenchOp::Load);
+        const auto saves = parts(BenchOp::Save);
+        if (loads.isEmpty() && saves.isEmpty())
+            return;
+        r.Line(QStringLiteral("### Where our time goes (seconds, medians)"));
+        r.Line();
+        if (!loads.isEmpty()) {
+            r.Header({QStringLiteral("load of"), QStringLiteral("read bytes"), QStringLiteral("decode"),
+                      QStringLiteral("parse"), QStringLiteral("sum"), QStringLiteral("decode limit")},
+                     1);
+            for (const auto &[file, result] : loads) {
+                const TResult *limit = Find(BenchOp::Load, BenchTool::Decode, file->Name);
+                r.Row({file->Name, seconds(result->Part(QStringLiteral("read"))),
+                       seconds(result->Part(QStringLiteral("decode"))),
+                       seconds(result->Part(QStringLiteral("parse"))), seconds(result->Seconds),
+                       limit && limit->Ok ? seconds(limit->Seconds) : QStringLiteral("—")});
+            }
+            r.Line();
+        }
+        if (!saves.isEmpty()) {
+            r.Header({QStringLiteral("save of"), QStringLiteral("GetText"), QStringLiteral("EncodeUtf8"),
+                      QStringLiteral("write"), QStringLiteral("sum"), QStringLiteral("SaveToFile")},
+                     1);
+            for (const auto &[file, result] : saves) {
+                const TResult *whole = Find(BenchOp::Save, BenchTool::Ours, file->Name);
+                r.Row({file->Name, seconds(result->Part(QStringLiteral("text"))),
+                       seconds(result->Part(QStringLiteral("encode"))),
+                       seconds(result->Part(QStringLiteral("write"))), seconds(result->Seconds),
+                       whole && whole->Ok ? seconds(whole->Seconds) : QStringLiteral("—")});
+            }
+            r.Line();
+            r.Line(
+                QStringLiteral("SaveToFile also writes a temporary file, flushes it to disk and renames it; "
+                               "the steps here write straight to a file."));
+            r.Line();
+        }
+    }
+
     void ReportSortAndSearch(TReport &r) const
     {
         r.Line(QStringLiteral("### Sort and search (Quillon core)"));
@@ -506,10 +611,10 @@ private:
                 continue;
             }
             const double seconds = qMax(result->Seconds, 1e-9);
-            const QString rate = row.Operation == BenchOp::Search
-                                     ? Fixed(MegaBytes(result->Check) / seconds, 0) + QStringLiteral(" MB/s")
-                                     : Fixed(double(result->Check) / seconds / 1e6, 2)
-                                           + QStringLiteral(" M entries/s");
+            const QString rate =
+                row.Operation == BenchOp::Search
+                    ? Fixed(MegaBytes(result->Check) / seconds, 0) + QStringLiteral(" MB/s")
+                    : Fixed(double(result->Check) / seconds / 1e6, 2) + QStringLiteral(" M entries/s");
             r.Row({row.Label, fileName, Fixed(result->Seconds, 3), rate, Fixed(Mib(result->PeakKb), 1),
                    QLocale::c().toString(result->Check)});
         }
@@ -534,10 +639,11 @@ private:
                 return;
             TTarget target{what, file.Name, {}, {}, std::nullopt};
             if (ours->Ok && other->Ok) {
-                const double ratio
-                    = peerOverOurs ? other->Seconds / ours->Seconds : ours->Seconds / other->Seconds;
-                target.Measured = Times(ratio) + QStringLiteral(" (%1 s vs %2 s)")
-                                                     .arg(Fixed(ours->Seconds, 3), Fixed(other->Seconds, 3));
+                const double ratio =
+                    peerOverOurs ? other->Seconds / ours->Seconds : ours->Seconds / other->Seconds;
+                target.Measured = Times(ratio)
+                                  + QStringLiteral(" (%1 s vs %2 s)")
+                                        .arg(Fixed(ours->Seconds, 3), Fixed(other->Seconds, 3));
                 target.Passed = peerOverOurs ? ratio >= goal : ratio <= goal;
             }
             target.Goal = (peerOverOurs ? QStringLiteral("≥ ") : QStringLiteral("≤ ")) + Times(goal);
@@ -547,12 +653,13 @@ private:
         // CSimpleIniA's); the UChar flavour is in the tables for reference.
         const QString simpleInis[] = {BenchTool::SimpleIniA};
         const auto simpleName = [](const QString &tool) {
-            return tool == BenchTool::SimpleIniA ? QStringLiteral("CSimpleIniA") : QStringLiteral("CSimpleIniW");
+            return tool == BenchTool::SimpleIniA ? QStringLiteral("CSimpleIniA")
+                                                 : QStringLiteral("CSimpleIniW");
         };
 
         for (const TCorpusFile &file : m_files) {
-            ratioTarget(QStringLiteral("load time / decode limit"), BenchOp::Load, BenchTool::Decode, file, 2.0,
-                        false);
+            ratioTarget(QStringLiteral("load time / decode limit"), BenchOp::Load, BenchTool::Decode, file,
+                        2.0, false);
         }
         for (const QString &peer : simpleInis) {
             for (const TCorpusFile &file : m_files) {
@@ -573,8 +680,11 @@ private:
                 const TResult *other = Find(BenchOp::Load, peer, file.Name);
                 if (!ours || !other)
                     continue;
-                TTarget target{QStringLiteral("load memory per line ≤ SimpleIni ") + simpleName(peer), file.Name,
-                               {}, QStringLiteral("≤ its B/line"), std::nullopt};
+                TTarget target{QStringLiteral("load memory per line ≤ SimpleIni ") + simpleName(peer),
+                               file.Name,
+                               {},
+                               QStringLiteral("≤ its B/line"),
+                               std::nullopt};
                 if (ours->Ok && other->Ok) {
                     const double mine = BytesPerLine(*ours, file);
                     const double theirs = BytesPerLine(*other, file);
@@ -598,7 +708,10 @@ private:
             TTarget target{QStringLiteral("sort 1,000,000 entries by name, ")
                                + (operation == BenchOp::SortAscending ? QStringLiteral("ascending")
                                                                       : QStringLiteral("descending")),
-                           OneSectionFile, {}, QStringLiteral("< 1.5 s"), std::nullopt};
+                           OneSectionFile,
+                           {},
+                           QStringLiteral("< 1.5 s"),
+                           std::nullopt};
             if (sort->Ok) {
                 target.Measured = Fixed(sort->Seconds, 3) + QStringLiteral(" s");
                 target.Passed = sort->Seconds < 1.5;
@@ -608,8 +721,11 @@ private:
             targets.append(target);
         }
         if (const TResult *search = Find(BenchOp::Search, BenchTool::Ours, PhpFile)) {
-            TTarget target{QStringLiteral("search for a missing text, field text scanned per second"), PhpFile, {},
-                           QStringLiteral("≥ 300 MB/s"), std::nullopt};
+            TTarget target{QStringLiteral("search for a missing text, field text scanned per second"),
+                           PhpFile,
+                           {},
+                           QStringLiteral("≥ 300 MB/s"),
+                           std::nullopt};
             if (search->Ok) {
                 const double rate = MegaBytes(search->Check) / qMax(search->Seconds, 1e-9);
                 target.Measured = Fixed(rate, 0) + QStringLiteral(" MB/s");
@@ -628,11 +744,12 @@ private:
         int passed = 0;
         for (const TTarget &target : targets) {
             const QString verdict = !target.Passed.has_value() ? QStringLiteral("not measured")
-                                    : *target.Passed            ? QStringLiteral("pass")
-                                                                : QStringLiteral("**FAIL**");
+                                    : *target.Passed           ? QStringLiteral("pass")
+                                                               : QStringLiteral("**FAIL**");
             passed += target.Passed.value_or(false) ? 1 : 0;
-            r.Row({target.What, target.Where, target.Measured.isEmpty() ? QStringLiteral("failed") : target.Measured,
-                   target.Goal, verdict});
+            r.Row({target.What, target.Where,
+                   target.Measured.isEmpty() ? QStringLiteral("failed") : target.Measured, target.Goal,
+                   verdict});
         }
         r.Line();
         r.Line(QStringLiteral("%1 of %2 targets met. SimpleIni targets are checked against CSimpleIniA, the "
@@ -676,8 +793,8 @@ int main(int argc, char **argv)
                                        QStringLiteral("list"), QStringLiteral("load,save,sort,search"));
     const QCommandLineOption toolsOption(
         QStringLiteral("tools"),
-        QStringLiteral("Comma-separated peers besides ours: decode,ours-stream,inih,simpleini-a,simpleini-w,"
-                       "qsettings (default: all)."),
+        QStringLiteral("Comma-separated peers besides ours: decode,ours-stream,ours-parts,inih,simpleini-a,"
+                       "simpleini-w,qsettings (default: all)."),
         QStringLiteral("list"));
     const QCommandLineOption localeOption(
         QStringLiteral("locale"),
@@ -688,7 +805,8 @@ int main(int argc, char **argv)
         QStringLiteral("Folder the saves write to (default: the corpus folder, on its disk; a tmpfs "
                        "such as /dev/shm leaves out the disk)."),
         QStringLiteral("dir"));
-    const QCommandLineOption verboseOption(QStringLiteral("verbose"), QStringLiteral("Show what children say."));
+    const QCommandLineOption verboseOption(QStringLiteral("verbose"),
+                                           QStringLiteral("Show what children say."));
     parser.addOptions(
         {corpusOption, runsOption, opsOption, toolsOption, localeOption, saveDirOption, verboseOption});
     parser.process(app);
@@ -708,8 +826,9 @@ int main(int argc, char **argv)
     const std::optional<QList<TCorpusFile>> files = FindCorpus(options.CorpusDir);
     if (!files)
         return 1;
-    const QString scratch = QDir(parser.isSet(saveDirOption) ? parser.value(saveDirOption) : options.CorpusDir)
-                                .absoluteFilePath(QStringLiteral("quillon-bench-scratch"));
+    const QString scratch =
+        QDir(parser.isSet(saveDirOption) ? parser.value(saveDirOption) : options.CorpusDir)
+            .absoluteFilePath(QStringLiteral("quillon-bench-scratch"));
     if (!QDir().mkpath(scratch)) {
         std::fprintf(stderr, "quillon-bench: cannot create %s\n", qPrintable(scratch));
         return 1;

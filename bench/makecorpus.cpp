@@ -125,7 +125,8 @@ std::string MakeManySectionsCorpus()
             if (k == 5 && s % 4 == 0)
                 text += "\n; the second half\n";
             if (k == 3)
-                n = std::snprintf(line, sizeof line, "option%d = value %d of group %06d ; default\n", k, k, s);
+                n = std::snprintf(line, sizeof line, "option%d = value %d of group %06d ; default\n", k, k,
+                                  s);
             else
                 n = std::snprintf(line, sizeof line, "option%d = value %d of group %06d\n", k, k, s);
             text.append(line, std::size_t(n));

@@ -8,12 +8,13 @@ cd "$(dirname "$0")/.."
 
 # inih, SimpleIni (whose UChar flavour converts through ICU) and the
 # php.ini-production the comment-heavy corpus file is made of.
-scripts/install-deps.sh libinih-dev libsimpleini-dev libicu-dev php8.2-common
+# Everything but the table goes to stderr.
+scripts/install-deps.sh libinih-dev libsimpleini-dev libicu-dev php8.2-common >&2
 
 build=build/bench
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLON_BUILD_BENCH=ON \
       -DQUILLON_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" --target quillon-bench-corpus quillon-bench --parallel "$(nproc)"
+cmake --build "$build" --target quillon-bench-corpus quillon-bench --parallel "$(nproc)" >&2
 
 php_ini=$(dpkg -L php8.2-common | grep '/php\.ini-production$' | head -n 1)
 if [ -z "$php_ini" ]; then
