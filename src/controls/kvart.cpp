@@ -57,7 +57,9 @@ void FadeRow(quint32 *row, int start, int step, int width, TColor r, TColor e)
 
 } // namespace
 
-TKvArt::TKvArt(QWidget *parent) : QWidget(parent), m_bitmap(std::make_unique<TKvBmp>())
+TKvArt::TKvArt(QWidget *parent)
+    : QWidget(parent)
+    , m_bitmap(std::make_unique<TKvBmp>())
 {
     resize(23, 23);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
@@ -121,7 +123,9 @@ void TKvArt::SetPipeShadow(int shadow)
 void TKvArt::SetLabelBefore(TKvGradiLabel *label)
 {
     if (m_labelBefore != label) {
+        TKvGradiLabel *old = m_labelBefore;
         m_labelBefore = label;
+        watchLabel(old, label);
         setDirty();
     }
 }
@@ -129,9 +133,27 @@ void TKvArt::SetLabelBefore(TKvGradiLabel *label)
 void TKvArt::SetLabelAfter(TKvGradiLabel *label)
 {
     if (m_labelAfter != label) {
+        TKvGradiLabel *old = m_labelAfter;
         m_labelAfter = label;
+        watchLabel(old, label);
         setDirty();
     }
+}
+
+void TKvArt::watchLabel(TKvGradiLabel *old, TKvGradiLabel *label)
+{
+    if (old && old != m_labelBefore && old != m_labelAfter)
+        disconnect(old, nullptr, this, nullptr);
+    if (!label)
+        return;
+    connect(label, &TKvGradiLabel::Painted, this, &TKvArt::labelPainted, Qt::UniqueConnection);
+    connect(label, &QObject::destroyed, this, &TKvArt::setDirty, Qt::UniqueConnection);
+}
+
+void TKvArt::labelPainted()
+{
+    if (m_dirty)
+        update();
 }
 
 const uchar *TKvArt::getScanLine(int row) const
@@ -145,12 +167,20 @@ void TKvArt::resizeEvent(QResizeEvent *event)
     m_dirty = true;
 }
 
+void TKvArt::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    setDirty();
+}
+
 void TKvArt::paintEvent(QPaintEvent *)
 {
     if (width() <= 0 || height() <= 0)
         return;
-    if (m_dirty && !paintBitmap())
-        update(); // try again once the labels have painted
+    // When the picture is not done the piece either took a label's size (the
+    // resize paints again) or waits for a label to paint (Painted).
+    if (m_dirty)
+        paintBitmap();
     QPainter painter(this);
     m_bitmap->BlitTo(&painter, 0, 0);
     if (OnPaint)
@@ -212,7 +242,8 @@ bool TKvArt::paintBitmap()
         m_dirty = false;
         return true;
     }
-    if ((m_labelAfter && !m_labelAfter->GetFullyLoaded()) || (m_labelBefore && !m_labelBefore->GetFullyLoaded()))
+    if ((m_labelAfter && !m_labelAfter->GetFullyLoaded())
+        || (m_labelBefore && !m_labelBefore->GetFullyLoaded()))
         return false;
 
     const bool endPipe = m_artStyle == agsVertPipe;
@@ -228,7 +259,8 @@ bool TKvArt::paintBitmap()
             break;
         }
         const TColor edge = label ? ResolveColor(label->ClGradiDark()) : dark;
-        const std::vector<quint32> own = label ? std::vector<quint32>() : OwnColourLine(h, endPipe, light, dark, m_pipeShadow);
+        const std::vector<quint32> own =
+            label ? std::vector<quint32>() : OwnColourLine(h, endPipe, light, dark, m_pipeShadow);
         for (int y = 0; y < h; ++y) {
             const TColor rowColour = label ? RowColour(label, y) : KvColorOfPixel(own[size_t(y)]);
             if (m_artType == aatEndLeft)
@@ -247,7 +279,8 @@ bool TKvArt::paintBitmap()
             break;
         }
         const TColor edge = label ? ResolveColor(label->ClGradiDark()) : dark;
-        const std::vector<quint32> own = label ? std::vector<quint32>() : OwnColourLine(w, endPipe, light, dark, m_pipeShadow);
+        const std::vector<quint32> own =
+            label ? std::vector<quint32>() : OwnColourLine(w, endPipe, light, dark, m_pipeShadow);
         std::vector<quint32> column(static_cast<size_t>(h));
         for (int x = 0; x < w; ++x) {
             const TColor c = label ? ColumnColour(label, x) : KvColorOfPixel(own[size_t(x)]);
@@ -283,10 +316,26 @@ bool TKvArt::paintBitmap()
                 int from = 0;
                 int to = -1;
                 switch (m_artType) {
-                case aatCornerNW: from = s; to = w - 1; break;
-                case aatCornerNE: from = 0; to = w - s - 1; break;
-                case aatCornerSE: if (y >= 1) { from = 0; to = s - 1; } break;
-                default: if (y >= 1) { from = w - s - 1; to = w - 1; } break;
+                case aatCornerNW:
+                    from = s;
+                    to = w - 1;
+                    break;
+                case aatCornerNE:
+                    from = 0;
+                    to = w - s - 1;
+                    break;
+                case aatCornerSE:
+                    if (y >= 1) {
+                        from = 0;
+                        to = s - 1;
+                    }
+                    break;
+                default:
+                    if (y >= 1) {
+                        from = w - s - 1;
+                        to = w - 1;
+                    }
+                    break;
                 }
                 for (int x = qMax(from, 0); x <= qMin(to, w - 1); ++x)
                     Row(bmp, y)[x] = pixel;
@@ -299,10 +348,26 @@ bool TKvArt::paintBitmap()
             int from = 0;
             int to = -1;
             switch (m_artType) {
-            case aatCornerNW: if (y >= 1) { from = 0; to = s - 1; } break;
-            case aatCornerNE: if (y >= 1) { from = w - s - 1; to = w - 1; } break;
-            case aatCornerSE: from = s; to = w - 1; break;
-            default: from = 0; to = w - s - 1; break;
+            case aatCornerNW:
+                if (y >= 1) {
+                    from = 0;
+                    to = s - 1;
+                }
+                break;
+            case aatCornerNE:
+                if (y >= 1) {
+                    from = w - s - 1;
+                    to = w - 1;
+                }
+                break;
+            case aatCornerSE:
+                from = s;
+                to = w - 1;
+                break;
+            default:
+                from = 0;
+                to = w - s - 1;
+                break;
             }
             for (int x = qMax(from, 0); x <= qMin(to, w - 1); ++x) {
                 const quint32 c = columnLabel ? KvPixelOf(ColumnColour(columnLabel, x), 255) : own[size_t(x)];

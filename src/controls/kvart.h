@@ -16,8 +16,9 @@ enum TKvArtType {
 
 // A decorative piece that closes a row or column of gradient labels: an end
 // piece continues the neighbouring label's colours and fades them out towards
-// the label's dark colour; a corner joins two groups along a diagonal. It
-// repaints itself until its labels have painted their pictures.
+// the label's dark colour; a corner joins two groups along a diagonal. While
+// a linked label has not painted its picture yet, the piece waits and paints
+// again when the label has painted.
 class TKvArt : public QWidget
 {
     Q_OBJECT
@@ -51,9 +52,13 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private:
     void setDirty();
+    // Follows the label's paints (to try again) and its destruction.
+    void watchLabel(TKvGradiLabel *old, TKvGradiLabel *label);
+    void labelPainted();
     // Paints the picture; false when it must be tried again (labels not yet
     // painted, or the size had to follow a label).
     bool paintBitmap();

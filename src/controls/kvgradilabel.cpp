@@ -2,6 +2,7 @@
 #include "kvgradilabel.h"
 
 #include "kvbmp.h"
+#include "kvcustomcontrol.h"
 #include "kvimagelist.h"
 
 #include <QAction>
@@ -9,25 +10,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-namespace {
-
-int FontStyleBits(const QFont &font)
-{
-    return (font.bold() ? KvFontStyle::Bold : 0) | (font.italic() ? KvFontStyle::Italic : 0)
-           | (font.underline() ? KvFontStyle::Underline : 0) | (font.strikeOut() ? KvFontStyle::StrikeOut : 0);
-}
-
-// The font's size in points on a surface of the given density.
-int FontPoints(const QFont &font, int ppi)
-{
-    if (font.pointSize() > 0)
-        return font.pointSize();
-    return qMax(1, qRound(font.pixelSize() * 72.0 / ppi));
-}
-
-} // namespace
-
-TKvGradiLabel::TKvGradiLabel(QWidget *parent) : QWidget(parent)
+TKvGradiLabel::TKvGradiLabel(QWidget *parent)
+    : QWidget(parent)
 {
     resize(81, 23);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -244,7 +228,8 @@ void TKvGradiLabel::syncFromAction()
     setEnabled(m_action->isEnabled());
     if (m_action->text() != m_actionText) {
         m_actionText = m_action->text();
-        SetCaption(m_actionText);
+        if (!m_actionText.isEmpty())
+            SetCaption(m_actionText);
     }
 }
 
@@ -255,9 +240,7 @@ const uchar *TKvGradiLabel::getScanLine(int row) const
 
 void TKvGradiLabel::applyFont()
 {
-    const int ppi = logicalDpiY();
-    const QFont &f = font();
-    m_bitmap->SetFont(f.family(), FontPoints(f, ppi), 1, ppi, FontStyleBits(f));
+    KvSetBitmapFont(*m_bitmap, *this);
 }
 
 void TKvGradiLabel::adjustBounds()
@@ -378,7 +361,8 @@ void TKvGradiLabel::paintBitmap()
     const TKvImageList *images = Images();
     if (images && image >= 0) {
         const int imageWidth = images->Width();
-        const int contentWidth = (m_captionSize.width() != 0 ? m_captionSize.width() + m_marginImage : 0) + imageWidth;
+        const int contentWidth =
+            (m_captionSize.width() != 0 ? m_captionSize.width() + m_marginImage : 0) + imageWidth;
         if (m_alignment == taRightJustify) {
             r.Left = r.Right - contentWidth;
         } else if (m_alignment == taCenter) {
@@ -405,7 +389,8 @@ void TKvGradiLabel::paintBitmap()
                                    : m_alignment == taCenter     ? KvTextFormat::Centre
                                                                  : KvTextFormat::Left;
         m_bitmap->SetTransparentText(true);
-        m_bitmap->DrawText(m_caption, horizontal | KvTextFormat::VerticalCentre | KvTextFormat::SingleLine, r);
+        m_bitmap->DrawText(m_caption, horizontal | KvTextFormat::VerticalCentre | KvTextFormat::SingleLine,
+                           r);
     }
 }
 
@@ -441,12 +426,21 @@ void TKvGradiLabel::paintEvent(QPaintEvent *)
     }
     if (OnPaint)
         OnPaint(this, &painter);
+    emit Painted();
 }
 
 void TKvGradiLabel::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     m_dirty = true;
+}
+
+// The picture is made again after a move too (and the end pieces that wait
+// for it hear of it).
+void TKvGradiLabel::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    setDirty();
 }
 
 void TKvGradiLabel::changeEvent(QEvent *event)
@@ -501,6 +495,7 @@ void TKvGradiLabel::mousePressEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton)
         return QWidget::mousePressEvent(event);
     m_clickStarted = true;
+    m_mouseInside = rect().contains(event->position().toPoint());
     if (m_labelType == altButton) {
         m_pressed = true;
         setVisualState(m_alive ? StatePressed : StateNormal);

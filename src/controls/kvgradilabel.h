@@ -141,10 +141,14 @@ public:
 
 signals:
     void clicked();
+    // The label has copied its picture to the screen (the end pieces wait
+    // for this before they read the label's colours).
+    void Painted();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
