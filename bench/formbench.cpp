@@ -1,0 +1,815 @@
+// quillon-formbench: opens each corpus file in the editor window (offscreen),
+// the way a person opens it from the command line, and reports what the status
+// bar shows, how long the first rows take to appear, how long re-selecting a
+// section takes, and the memory the window needs beyond the document.
+//
+// Every measurement runs in a child process of its own (this program started
+// again with --child), so that each peak memory belongs to one open:
+//   --child window FILE    the window opens FILE and selects sections
+//   --child document FILE  only TKvMemIni::LoadFromFile(FILE), for comparison
+// A child prints one line "result key=value ... [note=text]".
+#include "form1.h"
+#include "kvfileerror.h"
+#include "kvmemini.h"
+#include "kvmsgbox.h"
+#include "kvshell.h"
+#include "sectionmodel.h"
+#include "valuemodel.h"
+
+#include <QAbstractTableModel>
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLocale>
+#include <QProcess>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <malloc.h>
+#include <map>
+#include <optional>
+#include <string>
+
+namespace {
+
+// ---- Measuring inside a child -------------------------------------------------------
+
+// The high-water mark of the process's resident memory, in KiB.
+qint64 PeakResidentKb()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.compare(0, 6, "VmHWM:") == 0)
+            return std::stoll(line.substr(6));
+    }
+    return -1;
+}
+
+// Bytes the heap has handed out and not taken back (all arenas, mmapped blocks
+// included): unlike the resident peak it shows a few bytes per row.
+qint64 HeapInUse()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return qint64(info.uordblks + info.hblkhd);
+}
+
+double Ms(qint64 nanoseconds)
+{
+    return double(nanoseconds) / 1e6;
+}
+
+// The child's report: "result key=value ... note=free text".
+class TChildReport
+{
+public:
+    void Add(const char *key, double value)
+    {
+        m_fields.append(QStringLiteral("%1=%2").arg(QLatin1String(key)).arg(value, 0, 'f', 3));
+    }
+    void Fail(const QString &note)
+    {
+        m_ok = false;
+        m_note = note;
+    }
+    int Print() const
+    {
+        QString line = QStringLiteral("result ok=%1").arg(m_ok ? 1 : 0);
+        for (const QString &field : m_fields)
+            line += u' ' + field;
+        if (!m_note.isEmpty())
+            line += QStringLiteral(" note=") + m_note;
+        std::printf("%s\n", qPrintable(line));
+        std::fflush(stdout);
+        return m_ok ? 0 : 1;
+    }
+
+private:
+    QStringList m_fields;
+    bool m_ok = true;
+    QString m_note;
+};
+
+// Notes the moment the window's load timer fires, before the open it starts,
+// with the heap and the resident peak of the window that has no document yet.
+class TLoadTimerWatch : public QObject
+{
+public:
+    TLoadTimerWatch(QTimer *timer, const QElapsedTimer &clock)
+        : m_clock(clock)
+    {
+        timer->installEventFilter(this);
+    }
+
+    bool Fired = false;
+    qint64 FiredAtNs = 0;
+    qint64 HeapBefore = 0;
+    qint64 PeakBeforeKb = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Timer && !Fired) {
+            Fired = true;
+            FiredAtNs = m_clock.nsecsElapsed();
+            HeapBefore = HeapInUse();
+            PeakBeforeKb = PeakResidentKb();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    const QElapsedTimer &m_clock;
+};
+
+// What Qt's table view itself keeps per row, measured on a bare view set up
+// like the window's lists: its vertical header holds one item per row even
+// when hidden and of fixed row height.
+class TRowsModel : public QAbstractTableModel
+{
+public:
+    int Rows = 0;
+    int rowCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : Rows; }
+    int columnCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : 4; }
+    QVariant data(const QModelIndex &, int) const override { return {}; }
+    void SetRows(int rows)
+    {
+        beginResetModel();
+        Rows = rows;
+        endResetModel();
+    }
+};
+
+double TableViewHeap(int rows)
+{
+    TRowsModel model;
+    QTableView view;
+    view.setModel(&model);
+    view.verticalHeader()->hide();
+    view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    const qint64 before = HeapInUse();
+    model.SetRows(rows);
+    return double(HeapInUse() - before);
+}
+
+bool RowSelected(QTableView *list, int row)
+{
+    const QModelIndexList rows = list->selectionModel()->selectedRows();
+    return rows.size() == 1 && rows.first().row() == row;
+}
+
+// Selects a row of the section list and lets the window paint; returns the
+// milliseconds of the selection (the refill of the value list) and of the paint.
+std::pair<double, double> TimedSelect(TForm1 &form, int row)
+{
+    QElapsedTimer clock;
+    clock.start();
+    form.SelectRow(form.LvSections, row);
+    const qint64 selected = clock.nsecsElapsed();
+    QCoreApplication::processEvents();
+    return {Ms(selected), Ms(clock.nsecsElapsed() - selected)};
+}
+
+int RunWindowChild(const QString &path, int argc, char **argv)
+{
+    // The window's settings and its first-run mark go to a folder of their own.
+    const QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + QStringLiteral("/config")));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path()));
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    // The first run would open the thank-you page in a browser.
+    SetShellOpener([](const QUrl &) {});
+    // Nothing here should ask or complain: a box means the measurement is void.
+    SetMsgBoxHook([](const TKvMsgBoxRequest &request) -> TKvModalResult {
+        std::fprintf(stderr, "quillon-formbench: unexpected message box \"%s\": %s\n",
+                     qPrintable(request.caption), qPrintable(request.text.simplified()));
+        std::fflush(stderr);
+        std::_Exit(3);
+    });
+
+    TChildReport report;
+    TForm1 form(QStringList{path});
+    QElapsedTimer clock;
+    TLoadTimerWatch watch(form.LoadFileTimer, clock);
+    clock.start();
+    form.show();
+    // The file opens 50 ms after the first show, inside the timer's handler.
+    while (form.LoadFileTimer->isActive() && clock.elapsed() < 600'000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    const qint64 openedAt = clock.nsecsElapsed();
+    const qint64 heapAfterOpen = HeapInUse();
+
+    if (!watch.Fired || form.FileName() != path) {
+        report.Fail(QStringLiteral("the window did not open the file"));
+        return report.Print();
+    }
+    if (!RowSelected(form.LvSections, 0)) {
+        report.Fail(QStringLiteral("the first section is not selected after the open"));
+        return report.Print();
+    }
+    report.Add("load_ms", double(form.LoadTimeMs()));
+    report.Add("show_ms", double(form.ShowTimeMs()));
+    report.Add("first_rows_ms", Ms(openedAt));
+    report.Add("open_ms", Ms(openedAt - watch.FiredAtNs));
+    report.Add("sections", form.SectionModel()->rowCount());
+    QCoreApplication::processEvents();
+
+    // Re-selecting the first section after nothing was selected: the value
+    // list goes from empty to every entry of the section.
+    TKvIniSection *first = form.SectionModel()->SectionAt(0);
+    const int entries = first ? first->Vals.Count : 0;
+    report.Add("entries", entries);
+    form.LvSections->selectionModel()->clearSelection();
+    QCoreApplication::processEvents();
+    if (form.ValueModel()->rowCount() != 0) {
+        report.Fail(QStringLiteral("the value list was not emptied by clearing the selection"));
+        return report.Print();
+    }
+    const qint64 heapEmptyList = HeapInUse();
+    const auto [reselectMs, reselectPaintMs] = TimedSelect(form, 0);
+    const qint64 heapFullList = HeapInUse();
+    if (form.ValueModel()->rowCount() != entries || form.SelectedSection() != first) {
+        report.Fail(QStringLiteral("re-selecting the first section did not fill the value list"));
+        return report.Print();
+    }
+    report.Add("reselect_ms", reselectMs);
+    report.Add("reselect_paint_ms", reselectPaintMs);
+    // Qt's table view keeps the capacity of its per-row items once grown, so a
+    // refill allocates nothing new per entry; what the rows cost shows in the
+    // heap of the open.
+    report.Add("reselect_heap_per_entry", entries > 0 ? double(heapFullList - heapEmptyList) / entries : 0.0);
+
+    // The two steps of the refill on their own.
+    QElapsedTimer step;
+    step.start();
+    form.FillValueList(first);
+    report.Add("fill_ms", Ms(step.nsecsElapsed()));
+    step.restart();
+    form.FitValueColumns();
+    report.Add("fit_ms", Ms(step.nsecsElapsed()));
+    QCoreApplication::processEvents();
+
+    // Another section and back, where there is another.
+    const int rows = form.SectionModel()->rowCount();
+    if (rows > 1) {
+        const auto [otherMs, otherPaintMs] = TimedSelect(form, rows - 1);
+        const auto [backMs, backPaintMs] = TimedSelect(form, 0);
+        if (!RowSelected(form.LvSections, 0)) {
+            report.Fail(QStringLiteral("the first section is not selected again"));
+            return report.Print();
+        }
+        report.Add("switch_ms", otherMs + otherPaintMs + backMs + backPaintMs);
+    }
+
+    report.Add("heap_before_open", double(watch.HeapBefore));
+    report.Add("heap_after_open", double(heapAfterOpen));
+    report.Add("peak_before_open_kb", double(watch.PeakBeforeKb));
+    report.Add("peak_kb", double(PeakResidentKb()));
+    report.Add("qt_rows_heap", TableViewHeap(rows) + TableViewHeap(entries));
+    return report.Print();
+}
+
+// Loads the file into a document and nothing else; the document is not freed
+// (the process ends right after).
+int RunDocumentChild(const QString &path)
+{
+    TChildReport report;
+    const qint64 heapBefore = HeapInUse();
+    const qint64 peakBefore = PeakResidentKb();
+    auto *ini = new TKvMemIni;
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        const int result = ini->LoadFromFile(path);
+        report.Add("load_ms", Ms(clock.nsecsElapsed()));
+        if (result < 0)
+            report.Fail(QStringLiteral("LoadFromFile returned %1").arg(result));
+    } catch (const TKvFileError &error) {
+        report.Fail(error.Message().simplified());
+    }
+    report.Add("heap_before_open", double(heapBefore));
+    report.Add("heap_after_open", double(HeapInUse()));
+    report.Add("peak_before_open_kb", double(peakBefore));
+    report.Add("peak_kb", double(PeakResidentKb()));
+    return report.Print();
+}
+
+// ---- The driver -----------------------------------------------------------------------
+
+using TValues = std::map<QString, double>;
+
+struct TResult
+{
+    bool Ok = false;
+    QString Note;
+    TValues Values; // medians
+
+    double Value(const char *key) const
+    {
+        const auto found = Values.find(QLatin1String(key));
+        return found == Values.end() ? 0 : found->second;
+    }
+    bool Has(const char *key) const { return Values.count(QLatin1String(key)) != 0; }
+};
+
+double Median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const qsizetype n = values.size();
+    if (n == 0)
+        return 0;
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+struct TCorpusFile
+{
+    QString Name;
+    QString Path;
+    qint64 Lines = 0;
+};
+
+qint64 CountLines(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray bytes = file.readAll(); // also brings the file into the page cache
+    qint64 lines = bytes.count('\n');
+    if (!bytes.isEmpty() && !bytes.endsWith('\n'))
+        ++lines;
+    return lines;
+}
+
+const QString OneSectionFile = QStringLiteral("section-1m.ini");
+// Per-row memory is judged only where the lists hold this many rows.
+constexpr double RowsJudged = 100'000;
+
+class TRunner
+{
+public:
+    TRunner(int runs, bool verbose)
+        : m_runs(runs)
+        , m_verbose(verbose)
+    {
+        m_environment = QProcessEnvironment::systemEnvironment();
+        m_environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    }
+
+    TResult Measure(const QString &kind, const TCorpusFile &file)
+    {
+        std::map<QString, QList<double>> runs;
+        TResult result;
+        result.Ok = true;
+        for (int run = 1; run <= m_runs; ++run) {
+            QString note;
+            const std::optional<TValues> values = RunChild(kind, file.Path, note);
+            std::fprintf(
+                stderr, "  %-8s %-18s run %d/%d: %s\n", qPrintable(kind), qPrintable(file.Name), run, m_runs,
+                values ? qPrintable(Summary(*values)) : qPrintable(QStringLiteral("FAILED ") + note));
+            if (!values) {
+                result.Ok = false;
+                result.Note = note;
+                break; // a failing open fails the same way every time
+            }
+            for (const auto &[key, value] : *values)
+                runs[key].append(value);
+        }
+        for (const auto &[key, values] : runs)
+            result.Values[key] = Median(values);
+        return result;
+    }
+
+private:
+    static QString Summary(const TValues &values)
+    {
+        QStringList parts;
+        for (const char *key : {"load_ms", "show_ms", "first_rows_ms", "reselect_ms", "peak_kb"}) {
+            const auto found = values.find(QLatin1String(key));
+            if (found != values.end())
+                parts.append(QStringLiteral("%1 %2").arg(QLatin1String(key)).arg(found->second, 0, 'f', 1));
+        }
+        return parts.join(QStringLiteral(", "));
+    }
+
+    // What a failing child said last of its own, else its last line.
+    static QString LastWord(const QString &err)
+    {
+        const QStringList lines = err.split(u'\n', Qt::SkipEmptyParts);
+        for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
+            if (line->startsWith(QStringLiteral("quillon-formbench: ")))
+                return line->mid(19);
+        }
+        return lines.isEmpty() ? QString() : lines.last();
+    }
+
+    std::optional<TValues> RunChild(const QString &kind, const QString &path, QString &note)
+    {
+        QProcess child;
+        child.setProcessEnvironment(m_environment);
+        child.setProcessChannelMode(QProcess::SeparateChannels);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), kind, path});
+        if (!child.waitForStarted(-1) || !child.waitForFinished(-1)) {
+            note = QStringLiteral("could not run: ") + child.errorString();
+            return std::nullopt;
+        }
+        const QString out = QString::fromLocal8Bit(child.readAllStandardOutput());
+        const QString err = QString::fromLocal8Bit(child.readAllStandardError()).trimmed();
+        if ((m_verbose || child.exitCode() != 0) && !err.isEmpty())
+            std::fprintf(stderr, "    child says: %s\n", qPrintable(err));
+        for (const QString &line : out.split(u'\n')) {
+            if (!line.startsWith(QStringLiteral("result ")))
+                continue;
+            const qsizetype noteAt = line.indexOf(QStringLiteral(" note="));
+            const QString fields = noteAt < 0 ? line : line.left(noteAt);
+            TValues values;
+            bool ok = false;
+            for (const QString &field : fields.split(u' ', Qt::SkipEmptyParts).mid(1)) {
+                const qsizetype equals = field.indexOf(u'=');
+                if (field.left(equals) == u"ok")
+                    ok = field.mid(equals + 1) == u"1";
+                else
+                    values[field.left(equals)] = field.mid(equals + 1).toDouble();
+            }
+            if (ok && child.exitStatus() == QProcess::NormalExit)
+                return values;
+            note = noteAt < 0 ? QStringLiteral("failed") : line.mid(noteAt + 6);
+            return std::nullopt;
+        }
+        note = child.exitStatus() == QProcess::CrashExit ? QStringLiteral("crashed")
+               : !err.isEmpty()                          ? LastWord(err)
+                                                         : QStringLiteral("no result line");
+        return std::nullopt;
+    }
+
+    int m_runs;
+    bool m_verbose;
+    QProcessEnvironment m_environment;
+};
+
+QString Fixed(double value, int decimals)
+{
+    return QString::number(value, 'f', decimals);
+}
+
+double Mib(double kb)
+{
+    return kb / 1024;
+}
+
+QString CpuName()
+{
+    QFile cpuinfo(QStringLiteral("/proc/cpuinfo"));
+    if (cpuinfo.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : cpuinfo.readAll().split('\n')) {
+            if (line.startsWith("model name"))
+                return QString::fromUtf8(line.mid(line.indexOf(':') + 1).trimmed());
+        }
+    }
+    return QSysInfo::currentCpuArchitecture();
+}
+
+class TReport
+{
+public:
+    void Line(const QString &text = {}) { m_text += text + u'\n'; }
+    void Row(const QStringList &cells)
+    {
+        Line(QStringLiteral("| ") + cells.join(QStringLiteral(" | ")) + QStringLiteral(" |"));
+    }
+    // The first textColumns columns hold text (left-aligned), the others numbers.
+    void Header(const QStringList &cells, qsizetype textColumns = 1)
+    {
+        Row(cells);
+        QStringList rule;
+        for (qsizetype i = 0; i < cells.size(); ++i)
+            rule.append(i < textColumns ? QStringLiteral("---") : QStringLiteral("---:"));
+        Row(rule);
+    }
+    const QString &Text() const { return m_text; }
+
+private:
+    QString m_text;
+};
+
+struct TFileResults
+{
+    TCorpusFile File;
+    TResult Window;
+    TResult Document;
+};
+
+// The heap an open added in the window beyond what the same load added in a
+// document alone.
+double WindowHeapOfOpen(const TFileResults &f)
+{
+    const TResult &w = f.Window;
+    const TResult &d = f.Document;
+    return (w.Value("heap_after_open") - w.Value("heap_before_open"))
+           - (d.Value("heap_after_open") - d.Value("heap_before_open"));
+}
+
+// The window's memory beyond the document, per line of the file and per row
+// of its lists.
+struct TMemory
+{
+    double RawPerLine = 0;     // (window peak − document peak) / lines
+    double NetPerLine = 0;     // the same, less what each process had before its open
+    double HeapPerLine = 0;    // heap the open added in the window, less the document's
+    double FixedWindowMib = 0; // the window's peak before the open, less the document child's
+    qint64 ListRows = 0;       // rows of both lists after the open
+    double HeapPerRow = 0;     // HeapPerLine's bytes less the tiny file's, per list row
+    double QtPerRow = 0;       // what bare table views keep for as many rows
+    double OwnPerRow = 0;      // HeapPerRow less QtPerRow
+};
+
+TMemory MemoryOf(const TFileResults &f, const TFileResults &tiny)
+{
+    TMemory m;
+    const double lines = double(qMax<qint64>(f.File.Lines, 1));
+    const TResult &w = f.Window;
+    const TResult &d = f.Document;
+    m.RawPerLine = (w.Value("peak_kb") - d.Value("peak_kb")) * 1024 / lines;
+    m.NetPerLine = ((w.Value("peak_kb") - w.Value("peak_before_open_kb"))
+                    - (d.Value("peak_kb") - d.Value("peak_before_open_kb")))
+                   * 1024 / lines;
+    m.HeapPerLine = WindowHeapOfOpen(f) / lines;
+    m.FixedWindowMib = Mib(w.Value("peak_before_open_kb") - d.Value("peak_before_open_kb"));
+    m.ListRows = qint64(w.Value("sections") + w.Value("entries"));
+    m.HeapPerRow = (WindowHeapOfOpen(f) - WindowHeapOfOpen(tiny)) / double(qMax<qint64>(m.ListRows, 1));
+    m.QtPerRow =
+        (w.Value("qt_rows_heap") - tiny.Window.Value("qt_rows_heap")) / double(qMax<qint64>(m.ListRows, 1));
+    m.OwnPerRow = m.HeapPerRow - m.QtPerRow;
+    return m;
+}
+
+QString Report(const QList<TFileResults> &results, const TFileResults &tiny, int runs)
+{
+    TReport r;
+    const auto failed = [](const TResult &result) { return QStringLiteral("failed: ") + result.Note; };
+    const QLocale english(QLocale::English, QLocale::UnitedStates); // "1,000,000"
+    const auto count = [&](double value) { return english.toString(qint64(value)); };
+    r.Line(QStringLiteral("## Quillon window benchmark"));
+    r.Line();
+    r.Line(
+        QStringLiteral("%1, %2 cores; Qt %3, offscreen; %4; median of %5 runs, each in a process of its own.")
+            .arg(CpuName())
+            .arg(QThread::idealThreadCount())
+            .arg(QString::fromLatin1(qVersion()))
+            .arg(QDateTime::currentDateTime().toString(Qt::ISODate))
+            .arg(runs));
+    r.Line(QStringLiteral(
+        "The window opens each file from its command line. LoadTime and ShowTime are the status bar's "
+        "numbers (ms). \"show() → first rows\" is the wall time from show() until the open has selected and "
+        "painted the first section and entry; it includes the window's 50 ms wait before opening. \"open\" "
+        "is "
+        "the same from the moment that wait ends. \"reselect\" selects the first section again after nothing "
+        "was selected (SelectRow: the selection handlers with FillValueList and FitValueColumns); \"paint\" "
+        "is "
+        "the event processing after it; FillValueList and FitValueColumns are also timed on their own. "
+        "\"other and back\" selects the last section and then the first, paints included. Times in ms."));
+    r.Line();
+
+    r.Line(QStringLiteral("### Opening and selecting"));
+    r.Line();
+    r.Header({QStringLiteral("file"), QStringLiteral("lines"), QStringLiteral("sections"),
+              QStringLiteral("LoadTime"), QStringLiteral("ShowTime"), QStringLiteral("show() → first rows"),
+              QStringLiteral("open"), QStringLiteral("entries of 1st section"), QStringLiteral("reselect"),
+              QStringLiteral("paint"), QStringLiteral("FillValueList"), QStringLiteral("FitValueColumns"),
+              QStringLiteral("other and back")});
+    for (const TFileResults &f : results) {
+        const TResult &w = f.Window;
+        if (!w.Ok) {
+            r.Row({f.File.Name, count(f.File.Lines), failed(w), {}, {}, {}, {}, {}, {}, {}, {}, {}, {}});
+            continue;
+        }
+        r.Row({f.File.Name, count(f.File.Lines), count(w.Value("sections")), Fixed(w.Value("load_ms"), 0),
+               Fixed(w.Value("show_ms"), 0), Fixed(w.Value("first_rows_ms"), 0), Fixed(w.Value("open_ms"), 0),
+               count(w.Value("entries")), Fixed(w.Value("reselect_ms"), 1),
+               Fixed(w.Value("reselect_paint_ms"), 1), Fixed(w.Value("fill_ms"), 1),
+               Fixed(w.Value("fit_ms"), 1),
+               w.Has("switch_ms") ? Fixed(w.Value("switch_ms"), 1) : QStringLiteral("—")});
+    }
+    r.Line();
+
+    r.Line(QStringLiteral("### Memory"));
+    r.Line();
+    r.Line(
+        QStringLiteral(
+            "Peak = VmHWM of the window child and of a child that only loads the file with "
+            "TKvMemIni::LoadFromFile. "
+            "\"fixed\" = the window's peak before the open less the document child's before its load (Qt, "
+            "fonts, "
+            "widgets). \"raw\" = (window peak − document peak) / lines, fixed cost included. \"net\" = what "
+            "the "
+            "open added to the window's peak less what the load added to the document child's, per line. "
+            "\"heap\" "
+            "= the same from the heap in use (mallinfo2) before and after the open. \"heap/row\" = that heap "
+            "less "
+            "the same for a %1-line file, per row of the two lists after the open (sections + entries of the "
+            "first "
+            "section); \"Qt/row\" = the heap bare QTableViews keep for as many rows (their vertical headers' "
+            "items), "
+            "per row; "
+            "\"own/row\" = heap/row − Qt/row. \"reselect heap\" = heap growth of re-selecting the first "
+            "section, "
+            "per entry.")
+            .arg(tiny.File.Lines));
+    r.Line();
+    r.Header({QStringLiteral("file"), QStringLiteral("window peak MiB"), QStringLiteral("document peak MiB"),
+              QStringLiteral("fixed MiB"), QStringLiteral("raw B/line"), QStringLiteral("net B/line"),
+              QStringLiteral("heap B/line"), QStringLiteral("list rows"), QStringLiteral("heap/row B"),
+              QStringLiteral("Qt/row B"), QStringLiteral("own/row B"),
+              QStringLiteral("reselect heap B/entry"), QStringLiteral("document load ms")});
+    const bool baselineOk = tiny.Window.Ok && tiny.Document.Ok;
+    for (const TFileResults &f : results) {
+        if (!f.Window.Ok || !f.Document.Ok || !baselineOk) {
+            const TResult &bad = !f.Window.Ok     ? f.Window
+                                 : !f.Document.Ok ? f.Document
+                                 : tiny.Window.Ok ? tiny.Document
+                                                  : tiny.Window;
+            r.Row({f.File.Name, failed(bad), {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}});
+            continue;
+        }
+        const TMemory m = MemoryOf(f, tiny);
+        r.Row({f.File.Name, Fixed(Mib(f.Window.Value("peak_kb")), 1),
+               Fixed(Mib(f.Document.Value("peak_kb")), 1), Fixed(m.FixedWindowMib, 1), Fixed(m.RawPerLine, 1),
+               Fixed(m.NetPerLine, 1), Fixed(m.HeapPerLine, 2), count(double(m.ListRows)),
+               Fixed(m.HeapPerRow, 2), Fixed(m.QtPerRow, 2), Fixed(m.OwnPerRow, 2),
+               f.Window.Value("entries") >= RowsJudged ? Fixed(f.Window.Value("reselect_heap_per_entry"), 2)
+                                                       : QStringLiteral("—"),
+               Fixed(f.Document.Value("load_ms"), 0)});
+    }
+    r.Line();
+
+    struct TTarget
+    {
+        QString What;
+        QString Where;
+        QString Measured;
+        QString Goal;
+        std::optional<bool> Passed; // nothing: reported, no limit
+    };
+    QList<TTarget> targets;
+    for (const TFileResults &f : results) {
+        const TResult &w = f.Window;
+        if (f.File.Name == OneSectionFile) {
+            TTarget show{QStringLiteral("first rows shown (LbShowTime)"), f.File.Name, failed(w),
+                         QStringLiteral("< 200 ms"), false};
+            TTarget reselect{QStringLiteral("re-select the %1-entry section (SelectRow: FillValueList + "
+                                            "FitValueColumns)")
+                                 .arg(count(w.Value("entries"))),
+                             f.File.Name, failed(w), QStringLiteral("< 100 ms"), false};
+            if (w.Ok) {
+                show.Measured = Fixed(w.Value("show_ms"), 0) + QStringLiteral(" ms");
+                show.Passed = w.Value("show_ms") < 200;
+                reselect.Measured =
+                    QStringLiteral("%1 ms (+ %2 ms paint)")
+                        .arg(Fixed(w.Value("reselect_ms"), 1), Fixed(w.Value("reselect_paint_ms"), 1));
+                reselect.Passed = w.Value("reselect_ms") < 100;
+            }
+            targets.append(show);
+            targets.append(reselect);
+        }
+        TTarget perRow{QStringLiteral("window heap beyond the document, per list row"), f.File.Name,
+                       QStringLiteral("failed"), QStringLiteral("< 1 B (no per-row allocation)"), false};
+        TTarget ownPerRow{QStringLiteral("the same less Qt's table-view row items (the window's own)"),
+                          f.File.Name, QStringLiteral("failed"), QStringLiteral("< 1 B"), false};
+        TTarget extra{QStringLiteral("window peak beyond the document (net; raw)"), f.File.Name,
+                      QStringLiteral("failed"), QStringLiteral("small (reported)"), std::nullopt};
+        if (w.Ok && f.Document.Ok && baselineOk) {
+            const TMemory m = MemoryOf(f, tiny);
+            perRow.Measured = Fixed(m.HeapPerRow, 2) + QStringLiteral(" B/row");
+            ownPerRow.Measured = Fixed(m.OwnPerRow, 2) + QStringLiteral(" B/row");
+            // Over a few thousand rows the open's fixed costs (glyph caches
+            // of what the first rows show) outweigh what rows cost.
+            if (m.ListRows >= RowsJudged) {
+                perRow.Passed = m.HeapPerRow < 1;
+                ownPerRow.Passed = m.OwnPerRow < 1;
+            } else {
+                perRow.Passed = ownPerRow.Passed = std::nullopt;
+                perRow.Goal = ownPerRow.Goal = QStringLiteral("judged from %1 rows").arg(count(RowsJudged));
+            }
+            extra.Measured =
+                QStringLiteral("%1 B/line; %2 B/line").arg(Fixed(m.NetPerLine, 1), Fixed(m.RawPerLine, 1));
+        }
+        targets.append(perRow);
+        targets.append(ownPerRow);
+        targets.append(extra);
+    }
+
+    r.Line(QStringLiteral("### Targets"));
+    r.Line();
+    r.Header({QStringLiteral("target"), QStringLiteral("file"), QStringLiteral("measured"),
+              QStringLiteral("goal"), QStringLiteral("result")},
+             5);
+    int passed = 0;
+    int judged = 0;
+    for (const TTarget &target : targets) {
+        QString verdict = QStringLiteral("reported");
+        if (target.Passed.has_value()) {
+            ++judged;
+            passed += *target.Passed ? 1 : 0;
+            verdict = *target.Passed ? QStringLiteral("pass") : QStringLiteral("**FAIL**");
+        }
+        r.Row({target.What, target.Where, target.Measured, target.Goal, verdict});
+    }
+    r.Line();
+    r.Line(QStringLiteral("%1 of %2 targets met.").arg(passed).arg(judged));
+    return r.Text();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc >= 4 && std::strcmp(argv[1], "--child") == 0) {
+        const QString kind = QString::fromLocal8Bit(argv[2]);
+        const QString path = QString::fromLocal8Bit(argv[3]);
+        if (kind == u"window")
+            return RunWindowChild(path, argc, argv);
+        if (kind == u"document")
+            return RunDocumentChild(path);
+        std::fprintf(stderr, "quillon-formbench: unknown child %s\n", argv[2]);
+        return 2;
+    }
+
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quillon-formbench"));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Opens each benchmark file in the editor window offscreen and prints a markdown table of "
+        "the status bar's load and show times, selection times and memory."));
+    parser.addHelpOption();
+    const QCommandLineOption corpusOption(QStringLiteral("corpus"), QStringLiteral("Folder of the corpus."),
+                                          QStringLiteral("dir"));
+    const QCommandLineOption runsOption(QStringLiteral("runs"), QStringLiteral("Runs per measurement (5)."),
+                                        QStringLiteral("n"), QStringLiteral("5"));
+    const QCommandLineOption filesOption(
+        QStringLiteral("files"),
+        QStringLiteral(
+            "Comma-separated corpus files (default: php-50mb.ini,section-1m.ini,sections-100k.ini)."),
+        QStringLiteral("list"), QStringLiteral("php-50mb.ini,section-1m.ini,sections-100k.ini"));
+    const QCommandLineOption verboseOption(QStringLiteral("verbose"),
+                                           QStringLiteral("Show what children say."));
+    parser.addOptions({corpusOption, runsOption, filesOption, verboseOption});
+    parser.process(app);
+
+    if (!parser.isSet(corpusOption)) {
+        std::fprintf(stderr, "quillon-formbench: --corpus DIR is required\n");
+        return 2;
+    }
+    const int runs = qMax(1, parser.value(runsOption).toInt());
+    QList<TCorpusFile> files;
+    for (const QString &name : parser.value(filesOption).split(u',', Qt::SkipEmptyParts)) {
+        TCorpusFile file{name, QDir(parser.value(corpusOption)).absoluteFilePath(name), 0};
+        if (!QFileInfo(file.Path).isFile()) {
+            std::fprintf(stderr, "quillon-formbench: %s is missing (bench/run.sh generates the corpus)\n",
+                         qPrintable(file.Path));
+            return 1;
+        }
+        file.Lines = CountLines(file.Path);
+        files.append(file);
+    }
+
+    // A file of a few lines: what an open costs the window whatever the file's size.
+    const QTemporaryDir scratch;
+    TCorpusFile tinyFile{QStringLiteral("tiny.ini"), scratch.filePath(QStringLiteral("tiny.ini")), 0};
+    {
+        QFile out(tinyFile.Path);
+        const QByteArray text = "[first]\nkey1 = value 1 ; note\nkey2 = value 2\n[second]\nkey3 = value 3\n";
+        if (!scratch.isValid() || !out.open(QIODevice::WriteOnly) || out.write(text) != text.size()) {
+            std::fprintf(stderr, "quillon-formbench: cannot write %s\n", qPrintable(tinyFile.Path));
+            return 1;
+        }
+        tinyFile.Lines = text.count('\n');
+    }
+
+    TRunner runner(runs, parser.isSet(verboseOption));
+    const auto measure = [&](const TCorpusFile &file) {
+        return TFileResults{file, runner.Measure(QStringLiteral("window"), file),
+                            runner.Measure(QStringLiteral("document"), file)};
+    };
+    std::fprintf(stderr, "window:\n");
+    const TFileResults tiny = measure(tinyFile);
+    QList<TFileResults> results;
+    for (const TCorpusFile &file : files)
+        results.append(measure(file));
+    QTextStream(stdout) << Report(results, tiny, runs);
+    return 0;
+}
