@@ -1,13 +1,16 @@
 // Reading: encoding detection, the four readers and the INI parser.
 //
 // The parser walks a NUL-terminated UTF-16 text once. A NUL anywhere ends the
-// text. Entries made while parsing a section's text point into that text,
-// which the section keeps alive; nothing is copied but the section headers.
+// text. Entries made while parsing a section's text point into that text, and
+// are placed one after another in the memory of a parse store that the section
+// keeps alive along with the text; nothing is copied but the section headers.
 #include "kvfileerror.h"
 #include "kvmemini.h"
+#include "kvparsestore.h"
 #include "kvplainmessage.h"
 #include "kvtextcodec.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
@@ -15,6 +18,11 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <typeinfo>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -36,9 +44,67 @@ const char16_t *SkipSpacesAndTabs(const char16_t *p)
     return p;
 }
 
-const char16_t *FindLineEnd(const char16_t *p)
+// The scans below take the end of the text, where its terminating NUL lies:
+// they look at eight units at a time while that many remain before it, then at
+// one at a time up to a unit they stop at (every scan stops at a NUL).
+
+#ifdef __SSE2__
+// The first unit from p on for which hits (a mask of eight 16-bit lanes) sets
+// its lane, among the blocks of eight before end; null when there is none,
+// with p moved past the blocks looked at.
+template <typename Hits> const char16_t *ScanBlocks(const char16_t *&p, const char16_t *end, Hits hits)
 {
-    while (!IsLineEnd(*p))
+    for (; end - p >= 8; p += 8) {
+        const int mask = _mm_movemask_epi8(hits(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p))));
+        if (mask != 0)
+            return p + (__builtin_ctz(unsigned(mask)) >> 1);
+    }
+    return nullptr;
+}
+#endif
+
+// The first line end at or after p, or the first `also` before it (0 for none).
+const char16_t *FindLineEndOr(const char16_t *p, const char16_t *end, char16_t also)
+{
+#ifdef __SSE2__
+    const __m128i nul = _mm_setzero_si128();
+    const __m128i lf = _mm_set1_epi16(short(u'\n'));
+    const __m128i cr = _mm_set1_epi16(short(u'\r'));
+    const __m128i other = _mm_set1_epi16(short(also));
+    const auto hits = [&](__m128i c) {
+        return _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(c, nul), _mm_cmpeq_epi16(c, lf)),
+                            _mm_or_si128(_mm_cmpeq_epi16(c, cr), _mm_cmpeq_epi16(c, other)));
+    };
+    if (const char16_t *hit = ScanBlocks(p, end, hits))
+        return hit;
+#endif
+    while (!IsLineEnd(*p) && *p != also)
+        ++p;
+    return p;
+}
+
+const char16_t *FindLineEnd(const char16_t *p, const char16_t *end)
+{
+    return FindLineEndOr(p, end, 0);
+}
+
+// The first character below 32 other than a tab: a line end, or a character
+// the field normalisation drops or rewrites.
+const char16_t *FindControl(const char16_t *p, const char16_t *end)
+{
+#ifdef __SSE2__
+    const __m128i nul = _mm_setzero_si128();
+    const __m128i highestControl = _mm_set1_epi16(31);
+    const __m128i tab = _mm_set1_epi16(short(u'\t'));
+    const auto hits = [&](__m128i c) {
+        // c - 31, saturated at 0 (unsigned), is 0 exactly for c <= 31.
+        const __m128i control = _mm_cmpeq_epi16(_mm_subs_epu16(c, highestControl), nul);
+        return _mm_andnot_si128(_mm_cmpeq_epi16(c, tab), control);
+    };
+    if (const char16_t *hit = ScanBlocks(p, end, hits))
+        return hit;
+#endif
+    while (*p >= 32 || *p == u'\t')
         ++p;
     return p;
 }
@@ -55,11 +121,14 @@ const char16_t *StepOverLineEnd(const char16_t *p)
 }
 
 // Scans from p to the line end or to the first ";" not preceded by a backslash.
-const char16_t *FindCommentStart(const char16_t *p)
+const char16_t *FindCommentStart(const char16_t *p, const char16_t *end)
 {
-    while (!IsLineEnd(*p) && !(*p == u';' && p[-1] != u'\\'))
+    for (;;) {
+        p = FindLineEndOr(p, end, u';');
+        if (*p != u';' || p[-1] != u'\\')
+            return p;
         ++p;
-    return p;
+    }
 }
 
 struct Range
@@ -83,22 +152,14 @@ Range TrimRange(const char16_t *first, const char16_t *end)
     return {first, last + 1};
 }
 
-// The comment text of a comment line after field normalisation, when that is
-// a plain part of the line (no control characters in it).
-bool NormalisedRange(Range &range)
+// Trims spaces and tabs from both ends of [first, end).
+Range TrimSpacesAndTabs(const char16_t *first, const char16_t *end)
 {
-    const char16_t *first = range.first;
-    const char16_t *end = range.end;
     while (first != end && IsSpaceOrTab(*first))
         ++first;
-    for (const char16_t *p = first; p != end; ++p) {
-        if (*p < 32 && *p != u'\t')
-            return false;
-    }
     while (end != first && IsSpaceOrTab(end[-1]))
         --end;
-    range = {first, end};
-    return true;
+    return {first, end};
 }
 
 QStringView View(Range range)
@@ -108,12 +169,17 @@ QStringView View(Range range)
 
 } // namespace
 
-// Builds entries and sections from a text. With views set, entries point into
-// the text instead of copying it.
+// Builds entries and sections from a text. With a store, entries are placed in
+// it and point into its text; without one (ParseLine on an existing entry) the
+// texts are copied.
 class TKvIniParser
 {
 public:
-    explicit TKvIniParser(bool views) : m_views(views) {}
+    // end: the end of the text, where its terminating NUL lies.
+    TKvIniParser(TKvParseStore *store, const char16_t *end)
+        : m_store(store)
+        , m_end(end)
+    {}
 
     // Returns where the section parse stopped, or null for a malformed header.
     const char16_t *ParseSection(TKvIniSection &section, const char16_t *p) const
@@ -124,27 +190,27 @@ public:
             if (!p)
                 return nullptr;
         }
-        TKvPtrVector<TKvIniVal> &vals = section.Vals;
+        // The entries lie one after another in the store; the section's vector
+        // takes them all at once at the end, sized exactly.
+        const TKvParseStore::Mark first = m_store->NextEntry();
+        qint32 count = 0;
         while (*p != 0 && *p != u'[') {
             p = SkipSpacesAndTabs(p);
             const char16_t c = *p;
             if (c == 0 || c == u'[')
                 break;
             if (c == u'\r' || c == u'\n') {
-                vals.Add(new TKvIniVal(ikBlank));
+                NewEntry(ikBlank);
                 p = StepOverLineEnd(p);
             } else if (c == u';') {
-                const char16_t *end = FindLineEnd(p + 1);
-                auto *val = new TKvIniVal(ikComment);
-                vals.Add(val);
-                StoreComment(*val, {p + 1, end});
-                p = StepOverLineEnd(end);
+                p = StepOverLineEnd(ParseCommentLine(*NewEntry(ikComment), p + 1));
             } else {
-                auto *val = new TKvIniVal(ikValue);
-                vals.Add(val);
-                p = StepOverLineEnd(ParseValueLine(*val, p));
+                p = StepOverLineEnd(ParseValueLine(*NewEntry(ikValue), p));
             }
+            ++count;
         }
+        if (count > 0)
+            m_store->CollectEntries(first, count, section.Vals.AppendSlots(count));
         return p;
     }
 
@@ -152,9 +218,7 @@ public:
     // val; returns the line's end.
     const char16_t *ParseValueLine(TKvIniVal &val, const char16_t *p) const
     {
-        const char16_t *q = p;
-        while (*q != u'=' && !IsLineEnd(*q))
-            ++q;
+        const char16_t *q = FindLineEndOr(p, m_end, u'=');
         if (*q != u'=') {
             val.SetKind(ikError);
             StoreTexts(val, {p, p}, TrimRange(p, q), {q, q});
@@ -162,18 +226,25 @@ public:
         }
         const Range name = TrimRange(p, q);
         const char16_t *valueStart = q + 1;
-        const char16_t *stop = FindCommentStart(valueStart);
+        const char16_t *stop = FindCommentStart(valueStart, m_end);
         const Range value = TrimRange(valueStart, stop);
         if (*stop != u';') {
             StoreTexts(val, name, value, {stop, stop});
             return stop;
         }
-        const char16_t *end = FindLineEnd(stop + 1);
+        const char16_t *end = FindLineEnd(stop + 1, m_end);
         StoreTexts(val, name, value, TrimRange(stop + 1, end));
         return end;
     }
 
 private:
+    TKvIniVal *NewEntry(TKvIniValKind kind) const
+    {
+        auto *val = new (m_store->AllocateEntry()) TKvIniVal(kind);
+        val->m_inStore = true;
+        return val;
+    }
+
     // Parses a header after its "["; returns the start of the next line, or
     // null when the header has no "]" on its line.
     const char16_t *ParseHeader(TKvIniSection &section, const char16_t *p) const
@@ -184,29 +255,38 @@ private:
         if (*q != u']')
             return nullptr;
         section.Name = View(TrimRange(p, q)).toString();
-        const char16_t *stop = FindCommentStart(q + 1);
+        const char16_t *stop = FindCommentStart(q + 1, m_end);
         if (*stop == u';') {
-            const char16_t *end = FindLineEnd(stop + 1);
+            const char16_t *end = FindLineEnd(stop + 1, m_end);
             section.Comment = QStringView(stop + 1, end).toString();
             stop = end;
         }
         return StepOverLineEnd(stop);
     }
 
-    void StoreComment(TKvIniVal &val, Range text) const
+    // Parses a comment line after its ";" into val, storing the comment with
+    // the field normalisation (an empty one makes the entry blank); returns
+    // the line's end.
+    const char16_t *ParseCommentLine(TKvIniVal &val, const char16_t *p) const
     {
-        if (m_views && NormalisedRange(text)) {
-            StoreTexts(val, {text.first, text.first}, {text.first, text.first}, text);
+        const char16_t *stop = FindControl(p, m_end);
+        if (IsLineEnd(*stop)) {
+            // No character the normalisation drops or rewrites: the comment
+            // is the line without its outer spaces and tabs.
+            const Range comment = TrimSpacesAndTabs(p, stop);
+            StoreTexts(val, {comment.first, comment.first}, {comment.first, comment.first}, comment);
             val.UpdateKind();
-        } else {
-            val.SetComment(View(text));
+            return stop;
         }
+        const char16_t *end = FindLineEnd(stop, m_end);
+        val.SetComment(QStringView(p, end));
+        return end;
     }
 
     // The three ranges lie in this order on one line.
     void StoreTexts(TKvIniVal &val, Range name, Range value, Range comment) const
     {
-        if (m_views) {
+        if (m_store) {
             const char16_t *base = name.first;
             val.SetViews(base, name.size(), qint32(value.first - base), value.size(),
                          qint32(comment.first - base), comment.size());
@@ -215,15 +295,18 @@ private:
         }
     }
 
-    bool m_views;
+    TKvParseStore *m_store;
+    const char16_t *m_end;
 };
 
 namespace {
 
-// A NUL-terminated buffer of the text that stays valid as long as `holder` lives.
-const char16_t *TerminatedText(QString &holder)
+// The number of entries a text of this length is taken to hold when the
+// store's first block is sized (lines of about 32 characters; a wrong guess
+// only costs another block or untouched address space).
+qsizetype ExpectedEntries(qsizetype length)
 {
-    return reinterpret_cast<const char16_t *>(holder.utf16());
+    return length / 32 + 1;
 }
 
 } // namespace
@@ -231,21 +314,22 @@ const char16_t *TerminatedText(QString &holder)
 qsizetype TKvIniVal::ParseLine(QStringView text)
 {
     QString copy = text.toString();
-    const char16_t *base = TerminatedText(copy);
+    const char16_t *base = reinterpret_cast<const char16_t *>(copy.utf16());
     const char16_t *start = SkipSpacesAndTabs(base);
     m_kind = ikValue;
-    return TKvIniParser(false).ParseValueLine(*this, start) - base;
+    return TKvIniParser(nullptr, base + copy.size()).ParseValueLine(*this, start) - base;
 }
 
 std::optional<qsizetype> TKvIniSection::Parse(const QString &text, qsizetype from)
 {
-    QString holder = text;
-    const char16_t *base = TerminatedText(holder);
-    const char16_t *stop = TKvIniParser(true).ParseSection(*this, base + from);
-    // Entries may point into the text: keep it, unless the section already
-    // holds the same buffer.
-    if (m_textBuffer.constData() != holder.constData())
-        m_textBuffer = holder;
+    // A store the section already has stays alive with the new one: entries
+    // of an earlier parse point into it.
+    auto store = std::make_shared<TKvParseStore>(text, std::move(m_store));
+    store->ExpectEntries(ExpectedEntries(text.size() - from));
+    m_store = store;
+    const char16_t *base = store->Text();
+    const char16_t *stop =
+        TKvIniParser(store.get(), base + store->TextLength()).ParseSection(*this, base + from);
     if (!stop)
         return std::nullopt;
     return stop - base;
@@ -253,14 +337,19 @@ std::optional<qsizetype> TKvIniSection::Parse(const QString &text, qsizetype fro
 
 std::optional<qsizetype> TKvMemIni::Parse(const QString &text)
 {
-    QString holder = text;
-    const char16_t *base = TerminatedText(holder);
+    return ParseInto(std::make_shared<TKvParseStore>(text, nullptr));
+}
+
+std::optional<qsizetype> TKvMemIni::ParseInto(const std::shared_ptr<TKvParseStore> &store)
+{
+    store->ExpectEntries(ExpectedEntries(store->TextLength()));
+    const char16_t *base = store->Text();
+    const TKvIniParser parser(store.get(), base + store->TextLength());
     const char16_t *p = base;
-    const TKvIniParser parser(true);
     do {
         auto *section = new TKvIniSection;
         Sections.Add(section);
-        section->m_textBuffer = holder;
+        section->m_store = store;
         p = parser.ParseSection(*section, p);
         if (!p)
             return std::nullopt;
@@ -283,20 +372,111 @@ void TrimTextEnd(QString &text)
 
 namespace {
 
-// Reads the rest of the stream; a read error of a file throws.
-QByteArray ReadRest(QIODevice &stream)
+// A read error of a file throws.
+void ThrowOnFileError(QIODevice &stream)
 {
-    QByteArray bytes = stream.readAll();
     if (auto *file = qobject_cast<QFileDevice *>(&stream); file && file->error() != QFileDevice::NoError)
         throw TKvFileError(file->fileName(), file->errorString());
-    return bytes;
+}
+
+// Files from this size on are read into memory of the reader's own, which the
+// parse store then takes over for the entries (memory already paged in costs
+// nothing more to fill); below it the saving is not worth a block.
+constexpr qint64 OwnBlockSize = qint64(1) << 20;
+
+// The rest of a stream, read with one read of the whole: the bytes to decode
+// and whatever holds them.
+class TStreamRest
+{
+public:
+    explicit TStreamRest(QIODevice &stream);
+
+    QByteArrayView Bytes() const { return m_bytes; }
+    // Once the bytes are decoded: the memory that held them when it is the
+    // reader's own (null otherwise), and nothing is held any more.
+    TKvMemoryBlock Spare()
+    {
+        m_bytes = {};
+        m_array = QByteArray();
+        return std::move(m_block);
+    }
+
+private:
+    bool TakeFromBuffer(QIODevice &stream);
+    bool ReadIntoBlock(QIODevice &stream);
+
+    QByteArray m_array;
+    TKvMemoryBlock m_block;
+    QByteArrayView m_bytes;
+};
+
+TStreamRest::TStreamRest(QIODevice &stream)
+{
+    if (!TakeFromBuffer(stream) && !ReadIntoBlock(stream)) {
+        m_array = stream.readAll();
+        ThrowOnFileError(stream);
+        m_bytes = m_array;
+    }
+}
+
+// A memory stream's bytes are there already: they are shared, not copied, and
+// the stream is left at its end as a read of the rest leaves it.
+bool TStreamRest::TakeFromBuffer(QIODevice &stream)
+{
+    // A class derived from QBuffer may read differently: only QBuffer itself.
+    if (typeid(stream) != typeid(QBuffer))
+        return false;
+    auto *buffer = static_cast<QBuffer *>(&stream);
+    if (!buffer->isReadable() || buffer->isTransactionStarted() || buffer->openMode().testFlag(QIODevice::Text))
+        return false;
+    const qint64 pos = buffer->pos();
+    const qint64 size = buffer->size();
+    // Nothing pushed back into the device (ungetChar) lies before the bytes.
+    if (pos > size || buffer->bytesAvailable() != size - pos)
+        return false;
+    m_array = buffer->data();
+    m_bytes = QByteArrayView(m_array).sliced(pos);
+    buffer->seek(size);
+    return true;
+}
+
+// A big file is read into a block of our own, which outlives the bytes.
+bool TStreamRest::ReadIntoBlock(QIODevice &stream)
+{
+    auto *file = qobject_cast<QFileDevice *>(&stream);
+    if (!file || file->isSequential())
+        return false;
+    const qint64 expected = file->size() - file->pos();
+    if (expected < OwnBlockSize || expected > std::numeric_limits<qsizetype>::max())
+        return false;
+    TKvMemoryBlock block{qsizetype(expected)};
+    qint64 got = 0;
+    while (got < expected) {
+        const qint64 read = stream.read(block.Data() + got, expected - got);
+        if (read <= 0)
+            break;
+        got += read;
+    }
+    if (got == expected) {
+        // The file has grown since its size was taken: read on to its end.
+        const QByteArray more = stream.readAll();
+        if (!more.isEmpty()) {
+            ThrowOnFileError(stream);
+            m_array = QByteArrayView(block.Data(), got).toByteArray() + more;
+            m_bytes = m_array;
+            return true;
+        }
+    }
+    ThrowOnFileError(stream);
+    m_block = std::move(block);
+    m_bytes = QByteArrayView(m_block.Data(), got);
+    return true;
 }
 
 QByteArray ReadBytes(QIODevice &stream, qint64 count)
 {
     QByteArray bytes = stream.read(count);
-    if (auto *file = qobject_cast<QFileDevice *>(&stream); file && file->error() != QFileDevice::NoError)
-        throw TKvFileError(file->fileName(), file->errorString());
+    ThrowOnFileError(stream);
     return bytes;
 }
 
@@ -423,12 +603,11 @@ int TKvMemIni::LoadFromStream(QIODevice &stream, quint32 encoding)
 int TKvMemIni::ReadAnsi(QIODevice &stream)
 {
     Encoding = KvEncoding::Ansi;
-    QByteArray bytes = ReadRest(stream);
-    if (bytes.isEmpty())
+    TStreamRest rest(stream);
+    if (rest.Bytes().isEmpty())
         return 0;
-    QString text = KvTextCodec::DecodeAnsi(bytes);
-    bytes = QByteArray(); // the text is all that is needed from here on
-    return ReadText(std::move(text), KvEncoding::Ansi);
+    QString text = KvTextCodec::DecodeAnsi(rest.Bytes());
+    return ReadText(std::move(text), KvEncoding::Ansi, rest.Spare());
 }
 
 int TKvMemIni::ReadUtf8(QIODevice &stream)
@@ -439,10 +618,9 @@ int TKvMemIni::ReadUtf8(QIODevice &stream)
     const QByteArray mark = ReadBytes(stream, 3);
     if (mark != QByteArrayView("\xEF\xBB\xBF"))
         stream.seek(start);
-    QByteArray bytes = ReadRest(stream);
-    QString text = KvTextCodec::DecodeUtf8(bytes);
-    bytes = QByteArray();
-    const int result = ReadText(std::move(text), KvEncoding::Utf8);
+    TStreamRest rest(stream);
+    QString text = KvTextCodec::DecodeUtf8(rest.Bytes());
+    const int result = ReadText(std::move(text), KvEncoding::Utf8, rest.Spare());
     if (result == int(KvEncoding::Utf8))
         Encoding = KvEncoding::Utf8;
     return result;
@@ -451,37 +629,42 @@ int TKvMemIni::ReadUtf8(QIODevice &stream)
 int TKvMemIni::ReadUtf16LE(QIODevice &stream)
 {
     Encoding = KvEncoding::Utf16LE;
-    QByteArray bytes = ReadRest(stream);
+    TStreamRest rest(stream);
+    const QByteArrayView bytes = rest.Bytes();
     if (bytes.size() < 2)
         return KvEncoding::Utf16LE;
     const bool marked = quint8(bytes[0]) == 0xFF && quint8(bytes[1]) == 0xFE;
-    QString text = DecodeUtf16(QByteArrayView(bytes).sliced(marked ? 2 : 0), false);
-    bytes = QByteArray();
-    return ReadText(std::move(text), KvEncoding::Utf16LE);
+    QString text = DecodeUtf16(bytes.sliced(marked ? 2 : 0), false);
+    return ReadText(std::move(text), KvEncoding::Utf16LE, rest.Spare());
 }
 
 int TKvMemIni::ReadUtf16BE(QIODevice &stream)
 {
     Encoding = KvEncoding::Utf16BE;
-    QByteArray bytes = ReadRest(stream);
+    TStreamRest rest(stream);
+    const QByteArrayView bytes = rest.Bytes();
     if (bytes.size() < 2)
         return KvEncoding::Utf16BE;
     const bool marked = quint8(bytes[0]) == 0xFE && quint8(bytes[1]) == 0xFF;
-    QString text = DecodeUtf16(QByteArrayView(bytes).sliced(marked ? 2 : 0), true);
-    bytes = QByteArray();
-    return ReadText(std::move(text), KvEncoding::Utf16BE);
+    QString text = DecodeUtf16(bytes.sliced(marked ? 2 : 0), true);
+    return ReadText(std::move(text), KvEncoding::Utf16BE, rest.Spare());
 }
 
 // Trims and parses a decoded text, then checks that the parser reached its end:
 // a NUL more than two characters before the end means the text is not INI text
-// in this encoding.
-int TKvMemIni::ReadText(QString text, quint32 encodingOnSuccess)
+// in this encoding. The memory the text was decoded from, when it is ours,
+// takes the entries.
+int TKvMemIni::ReadText(QString text, quint32 encodingOnSuccess, TKvMemoryBlock spare)
 {
     TrimTextEnd(text);
     if (text.size() > std::numeric_limits<qint32>::max())
         throw TKvFileError(FileName, QStringLiteral("The file is too large."));
     const qsizetype length = text.size();
-    const std::optional<qsizetype> stop = Parse(text);
+    const auto store = std::make_shared<TKvParseStore>(std::move(text), nullptr);
+    if (!spare.IsNull())
+        store->AdoptBlock(std::move(spare));
+    const std::optional<qsizetype> stop = ParseInto(store);
+    store->ReleaseUnused();
     if (!stop || *stop < length - 2 || *stop > length + 2)
         return KvReadResult::Unparsable;
     return int(encodingOnSuccess);

@@ -6,6 +6,10 @@
 #include <cstring>
 #include <limits>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#endif
+
 namespace {
 
 bool IsSpaceOrTab(char16_t c)
@@ -21,17 +25,26 @@ bool IsControl(char16_t c)
 
 } // namespace
 
-TKvIniVal::TKvIniVal(TKvIniValKind kind) : m_kind(quint8(kind)) {}
-
 TKvIniVal::TKvIniVal(QStringView name, QStringView value, QStringView comment)
 {
     StoreTexts(NormaliseField(name), NormaliseField(value), NormaliseField(comment));
     UpdateKind();
 }
 
-TKvIniVal::~TKvIniVal()
+void TKvIniVal::operator delete(TKvIniVal *val, std::destroying_delete_t)
 {
-    FreeBlock();
+    if (!val)
+        return;
+    const bool inStore = val->m_inStore;
+    val->~TKvIniVal();
+    if (!inStore) {
+        ::operator delete(val, sizeof(TKvIniVal));
+        return;
+    }
+#if defined(__SANITIZE_ADDRESS__)
+    // The store frees the memory later; until then nothing may use it.
+    ASAN_POISON_MEMORY_REGION(val, sizeof(TKvIniVal));
+#endif
 }
 
 QString TKvIniVal::NormaliseField(QStringView text)
@@ -105,18 +118,6 @@ void TKvIniVal::UpdateKind()
         m_kind = ikBlank;
 }
 
-void TKvIniVal::SetViews(const char16_t *base, qint32 nameLen, qint32 valueOffset, qint32 valueLen,
-                         qint32 commentOffset, qint32 commentLen)
-{
-    FreeBlock();
-    m_text = base;
-    m_nameLen = nameLen;
-    m_valueOffset = valueOffset;
-    m_valueLen = valueLen;
-    m_commentOffset = commentOffset;
-    m_commentLen = commentLen;
-}
-
 void TKvIniVal::StoreTexts(QStringView name, QStringView value, QStringView comment)
 {
     const qsizetype total = name.size() + value.size() + comment.size();
@@ -140,15 +141,6 @@ void TKvIniVal::StoreTexts(QStringView name, QStringView value, QStringView comm
     m_valueLen = qint32(value.size());
     m_commentOffset = m_valueOffset + m_valueLen;
     m_commentLen = qint32(comment.size());
-}
-
-void TKvIniVal::FreeBlock()
-{
-    if (m_ownsBlock) {
-        delete[] m_text;
-        m_ownsBlock = false;
-    }
-    m_text = u"";
 }
 
 qsizetype TKvIniVal::TextLength() const

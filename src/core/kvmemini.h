@@ -5,9 +5,13 @@
 #include <QString>
 #include <QStringView>
 
+#include <memory>
+#include <new>
 #include <optional>
 
 class QIODevice;
+class TKvMemoryBlock;
+class TKvParseStore;
 
 // What one line below a section header is. The numbers are stored, compared
 // and used as the icon index of the entry's row.
@@ -60,16 +64,27 @@ struct TKvIniCounts
 // an entry is built or edited, in one block of its own. Name(), Value() and
 // Comment() hand out copies that stay valid whatever happens to the document;
 // the *View() accessors are valid until this entry is changed or destroyed.
+//
+// Entries made by the parser are placed in the memory of the section's parse
+// store (TKvParseStore), the others on the heap; `delete` destroys either kind
+// and frees only what came from the heap. Both the views and the placement
+// rely on an entry staying in the section that made it: entries never move
+// between sections (pastes and copies make new ones), and an entry taken out
+// with RemoveAt is destroyed before its section is.
 class TKvIniVal
 {
 public:
     void *Row = nullptr; // the presentation row showing this entry, or null
 
-    explicit TKvIniVal(TKvIniValKind kind = ikBlank);
+    explicit TKvIniVal(TKvIniValKind kind = ikBlank)
+        : m_kind(quint8(kind))
+    {}
     TKvIniVal(QStringView name, QStringView value, QStringView comment);
-    ~TKvIniVal();
+    ~TKvIniVal() { FreeBlock(); }
     TKvIniVal(const TKvIniVal &) = delete;
     TKvIniVal &operator=(const TKvIniVal &) = delete;
+    // Runs the destructor; gives the memory back only when it came from the heap.
+    static void operator delete(TKvIniVal *val, std::destroying_delete_t);
 
     TKvIniValKind Kind() const { return TKvIniValKind(m_kind); }
     // Sets the kind directly, without the kind rule (the comment toggle does).
@@ -112,11 +127,27 @@ private:
 
     // Makes the entry point at three texts that live elsewhere (the parser's buffer).
     void SetViews(const char16_t *base, qint32 nameLen, qint32 valueOffset, qint32 valueLen,
-                  qint32 commentOffset, qint32 commentLen);
+                  qint32 commentOffset, qint32 commentLen)
+    {
+        FreeBlock();
+        m_text = base;
+        m_nameLen = nameLen;
+        m_valueOffset = valueOffset;
+        m_valueLen = valueLen;
+        m_commentOffset = commentOffset;
+        m_commentLen = commentLen;
+    }
     // Stores the three texts into one block owned by the entry.
     void StoreTexts(QStringView name, QStringView value, QStringView comment);
     void SetField(Field field, QStringView text);
-    void FreeBlock();
+    void FreeBlock()
+    {
+        if (m_ownsBlock) {
+            delete[] m_text;
+            m_ownsBlock = false;
+        }
+        m_text = u"";
+    }
 
     const char16_t *m_text = u"";
     qint32 m_nameLen = 0;
@@ -126,6 +157,7 @@ private:
     qint32 m_commentLen = 0;
     quint8 m_kind = ikBlank;
     bool m_ownsBlock = false;
+    bool m_inStore = false; // placed in a parse store's memory, not on the heap
 };
 
 // One section: an optional header and its entries in file order.
@@ -138,7 +170,9 @@ public:
     void *Row = nullptr; // the presentation row showing this section, or null
 
     TKvIniSection() = default;
-    explicit TKvIniSection(const QString &name) : Name(name) {}
+    explicit TKvIniSection(const QString &name)
+        : Name(name)
+    {}
     ~TKvIniSection();
     TKvIniSection(const TKvIniSection &) = delete;
     TKvIniSection &operator=(const TKvIniSection &) = delete;
@@ -164,7 +198,9 @@ public:
 
 private:
     friend class TKvMemIni;
-    QString m_textBuffer; // keeps alive the parsed text the entries point into
+    // Keeps alive the parsed text the entries point into and the memory they
+    // are placed in; shared with the other sections of the same parse.
+    std::shared_ptr<TKvParseStore> m_store;
 };
 
 // The document: the sections of one INI file.
@@ -222,7 +258,8 @@ public:
     void SortAll(TKvSortKey key, bool ascending);
 
 private:
-    int ReadText(QString text, quint32 encodingOnSuccess);
+    int ReadText(QString text, quint32 encodingOnSuccess, TKvMemoryBlock spare);
+    std::optional<qsizetype> ParseInto(const std::shared_ptr<TKvParseStore> &store);
 };
 
 // Removes trailing NUL, tab and space characters (line ends stay).

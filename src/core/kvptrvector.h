@@ -7,8 +7,7 @@
 // An owning vector of pointers. Removing an element through Delete or Clear
 // destroys it; RemoveAt only takes it out. Slots from Count up to Capacity are
 // always null. Sorting and reordering move pointers, never the elements.
-template <typename T>
-class TKvPtrVector
+template <typename T> class TKvPtrVector
 {
 public:
     T **Items = nullptr;
@@ -105,7 +104,18 @@ public:
         Capacity = capacity;
     }
 
-    // Reverses the newItems first .. last - 1; last is clipped to Count, first raised to 0.
+    // Counts in count more elements at the end and returns their slots for the
+    // caller to fill; when it has to grow, it grows to exactly that size (a
+    // parser adding a whole section at once knows how many it has).
+    T **AppendSlots(qint32 count)
+    {
+        Reserve(Count + count);
+        T **added = Items + Count;
+        Count += count;
+        return added;
+    }
+
+    // Reverses the slots first .. last - 1; last is clipped to Count, first raised to 0.
     void Reverse(qint32 first, qint32 last)
     {
         if (last > Count)

@@ -1,0 +1,120 @@
+// The memory behind parsed entries.
+#include "kvparsestore.h"
+
+#include <QtGlobal>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#endif
+
+#if __has_include(<sys/mman.h>)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// Blocks are sized in entries: the first from the expected count, within
+// these bounds; each later one twice the one before, up to the largest size.
+// Only the part of a block that entries fill is ever touched, so a generous
+// guess costs address space, not memory.
+constexpr qsizetype SmallestBlock = 64;
+constexpr qsizetype LargestBlock = qsizetype(1) << 20;
+
+} // namespace
+
+TKvMemoryBlock::TKvMemoryBlock(qsizetype size)
+    : m_data(static_cast<char *>(std::malloc(size_t(qMax<qsizetype>(size, 1)))))
+    , m_size(size)
+{
+    if (!m_data)
+        throw std::bad_alloc();
+}
+
+TKvParseStore::TKvParseStore(QString text, std::shared_ptr<TKvParseStore> previous)
+    : m_text(std::move(text))
+    , m_previous(std::move(previous))
+{
+    // utf16() gives a NUL-terminated copy of a text that is not (one made by
+    // fromRawData); this store's text is what the entries point into.
+    m_data = reinterpret_cast<const char16_t *>(m_text.utf16());
+}
+
+TKvParseStore::~TKvParseStore()
+{
+    for (const Block &block : m_blocks) {
+#if defined(__SANITIZE_ADDRESS__)
+        // Destroyed entries were marked off limits; the block goes back whole.
+        ASAN_UNPOISON_MEMORY_REGION(block.Begin, size_t(block.End - block.Begin));
+#endif
+        std::free(block.Begin);
+    }
+}
+
+void TKvParseStore::AdoptBlock(TKvMemoryBlock block)
+{
+    Q_ASSERT(m_blocks.empty());
+    // malloc's memory suits any type; only whole entries fit.
+    const std::size_t usable = std::size_t(block.Size()) / EntrySize * EntrySize;
+    if (usable == 0)
+        return;
+    m_blocks.reserve(1);
+    char *begin = block.Release();
+    m_blocks.push_back({begin, begin + usable});
+    m_next = begin;
+    m_end = begin + usable;
+}
+
+void TKvParseStore::ReleaseUnused()
+{
+#if defined(MADV_DONTNEED)
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    if (pageSize <= 0)
+        return;
+    // Whole pages only: the pages holding the last entries and whatever
+    // follows the block stay as they are.
+    const auto page = std::uintptr_t(pageSize);
+    const std::uintptr_t first = (std::uintptr_t(m_next) + page - 1) & ~(page - 1);
+    const std::uintptr_t last = std::uintptr_t(m_end) & ~(page - 1);
+    if (last > first)
+        ::madvise(reinterpret_cast<void *>(first), last - first, MADV_DONTNEED);
+#endif
+}
+
+void TKvParseStore::AddBlock()
+{
+    qsizetype entries;
+    if (m_blocks.empty()) {
+        entries = std::clamp(m_expected, SmallestBlock, LargestBlock);
+    } else {
+        const qsizetype last = (m_blocks.back().End - m_blocks.back().Begin) / qsizetype(EntrySize);
+        entries = std::min(2 * last, LargestBlock);
+    }
+    const std::size_t bytes = std::size_t(entries) * EntrySize;
+    m_blocks.reserve(m_blocks.size() + 1); // so that recording the block cannot throw
+    char *begin = static_cast<char *>(std::malloc(bytes));
+    if (!begin)
+        throw std::bad_alloc();
+    m_blocks.push_back({begin, begin + bytes});
+    m_next = begin;
+    m_end = begin + bytes;
+}
+
+void TKvParseStore::CollectEntries(Mark from, qint32 count, TKvIniVal **out) const
+{
+    std::ptrdiff_t block = from.Block;
+    char *next = from.Next;
+    for (qint32 i = 0; i < count; ++i) {
+        if (block < 0 || next == m_blocks[size_t(block)].End) {
+            ++block;
+            next = m_blocks[size_t(block)].Begin;
+        }
+        out[i] = std::launder(reinterpret_cast<TKvIniVal *>(next));
+        next += EntrySize;
+    }
+}

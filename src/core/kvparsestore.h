@@ -1,0 +1,119 @@
+#pragma once
+
+#include "kvmemini.h"
+
+#include <QString>
+
+#include <cstddef>
+#include <cstdlib>
+#include <memory>
+#include <utility>
+#include <vector>
+
+// A block of heap memory (std::malloc) with one owner.
+class TKvMemoryBlock
+{
+public:
+    TKvMemoryBlock() = default;
+    // Throws std::bad_alloc when the memory is not there.
+    explicit TKvMemoryBlock(qsizetype size);
+    ~TKvMemoryBlock() { std::free(m_data); }
+    TKvMemoryBlock(TKvMemoryBlock &&other) noexcept
+        : m_data(std::exchange(other.m_data, nullptr))
+        , m_size(std::exchange(other.m_size, 0))
+    {}
+    TKvMemoryBlock &operator=(TKvMemoryBlock &&other) noexcept
+    {
+        std::swap(m_data, other.m_data);
+        std::swap(m_size, other.m_size);
+        return *this;
+    }
+
+    char *Data() const { return m_data; }
+    qsizetype Size() const { return m_size; }
+    bool IsNull() const { return m_data == nullptr; }
+    // Gives up the memory; the caller frees it with std::free.
+    char *Release()
+    {
+        m_size = 0;
+        return std::exchange(m_data, nullptr);
+    }
+
+private:
+    char *m_data = nullptr;
+    qsizetype m_size = 0;
+};
+
+// What the entries of one parse live in: the parsed text, which their texts
+// point into, and blocks of memory the entries themselves are placed in, one
+// after another (a heap allocation per line would cost more than parsing it).
+// The sections made by one parse share the store; it goes with the last of them.
+//
+// An entry placed here is destroyed by `delete` like any other (TKvIniVal's
+// destroying operator delete runs its destructor and leaves the memory to the
+// store). This relies on entries staying in the section that made them, as
+// they do: pastes and copies make new entries. An entry taken out of its
+// section with RemoveAt must be destroyed before that section is.
+class TKvParseStore
+{
+public:
+    // Where the next entry will be placed; CollectEntries lists the entries
+    // made from there on.
+    struct Mark
+    {
+        std::ptrdiff_t Block;
+        char *Next;
+    };
+
+    // previous: a store the section already had, kept alive along with this one.
+    TKvParseStore(QString text, std::shared_ptr<TKvParseStore> previous);
+    ~TKvParseStore();
+    TKvParseStore(const TKvParseStore &) = delete;
+    TKvParseStore &operator=(const TKvParseStore &) = delete;
+
+    // The text; NUL-terminated, and it never changes while the store lives.
+    const char16_t *Text() const { return m_data; }
+    qsizetype TextLength() const { return m_text.size(); }
+
+    // The first block is sized for about this many entries; later ones grow.
+    void ExpectEntries(qsizetype count) { m_expected = count; }
+    // Takes over memory whose contents are no longer needed (the bytes a text
+    // was decoded from, already paged in) as the first block for entries.
+    void AdoptBlock(TKvMemoryBlock block);
+    // Gives the memory pages that the current block's entries did not reach
+    // back to the system (they stay usable); for when no more entries follow.
+    void ReleaseUnused();
+
+    // Memory for one entry.
+    void *AllocateEntry()
+    {
+        if (m_next == m_end)
+            AddBlock();
+        void *entry = m_next;
+        m_next += EntrySize;
+        return entry;
+    }
+
+    Mark NextEntry() const { return {std::ptrdiff_t(m_blocks.size()) - 1, m_next}; }
+    // Writes the count entries made from mark on, in the order they were made.
+    void CollectEntries(Mark from, qint32 count, TKvIniVal **out) const;
+
+private:
+    static constexpr std::size_t EntrySize = sizeof(TKvIniVal);
+
+    struct Block
+    {
+        char *Begin;
+        char *End;
+    };
+
+    void AddBlock();
+
+    QString m_text;
+    const char16_t *m_data = nullptr;
+    std::shared_ptr<TKvParseStore> m_previous;
+    std::vector<Block> m_blocks;
+    char *m_next = nullptr;
+    char *m_end = nullptr;
+    qsizetype m_expected = 0;
+};
