@@ -102,47 +102,167 @@ bool WritesHeader(const TKvIniSection &section, bool first)
     return !section.Name.isEmpty() || !first;
 }
 
+qsizetype HeaderLength(const TKvIniSection &section, bool first)
+{
+    if (!WritesHeader(section, first))
+        return 0;
+    return section.Name.size() + 4 + (section.Comment.isEmpty() ? 0 : section.Comment.size() + 2);
+}
+
+QChar *WriteHeader(const TKvIniSection &section, QChar *out, bool first)
+{
+    using KvWriteBuffer::Put;
+    if (!WritesHeader(section, first))
+        return out;
+    out = Put(out, u"[");
+    out = Put(out, section.Name);
+    out = Put(out, u"]");
+    if (!section.Comment.isEmpty()) {
+        out = Put(out, u" ;");
+        out = Put(out, section.Comment);
+    }
+    return KvWriteBuffer::PutLineEnd(out);
+}
+
+// A section with entries ends with an empty line: one more line end unless
+// its last entry is blank.
+bool NeedsClosingLineEnd(const TKvIniSection &section)
+{
+    return section.Vals.Count > 0 && section.Vals.Last()->Kind() != ikBlank;
+}
+
 qsizetype SectionLength(const TKvIniSection &section, bool first)
 {
-    qsizetype length = 0;
-    if (WritesHeader(section, first)) {
-        length += section.Name.size() + 4;
-        if (!section.Comment.isEmpty())
-            length += section.Comment.size() + 2;
-    }
+    qsizetype length = HeaderLength(section, first);
     for (const TKvIniVal *val : section.Vals)
         length += val->TextLength();
-    if (section.Vals.Count > 0 && section.Vals.Last()->Kind() != ikBlank)
+    if (NeedsClosingLineEnd(section))
         length += 2;
     return length;
 }
 
 QChar *WriteSection(const TKvIniSection &section, QChar *out, bool first)
 {
-    using KvWriteBuffer::Put;
-    using KvWriteBuffer::PutLineEnd;
-    if (WritesHeader(section, first)) {
-        out = Put(out, u"[");
-        out = Put(out, section.Name);
-        out = Put(out, u"]");
-        if (!section.Comment.isEmpty()) {
-            out = Put(out, u" ;");
-            out = Put(out, section.Comment);
-        }
-        out = PutLineEnd(out);
-    }
+    out = WriteHeader(section, out, first);
     for (const TKvIniVal *val : section.Vals)
         out = val->WriteText(out);
-    if (section.Vals.Count > 0 && section.Vals.Last()->Kind() != ikBlank)
-        out = PutLineEnd(out);
+    if (NeedsClosingLineEnd(section))
+        out = KvWriteBuffer::PutLineEnd(out);
     return out;
 }
 
-struct EncodedText
+// The length check of the whole text: the characters written against the
+// length computed beforehand. It only reports.
+void CheckWrittenLength(qsizetype written, qsizetype length)
 {
-    QByteArrayView mark;
-    QByteArray body;
-};
+    if (written != length) {
+        ShowPlainMessage(QStringLiteral("Memory Error!\r\nNumber of :") + QString::number(written - length)
+                         + QStringLiteral(" Bytes"));
+    }
+}
+
+// Room a buffer keeps beyond the length computed for what is written into it.
+constexpr qsizetype BufferSlack = 100;
+
+// Produces the document's text as GetText does, but a piece at a time (a
+// header, an entry's line, a section's closing line end) into a buffer of
+// bounded size, which goes to pass whenever the next piece would not fit, and
+// at the end. Each text passed on ends with a line end, so no surrogate pair
+// is ever split between two of them. The length check covers the whole text.
+template <typename Pass> void ProduceText(const TKvMemIni &ini, Pass &&pass)
+{
+    // Small enough to stay in the cache while it is encoded and written.
+    qsizetype capacity = 64 * 1024;
+    QString buffer(capacity + BufferSlack, Qt::Uninitialized);
+    QChar *start = buffer.data();
+    QChar *out = start;
+    qsizetype length = 0;
+    qsizetype written = 0;
+    auto flush = [&] {
+        if (out == start)
+            return;
+        written += out - start;
+        pass(QStringView(start, out));
+        out = start;
+    };
+    // Counts a piece of the given length in and makes room for it.
+    auto makeRoom = [&](qsizetype pieceLength) {
+        length += pieceLength;
+        if (start + capacity - out >= pieceLength)
+            return;
+        flush();
+        if (pieceLength > capacity) {
+            capacity = pieceLength;
+            buffer = QString(capacity + BufferSlack, Qt::Uninitialized);
+            start = out = buffer.data();
+        }
+    };
+
+    for (qint32 i = 0; i < ini.Sections.Count; ++i) {
+        const TKvIniSection &section = *ini.Sections[i];
+        const bool first = i == 0;
+        makeRoom(HeaderLength(section, first));
+        out = WriteHeader(section, out, first);
+        for (const TKvIniVal *val : section.Vals) {
+            makeRoom(val->TextLength());
+            out = val->WriteText(out);
+        }
+        if (NeedsClosingLineEnd(section)) {
+            makeRoom(2);
+            out = KvWriteBuffer::PutLineEnd(out);
+        }
+    }
+    flush();
+    CheckWrittenLength(written, length);
+}
+
+QByteArrayView ByteOrderMark(quint32 encoding)
+{
+    switch (encoding) {
+    case KvEncoding::Utf8:
+        return "\xEF\xBB\xBF";
+    case KvEncoding::Utf16LE:
+        return "\xFF\xFE";
+    case KvEncoding::Utf16BE:
+        return "\xFE\xFF";
+    default:
+        return {};
+    }
+}
+
+// Hands the encoded document to sink: the byte-order mark (when the document
+// writes one), then the encoded text in parts.
+template <typename Sink> void EncodeDocument(const TKvMemIni &ini, quint32 encoding, Sink &&sink)
+{
+    if (ini.WriteBom)
+        sink(ByteOrderMark(encoding));
+    if (ini.Sections.Count == 0)
+        return;
+    QByteArray units; // UTF-16 bytes in the other order, reused from part to part
+    ProduceText(ini, [&](QStringView text) {
+        switch (encoding) {
+        case KvEncoding::Utf8:
+            sink(KvTextCodec::EncodeUtf8(text));
+            break;
+        case KvEncoding::Utf16LE:
+        case KvEncoding::Utf16BE:
+            if ((encoding == KvEncoding::Utf16LE) == (QSysInfo::ByteOrder == QSysInfo::LittleEndian)) {
+                sink(QByteArrayView(reinterpret_cast<const char *>(text.utf16()), text.size() * 2));
+                break;
+            }
+            units.resize(text.size() * 2);
+            if (encoding == KvEncoding::Utf16LE)
+                qToLittleEndian<char16_t>(text.utf16(), text.size(), units.data());
+            else
+                qToBigEndian<char16_t>(text.utf16(), text.size(), units.data());
+            sink(QByteArrayView(units));
+            break;
+        default:
+            sink(KvTextCodec::EncodeAnsi(text));
+            break;
+        }
+    });
+}
 
 void WriteAll(QIODevice &stream, QByteArrayView bytes)
 {
@@ -198,77 +318,30 @@ qsizetype TKvMemIni::TextLength() const
 QString TKvMemIni::GetText() const
 {
     const qsizetype length = TextLength();
-    QString text(length + 100, Qt::Uninitialized);
+    QString text(length + BufferSlack, Qt::Uninitialized);
     QChar *start = text.data();
-    std::memset(static_cast<void *>(start + length), 0, 100 * sizeof(QChar));
+    std::memset(static_cast<void *>(start + length), 0, BufferSlack * sizeof(QChar));
     QChar *out = start;
     for (qint32 i = 0; i < Sections.Count; ++i)
         out = WriteSection(*Sections[i], out, i == 0);
     const qsizetype written = out - start;
-    if (written != length) {
-        ShowPlainMessage(QStringLiteral("Memory Error!\r\nNumber of :") + QString::number(written - length)
-                         + QStringLiteral(" Bytes"));
-    }
+    CheckWrittenLength(written, length);
     text.truncate(written);
     return text;
 }
 
-namespace {
-
-EncodedText EncodeDocument(const TKvMemIni &ini, quint32 encoding)
-{
-    EncodedText encoded;
-    switch (encoding) {
-    case KvEncoding::Utf8:
-        encoded.mark = "\xEF\xBB\xBF";
-        break;
-    case KvEncoding::Utf16LE:
-        encoded.mark = "\xFF\xFE";
-        break;
-    case KvEncoding::Utf16BE:
-        encoded.mark = "\xFE\xFF";
-        break;
-    default:
-        break;
-    }
-    if (!ini.WriteBom)
-        encoded.mark = {};
-    if (ini.Sections.Count == 0)
-        return encoded;
-
-    const QString text = ini.GetText();
-    switch (encoding) {
-    case KvEncoding::Utf8:
-        encoded.body = KvTextCodec::EncodeUtf8(text);
-        break;
-    case KvEncoding::Utf16LE:
-    case KvEncoding::Utf16BE:
-        encoded.body.resize(text.size() * 2);
-        if (encoding == KvEncoding::Utf16LE)
-            qToLittleEndian<char16_t>(text.utf16(), text.size(), encoded.body.data());
-        else
-            qToBigEndian<char16_t>(text.utf16(), text.size(), encoded.body.data());
-        break;
-    default:
-        encoded.body = KvTextCodec::EncodeAnsi(text);
-        break;
-    }
-    return encoded;
-}
-
-} // namespace
-
 QByteArray TKvMemIni::Encode(quint32 encoding) const
 {
-    const EncodedText encoded = EncodeDocument(*this, encoding);
-    return encoded.mark.toByteArray() + encoded.body;
+    QByteArray bytes;
+    EncodeDocument(*this, encoding, [&](QByteArrayView part) { bytes.append(part); });
+    return bytes;
 }
 
+// The text goes out in parts as it is produced: the whole text is never held,
+// neither as characters nor as bytes.
 void TKvMemIni::SaveToStream(QIODevice &stream, quint32 encoding) const
 {
-    const EncodedText encoded = EncodeDocument(*this, encoding);
-    WriteAll(stream, encoded.mark);
-    WriteAll(stream, encoded.body);
+    EncodeDocument(*this, encoding, [&](QByteArrayView part) { WriteAll(stream, part); });
 }
 
 void TKvMemIni::SaveToFile(const QString &fileName, quint32 encoding)
