@@ -240,9 +240,7 @@ public:
 private:
     TKvIniVal *NewEntry(TKvIniValKind kind) const
     {
-        auto *val = new (m_store->AllocateEntry()) TKvIniVal(kind);
-        val->m_inStore = true;
-        return val;
+        return new (m_store->AllocateEntry()) TKvIniVal(kind, TKvIniVal::InStore);
     }
 
     // Parses a header after its "["; returns the start of the next line, or
@@ -427,7 +425,8 @@ bool TStreamRest::TakeFromBuffer(QIODevice &stream)
     if (typeid(stream) != typeid(QBuffer))
         return false;
     auto *buffer = static_cast<QBuffer *>(&stream);
-    if (!buffer->isReadable() || buffer->isTransactionStarted() || buffer->openMode().testFlag(QIODevice::Text))
+    if (!buffer->isReadable() || buffer->isTransactionStarted()
+        || buffer->openMode().testFlag(QIODevice::Text))
         return false;
     const qint64 pos = buffer->pos();
     const qint64 size = buffer->size();

@@ -25,6 +25,9 @@ bool IsControl(char16_t c)
 
 } // namespace
 
+// One per line of a document: the size is part of what a document costs.
+static_assert(sizeof(void *) != 8 || sizeof(TKvIniVal) == 32);
+
 TKvIniVal::TKvIniVal(QStringView name, QStringView value, QStringView comment)
 {
     StoreTexts(NormaliseField(name), NormaliseField(value), NormaliseField(comment));
@@ -35,7 +38,7 @@ void TKvIniVal::operator delete(TKvIniVal *val, std::destroying_delete_t)
 {
     if (!val)
         return;
-    const bool inStore = val->m_inStore;
+    const bool inStore = (val->m_flags & InStore) != 0;
     val->~TKvIniVal();
     if (!inStore) {
         ::operator delete(val, sizeof(TKvIniVal));
@@ -135,12 +138,13 @@ void TKvIniVal::StoreTexts(QStringView name, QStringView value, QStringView comm
     }
     FreeBlock();
     m_text = block ? block : u"";
-    m_ownsBlock = block != nullptr;
+    if (block)
+        m_flags |= OwnsBlock;
     m_nameLen = qint32(name.size());
-    m_valueOffset = m_nameLen;
     m_valueLen = qint32(value.size());
-    m_commentOffset = m_valueOffset + m_valueLen;
     m_commentLen = qint32(comment.size());
+    m_valueGap = 0;
+    m_commentGap = 0;
 }
 
 qsizetype TKvIniVal::TextLength() const

@@ -91,8 +91,8 @@ public:
     void SetKind(TKvIniValKind kind) { m_kind = quint8(kind); }
 
     QStringView NameView() const { return {m_text, m_nameLen}; }
-    QStringView ValueView() const { return {m_text + m_valueOffset, m_valueLen}; }
-    QStringView CommentView() const { return {m_text + m_commentOffset, m_commentLen}; }
+    QStringView ValueView() const { return {ValueStart(), m_valueLen}; }
+    QStringView CommentView() const { return {ValueStart() + m_valueLen + m_commentGap, m_commentLen}; }
     QString Name() const { return NameView().toString(); }
     QString Value() const { return ValueView().toString(); }
     QString Comment() const { return CommentView().toString(); }
@@ -124,40 +124,66 @@ public:
 private:
     friend class TKvIniParser;
     enum Field { NameField, ValueField, CommentField };
+    enum Flag : quint8 {
+        OwnsBlock = 1, // m_text is a block of this entry's own
+        InStore = 2,   // placed in a parse store's memory, not on the heap
+    };
 
-    // Makes the entry point at three texts that live elsewhere (the parser's buffer).
+    // An entry the parser places in a parse store.
+    TKvIniVal(TKvIniValKind kind, Flag flags)
+        : m_kind(quint8(kind))
+        , m_flags(flags)
+    {}
+
+    // The most characters between two texts that a parsed entry can point
+    // across; an entry whose texts lie further apart gets copies of them.
+    static constexpr qint32 MaxGap = 255;
+
+    // Makes the entry point at three texts that live elsewhere (the parser's
+    // buffer), in this order, at these offsets from base.
     void SetViews(const char16_t *base, qint32 nameLen, qint32 valueOffset, qint32 valueLen,
                   qint32 commentOffset, qint32 commentLen)
     {
+        const qint32 valueGap = valueOffset - nameLen;
+        const qint32 commentGap = commentOffset - valueOffset - valueLen;
+        if (valueGap > MaxGap || commentGap > MaxGap) {
+            StoreTexts(QStringView(base, nameLen), QStringView(base + valueOffset, valueLen),
+                       QStringView(base + commentOffset, commentLen));
+            return;
+        }
         FreeBlock();
         m_text = base;
         m_nameLen = nameLen;
-        m_valueOffset = valueOffset;
         m_valueLen = valueLen;
-        m_commentOffset = commentOffset;
         m_commentLen = commentLen;
+        m_valueGap = quint8(valueGap);
+        m_commentGap = quint8(commentGap);
     }
+    const char16_t *ValueStart() const { return m_text + m_nameLen + m_valueGap; }
     // Stores the three texts into one block owned by the entry.
     void StoreTexts(QStringView name, QStringView value, QStringView comment);
     void SetField(Field field, QStringView text);
     void FreeBlock()
     {
-        if (m_ownsBlock) {
+        if (m_flags & OwnsBlock) {
             delete[] m_text;
-            m_ownsBlock = false;
+            m_flags &= ~OwnsBlock;
         }
         m_text = u"";
     }
 
+    // The texts lie in this order at m_text: the name, m_valueGap characters
+    // that belong to none of them (the "=" and the blanks around it in a
+    // parsed line, none in an owned block), the value, m_commentGap such
+    // characters, the comment. Kept small: a document holds one per line.
     const char16_t *m_text = u"";
     qint32 m_nameLen = 0;
-    qint32 m_valueOffset = 0;
     qint32 m_valueLen = 0;
-    qint32 m_commentOffset = 0;
     qint32 m_commentLen = 0;
+    quint8 m_valueGap = 0;
+    quint8 m_commentGap = 0;
     quint8 m_kind = ikBlank;
-    bool m_ownsBlock = false;
-    bool m_inStore = false; // placed in a parse store's memory, not on the heap
+    quint8 m_flags = 0;
 };
 
 // One section: an optional header and its entries in file order.
