@@ -449,7 +449,9 @@ void TKvGradiLabel::changeEvent(QEvent *event)
     switch (event->type()) {
     case QEvent::EnabledChange:
         // A label that is not Alive keeps its normal look when disabled.
-        setVisualState(isEnabled() || !m_alive ? StateNormal : StateDisabled);
+        // Painted with the next update: enabling follows actions, often many at once.
+        m_state = isEnabled() || !m_alive ? StateNormal : StateDisabled;
+        update();
         break;
     case QEvent::FontChange:
         if (m_bitmap)

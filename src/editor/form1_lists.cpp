@@ -26,31 +26,43 @@ enum ListIndex { SectionList = 0, ValueList = 1 };
 // widest in a proportional font, few enough for a million rows.
 constexpr size_t MeasuredTexts = 64;
 
-// The widest of the given texts in the font, measuring only the longest ones.
-template <typename TextOf>
-int WidestText(const QFontMetrics &metrics, qsizetype count, TextOf textOf)
+// The rows holding the longest texts of a column; only these are measured.
+class TLongestTexts
 {
-    std::vector<std::pair<qsizetype, qsizetype>> longest; // (length, row), a min-heap
-    longest.reserve(MeasuredTexts + 1);
-    auto shorter = [](const auto &a, const auto &b) { return a.first > b.first; };
-    for (qsizetype row = 0; row < count; ++row) {
-        const qsizetype length = textOf(row).size();
+public:
+    TLongestTexts() { m_rows.reserve(MeasuredTexts + 1); }
+
+    void Offer(qsizetype length, qsizetype row)
+    {
         if (length == 0)
-            continue;
-        if (longest.size() < MeasuredTexts) {
-            longest.emplace_back(length, row);
-            std::push_heap(longest.begin(), longest.end(), shorter);
-        } else if (length > longest.front().first) {
-            std::pop_heap(longest.begin(), longest.end(), shorter);
-            longest.back() = {length, row};
-            std::push_heap(longest.begin(), longest.end(), shorter);
+            return;
+        if (m_rows.size() < MeasuredTexts) {
+            m_rows.emplace_back(length, row);
+            std::push_heap(m_rows.begin(), m_rows.end(), Shorter);
+        } else if (length > m_rows.front().first) {
+            std::pop_heap(m_rows.begin(), m_rows.end(), Shorter);
+            m_rows.back() = {length, row};
+            std::push_heap(m_rows.begin(), m_rows.end(), Shorter);
         }
     }
-    int widest = 0;
-    for (const auto &[length, row] : longest)
-        widest = std::max(widest, metrics.horizontalAdvance(textOf(row).toString()));
-    return widest;
-}
+
+    // The widest of the collected texts in the font.
+    template <typename TextOf>
+    int Widest(const QFontMetrics &metrics, TextOf textOf) const
+    {
+        int widest = 0;
+        for (const auto &[length, row] : m_rows)
+            widest = std::max(widest, metrics.horizontalAdvance(textOf(row).toString()));
+        return widest;
+    }
+
+private:
+    static bool Shorter(const std::pair<qsizetype, qsizetype> &a, const std::pair<qsizetype, qsizetype> &b)
+    {
+        return a.first > b.first; // a min-heap on the length
+    }
+    std::vector<std::pair<qsizetype, qsizetype>> m_rows; // (length, row)
+};
 
 QTableView *MakeList(QWidget *parent, QAbstractItemModel *model)
 {
@@ -179,7 +191,10 @@ void TForm1::FitSectionColumns()
     const int rows = m_sectionModel->rowCount();
 
     int nameWidth = metrics.horizontalAdvance(QStringLiteral("Section Name"));
-    nameWidth = std::max(nameWidth, WidestText(metrics, rows, [&](qsizetype row) {
+    TLongestTexts longestNames;
+    for (int row = 0; row < rows; ++row)
+        longestNames.Offer(sections[row]->Name.size(), row);
+    nameWidth = std::max(nameWidth, longestNames.Widest(metrics, [&](qsizetype row) {
                              return QStringView(sections[qint32(row)]->Name);
                          }));
     // The count cell is widest where a section has the most entries.
@@ -218,14 +233,21 @@ void TForm1::FitValueColumns()
     const int rows = m_valueModel->rowCount();
     const int measured = m_valuesOnly ? 2 : 3;
 
+    // One pass over the entries collects the longest texts of every column.
+    std::array<TLongestTexts, 3> longest;
+    for (int row = 0; section && row < rows; ++row) {
+        const TKvIniVal *val = m_valueModel->ValAt(row);
+        longest[0].Offer(val->NameView().size(), row);
+        longest[1].Offer(val->ValueView().size(), row);
+        if (measured == 3)
+            longest[2].Offer(val->CommentView().size(), row);
+    }
     std::array<int, 3> widths{};
     for (int i = 0; i < measured; ++i) {
         const int column = TKvValueModel::NameColumn + i;
         const QString caption = m_valueModel->headerData(column, Qt::Horizontal).toString();
         widths[size_t(i)] = metrics.horizontalAdvance(caption) + 10;
-        if (!section || rows == 0)
-            continue;
-        const int widest = WidestText(metrics, rows, [&](qsizetype row) {
+        const int widest = longest[size_t(i)].Widest(metrics, [&](qsizetype row) {
             const TKvIniVal *val = m_valueModel->ValAt(int(row));
             return i == 0 ? val->NameView() : i == 1 ? val->ValueView() : val->CommentView();
         });
