@@ -191,7 +191,8 @@ public:
                 return nullptr;
         }
         // The entries lie one after another in the store; the section's vector
-        // takes them all at once at the end, sized exactly.
+        // takes them all at once at the end, in an array of exactly that size
+        // from the store too (or its own array, grown, when it has entries).
         const TKvParseStore::Mark first = m_store->NextEntry();
         qint32 count = 0;
         while (*p != 0 && *p != u'[') {
@@ -209,8 +210,16 @@ public:
             }
             ++count;
         }
-        if (count > 0)
-            m_store->CollectEntries(first, count, section.Vals.AppendSlots(count));
+        if (count > 0) {
+            TKvPtrVector<TKvIniVal> &vals = section.Vals;
+            if (vals.Items == nullptr) {
+                TKvIniVal **array = m_store->AllocateArray(count);
+                m_store->CollectEntries(first, count, array);
+                vals.UseArray(array, count);
+            } else {
+                m_store->CollectEntries(first, count, vals.AppendSlots(count));
+            }
+        }
         return p;
     }
 

@@ -86,16 +86,19 @@ void TKvParseStore::ReleaseUnused()
 #endif
 }
 
-void TKvParseStore::AddBlock()
+void TKvParseStore::AddBlock(std::size_t atLeast)
 {
     qsizetype entries;
     if (m_blocks.empty()) {
         entries = std::clamp(m_expected, SmallestBlock, LargestBlock);
     } else {
+        // The block ends where its last allocation ends (CollectEntries
+        // moves on from there).
+        m_blocks.back().End = m_next;
         const qsizetype last = (m_blocks.back().End - m_blocks.back().Begin) / qsizetype(EntrySize);
         entries = std::min(2 * last, LargestBlock);
     }
-    const std::size_t bytes = std::size_t(entries) * EntrySize;
+    const std::size_t bytes = std::max(std::size_t(entries) * EntrySize, atLeast);
     m_blocks.reserve(m_blocks.size() + 1); // so that recording the block cannot throw
     char *begin = static_cast<char *>(std::malloc(bytes));
     if (!begin)

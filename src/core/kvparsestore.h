@@ -46,8 +46,9 @@ private:
 
 // What the entries of one parse live in: the parsed text, which their texts
 // point into, and blocks of memory the entries themselves are placed in, one
-// after another (a heap allocation per line would cost more than parsing it).
-// The sections made by one parse share the store; it goes with the last of them.
+// after another (a heap allocation per line would cost more than parsing it),
+// followed by each section's array of them. The sections made by one parse
+// share the store; it goes with the last of them.
 //
 // An entry placed here is destroyed by `delete` like any other (TKvIniVal's
 // destroying operator delete runs its destructor and leaves the memory to the
@@ -87,11 +88,22 @@ public:
     // Memory for one entry.
     void *AllocateEntry()
     {
-        if (m_next == m_end)
-            AddBlock();
+        if (std::size_t(m_end - m_next) < EntrySize)
+            AddBlock(EntrySize);
         void *entry = m_next;
         m_next += EntrySize;
         return entry;
+    }
+    // Memory for an array of count entry pointers (a section's Vals takes it
+    // with UseArray, once its entries are made).
+    TKvIniVal **AllocateArray(qint32 count)
+    {
+        const std::size_t bytes = std::size_t(count) * sizeof(TKvIniVal *);
+        if (std::size_t(m_end - m_next) < bytes)
+            AddBlock(bytes);
+        void *array = m_next;
+        m_next += bytes;
+        return static_cast<TKvIniVal **>(array);
     }
 
     Mark NextEntry() const { return {std::ptrdiff_t(m_blocks.size()) - 1, m_next}; }
@@ -107,7 +119,8 @@ private:
         char *End;
     };
 
-    void AddBlock();
+    // Starts a new block of at least that many bytes.
+    void AddBlock(std::size_t atLeast);
 
     QString m_text;
     const char16_t *m_data = nullptr;

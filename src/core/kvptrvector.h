@@ -18,7 +18,11 @@ public:
     TKvPtrVector(const TKvPtrVector &) = delete;
     TKvPtrVector &operator=(const TKvPtrVector &) = delete;
     // The owner clears the vector first, which destroys the elements.
-    ~TKvPtrVector() { delete[] Items; }
+    ~TKvPtrVector()
+    {
+        if (!m_borrowed)
+            delete[] Items;
+    }
 
     T *operator[](qint32 index) const { return Items[index]; }
     T **begin() const { return Items; }
@@ -99,7 +103,9 @@ public:
         }
         for (qint32 i = Count; i < capacity; ++i)
             newItems[i] = nullptr;
-        delete[] Items;
+        if (!m_borrowed)
+            delete[] Items;
+        m_borrowed = false;
         Items = newItems;
         Capacity = capacity;
     }
@@ -113,6 +119,18 @@ public:
         T **added = Items + Count;
         Count += count;
         return added;
+    }
+
+    // Makes an empty vector without an array use one that someone else owns,
+    // with count elements in it and no spare slots; it never frees that array,
+    // which must outlive it, and moves to an array of its own when it grows.
+    void UseArray(T **items, qint32 count)
+    {
+        Q_ASSERT(Items == nullptr && Count == 0);
+        Items = items;
+        Count = count;
+        Capacity = count;
+        m_borrowed = true;
     }
 
     // Reverses the slots first .. last - 1; last is clipped to Count, first raised to 0.
@@ -140,6 +158,8 @@ public:
     }
 
 private:
+    bool m_borrowed = false; // Items belongs to someone else (UseArray)
+
     void Grow() { Reserve(GrownCapacity(Count)); }
 
     void MoveSlots(qint32 to, qint32 from, qint32 count)
