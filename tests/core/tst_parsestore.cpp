@@ -1,0 +1,177 @@
+// The parse store: entries placed in blocks, texts as views into the parsed
+// text, and the big-file reading path; edits and deletes on all of them.
+#include "describedocument.h"
+#include "kvmemini.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// The document picture with a bar after every section.
+QString DumpBars(const TKvMemIni &ini)
+{
+    return Describe(ini).replace(QStringLiteral(" | "), QStringLiteral("|")) + u'|';
+}
+
+} // namespace
+
+class TestParseStore : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void parsedEntriesCanBeEditedAndDeleted();
+    void sectionParsedTwiceKeepsFirstTexts();
+    void manyEntriesAndBigFilesRoundTrip();
+    void memoryStreams();
+    void textsFarApartOnTheirLine();
+    void parsedSectionVectorCanBeEdited();
+};
+
+// delete, RemoveAt + delete, edits, toggles on parsed entries
+void TestParseStore::parsedEntriesCanBeEditedAndDeleted()
+{
+    TKvMemIni ini;
+    QVERIFY(ini.Parse(QStringLiteral("a=1\n;c\n\n[s] ;h\nk = v ; n\nbad\n;x=y\n[t]\nq=1\n")));
+    TKvIniSection *s = ini.Sections[1];
+    s->DeleteVal(s->Vals[0]);
+    TKvIniVal *taken = s->Vals[0];
+    s->Vals.RemoveAt(0);
+    QVERIFY(taken->Value() == u"bad");
+    delete taken;
+    s->Vals[0]->ToggleComment();
+    QVERIFY(s->Vals[0]->Kind() == ikValue && s->Vals[0]->Name() == u"x");
+    s->Vals[0]->SetValue(u"longer value than before");
+    s->AddVal(u"new", u"1", u"");
+    ini.Sections[0]->Vals[0]->ToggleComment();
+    ini.DeleteSection(ini.Sections[0]);
+    QVERIFY(DumpBars(ini) == QStringLiteral("{s;h} 1:x=longer value than before; 1:new=1;|{t;} 1:q=1;|"));
+    QString text = ini.GetText();
+    QVERIFY(ini.Encode(65001) == "\xEF\xBB\xBF" + text.toUtf8());
+    ini.Clear();
+    QVERIFY(ini.Sections.Count == 0);
+}
+
+// a section parsed twice keeps the texts of the first parse
+void TestParseStore::sectionParsedTwiceKeepsFirstTexts()
+{
+    TKvIniSection sec;
+    QString first = QStringLiteral("a=1\nb=2\n");
+    QVERIFY(sec.Parse(first));
+    first = QString();
+    QVERIFY(sec.Parse(QStringLiteral("c=3\n")));
+    QString all;
+    for (auto *v : sec.Vals)
+        all += v->Name() + v->Value();
+    QVERIFY(all == u"a1b2c3");
+}
+
+// many entries: several blocks
+void TestParseStore::manyEntriesAndBigFilesRoundTrip()
+{
+    QString big;
+    for (int i = 0; i < 200000; ++i)
+        big += QStringLiteral("k%1=v ; c\n").arg(i);
+    TKvMemIni ini;
+    QVERIFY(ini.Parse(big));
+    QVERIFY(ini.Sections.Count == 1 && ini.Sections[0]->Vals.Count == 200000);
+    QVERIFY(ini.Sections[0]->Vals[199999]->Name() == u"k199999");
+    QVERIFY(ini.Sections[0]->Vals.Capacity == 200000);
+    // reads through a file, big enough to read into a block of its own
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("big.ini"));
+    for (quint32 enc : {65001u, 0u, 1200u, 1201u}) {
+        ini.SaveToFile(path, enc);
+        TKvMemIni again;
+        const int r = again.LoadFromFile(path);
+        QVERIFY(r == int(enc == 0 ? 0 : enc));
+        QVERIFY(again.Sections[0]->Vals.Count == 200001);
+        QVERIFY(again.GetText() == ini.GetText());
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        QByteArray bytes = f.readAll();
+        QVERIFY(again.Encode(enc) == bytes);
+    }
+}
+
+// memory streams: position, pushed-back character, text mode
+void TestParseStore::memoryStreams()
+{
+    QByteArray bytes("xx[a]\r\nk=v\r\n");
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    buffer.seek(2);
+    TKvMemIni ini;
+    QVERIFY(ini.ReadUtf8(buffer) == 65001);
+    QVERIFY(buffer.atEnd());
+    QVERIFY(DumpBars(ini) == QStringLiteral("{a;} 1:k=v;|"));
+    QBuffer pushed(&bytes);
+    pushed.open(QIODevice::ReadOnly);
+    pushed.seek(3);
+    pushed.ungetChar('[');
+    TKvMemIni ini2;
+    QVERIFY(ini2.ReadUtf8(pushed) == 65001);
+    QVERIFY(DumpBars(ini2) == QStringLiteral("{a;} 1:k=v;|"));
+    QByteArray crlf("a=1\r\nb=2\r\n");
+    QBuffer text(&crlf);
+    text.open(QIODevice::ReadOnly | QIODevice::Text);
+    TKvMemIni ini3;
+    QVERIFY(ini3.ReadAnsi(text) == 0);
+    QVERIFY(DumpBars(ini3) == QStringLiteral("{;} 1:a=1; 1:b=2;|"));
+}
+
+// texts far apart on their line: views up to 255 characters between texts, copies beyond
+void TestParseStore::textsFarApartOnTheirLine()
+{
+    for (int gap : {0, 1, 252, 253, 254, 255, 256, 300, 70000}) {
+        const QString spaces(gap, u' ');
+        const QString line = QStringLiteral("key") + spaces + QStringLiteral("=value") + spaces
+                             + QStringLiteral(";note\n") + QStringLiteral("bad") + spaces
+                             + QStringLiteral("line\n;") + spaces + QStringLiteral("c\n");
+        TKvMemIni ini;
+        QVERIFY(ini.Parse(line));
+        TKvIniVal *v = ini.Sections[0]->Vals[0];
+        QVERIFY(v->Name() == u"key" && v->Value() == u"value" && v->Comment() == u"note");
+        QVERIFY(ini.Sections[0]->Vals[1]->Value() == QStringLiteral("bad") + spaces + QStringLiteral("line"));
+        QVERIFY(ini.Sections[0]->Vals[2]->Comment() == u"c");
+        QVERIFY(ini.GetText()
+                == QStringLiteral("key=value ;note\r\nbad") + spaces + QStringLiteral("line\r\n;c\r\n\r\n"));
+        v->SetComment(u"other");
+        QVERIFY(v->Value() == u"value" && v->Comment() == u"other");
+    }
+}
+
+// a parsed section's vector in the store's memory: edits move it to an array of its own
+void TestParseStore::parsedSectionVectorCanBeEdited()
+{
+    TKvMemIni ini;
+    QVERIFY(ini.Parse(QStringLiteral("[a]\nx=1\ny=2\nz=3\n[b]\nq=1\n")));
+    TKvIniSection *a = ini.Sections[0];
+    QVERIFY(a->Vals.Count == 3 && a->Vals.Capacity == 3);
+    a->Vals.Reverse(0, 3);
+    a->Vals.RemoveAt(0);
+    QVERIFY(a->Vals.Items[2] == nullptr);
+    TKvIniVal *z = ini.Sections[0]->Vals.Items[2];
+    QVERIFY(z == nullptr);
+    a->InsertVal(0, u"n", u"0", u"");
+    QVERIFY(a->Vals.Capacity == 3 && a->Vals.Count == 3);
+    for (int i = 0; i < 40; ++i)
+        a->AddVal(QString::number(i), u"v", u"");
+    a->Vals.Reserve(500);
+    QVERIFY(a->Vals[1]->Name() == u"y" && a->Vals[2]->Name() == u"x");
+    a->DeleteVal(a->Vals[1]);
+    a->Vals.Clear();
+    QVERIFY(ini.Sections[1]->Vals[0]->Name() == u"q");
+    // a section parsed again appends to the entries it has
+    TKvIniSection *b = ini.Sections[1];
+    QVERIFY(b->Parse(QStringLiteral("r=2\ns=3\n")));
+    QVERIFY(b->Vals.Count == 3 && b->Vals[2]->Name() == u"s" && b->Vals[0]->Name() == u"q");
+    ini.DeleteSection(a);
+    ini.Clear();
+}
+
+QTEST_GUILESS_MAIN(TestParseStore)
+#include "tst_parsestore.moc"
