@@ -95,7 +95,7 @@ int TForm1::Scaled(int designed) const
 
 namespace {
 
-struct ActionSpec
+struct ActionRow
 {
     QAction *TForm1::*member;
     const char *name;
@@ -109,7 +109,7 @@ struct ActionSpec
 
 void TForm1::CreateActions()
 {
-    const ActionSpec specs[] = {
+    const ActionRow rows[] = {
         {&TForm1::ActNewFile, "ActNewFile", "File Actions", "New", " Create a New Ini File ", QKeySequence(Qt::CTRL | Qt::Key_N)},
         {&TForm1::ActOpenFile, "ActOpenFile", "File Actions", "Open", " Open an Existing Ini File ",
          QKeySequence(Qt::CTRL | Qt::Key_O)},
@@ -153,16 +153,16 @@ void TForm1::CreateActions()
          QKeySequence(Qt::CTRL | Qt::Key_G)},
         {&TForm1::ActCreateShortcut, "ActCreateShortcut", "Program Actions", "", "", QKeySequence(Qt::CTRL | Qt::Key_K)},
     };
-    for (const ActionSpec &spec : specs) {
-        auto *action = new QAction(QString::fromLatin1(spec.caption), this);
-        action->setObjectName(QString::fromLatin1(spec.name));
-        action->setProperty("category", QString::fromLatin1(spec.category));
-        action->setToolTip(QString::fromLatin1(spec.hint));
-        action->setStatusTip(QString::fromLatin1(spec.hint));
-        action->setShortcut(spec.shortcut);
+    for (const ActionRow &row : rows) {
+        auto *action = new QAction(QString::fromLatin1(row.caption), this);
+        action->setObjectName(QString::fromLatin1(row.name));
+        action->setProperty("category", QString::fromLatin1(row.category));
+        action->setToolTip(QString::fromLatin1(row.hint));
+        action->setStatusTip(QString::fromLatin1(row.hint));
+        action->setShortcut(row.shortcut);
         action->setShortcutContext(Qt::WindowShortcut);
         addAction(action);
-        this->*spec.member = action;
+        this->*row.member = action;
         ActionList << action;
     }
     // Enter on the keypad too.
