@@ -6,6 +6,7 @@
 // with --one), so that the peak memory a child reports is that of one
 // operation and no run inherits another's heap.
 #include "benchchild.h"
+#include "benchreport.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -211,10 +212,6 @@ private:
 
 // ---- Formatting -----------------------------------------------------------------
 
-QString Fixed(double value, int decimals)
-{
-    return QString::number(value, 'f', decimals);
-}
 
 double MegaBytes(qint64 bytes)
 {
@@ -232,28 +229,6 @@ QString Times(double value)
     return Fixed(value, 2) + QStringLiteral("×");
 }
 
-class TReport
-{
-public:
-    void Line(const QString &text = {}) { m_text += text + u'\n'; }
-    void Row(const QStringList &cells)
-    {
-        Line(QStringLiteral("| ") + cells.join(QStringLiteral(" | ")) + QStringLiteral(" |"));
-    }
-    // The first textColumns columns hold text (left-aligned), the others numbers.
-    void Header(const QStringList &cells, qsizetype textColumns = 2)
-    {
-        Row(cells);
-        QStringList rule;
-        for (qsizetype i = 0; i < cells.size(); ++i)
-            rule.append(i < textColumns ? QStringLiteral("---") : QStringLiteral("---:"));
-        Row(rule);
-    }
-    const QString &Text() const { return m_text; }
-
-private:
-    QString m_text;
-};
 
 struct TTarget
 {
@@ -307,19 +282,6 @@ std::optional<QList<TCorpusFile>> FindCorpus(const QString &dir)
     return files;
 }
 
-QString CpuName()
-{
-    QFile cpuinfo(QStringLiteral("/proc/cpuinfo"));
-    if (cpuinfo.open(QIODevice::ReadOnly)) {
-        for (const QByteArray &line : cpuinfo.readAll().split('\n')) {
-            if (line.startsWith("model name")) {
-                const qsizetype colon = line.indexOf(':');
-                return QString::fromUtf8(line.mid(colon + 1).trimmed());
-            }
-        }
-    }
-    return QSysInfo::currentCpuArchitecture();
-}
 
 // The locale the children run in. Collation in the C locale is a plain code
 // point comparison, which would make the sort look cheaper than any user sees
@@ -397,7 +359,7 @@ public:
             r.Line(QStringLiteral("Saves write to %1, a new file each run.").arg(saveDir));
         r.Line();
         r.Header(
-            {QStringLiteral("file"), QStringLiteral("what"), QStringLiteral("MB"), QStringLiteral("lines")});
+            {QStringLiteral("file"), QStringLiteral("what"), QStringLiteral("MB"), QStringLiteral("lines")}, 2);
         for (const TCorpusFile &file : m_files)
             r.Row(
                 {file.Name, file.Label, Fixed(MegaBytes(file.Bytes), 1), QLocale::c().toString(file.Lines)});
@@ -496,7 +458,7 @@ private:
         if (load)
             header.append(QStringLiteral("ours/peer mem"));
         header.append(QStringLiteral("check"));
-        r.Header(header);
+        r.Header(header, 2);
         for (const TCorpusFile &file : m_files) {
             const TResult *ours = Find(operation, BenchTool::Ours, file.Name);
             for (const TToolInfo &info : Tools()) {
@@ -590,7 +552,8 @@ private:
         r.Line(QStringLiteral("### Sort and search (Quillon core)"));
         r.Line();
         r.Header({QStringLiteral("operation"), QStringLiteral("file"), QStringLiteral("seconds"),
-                  QStringLiteral("rate"), QStringLiteral("peak MiB"), QStringLiteral("check")});
+                  QStringLiteral("rate"), QStringLiteral("peak MiB"), QStringLiteral("check")},
+                 2);
         const struct
         {
             QString Operation;

@@ -8,6 +8,7 @@
 //   --child window FILE    the window opens FILE and selects sections
 //   --child document FILE  only TKvMemIni::LoadFromFile(FILE), for comparison
 // A child prints one line "result key=value ... [note=text]".
+#include "benchreport.h"
 #include "form1.h"
 #include "kvfileerror.h"
 #include "kvmemini.h"
@@ -462,50 +463,13 @@ private:
     QProcessEnvironment m_environment;
 };
 
-QString Fixed(double value, int decimals)
-{
-    return QString::number(value, 'f', decimals);
-}
 
 double Mib(double kb)
 {
     return kb / 1024;
 }
 
-QString CpuName()
-{
-    QFile cpuinfo(QStringLiteral("/proc/cpuinfo"));
-    if (cpuinfo.open(QIODevice::ReadOnly)) {
-        for (const QByteArray &line : cpuinfo.readAll().split('\n')) {
-            if (line.startsWith("model name"))
-                return QString::fromUtf8(line.mid(line.indexOf(':') + 1).trimmed());
-        }
-    }
-    return QSysInfo::currentCpuArchitecture();
-}
 
-class TReport
-{
-public:
-    void Line(const QString &text = {}) { m_text += text + u'\n'; }
-    void Row(const QStringList &cells)
-    {
-        Line(QStringLiteral("| ") + cells.join(QStringLiteral(" | ")) + QStringLiteral(" |"));
-    }
-    // The first textColumns columns hold text (left-aligned), the others numbers.
-    void Header(const QStringList &cells, qsizetype textColumns = 1)
-    {
-        Row(cells);
-        QStringList rule;
-        for (qsizetype i = 0; i < cells.size(); ++i)
-            rule.append(i < textColumns ? QStringLiteral("---") : QStringLiteral("---:"));
-        Row(rule);
-    }
-    const QString &Text() const { return m_text; }
-
-private:
-    QString m_text;
-};
 
 struct TFileResults
 {
@@ -591,7 +555,8 @@ QString Report(const QList<TFileResults> &results, const TFileResults &tiny, int
               QStringLiteral("LoadTime"), QStringLiteral("ShowTime"), QStringLiteral("show() → first rows"),
               QStringLiteral("open"), QStringLiteral("entries of 1st section"), QStringLiteral("reselect"),
               QStringLiteral("paint"), QStringLiteral("FillValueList"), QStringLiteral("FitValueColumns"),
-              QStringLiteral("other and back")});
+              QStringLiteral("other and back")},
+             1);
     for (const TFileResults &f : results) {
         const TResult &w = f.Window;
         if (!w.Ok) {
@@ -635,7 +600,8 @@ QString Report(const QList<TFileResults> &results, const TFileResults &tiny, int
               QStringLiteral("fixed MiB"), QStringLiteral("raw B/line"), QStringLiteral("net B/line"),
               QStringLiteral("heap B/line"), QStringLiteral("list rows"), QStringLiteral("heap/row B"),
               QStringLiteral("Qt/row B"), QStringLiteral("own/row B"),
-              QStringLiteral("reselect heap B/entry"), QStringLiteral("document load ms")});
+              QStringLiteral("reselect heap B/entry"), QStringLiteral("document load ms")},
+             1);
     const bool baselineOk = tiny.Window.Ok && tiny.Document.Ok;
     for (const TFileResults &f : results) {
         if (!f.Window.Ok || !f.Document.Ok || !baselineOk) {
