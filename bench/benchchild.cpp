@@ -1,6 +1,7 @@
 // The measured operations: loading and saving with our core and with the peers,
 // sorting and searching with our core. Each runs once in a process of its own.
 #include "benchchild.h"
+#include "benchreport.h"
 
 #include "kvfileerror.h"
 #include "kvfind.h"
@@ -53,17 +54,6 @@ struct TMeasured
     }
 };
 
-// The high-water mark of the process's resident memory, in KiB.
-qint64 PeakResidentKb()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.compare(0, 6, "VmHWM:") == 0)
-            return std::stoll(line.substr(6));
-    }
-    return -1;
-}
 
 std::string Native(const QString &path)
 {

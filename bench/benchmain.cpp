@@ -95,14 +95,6 @@ struct TResult
     }
 };
 
-double Median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const qsizetype n = values.size();
-    if (n == 0)
-        return 0;
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
 
 // ---- Children -------------------------------------------------------------------
 

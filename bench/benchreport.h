@@ -1,11 +1,37 @@
 #pragma once
 
 #include <QFile>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QSysInfo>
 
-// Markdown tables and the small formatting helpers both benchmarks print with.
+#include <algorithm>
+#include <fstream>
+#include <string>
+
+// Helpers both benchmarks share: measuring a child, medians, markdown tables.
+
+// The high-water mark of the process's resident memory, in KiB.
+inline qint64 PeakResidentKb()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.compare(0, 6, "VmHWM:") == 0)
+            return std::stoll(line.substr(6));
+    }
+    return -1;
+}
+
+inline double Median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const qsizetype n = values.size();
+    if (n == 0)
+        return 0;
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
 
 inline QString Fixed(double value, int decimals)
 {

@@ -49,17 +49,6 @@ namespace {
 
 // ---- Measuring inside a child -------------------------------------------------------
 
-// The high-water mark of the process's resident memory, in KiB.
-qint64 PeakResidentKb()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.compare(0, 6, "VmHWM:") == 0)
-            return std::stoll(line.substr(6));
-    }
-    return -1;
-}
 
 // Bytes the heap has handed out and not taken back (all arenas, mmapped blocks
 // included): unlike the resident peak it shows a few bytes per row.
@@ -329,14 +318,6 @@ struct TResult
     bool Has(const char *key) const { return Values.count(QLatin1String(key)) != 0; }
 };
 
-double Median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const qsizetype n = values.size();
-    if (n == 0)
-        return 0;
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
 
 struct TCorpusFile
 {
