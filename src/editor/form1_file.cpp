@@ -112,9 +112,10 @@ bool TForm1::ReportLoadError(int result, const QString &path)
 {
     if (result >= 0)
         return false;
+    // A refused 32-bit file has had its message from the core already.
     if (result == KvReadResult::FileMissing)
         ErrorBox(QStringLiteral("File Error"), QStringLiteral("File Does not exist\r\n") + path, this);
-    else
+    else if (result != KvReadResult::Refused32Bit)
         ErrorBox(QStringLiteral("File Error"), QStringLiteral("Error Reading File\r\n") + path, this);
     ClearDocument();
     m_fileName.clear();
