@@ -31,12 +31,15 @@ quint32 WriteEncoding(quint32 read)
 // The known normalising cases that change a text on its second save too; a
 // document showing one must be stable from the second save on instead.
 // - An empty value before a comment ('k=;c') is written 'k= ;c' and reads
-//   back as a value of one space.
+//   back as a value of one space; so does a value of one character below 33
+//   (what the trimming keeps of a value of such characters only).
 const char *KnownNormalisation(const TKvMemIni &ini)
 {
     for (const TKvIniSection *section : ini.Sections) {
         for (const TKvIniVal *val : section->Vals) {
-            if (val->Kind() == ikValue && val->ValueView().isEmpty() && !val->CommentView().isEmpty())
+            const QStringView value = val->ValueView();
+            if (val->Kind() == ikValue && !val->CommentView().isEmpty()
+                && (value.isEmpty() || (value.size() == 1 && value.front().unicode() < 33)))
                 return "empty value before a comment";
         }
     }
