@@ -50,7 +50,7 @@ for target in "${targets[@]}"; do
         corpus="$PWD/$build_dir/corpus/$target"
         mkdir -p "$corpus"
         echo "== $target: $seconds seconds"
-        "$binary" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+        "$binary" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=2048 -max_len=65536 \
             "${quiet[@]}" -print_final_stats=1 -artifact_prefix="$crashes/" "$corpus" "$seeds" || status=1
     fi
 done
