@@ -671,9 +671,8 @@ template <typename Read> int OnSeekableStream(QIODevice &stream, Read read)
 int TKvMemIni::LoadFromStream(QIODevice &stream)
 {
     return GuardMemory(FileName, [&] {
-        return OnSeekableStream(stream, [&](QIODevice &seekable) {
-            return ReadWith(seekable, DetectEncoding(seekable));
-        });
+        return OnSeekableStream(
+            stream, [&](QIODevice &seekable) { return ReadWith(seekable, DetectEncoding(seekable)); });
     });
 }
 
