@@ -72,7 +72,9 @@ QString ToolTipAt(QTableView *list, const QPoint &at)
     QApplication::sendEvent(list->viewport(), &event);
     if (!QToolTip::isVisible())
         return QString();
-    return QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText();
+    // The tool tip's line breaks stand where the text had a space.
+    QString text = QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText();
+    return text.replace(u'\n', u' ').replace(QChar::LineSeparator, u' ');
 }
 
 QFont ListFont(const QTableView *list)
@@ -101,6 +103,8 @@ private slots:
     void iconColumnShowsTheIcon();
     void iconColumnDoesNotSort();
     void toolTipsOfCutOffCells();
+    void toolTipTextWraps_data();
+    void toolTipTextWraps();
     void keyboardMovesByRows();
 
 private:
@@ -367,8 +371,9 @@ void TestLists::iconColumnDoesNotSort()
 // whole text as tool tip; a cell shown whole shows none.
 void TestLists::toolTipsOfCutOffCells()
 {
-    const QString longComment = QStringLiteral("a comment far longer than any view is wide, ") + QString(300, u'x')
-                                + QStringLiteral(" <end> & more");
+    QString longComment = QStringLiteral("a comment  far longer than any view is wide, <b>not bold</b> &amp;");
+    for (int i = 0; i < 40; ++i)
+        longComment += QStringLiteral(" word%1").arg(i);
     const QByteArray text = "[section with a long comment] ;" + longComment.toUtf8() + "\nkey=value ;"
                             + longComment.toUtf8() + "\n";
     TForm1 *form = Open(WriteFile(m_dir, QStringLiteral("tips.ini"), text), QSize(700, 400));
@@ -389,6 +394,38 @@ void TestLists::toolTipsOfCutOffCells()
     const QRect count = sections->visualRect(sections->model()->index(0, TKvSectionModel::CountColumn));
     QCOMPARE(ToolTipAt(sections, count.center()), QString());
     QToolTip::hideText();
+}
+
+void TestLists::toolTipTextWraps_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("lines");
+    QTest::addRow("short") << QStringLiteral("one line") << 1;
+    QTest::addRow("markup stays text") << QStringLiteral("<b>x</b> &amp; <i>") << 1;
+    QTest::addRow("spaces kept") << QStringLiteral("  a   b  ") << 1;
+    QTest::addRow("long") << QString(QStringLiteral("word ")).repeated(100).trimmed() << -1;
+    QTest::addRow("one long word") << QString(500, u'x') << 1;
+}
+
+// Lines break at spaces before they grow wider than the limit; the text
+// comes back whole, as plain text.
+void TestLists::toolTipTextWraps()
+{
+    QFETCH(QString, text);
+    QFETCH(int, lines);
+    const QFontMetrics metrics(QApplication::font());
+    const int maxWidth = 300;
+    const QString tip = TKvListDelegate::ToolTipOf(text, metrics, maxWidth);
+    QVERIFY(Qt::mightBeRichText(tip));
+    QString plain = QTextDocumentFragment::fromHtml(tip).toPlainText().replace(QChar::LineSeparator, u'\n');
+    const QStringList shown = plain.split(u'\n');
+    if (lines > 0)
+        QCOMPARE(shown.size(), lines);
+    else
+        QVERIFY(shown.size() > 1);
+    for (const QString &line : shown)
+        QVERIFY(!line.contains(u' ') || metrics.horizontalAdvance(line) <= maxWidth);
+    QCOMPARE(shown.join(u' '), text);
 }
 
 // Tab and Shift+Tab move between the lists and leave the selection alone;

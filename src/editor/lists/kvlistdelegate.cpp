@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QHelpEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QToolTip>
 
 #include <cmath>
@@ -74,10 +75,34 @@ bool TKvListDelegate::IsCutOff(const QStyleOptionViewItem &option, const QModelI
     return left < visible.left() || left + width > visible.right() + 1;
 }
 
-QString TKvListDelegate::ToolTipOf(const QString &text)
+QString TKvListDelegate::ToolTipOf(const QString &text, const QFontMetrics &metrics, int maxWidth)
 {
-    // Rich text wraps; white space and line breaks are kept as they are.
-    return QStringLiteral("<p style=\"white-space:pre-wrap\">") + text.toHtmlEscaped() + QStringLiteral("</p>");
+    QStringList lines;
+    QString line;
+    int lineWidth = 0;
+    bool first = true;
+    for (const QString &word : text.split(u' ')) {
+        const int wordWidth = metrics.horizontalAdvance(word);
+        const int spaced = metrics.horizontalAdvance(u' ') + wordWidth;
+        if (first) {
+            line = word;
+            lineWidth = wordWidth;
+            first = false;
+        } else if (!line.isEmpty() && lineWidth + spaced > maxWidth) {
+            lines << line;
+            line = word;
+            lineWidth = wordWidth;
+        } else {
+            line += u' ' + word;
+            lineWidth += spaced;
+        }
+    }
+    lines << line;
+    for (QString &each : lines)
+        each = each.toHtmlEscaped();
+    // Escaped rich text keeps every character; "pre" keeps runs of spaces.
+    return QStringLiteral("<p style=\"white-space:pre\">") + lines.join(QStringLiteral("<br>"))
+           + QStringLiteral("</p>");
 }
 
 bool TKvListDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
@@ -90,6 +115,9 @@ bool TKvListDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, cons
         QToolTip::hideText();
         return true;
     }
-    QToolTip::showText(event->globalPos(), ToolTipOf(text), view->viewport(), option.rect);
+    const QScreen *screen = view->screen();
+    const int maxWidth = std::max(200, screen ? screen->availableGeometry().width() / 2 : 600);
+    QToolTip::showText(event->globalPos(), ToolTipOf(text, QFontMetrics(QToolTip::font()), maxWidth),
+                       view->viewport(), option.rect);
     return true;
 }

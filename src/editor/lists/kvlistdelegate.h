@@ -23,8 +23,10 @@ public:
     // Whether the cell's text is wider than the room the cell gives it, or
     // (when visible is given) reaches beyond the visible part of the view.
     bool IsCutOff(const QStyleOptionViewItem &option, const QModelIndex &index, const QRect &visible = {}) const;
-    // The tool tip that shows a text whole, wrapped to the screen.
-    static QString ToolTipOf(const QString &text);
+    // The tool tip that shows a text whole: lines broken at spaces where
+    // they would grow wider than maxWidth in the font, and always shown as
+    // plain text (a value like "<b>" is not taken for markup).
+    static QString ToolTipOf(const QString &text, const QFontMetrics &metrics, int maxWidth);
 
 protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
