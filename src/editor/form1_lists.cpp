@@ -231,14 +231,16 @@ void TForm1::FitValueColumns()
     }
     std::array<int, 3> widths{};
     for (int i = 0; i < measured; ++i) {
-        const QString caption = m_valueModel->headerData(TKvValueModel::NameColumn + i, Qt::Horizontal).toString();
+        const QString caption =
+            m_valueModel->headerData(TKvValueModel::NameColumn + i, Qt::Horizontal).toString();
         widths[size_t(i)] = measure.Width(caption) + 10;
         if (widest[size_t(i)] > 0)
             widths[size_t(i)] = std::max(widths[size_t(i)], widest[size_t(i)] + padding);
     }
 
     // The width left once the vertical scroll bar has taken its place.
-    const int free = ReportView(LvValues)->ClientWidthFor(rows) - header->sectionSize(TKvValueModel::IconColumn);
+    const int free =
+        ReportView(LvValues)->ClientWidthFor(rows) - header->sectionSize(TKvValueModel::IconColumn);
     int total = 0;
     for (int i = 0; i < measured; ++i)
         total += widths[size_t(i)];

@@ -181,7 +181,8 @@ void TestLists::valueColumnsFillTheViewport_data()
     QTest::addColumn<QByteArray>("section");
     QTest::addColumn<bool>("scrolls");
     QTest::addRow("few rows") << QByteArray("[s]\n" + Lines("key# = value # ; note #", 3)) << false;
-    QTest::addRow("rows beyond the view") << QByteArray("[s]\n" + Lines("key# = value # ; note #", 400)) << true;
+    QTest::addRow("rows beyond the view")
+        << QByteArray("[s]\n" + Lines("key# = value # ; note #", 400)) << true;
     QTest::addRow("no rows") << QByteArray("[s]\n") << false;
     QTest::addRow("only comments") << QByteArray("[s]\n" + Lines(";comment #", 200)) << true;
 }
@@ -227,7 +228,8 @@ void TestLists::emptySectionListHasNoHorizontalBar()
 // texts of narrow letters do not hide it.
 void TestLists::shortWideTextIsMeasured()
 {
-    const QByteArray text = "[narrow and wide]\n" + Lines("n# = iiiiiiiiiiiiiiiiiiii", 100) + "w = WWWWWWWWWWWW\n";
+    const QByteArray text =
+        "[narrow and wide]\n" + Lines("n# = iiiiiiiiiiiiiiiiiiii", 100) + "w = WWWWWWWWWWWW\n";
     TForm1 *form = Open(WriteFile(m_dir, QStringLiteral("wide.ini"), text), QSize(500, 400));
     QVERIFY(form);
     QTableView *list = form->LvValues;
@@ -310,13 +312,12 @@ void TestLists::iconColumnShowsTheIcon()
         // The cell without the grid line.
         const QRect rect = list->visualRect(cell).adjusted(0, 0, -1, -1);
         const QRect iconRect = TKvListDelegate::IconRect(rect, size);
-        QVERIFY2(rect.contains(iconRect),
-                 qPrintable(QStringLiteral("%1: icon at %2..%3 in a cell %4..%5")
-                                .arg(list->objectName())
-                                .arg(iconRect.left())
-                                .arg(iconRect.right())
-                                .arg(rect.left())
-                                .arg(rect.right())));
+        QVERIFY2(rect.contains(iconRect), qPrintable(QStringLiteral("%1: icon at %2..%3 in a cell %4..%5")
+                                                         .arg(list->objectName())
+                                                         .arg(iconRect.left())
+                                                         .arg(iconRect.right())
+                                                         .arg(rect.left())
+                                                         .arg(rect.right())));
         QVERIFY(list->horizontalHeader()->sectionSize(0) >= form->Scaled(22));
 
         // The icon's last column of opaque pixels shows on the screen.
@@ -371,7 +372,8 @@ void TestLists::iconColumnDoesNotSort()
 // whole text as tool tip; a cell shown whole shows none.
 void TestLists::toolTipsOfCutOffCells()
 {
-    QString longComment = QStringLiteral("a comment  far longer than any view is wide, <b>not bold</b> &amp;");
+    QString longComment =
+        QStringLiteral("a comment  far longer than any view is wide, <b>not bold</b> &amp;");
     for (int i = 0; i < 40; ++i)
         longComment += QStringLiteral(" word%1").arg(i);
     const QByteArray text = "[section with a long comment] ;" + longComment.toUtf8() + "\nkey=value ;"
@@ -389,8 +391,10 @@ void TestLists::toolTipsOfCutOffCells()
 
     // The section list's comment column fills the rest and cuts the text off.
     QTableView *sections = form->LvSections;
-    const QRect sectionComment = sections->visualRect(sections->model()->index(0, TKvSectionModel::CommentColumn));
-    QCOMPARE(ToolTipAt(sections, sectionComment.intersected(sections->viewport()->rect()).center()), longComment);
+    const QRect sectionComment =
+        sections->visualRect(sections->model()->index(0, TKvSectionModel::CommentColumn));
+    QCOMPARE(ToolTipAt(sections, sectionComment.intersected(sections->viewport()->rect()).center()),
+             longComment);
     const QRect count = sections->visualRect(sections->model()->index(0, TKvSectionModel::CountColumn));
     QCOMPARE(ToolTipAt(sections, count.center()), QString());
     QToolTip::hideText();

@@ -9,9 +9,10 @@
 
 #include <cmath>
 
-TKvListDelegate::TKvListDelegate(int iconColumn, QObject *parent) : QStyledItemDelegate(parent), m_iconColumn(iconColumn)
-{
-}
+TKvListDelegate::TKvListDelegate(int iconColumn, QObject *parent)
+    : QStyledItemDelegate(parent)
+    , m_iconColumn(iconColumn)
+{}
 
 void TKvListDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const
 {
@@ -21,11 +22,12 @@ void TKvListDelegate::initStyleOption(QStyleOptionViewItem *option, const QModel
 
 QRect TKvListDelegate::IconRect(const QRect &cell, const QSize &icon)
 {
-    return QRect(cell.left() + (cell.width() - icon.width()) / 2, cell.top() + (cell.height() - icon.height()) / 2,
-                 icon.width(), icon.height());
+    return QRect(cell.left() + (cell.width() - icon.width()) / 2,
+                 cell.top() + (cell.height() - icon.height()) / 2, icon.width(), icon.height());
 }
 
-void TKvListDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+void TKvListDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                            const QModelIndex &index) const
 {
     if (index.column() != m_iconColumn) {
         QStyledItemDelegate::paint(painter, option, index);
@@ -44,7 +46,7 @@ void TKvListDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     if (icon.isNull())
         return;
     const QSize size = icon.actualSize(opt.decorationSize);
-    const QIcon::Mode mode = !(opt.state & QStyle::State_Enabled) ? QIcon::Disabled
+    const QIcon::Mode mode = !(opt.state & QStyle::State_Enabled)   ? QIcon::Disabled
                              : (opt.state & QStyle::State_Selected) ? QIcon::Selected
                                                                     : QIcon::Normal;
     icon.paint(painter, IconRect(opt.rect, size), Qt::AlignCenter, mode);
@@ -61,7 +63,8 @@ bool TKvListDelegate::IsCutOff(const QStyleOptionViewItem &option, const QModelI
     QStyle *style = widget ? widget->style() : QApplication::style();
     // The room the style leaves for the text, as it draws it.
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
-    const QRect room = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget).adjusted(margin, 0, -margin, 0);
+    const QRect room =
+        style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget).adjusted(margin, 0, -margin, 0);
     const int width = int(std::ceil(QFontMetricsF(opt.font).horizontalAdvance(opt.text)));
     if (width > room.width())
         return true;
@@ -105,8 +108,8 @@ QString TKvListDelegate::ToolTipOf(const QString &text, const QFontMetrics &metr
            + QStringLiteral("</p>");
 }
 
-bool TKvListDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
-                                const QModelIndex &index)
+bool TKvListDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view,
+                                const QStyleOptionViewItem &option, const QModelIndex &index)
 {
     if (!event || !view || event->type() != QEvent::ToolTip)
         return QStyledItemDelegate::helpEvent(event, view, option, index);

@@ -14,7 +14,8 @@ public:
     // iconColumn: the column that shows only the row's icon.
     explicit TKvListDelegate(int iconColumn, QObject *parent = nullptr);
 
-    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override;
     bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
                    const QModelIndex &index) override;
 
@@ -22,7 +23,8 @@ public:
     static QRect IconRect(const QRect &cell, const QSize &icon);
     // Whether the cell's text is wider than the room the cell gives it, or
     // (when visible is given) reaches beyond the visible part of the view.
-    bool IsCutOff(const QStyleOptionViewItem &option, const QModelIndex &index, const QRect &visible = {}) const;
+    bool IsCutOff(const QStyleOptionViewItem &option, const QModelIndex &index,
+                  const QRect &visible = {}) const;
     // The tool tip that shows a text whole: lines broken at spaces where
     // they would grow wider than maxWidth in the font, and always shown as
     // plain text (a value like "<b>" is not taken for markup).

@@ -7,7 +7,9 @@
 #include <QScrollBar>
 #include <QStyleOptionFocusRect>
 
-TKvReportView::TKvReportView(int iconColumn, QWidget *parent) : QTableView(parent), m_iconColumn(iconColumn)
+TKvReportView::TKvReportView(int iconColumn, QWidget *parent)
+    : QTableView(parent)
+    , m_iconColumn(iconColumn)
 {
     setItemDelegate(new TKvListDelegate(iconColumn, this));
     setTabKeyNavigation(false);
@@ -73,9 +75,8 @@ void TKvReportView::paintEvent(QPaintEvent *event)
     option.state |= QStyle::State_KeyboardFocusChange | QStyle::State_HasFocus;
     option.rect = QRect(left, rowViewportPosition(current.row()), right - left,
                         rowHeight(current.row()) - (showGrid() ? 1 : 0));
-    option.backgroundColor = palette().color(selectionModel()->isRowSelected(current.row(), rootIndex())
-                                                 ? QPalette::Highlight
-                                                 : QPalette::Base);
+    option.backgroundColor = palette().color(
+        selectionModel()->isRowSelected(current.row(), rootIndex()) ? QPalette::Highlight : QPalette::Base);
     QPainter painter(viewport());
     style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
 }

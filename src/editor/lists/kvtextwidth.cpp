@@ -42,7 +42,8 @@ int WholePixels(qreal width)
 
 } // namespace
 
-TKvTextWidth::TKvTextWidth(const QFont &font) : m_metrics(font)
+TKvTextWidth::TKvTextWidth(const QFont &font)
+    : m_metrics(font)
 {
     m_advances.fill(Unknown);
 }
