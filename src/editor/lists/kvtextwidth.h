@@ -26,11 +26,8 @@ private:
     // Advances in 1/64 pixel, as the font engine keeps them.
     using Fixed = std::int32_t;
     static constexpr char16_t TableEnd = 0x0530; // up to the end of Cyrillic
-    static constexpr Fixed Unknown = -1;
-    static constexpr Fixed NotSimple = -2;
-
-    Fixed Advance(char16_t unit) const;
+    static constexpr Fixed NotSimple = -1;
 
     QFontMetricsF m_metrics;
-    mutable std::array<Fixed, TableEnd> m_advances;
+    std::array<Fixed, TableEnd + 1> m_advances;
 };
