@@ -147,6 +147,8 @@ void TKvArt::watchLabel(TKvGradiLabel *old, TKvGradiLabel *label)
     if (!label)
         return;
     connect(label, &TKvGradiLabel::Painted, this, &TKvArt::labelPainted, Qt::UniqueConnection);
+    // A label that changed its look (enabled, hot, colours) has new colours to continue.
+    connect(label, &TKvGradiLabel::PictureChanged, this, &TKvArt::setDirty, Qt::UniqueConnection);
     connect(label, &QObject::destroyed, this, &TKvArt::setDirty, Qt::UniqueConnection);
 }
 

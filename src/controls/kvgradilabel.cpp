@@ -406,7 +406,8 @@ void TKvGradiLabel::paintEvent(QPaintEvent *)
         m_bitmap = std::make_unique<TKvBmp>(this, width(), height());
         applyFont();
     }
-    if (m_dirty || m_state != m_paintedState)
+    const bool repainted = m_dirty || m_state != m_paintedState;
+    if (repainted)
         paintBitmap();
     m_paintedState = m_state;
 
@@ -426,6 +427,8 @@ void TKvGradiLabel::paintEvent(QPaintEvent *)
     }
     if (OnPaint)
         OnPaint(this, &painter);
+    if (repainted)
+        emit PictureChanged();
     emit Painted();
 }
 

@@ -126,8 +126,9 @@ public:
 
     // The bitmap's row (for the end pieces reading the label's colours).
     const uchar *getScanLine(int row) const;
-    // True when the picture in the bitmap is current.
-    bool GetFullyLoaded() const { return m_loaded && !m_dirty; }
+    // True when the picture in the bitmap is current: not dirty and painted
+    // in the present visual state.
+    bool GetFullyLoaded() const { return m_loaded && !m_dirty && m_state == m_paintedState; }
     VisualState State() const { return m_state; }
     // The caption's measured extent.
     QSize CaptionSize() const { return m_captionSize; }
@@ -144,6 +145,9 @@ signals:
     // The label has copied its picture to the screen (the end pieces wait
     // for this before they read the label's colours).
     void Painted();
+    // The picture in the bitmap was painted again (after a change of a
+    // property, the size or the visual state): the end pieces follow it.
+    void PictureChanged();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -313,8 +313,7 @@ void TForm1::FormShow()
     ApplyColourScheme();
     if (LastToolbarArt)
         setMinimumWidth(LastToolbarArt->geometry().right() + 1);
-    LvSections->horizontalHeader()->resizeSection(0, Scaled(22));
-    LvValues->horizontalHeader()->resizeSection(0, Scaled(22));
+    SizeIconColumns();
     LoadFileTimer->start();
     m_shown = true;
 

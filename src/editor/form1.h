@@ -68,6 +68,7 @@ public:
     // ---- The lists ----
     void FillSectionList();
     void FitSectionColumns();
+    void SizeIconColumns();
     void ShowSectionRow(TKvIniSection *section);
     void FillValueList(TKvIniSection *section);
     void FitValueColumns();

@@ -131,6 +131,8 @@ void TForm1::ClearDocument()
     m_sectionModel->Clear();
     m_ini.Clear();
     UpdateTitle(true);
+    // The counters show the emptied document, also after a failed load.
+    UpdateCounters();
 }
 
 void TForm1::SetFileName(const QString &path)
@@ -140,6 +142,8 @@ void TForm1::SetFileName(const QString &path)
     UpdateTitle(false);
     if (ButCreateShortcut)
         ButCreateShortcut->setEnabled(!path.isEmpty());
+    // A named document can take a new section even when it has none to select.
+    ApplySectionRule();
 }
 
 void TForm1::SelectFirstRows()

@@ -3,6 +3,9 @@
 #include "form1.h"
 
 #include "kvgradilabel.h"
+#include "kvimagelist.h"
+#include "lists/kvreportview.h"
+#include "lists/kvtextwidth.h"
 #include "sectionmodel.h"
 #include "valuemodel.h"
 
@@ -22,52 +25,18 @@ namespace {
 
 enum ListIndex { SectionList = 0, ValueList = 1 };
 
-// How many of the longest texts of a column are measured: enough to find the
-// widest in a proportional font, few enough for a million rows.
-constexpr size_t MeasuredTexts = 64;
-
-// The rows holding the longest texts of a column; only these are measured.
-class TLongestTexts
+QTableView *MakeList(QWidget *parent, QAbstractItemModel *model, int iconColumn, QSize iconSize)
 {
-public:
-    TLongestTexts() { m_rows.reserve(MeasuredTexts + 1); }
-
-    void Offer(qsizetype length, qsizetype row)
-    {
-        if (length == 0)
-            return;
-        if (m_rows.size() < MeasuredTexts) {
-            m_rows.emplace_back(length, row);
-            std::push_heap(m_rows.begin(), m_rows.end(), Shorter);
-        } else if (length > m_rows.front().first) {
-            std::pop_heap(m_rows.begin(), m_rows.end(), Shorter);
-            m_rows.back() = {length, row};
-            std::push_heap(m_rows.begin(), m_rows.end(), Shorter);
-        }
-    }
-
-    // The widest of the collected texts in the font.
-    template <typename TextOf>
-    int Widest(const QFontMetrics &metrics, TextOf textOf) const
-    {
-        int widest = 0;
-        for (const auto &[length, row] : m_rows)
-            widest = std::max(widest, metrics.horizontalAdvance(textOf(row).toString()));
-        return widest;
-    }
-
-private:
-    static bool Shorter(const std::pair<qsizetype, qsizetype> &a, const std::pair<qsizetype, qsizetype> &b)
-    {
-        return a.first > b.first; // a min-heap on the length
-    }
-    std::vector<std::pair<qsizetype, qsizetype>> m_rows; // (length, row)
-};
-
-QTableView *MakeList(QWidget *parent, QAbstractItemModel *model)
-{
-    auto *list = new QTableView(parent);
+    auto *list = new TKvReportView(iconColumn, parent);
     list->setModel(model);
+    list->setIconSize(iconSize);
+    // Without kerning and ligatures a line of Latin text is as wide as its
+    // characters' advances, which lets the column fitting measure a million
+    // cells exactly and cheaply.
+    QFont font = list->font();
+    font.setKerning(false);
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    list->setFont(font);
     list->setShowGrid(true);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -101,6 +70,21 @@ int ListIndexOf(const TForm1 *form, const QTableView *list)
     return list == form->LvSections ? SectionList : ValueList;
 }
 
+TKvReportView *ReportView(QTableView *list)
+{
+    return static_cast<TKvReportView *>(list);
+}
+
+// Shows the arrow of the column whose sort state is not 0, if any.
+void ShowSortArrows(QHeaderView *header, const std::array<int, 4> &states)
+{
+    const auto sorted = std::find_if(states.begin(), states.end(), [](int state) { return state != 0; });
+    header->setSortIndicatorShown(sorted != states.end());
+    if (sorted != states.end())
+        header->setSortIndicator(int(sorted - states.begin()),
+                                 *sorted == 1 ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
 } // namespace
 
 void TForm1::CreateLists()
@@ -112,9 +96,10 @@ void TForm1::CreateLists()
     Splitter1->setChildrenCollapsible(false);
     Splitter1->setStyleSheet(QStringLiteral("QSplitter::handle { background-color: #A3B4D8; }"));
 
-    LvSections = MakeList(Splitter1, m_sectionModel);
+    const QSize iconSize(IlItems->Width(), IlItems->Height());
+    LvSections = MakeList(Splitter1, m_sectionModel, TKvSectionModel::IconColumn, iconSize);
     LvSections->setObjectName(QStringLiteral("LvSections"));
-    LvValues = MakeList(Splitter1, m_valueModel);
+    LvValues = MakeList(Splitter1, m_valueModel, TKvValueModel::IconColumn, iconSize);
     LvValues->setObjectName(QStringLiteral("LvValues"));
     Splitter1->addWidget(LvSections);
     Splitter1->addWidget(LvValues);
@@ -123,14 +108,15 @@ void TForm1::CreateLists()
     Splitter1->setSizes({Scaled(377), Scaled(1127 - 377 - 6)});
 
     QHeaderView *sectionHeader = LvSections->horizontalHeader();
-    sectionHeader->resizeSection(TKvSectionModel::IconColumn, Scaled(22));
     sectionHeader->resizeSection(TKvSectionModel::NameColumn, Scaled(180));
     sectionHeader->resizeSection(TKvSectionModel::CountColumn, Scaled(60));
+    // The comment column fills the rest from the start, as after every fitting.
+    sectionHeader->setSectionResizeMode(TKvSectionModel::CommentColumn, QHeaderView::Stretch);
     QHeaderView *valueHeader = LvValues->horizontalHeader();
-    valueHeader->resizeSection(TKvValueModel::IconColumn, Scaled(22));
     valueHeader->resizeSection(TKvValueModel::NameColumn, Scaled(282));
     valueHeader->resizeSection(TKvValueModel::ValueColumn, Scaled(280));
     valueHeader->resizeSection(TKvValueModel::CommentColumn, Scaled(100));
+    SizeIconColumns();
 
     // Every change of selection deselects the old row first, then selects the new one.
     auto selectionHandler = [this](QTableView *list, void (TForm1::*handler)(int, bool)) {
@@ -183,27 +169,29 @@ void TForm1::ShowSectionRow(TKvIniSection *section)
     m_sectionModel->SectionChanged(section);
 }
 
+// The designed width, or more where the icon would not show whole.
+void TForm1::SizeIconColumns()
+{
+    for (QTableView *list : {LvSections, LvValues}) {
+        const int width = std::max(Scaled(22), ReportView(list)->IconColumnMinimum());
+        list->horizontalHeader()->resizeSection(0, width);
+    }
+}
+
 void TForm1::FitSectionColumns()
 {
     QHeaderView *header = LvSections->horizontalHeader();
-    const QFontMetrics metrics(font());
-    const TKvPtrVector<TKvIniSection> &sections = m_ini.Sections;
     const int rows = m_sectionModel->rowCount();
 
-    int nameWidth = metrics.horizontalAdvance(QStringLiteral("Section Name"));
-    TLongestTexts longestNames;
-    for (int row = 0; row < rows; ++row)
-        longestNames.Offer(sections[row]->Name.size(), row);
-    nameWidth = std::max(nameWidth, longestNames.Widest(metrics, [&](qsizetype row) {
-                             return QStringView(sections[qint32(row)]->Name);
-                         }));
-    // The count cell is widest where a section has the most entries.
-    int countWidth = metrics.horizontalAdvance(QStringLiteral("C"));
-    int mostEntries = -1;
-    for (int row = 0; row < rows; ++row)
-        mostEntries = std::max(mostEntries, sections[row]->Vals.Count);
-    if (mostEntries >= 0)
-        countWidth = std::max(countWidth, metrics.horizontalAdvance(QString::number(mostEntries)));
+    const TKvTextWidth measure(LvSections->font());
+    int nameWidth = measure.Width(u"Section Name");
+    int countWidth = measure.Width(u"C");
+    for (int row = 0; row < rows; ++row) {
+        const TKvIniSection *section = m_sectionModel->SectionAt(row);
+        nameWidth = std::max(nameWidth, measure.Width(section->Name));
+        // In values-only mode the count is of the value items shown.
+        countWidth = std::max(countWidth, measure.Width(m_sectionModel->CountText(*section)));
+    }
 
     const int padding = 24 * ScreenDpi() / 144;
     if (m_valuesOnly) {
@@ -227,35 +215,32 @@ void TForm1::FillValueList(TKvIniSection *section)
 void TForm1::FitValueColumns()
 {
     QHeaderView *header = LvValues->horizontalHeader();
-    const QFontMetrics metrics(font());
     const int padding = 20 * ScreenDpi() / 144;
-    const TKvIniSection *section = m_valueModel->Section();
     const int rows = m_valueModel->rowCount();
     const int measured = m_valuesOnly ? 2 : 3;
 
-    // One pass over the entries collects the longest texts of every column.
-    std::array<TLongestTexts, 3> longest;
-    for (int row = 0; section && row < rows; ++row) {
+    // Every cell is measured: a short text can be the widest.
+    const TKvTextWidth measure(LvValues->font());
+    std::array<int, 3> widest{};
+    for (int row = 0; row < rows; ++row) {
         const TKvIniVal *val = m_valueModel->ValAt(row);
-        longest[0].Offer(val->NameView().size(), row);
-        longest[1].Offer(val->ValueView().size(), row);
+        widest[0] = std::max(widest[0], measure.Width(val->NameView()));
+        widest[1] = std::max(widest[1], measure.Width(val->ValueView()));
         if (measured == 3)
-            longest[2].Offer(val->CommentView().size(), row);
+            widest[2] = std::max(widest[2], measure.Width(val->CommentView()));
     }
     std::array<int, 3> widths{};
     for (int i = 0; i < measured; ++i) {
-        const int column = TKvValueModel::NameColumn + i;
-        const QString caption = m_valueModel->headerData(column, Qt::Horizontal).toString();
-        widths[size_t(i)] = metrics.horizontalAdvance(caption) + 10;
-        const int widest = longest[size_t(i)].Widest(metrics, [&](qsizetype row) {
-            const TKvIniVal *val = m_valueModel->ValAt(int(row));
-            return i == 0 ? val->NameView() : i == 1 ? val->ValueView() : val->CommentView();
-        });
-        if (widest > 0)
-            widths[size_t(i)] = std::max(widths[size_t(i)], widest + padding);
+        const QString caption =
+            m_valueModel->headerData(TKvValueModel::NameColumn + i, Qt::Horizontal).toString();
+        widths[size_t(i)] = measure.Width(caption) + 10;
+        if (widest[size_t(i)] > 0)
+            widths[size_t(i)] = std::max(widths[size_t(i)], widest[size_t(i)] + padding);
     }
 
-    const int free = LvValues->viewport()->width() - header->sectionSize(TKvValueModel::IconColumn);
+    // The width left once the vertical scroll bar has taken its place.
+    const int free =
+        ReportView(LvValues)->ClientWidthFor(rows) - header->sectionSize(TKvValueModel::IconColumn);
     int total = 0;
     for (int i = 0; i < measured; ++i)
         total += widths[size_t(i)];
@@ -295,10 +280,7 @@ void TForm1::SetSortArrows(QTableView *list, int column, int state)
     states.fill(0);
     if (column >= 0 && column < 4)
         states[size_t(column)] = state;
-    QHeaderView *header = list->horizontalHeader();
-    header->setSortIndicatorShown(state != 0);
-    if (state != 0)
-        header->setSortIndicator(column, state == 1 ? Qt::AscendingOrder : Qt::DescendingOrder);
+    ShowSortArrows(list->horizontalHeader(), states);
 }
 
 int TForm1::SortState(QTableView *list, int column) const
@@ -359,6 +341,8 @@ int NextSortState(int current)
 
 void TForm1::LvValuesColumnClick(int column)
 {
+    // The header moves its arrow to any clicked column; it stays where the sort is.
+    ShowSortArrows(LvValues->horizontalHeader(), m_sortStates[ValueList]);
     if (column == TKvValueModel::IconColumn || !m_selectedSection)
         return;
     const int state = NextSortState(SortState(LvValues, column));
@@ -373,6 +357,7 @@ void TForm1::LvValuesColumnClick(int column)
 
 void TForm1::LvSectionsColumnClick(int column)
 {
+    ShowSortArrows(LvSections->horizontalHeader(), m_sortStates[SectionList]);
     if (column == TKvSectionModel::IconColumn)
         return;
     const int state = NextSortState(SortState(LvSections, column));

@@ -80,6 +80,8 @@ private Q_SLOTS:
     void endPieceFollowsLabel_data();
     void endPieceFollowsLabel();
     void waitsForUnpaintedLabel();
+    void followsLabelStateChange_data();
+    void followsLabelStateChange();
     void spaceNeverReadsLabel();
     void pipeShadowIsClamped();
     void corners_data();
@@ -187,6 +189,55 @@ void TestArt::waitsForUnpaintedLabel()
     label->show();
     QTRY_VERIFY(!art->IsDirty());
     QCOMPARE_COLOUR(ArtPixel(art, 22, 0), 0x3366CC);
+}
+
+void TestArt::followsLabelStateChange_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<bool>("enabledFirst");
+    QTest::addRow("left, enabled") << int(aatEndLeft) << false;
+    QTest::addRow("right, enabled") << int(aatEndRight) << false;
+    QTest::addRow("left, disabled") << int(aatEndLeft) << true;
+    QTest::addRow("right, disabled") << int(aatEndRight) << true;
+}
+
+// A label that is enabled or disabled repaints in other colours; the piece
+// next to it continues the new colours, not the old ones.
+void TestArt::followsLabelStateChange()
+{
+    QFETCH(int, type);
+    QFETCH(bool, enabledFirst);
+
+    QWidget window;
+    window.resize(200, 60);
+    auto *label = new TKvGradiLabel(&window);
+    label->SetAutoSize(false);
+    label->resize(80, 23);
+    label->move(50, 5);
+    label->SetClGradiDark(Dark);
+    label->SetClGradiLight(Light);
+    label->setEnabled(enabledFirst);
+    auto *art = new TKvArt(&window);
+    art->move(type == aatEndLeft ? 27 : 130, 5);
+    art->SetArtType(TKvArtType(type));
+    if (type == aatEndLeft)
+        art->SetLabelAfter(label);
+    else
+        art->SetLabelBefore(label);
+    QVERIFY(ShowWindow(&window));
+    QTRY_VERIFY(!art->IsDirty());
+    const int inner = type == aatEndLeft ? 22 : 0;
+    const TColor before = RowPixel(label->getScanLine(10), 0);
+    QCOMPARE_COLOUR(ArtPixel(art, inner, 10), before);
+
+    label->setEnabled(!enabledFirst);
+    QTRY_VERIFY(RowPixel(label->getScanLine(10), 0) != before);
+    QTRY_VERIFY(!art->IsDirty());
+    for (int y = 0; y < 23; ++y)
+        QCOMPARE_COLOUR(ArtPixel(art, inner, y), RowPixel(label->getScanLine(y), 0));
+    // And on the screen.
+    const QImage screen = Grabbed(&window);
+    QCOMPARE_COLOUR(ImagePixel(screen, art->x() + inner, art->y() + 10), RowPixel(label->getScanLine(10), 0));
 }
 
 void TestArt::spaceNeverReadsLabel()

@@ -1,7 +1,9 @@
 // The main window through its actions and models, headless.
 #include "form1.h"
+#include "kvart.h"
 #include "kvgradilabel.h"
 #include "kvmsgbox.h"
+#include "kvpixels.h"
 #include "kvfunctions.h"
 #include "kvshell.h"
 #include "sectionmodel.h"
@@ -72,6 +74,9 @@ private slots:
     void valueHeaderClicksFlipAndReset();
     void sectionHeaderClickReselects();
     void modelsPassTheTester();
+    void emptyNamedFileCanTakeASection();
+    void failedLoadClearsTheCounters();
+    void endPiecesFollowEnabling();
 
 private:
     TForm1 *Open(const QString &path);
@@ -420,6 +425,72 @@ void TestForm1::modelsPassTheTester()
     emit form->LvValues->horizontalHeader()->sectionClicked(TKvValueModel::ValueColumn);
     form->ClearDocument();
     QCOMPARE(form->LvSections->model()->rowCount(), 0);
+}
+
+// An empty file has no section to select, but a file name: Add is on.
+void TestForm1::emptyNamedFileCanTakeASection()
+{
+    const QString path = WriteFile(m_dir, QStringLiteral("empty.ini"), QByteArray());
+    TForm1 *form = Open(path);
+    QVERIFY(form);
+    QVERIFY(m_messages.isEmpty());
+    QCOMPARE(form->FileName(), path);
+    QCOMPARE(form->LvSections->model()->rowCount(), 0);
+    QVERIFY(form->ActAddSection->isEnabled());
+    QVERIFY(form->GlSectionAdd->isEnabled());
+    QVERIFY(!form->ActEditSection->isEnabled());
+    QVERIFY(!form->ActAddItem->isEnabled());
+}
+
+// The counters show the emptied document, not the one before the failure.
+void TestForm1::failedLoadClearsTheCounters()
+{
+    TForm1 *form = Open(m_samplePath);
+    QVERIFY(form);
+    QCOMPARE(form->LbSectionCount->Caption(), QStringLiteral("4"));
+    const QString broken = WriteFile(m_dir, QStringLiteral("broken2.ini"), "[ok]\nk=v\n;c\n[broken\n");
+    form->RunCommand([&] { form->OpenFile(broken, -1); });
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(form->Document().Sections.Count, 0);
+    for (TKvGradiLabel *counter : {form->LbSectionCount, form->LbValueCount, form->LbCommentCount,
+                                   form->LbErrorCount, form->LbEmptyCount})
+        QCOMPARE(counter->Caption(), QStringLiteral("0"));
+}
+
+// The end pieces beside buttons that become enabled continue the enabled
+// colours (they used to keep the grey of the disabled look).
+void TestForm1::endPiecesFollowEnabling()
+{
+    TForm1 *form = Open(QString());
+    QVERIFY(form);
+    QVERIFY(QTest::qWaitForWindowExposed(form));
+    QList<TKvArt *> pieces;
+    for (TKvArt *art : form->PnlTop->findChildren<TKvArt *>())
+        if (art->LabelBefore() == form->GlSearch || art->LabelAfter() == form->GlSectionAdd)
+            pieces << art;
+    QCOMPARE(pieces.size(), 2);
+    const auto follows = [&] {
+        for (TKvArt *art : pieces) {
+            TKvGradiLabel *label = art->LabelBefore() ? art->LabelBefore() : art->LabelAfter();
+            const int inner = art->LabelBefore() ? 0 : art->width() - 1;
+            if (art->IsDirty() || !label->GetFullyLoaded())
+                return false;
+            for (int y = 0; y < art->height(); ++y)
+                if (KvColorOfPixel(reinterpret_cast<const quint32 *>(art->getScanLine(y))[inner])
+                    != KvColorOfPixel(reinterpret_cast<const quint32 *>(label->getScanLine(y))[0]))
+                    return false;
+        }
+        return true;
+    };
+    QTRY_VERIFY(follows());
+    QVERIFY(!form->GlSearch->isEnabled());
+    const TColor disabled = KvColorOfPixel(reinterpret_cast<const quint32 *>(pieces[0]->getScanLine(5))[0]);
+
+    form->RunCommand([&] { form->OpenFile(m_samplePath, -1); });
+    QVERIFY(form->GlSearch->isEnabled());
+    QVERIFY(form->GlSectionAdd->isEnabled());
+    QTRY_VERIFY(follows());
+    QVERIFY(KvColorOfPixel(reinterpret_cast<const quint32 *>(pieces[0]->getScanLine(5))[0]) != disabled);
 }
 
 QTEST_MAIN(TestForm1)
