@@ -2,6 +2,7 @@
 #include "dialogs/filedialogs.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QListView>
@@ -57,6 +58,10 @@ void TestFileDialogs::openDialog()
     QCOMPARE(ChosenEncodingIndex(*dialog), 4);
     list->setCurrentIndex(2);
     QCOMPARE(ChosenEncodingIndex(*dialog), 2);
+
+    QTemporaryDir dir;
+    std::unique_ptr<QFileDialog> inFolder(CreateOpenTextFileDialog(nullptr, dir.filePath(QStringLiteral("a.ini"))));
+    QCOMPARE(inFolder->directory().absolutePath(), QDir(dir.path()).absolutePath());
 }
 
 void TestFileDialogs::saveDialog()
