@@ -3,7 +3,6 @@
 #include "document/documentfile.h"
 #include "form1.h"
 #include "kvgradilabel.h"
-#include "kvstringrc.h"
 
 #include <QAction>
 #include <QApplication>
@@ -11,9 +10,11 @@
 #include <QMouseEvent>
 #include <QTimer>
 
-TKvRecentFiles::TKvRecentFiles(TForm1 &form) : QObject(&form), m_form(form)
+TKvRecentFiles::TKvRecentFiles(TForm1 &form)
+    : QObject(&form)
+    , m_form(form)
 {
-    form.MRUList = new TKvStringRC;
+    form.MRUList = &m_list;
 
     form.MruTimer = new QTimer(&form);
     form.MruTimer->setObjectName(QStringLiteral("MruTimer"));
@@ -33,12 +34,6 @@ TKvRecentFiles::TKvRecentFiles(TForm1 &form) : QObject(&form), m_form(form)
 
     if (form.GlOpen)
         form.GlOpen->installEventFilter(this);
-}
-
-TKvRecentFiles::~TKvRecentFiles()
-{
-    delete m_form.MRUList;
-    m_form.MRUList = nullptr;
 }
 
 bool TKvRecentFiles::eventFilter(QObject *watched, QEvent *event)

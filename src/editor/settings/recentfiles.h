@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kvstringrc.h"
+
 #include <QObject>
 
 class QAction;
@@ -18,7 +20,6 @@ public:
     static constexpr int CheckDelayMs = 1000;
 
     explicit TKvRecentFiles(TForm1 &form);
-    ~TKvRecentFiles() override;
 
     void MruTimerTimer();
     void PopupMRUPopup();
@@ -31,4 +32,5 @@ protected:
 
 private:
     TForm1 &m_form;
+    TKvStringRC m_list; // the window's MRUList
 };
