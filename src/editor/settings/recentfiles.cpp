@@ -32,21 +32,23 @@ TKvRecentFiles::TKvRecentFiles(TForm1 &form)
     form.PopupMRU->setObjectName(QStringLiteral("PopupMRU"));
     connect(form.PopupMRU, &QMenu::aboutToShow, this, &TKvRecentFiles::PopupMRUPopup);
 
+    m_mruTimer = form.MruTimer;
+    m_openButton = form.GlOpen;
     if (form.GlOpen)
         form.GlOpen->installEventFilter(this);
 }
 
 bool TKvRecentFiles::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_form.GlOpen) {
+    if (watched == m_openButton && m_mruTimer) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
             if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
-                m_form.MruTimer->start();
+                m_mruTimer->start();
             break;
         case QEvent::MouseButtonRelease:
         case QEvent::Leave:
-            m_form.MruTimer->stop();
+            m_mruTimer->stop();
             break;
         default:
             break;
