@@ -6,6 +6,7 @@
 #include "kvimagelist.h"
 #include "kvmsgbox.h"
 #include "kvpngrc.h"
+#include "kvsharppicture.h"
 #include "kvshell.h"
 #include "kvversioninfo.h"
 
@@ -72,7 +73,7 @@ TInfoForm::TInfoForm(QWidget *owner)
     ImgLogo = new QLabel(PnlSurface);
     ImgLogo->setObjectName(QStringLiteral("ImgLogo"));
     ImgLogo->setAlignment(Qt::AlignCenter);
-    ImgLogo->setPixmap(QPixmap::fromImage(Logo->Image()));
+    ImgLogo->setPixmap(KvSharpPicture(QStringLiteral(":/logo.png"), Logo->Image(), devicePixelRatioF()));
     ImgLogo->setFixedHeight(Logo->Height());
 
     auto space = [this](const char *name) {

@@ -6,8 +6,10 @@
 #include "kvdialogbuttons.h"
 #include "kvpanel.h"
 #include "kvpngrc.h"
+#include "kvsharppicture.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCursor>
 #include <QFontMetrics>
 #include <QLabel>
@@ -64,12 +66,21 @@ protected:
         const TKvPngRC *picture = m_box->Picture();
         if (!picture || picture->IsEmpty())
             return;
+        const qreal ratio = devicePixelRatioF();
+        if (m_shown != picture || m_ratio != ratio) {
+            m_pixmap = KvSharpPicture(picture->objectName(), picture->Image(), ratio);
+            m_shown = picture;
+            m_ratio = ratio;
+        }
         QPainter painter(this);
-        painter.drawImage((width() - picture->Width()) / 2, (height() - picture->Height()) / 2, picture->Image());
+        painter.drawPixmap((width() - picture->Width()) / 2, (height() - picture->Height()) / 2, m_pixmap);
     }
 
 private:
     TKvMsgBox *m_box;
+    const TKvPngRC *m_shown = nullptr;
+    qreal m_ratio = 0;
+    QPixmap m_pixmap;
 };
 
 // Lines break only at the text's own line breaks, whichever convention it uses.
@@ -144,6 +155,7 @@ TKvMsgBox::TKvMsgBox(QWidget *owner)
     auto picture = [this](const char *file) {
         auto *holder = new TKvPngRC(this);
         holder->SetAutoSize(true);
+        holder->setObjectName(QString::fromLatin1(file)); // where its sharper sibling lies
         holder->LoadFromFile(QString::fromLatin1(file));
         return holder;
     };
@@ -384,6 +396,17 @@ void TKvMsgBox::ArrangeControls()
         (*it)->setGeometry(right - buttonWidth, margin, buttonWidth, buttonRow - 2 * margin);
         right -= buttonWidth;
     }
+}
+
+void TKvMsgBox::closeEvent(QCloseEvent *event)
+{
+    // Some window managers offer a close button whatever the box asks for:
+    // there it answers as Escape does, and a box with OK alone closes with OK.
+    if (ButCancel->isHidden() && ButNo->isHidden() && !ButOk->isHidden())
+        done(tmrOK);
+    else
+        reject();
+    event->setAccepted(!isVisible());
 }
 
 void TKvMsgBox::reject()

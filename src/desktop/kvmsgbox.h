@@ -98,6 +98,7 @@ public Q_SLOTS:
 protected:
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void ChooseDefaultButton();

@@ -94,6 +94,8 @@ private slots:
     void pointerSnapsToTheDefaultButton();
     void pointerStaysWhenTheBoxClosedFirst();
     void hookAnswersInsteadOfTheBox();
+    void closingTheWindowAnswers_data();
+    void closingTheWindowAnswers();
 
 private:
     QList<QPoint> m_pointerMoves;
@@ -378,6 +380,26 @@ void TstMsgBox::hookAnswersInsteadOfTheBox()
     QCOMPARE(seen.pictureKind, int(kvIconQuestion));
     QCOMPARE(seen.buttons, (QList<TKvModalResult>{tmrYes, tmrNo, tmrCancel}));
     QVERIFY(!QApplication::activeModalWidget());
+}
+
+void TstMsgBox::closingTheWindowAnswers_data()
+{
+    QTest::addColumn<QString>("wrapper");
+    QTest::addColumn<int>("answer");
+    QTest::addRow("OK box") << "InfoBox" << int(tmrOK);
+    QTest::addRow("Yes/No box") << "YesNoBox" << int(tmrNo);
+    QTest::addRow("Yes/No/Cancel box") << "YesNoCancelBox" << int(tmrCancel);
+}
+
+// Some window managers offer a close button anyway.
+void TstMsgBox::closingTheWindowAnswers()
+{
+    QFETCH(QString, wrapper);
+    QFETCH(int, answer);
+    bool closed = false;
+    const int result = RunBox(WrapperNamed(wrapper), [&](TKvMsgBox *box) { closed = box->close(); });
+    QVERIFY(closed);
+    QCOMPARE(result, answer);
 }
 
 QTEST_MAIN(TstMsgBox)

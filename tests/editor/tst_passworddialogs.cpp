@@ -137,6 +137,13 @@ void TstPasswordDialogs::hiddenWarningLeavesNoGap()
     QCOMPARE(without.PnlBottom->y(), without.Label1->geometry().bottom() + 1);
     QCOMPARE(without.height(), without.PnlBottom->geometry().bottom() + 1);
     QCOMPARE(withWarning.height() - without.height(), withWarning.LbWarning->height());
+    // The buttons sit below the field, inside the panel.
+    for (const TFormPassword *dialog : {&withWarning, &without}) {
+        QVERIFY(dialog->ButOk->y() > dialog->EdPassword->geometry().bottom());
+        QCOMPARE(dialog->ButOk->geometry().top(), dialog->ButCancel->geometry().top());
+        QVERIFY(dialog->ButCancel->geometry().bottom() < dialog->PnlBottom->height());
+        QVERIFY(dialog->ButCancel->geometry().right() < dialog->width());
+    }
 }
 
 void TstPasswordDialogs::passwordAnsweredWithEnterAndEscape_data()
