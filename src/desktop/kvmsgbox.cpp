@@ -35,6 +35,9 @@ constexpr int ButtonWidth = 83;
 constexpr int ButtonMargin = 10; // top, right and bottom of every button
 constexpr int TextPadWidth = 24;
 constexpr int TextPadHeight = 60;
+// The pointer snap starts at the latest this long after showing, when no
+// window manager activates the box.
+constexpr int SnapFallbackMs = 300;
 
 TKvMsgBoxHook &Hook()
 {
@@ -337,6 +340,21 @@ void TKvMsgBox::PlaceBox()
     move(PlacedInWorkArea(QRect(topLeft, outer)).topLeft());
 }
 
+bool TKvMsgBox::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        StartPointerSnap();
+    return TKvGradientDialog::event(event);
+}
+
+void TKvMsgBox::StartPointerSnap()
+{
+    if (m_snapState != SnapWaiting)
+        return;
+    m_snapState = SnapStarted;
+    QTimer::singleShot(20, this, &TKvMsgBox::SnapPointer);
+}
+
 void TKvMsgBox::SnapPointer()
 {
     // The timer belongs to the box, so a destroyed box never gets here; a
@@ -363,7 +381,10 @@ void TKvMsgBox::showEvent(QShowEvent *event)
     ChooseDefaultButton();
     FitText();
     PlaceBox();
-    QTimer::singleShot(20, this, &TKvMsgBox::SnapPointer);
+    // The snap waits for the window manager: until it has framed and
+    // activated the box, the box's place on the screen is not yet known.
+    m_snapState = SnapWaiting;
+    QTimer::singleShot(SnapFallbackMs, this, &TKvMsgBox::StartPointerSnap);
     Timer1->start();
     TKvGradientDialog::showEvent(event);
 }

@@ -99,11 +99,13 @@ protected:
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     void ChooseDefaultButton();
     void FitText();
     void PlaceBox();
+    void StartPointerSnap();
     void SnapPointer();
     void Timer1Timer();
     void ArrangeControls();
@@ -115,6 +117,7 @@ private:
     int m_buttonCount = 0;
     TKvButton *m_defaultButton = nullptr;
     QPointer<QWidget> m_owner;
+    enum { SnapIdle, SnapWaiting, SnapStarted } m_snapState = SnapIdle;
 };
 
 // The only ways the program shows a question, an error or a notice. The owner
