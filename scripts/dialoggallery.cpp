@@ -85,12 +85,13 @@ int main(int argc, char *argv[])
     MessageBox(QStringLiteral("msg-info"), QStringLiteral("Search"), QStringLiteral("Not found: \"port\""),
                kvIconInfo, {tmrOK});
     MessageBox(QStringLiteral("msg-error"), QStringLiteral("File Error"),
-               QStringLiteral("/home/user/settings/app.ini\r\nThe file cannot be opened."), kvIconError, {tmrOK});
+               QStringLiteral("/home/user/settings/app.ini\r\nThe file cannot be opened."), kvIconError,
+               {tmrOK});
     MessageBox(QStringLiteral("msg-yesno"), QStringLiteral("Delete Section"),
                QStringLiteral("Delete the section [Network] ?"), kvIconQuestion, {tmrYes, tmrNo});
     MessageBox(QStringLiteral("msg-yesnocancel"), QStringLiteral("Unsaved Changes"),
-               QStringLiteral("The file has been changed.\r\nSave the changes before closing?"), kvIconQuestion,
-               {tmrYes, tmrNo, tmrCancel});
+               QStringLiteral("The file has been changed.\r\nSave the changes before closing?"),
+               kvIconQuestion, {tmrYes, tmrNo, tmrCancel});
     MessageBox(QStringLiteral("msg-exclamation-long"), QStringLiteral("Warning"),
                QStringLiteral("A single long line of text that makes the box wider than its designed size, "
                               "not wrapped\r\nline two\r\nline three\r\nline four\r\nline five\r\nline six"),

@@ -33,7 +33,9 @@ const QString TInfoForm::Copyright = QStringLiteral("Copyright \u00A9 2026 Velmo
 
 // ---- TKvCentredRow ---------------------------------------------------------------
 
-TKvCentredRow::TKvCentredRow(QWidget *parent) : QWidget(parent), m_inner(new QWidget(this))
+TKvCentredRow::TKvCentredRow(QWidget *parent)
+    : QWidget(parent)
+    , m_inner(new QWidget(this))
 {
     auto *layout = new QHBoxLayout(m_inner);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -169,8 +171,9 @@ QString TInfoForm::AppNameText() const
 QString TInfoForm::MailAddress() const
 {
     // No space between the address and "?": it would become part of the address.
-    return QStringLiteral("Mailto:") + KvConfig::BugReportAddress.toString() + QStringLiteral("?Subject=BugReport ")
-           + KvConfig::AppName.toString() + QStringLiteral("  ") + m_versionText;
+    return QStringLiteral("Mailto:") + KvConfig::BugReportAddress.toString()
+           + QStringLiteral("?Subject=BugReport ") + KvConfig::AppName.toString() + QStringLiteral("  ")
+           + m_versionText;
 }
 
 QString TInfoForm::MailCopyText() const
@@ -190,8 +193,8 @@ void TInfoForm::FormShow()
     PnlCopyright->setText(Copyright);
 
     const int width = Logo->Width() + Scaled(40);
-    const int height = Logo->Height() + 4 * Scaled(RowHeight) + Scaled(BottomHeight) + 2 * Scaled(SpaceHeight)
-                       + 2 * border;
+    const int height =
+        Logo->Height() + 4 * Scaled(RowHeight) + Scaled(BottomHeight) + 2 * Scaled(SpaceHeight) + 2 * border;
     SetClientSize(QSize(width, height));
     PnlSurface->setGeometry(0, 0, width, height);
     PnlWeb->Recentre();

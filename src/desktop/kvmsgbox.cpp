@@ -61,7 +61,10 @@ TKvMsgBox::TKvPointerMover &PointerMover()
 class TKvPictureBox : public QWidget
 {
 public:
-    explicit TKvPictureBox(TKvMsgBox *box, QWidget *parent) : QWidget(parent), m_box(box) {}
+    explicit TKvPictureBox(TKvMsgBox *box, QWidget *parent)
+        : QWidget(parent)
+        , m_box(box)
+    {}
 
 protected:
     void paintEvent(QPaintEvent *) override
@@ -268,7 +271,8 @@ void TKvMsgBox::ChooseDefaultButton()
     m_defaultButton->SetDefault(true);
     m_defaultButton->setFocus();
     const QList<TKvButton *> buttons = Buttons();
-    const int visible = int(std::count_if(buttons.cbegin(), buttons.cend(), [](const TKvButton *b) { return !b->isHidden(); }));
+    const int visible = int(
+        std::count_if(buttons.cbegin(), buttons.cend(), [](const TKvButton *b) { return !b->isHidden(); }));
     if (visible >= 5)
         SetClientSize(size() + QSize((visible - 4) * (Scaled(ButtonWidth) + Scaled(ButtonMargin)), 0));
 }
@@ -332,10 +336,12 @@ void TKvMsgBox::PlaceBox()
     QPoint topLeft;
     if (reference) {
         const QRect r = reference->frameGeometry();
-        topLeft = QPoint(r.left() + (r.width() - outer.width()) / 2, r.top() + (r.height() - outer.height()) / 2);
+        topLeft =
+            QPoint(r.left() + (r.width() - outer.width()) / 2, r.top() + (r.height() - outer.height()) / 2);
     } else if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect s = screen->geometry();
-        topLeft = QPoint(s.left() + (s.width() - outer.width()) / 2, s.top() + (s.height() - outer.height()) / 2);
+        topLeft =
+            QPoint(s.left() + (s.width() - outer.width()) / 2, s.top() + (s.height() - outer.height()) / 2);
     }
     move(PlacedInWorkArea(QRect(topLeft, outer)).topLeft());
 }

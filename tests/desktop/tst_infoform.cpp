@@ -97,13 +97,14 @@ void TstInfoForm::linkClicks_data()
 {
     QTest::addColumn<QString>("link");
     QTest::addColumn<int>("keys");
-    QTest::addColumn<QString>("copied");   // empty: nothing copied
-    QTest::addColumn<QString>("opened");   // empty: nothing opened
+    QTest::addColumn<QString>("copied"); // empty: nothing copied
+    QTest::addColumn<QString>("opened"); // empty: nothing opened
     const QString site = KvConfig::WebSiteUrl.toString();
     const QString mail = KvConfig::BugReportAddress.toString();
     QTest::addRow("web") << "web" << 0 << QString() << site;
     QTest::addRow("web ctrl") << "web" << int(Qt::ControlModifier) << site << QString();
-    QTest::addRow("web ctrl shift") << "web" << int(Qt::ControlModifier | Qt::ShiftModifier) << site << QString();
+    QTest::addRow("web ctrl shift") << "web" << int(Qt::ControlModifier | Qt::ShiftModifier) << site
+                                    << QString();
     QTest::addRow("web shift") << "web" << int(Qt::ShiftModifier) << QString() << site;
     QTest::addRow("mail") << "mail" << 0 << QString() << "mailto:" + mail;
     QTest::addRow("mail ctrl") << "mail" << int(Qt::ControlModifier) << mail << QString();
@@ -165,7 +166,8 @@ void TstInfoForm::placedOnTheScreenAndNotMovable_data()
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     QTest::addRow("on screen") << QRect(screen.center() - QPoint(350, 280), QSize(700, 560)) << false;
     QTest::addRow("partly off the left") << QRect(-600, 50, 700, 560) << true;
-    QTest::addRow("off the bottom right") << QRect(screen.right() - 50, screen.bottom() - 50, 700, 560) << false;
+    QTest::addRow("off the bottom right")
+        << QRect(screen.right() - 50, screen.bottom() - 50, 700, 560) << false;
 }
 
 void TstInfoForm::placedOnTheScreenAndNotMovable()

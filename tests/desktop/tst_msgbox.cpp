@@ -21,11 +21,20 @@ Wrapper WrapperNamed(const QString &name, const QString &text = QStringLiteral("
 {
     const QString caption = QStringLiteral("Caption");
     if (name == u"ShowMsgBox")
-        return [=](QWidget *owner) { ShowMsgBox(caption, text, kvIconExclamation, owner); return int(tmrOK); };
+        return [=](QWidget *owner) {
+            ShowMsgBox(caption, text, kvIconExclamation, owner);
+            return int(tmrOK);
+        };
     if (name == u"InfoBox")
-        return [=](QWidget *owner) { InfoBox(caption, text, owner); return int(tmrOK); };
+        return [=](QWidget *owner) {
+            InfoBox(caption, text, owner);
+            return int(tmrOK);
+        };
     if (name == u"ErrorBox")
-        return [=](QWidget *owner) { ErrorBox(caption, text, owner); return int(tmrOK); };
+        return [=](QWidget *owner) {
+            ErrorBox(caption, text, owner);
+            return int(tmrOK);
+        };
     if (name == u"YesNoBox")
         return [=](QWidget *owner) { return int(YesNoBox(caption, text, owner) ? tmrYes : tmrNo); };
     return [=](QWidget *owner) { return int(YesNoCancelBox(caption, text, owner)); };
@@ -127,7 +136,8 @@ void TstMsgBox::wrappersAnswerEnterAndEscape_data()
     QTest::addRow("YesNoBox keypad enter") << "YesNoBox" << int(Qt::Key_Enter) << true << int(tmrYes);
     QTest::addRow("YesNoBox escape") << "YesNoBox" << int(Qt::Key_Escape) << true << int(tmrNo);
     QTest::addRow("YesNoCancelBox enter") << "YesNoCancelBox" << int(Qt::Key_Return) << true << int(tmrYes);
-    QTest::addRow("YesNoCancelBox escape") << "YesNoCancelBox" << int(Qt::Key_Escape) << true << int(tmrCancel);
+    QTest::addRow("YesNoCancelBox escape")
+        << "YesNoCancelBox" << int(Qt::Key_Escape) << true << int(tmrCancel);
 }
 
 void TstMsgBox::wrappersAnswerEnterAndEscape()
@@ -157,7 +167,8 @@ void TstMsgBox::buttonsLeftToRightWithPictures_data()
     QTest::addRow("ShowMsgBox") << "ShowMsgBox" << QStringList{"&Ok"} << int(kvIconExclamation) << int(tmrOK);
     QTest::addRow("InfoBox") << "InfoBox" << QStringList{"&Ok"} << int(kvIconInfo) << int(tmrOK);
     QTest::addRow("ErrorBox") << "ErrorBox" << QStringList{"&Ok"} << int(kvIconError) << int(tmrOK);
-    QTest::addRow("YesNoBox") << "YesNoBox" << QStringList{"&Yes", "&No"} << int(kvIconQuestion) << int(tmrYes);
+    QTest::addRow("YesNoBox") << "YesNoBox" << QStringList{"&Yes", "&No"} << int(kvIconQuestion)
+                              << int(tmrYes);
     QTest::addRow("YesNoCancelBox") << "YesNoCancelBox" << QStringList{"&Yes", "&No", "&Cancel"}
                                     << int(kvIconQuestion) << int(tmrYes);
 }
@@ -198,7 +209,8 @@ void TstMsgBox::buttonsLeftToRightWithPictures()
 
 void TstMsgBox::textIsPlainAndUnwrapped()
 {
-    const QString text = QStringLiteral("<b>not bold</b> and a rather long line that must not be wrapped at all\r\nline 2");
+    const QString text =
+        QStringLiteral("<b>not bold</b> and a rather long line that must not be wrapped at all\r\nline 2");
     RunBox(WrapperNamed(QStringLiteral("InfoBox"), text), [&](TKvMsgBox *box) {
         QCOMPARE(box->Message(), text);
         QCOMPARE(box->LbMsg->textFormat(), Qt::PlainText);
@@ -213,12 +225,17 @@ void TstMsgBox::captionsFollowTheLocale_data()
 {
     QTest::addColumn<QString>("lang");
     QTest::addColumn<QString>("captions");
-    QTest::addRow("Danish") << "da_DK.UTF-8" << "&Ja|&Nej|An&uller|&Ok|&Gentag|&Alle Ja|A&lle Nej|&Ignorer|Af&bryd";
-    QTest::addRow("English US") << "en_US.UTF-8" << "&Yes|&No|&Cancel|&Ok|&Retry|&All Yes|A&ll No|&Ignore|A&bort";
-    QTest::addRow("German") << "de_DE.UTF-8" << "&Yes|&No|&Cancel|&Ok|&Retry|&All Yes|A&ll No|&Ignore|A&bort";
+    QTest::addRow("Danish") << "da_DK.UTF-8"
+                            << "&Ja|&Nej|An&uller|&Ok|&Gentag|&Alle Ja|A&lle Nej|&Ignorer|Af&bryd";
+    QTest::addRow("English US") << "en_US.UTF-8"
+                                << "&Yes|&No|&Cancel|&Ok|&Retry|&All Yes|A&ll No|&Ignore|A&bort";
+    QTest::addRow("German") << "de_DE.UTF-8"
+                            << "&Yes|&No|&Cancel|&Ok|&Retry|&All Yes|A&ll No|&Ignore|A&bort";
     // Greenland and the Faroe Islands have country codes of their own.
-    QTest::addRow("Greenland") << "kl_GL.UTF-8" << "&Yes|&No|&Cancel|&Ok|&Retry|&All Yes|A&ll No|&Ignore|A&bort";
-    QTest::addRow("Faroe Islands") << "fo_FO.UTF-8" << "&Yes|&No|&Cancel|&Ok|&Retry|&All Yes|A&ll No|&Ignore|A&bort";
+    QTest::addRow("Greenland") << "kl_GL.UTF-8"
+                               << "&Yes|&No|&Cancel|&Ok|&Retry|&All Yes|A&ll No|&Ignore|A&bort";
+    QTest::addRow("Faroe Islands") << "fo_FO.UTF-8"
+                                   << "&Yes|&No|&Cancel|&Ok|&Retry|&All Yes|A&ll No|&Ignore|A&bort";
 }
 
 // The locale is read once per process: each row runs in a child process.
@@ -247,9 +264,8 @@ void TstMsgBox::captionsInThisProcess()
         QSKIP("run by captionsFollowTheLocale in a child process");
     TKvMsgBox box;
     QStringList captions;
-    for (TKvButton *button :
-         {box.ButYes, box.ButNo, box.ButCancel, box.ButOk, box.ButRetry, box.ButAll, box.ButNone, box.ButIgnore,
-          box.ButAbort})
+    for (TKvButton *button : {box.ButYes, box.ButNo, box.ButCancel, box.ButOk, box.ButRetry, box.ButAll,
+                              box.ButNone, box.ButIgnore, box.ButAbort})
         captions << button->Caption();
     QCOMPARE(captions.join(u'|'), expected);
 }
@@ -262,7 +278,8 @@ void TstMsgBox::sizeFitsTheText_data()
     QTest::addRow("short") << "Saved." << false << false;
     QTest::addRow("several lines") << "one\r\ntwo\r\nthree\r\nfour\r\nfive\r\nsix\r\nseven" << false << true;
     QTest::addRow("one long line") << QString(QStringLiteral("a long line ")).repeated(20) << true << false;
-    QTest::addRow("long and many") << QString(QStringLiteral("a long line ")).repeated(20) + "\n2\n3\n4\n5\n6\n7"
+    QTest::addRow("long and many") << QString(QStringLiteral("a long line ")).repeated(20)
+                                          + "\n2\n3\n4\n5\n6\n7"
                                    << true << true;
 }
 
@@ -326,8 +343,11 @@ void TstMsgBox::boxLandsInsideTheWorkArea()
         WrapperNamed(QStringLiteral("InfoBox")),
         [&](TKvMsgBox *box) {
             const QRect frame = box->frameGeometry();
-            QVERIFY2(work.contains(frame), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(frame.x()).arg(frame.y())
-                                                           .arg(frame.width()).arg(frame.height())));
+            QVERIFY2(work.contains(frame), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                          .arg(frame.x())
+                                                          .arg(frame.y())
+                                                          .arg(frame.width())
+                                                          .arg(frame.height())));
             // Centred over the owner where the screen allows it.
             const QRect centred(ownerFrame.x() + (ownerFrame.width() - frame.width()) / 2,
                                 ownerFrame.y() + (ownerFrame.height() - frame.height()) / 2, frame.width(),

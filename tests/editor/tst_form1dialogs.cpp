@@ -61,10 +61,14 @@ void TstForm1Dialogs::commandsOpenTheirDialog_data()
 {
     QTest::addColumn<QString>("how");
     QTest::addColumn<QString>("dialog");
-    QTest::addRow("Ctrl+G") << "Ctrl+G" << "TPasswordFrm";
-    QTest::addRow("P button") << "GlPassword" << "TPasswordFrm";
-    QTest::addRow("F2") << "F2" << "TInfoForm";
-    QTest::addRow("i button") << "GlInfo" << "TInfoForm";
+    QTest::addRow("Ctrl+G") << "Ctrl+G"
+                            << "TPasswordFrm";
+    QTest::addRow("P button") << "GlPassword"
+                              << "TPasswordFrm";
+    QTest::addRow("F2") << "F2"
+                        << "TInfoForm";
+    QTest::addRow("i button") << "GlInfo"
+                              << "TInfoForm";
 }
 
 void TstForm1Dialogs::commandsOpenTheirDialog()
