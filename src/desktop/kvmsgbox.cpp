@@ -288,6 +288,14 @@ void TKvMsgBox::FitText()
         grown.rwidth() += text.width() - freeWidth + Scaled(TextPadWidth);
     if (text.height() > freeHeight - Scaled(TextPadHeight))
         grown.rheight() += text.height() - freeHeight + Scaled(TextPadHeight);
+    // A text wider or taller than the screen (a long line from a file) is
+    // cut off rather than pushing the buttons out of reach.
+    const QScreen *screen = m_owner && m_owner->screen() ? m_owner->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+        const QSize room = screen->availableGeometry().size().shrunkBy(frame);
+        grown = grown.boundedTo(room).expandedTo(size().boundedTo(room));
+    }
     if (grown != size())
         SetClientSize(grown);
 }

@@ -1,5 +1,6 @@
 #include "kvbutton.h"
 #include "kvmsgbox.h"
+#include "kvpanel.h"
 #include "kvpngrc.h"
 
 #include <QApplication>
@@ -97,6 +98,8 @@ private slots:
     void captionsInThisProcess();
     void sizeFitsTheText_data();
     void sizeFitsTheText();
+    void hugeTextStaysOnTheScreen_data();
+    void hugeTextStaysOnTheScreen();
     void fiveButtonsWidenTheBox();
     void boxLandsInsideTheWorkArea_data();
     void boxLandsInsideTheWorkArea();
@@ -277,8 +280,8 @@ void TstMsgBox::sizeFitsTheText_data()
     QTest::addColumn<bool>("taller");
     QTest::addRow("short") << "Saved." << false << false;
     QTest::addRow("several lines") << "one\r\ntwo\r\nthree\r\nfour\r\nfive\r\nsix\r\nseven" << false << true;
-    QTest::addRow("one long line") << QString(QStringLiteral("a long line ")).repeated(20) << true << false;
-    QTest::addRow("long and many") << QString(QStringLiteral("a long line ")).repeated(20)
+    QTest::addRow("one long line") << QString(QStringLiteral("a long line ")).repeated(6) << true << false;
+    QTest::addRow("long and many") << QString(QStringLiteral("a long line ")).repeated(6)
                                           + "\n2\n3\n4\n5\n6\n7"
                                    << true << true;
 }
@@ -302,6 +305,24 @@ void TstMsgBox::sizeFitsTheText()
         QVERIFY(needed.height() <= box->LbMsg->height() - box->Scaled(60));
         QCOMPARE(box->minimumSize(), box->size());
         QCOMPARE(box->maximumSize(), box->size());
+        PressKey(box, Qt::Key_Escape);
+    });
+}
+
+void TstMsgBox::hugeTextStaysOnTheScreen_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addRow("very long line") << QString(QStringLiteral("0123456789")).repeated(1000);
+    QTest::addRow("very many lines") << QString(QStringLiteral("line\r\n")).repeated(500);
+}
+
+void TstMsgBox::hugeTextStaysOnTheScreen()
+{
+    QFETCH(QString, text);
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    RunBox(WrapperNamed(QStringLiteral("YesNoBox"), text), [&](TKvMsgBox *box) {
+        QVERIFY(work.contains(box->frameGeometry()));
+        QVERIFY(box->rect().contains(box->ButNo->geometry().translated(box->PnlButtons->pos())));
         PressKey(box, Qt::Key_Escape);
     });
 }
