@@ -321,7 +321,14 @@ void TstMsgBox::hugeTextStaysOnTheScreen()
     QFETCH(QString, text);
     const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
     RunBox(WrapperNamed(QStringLiteral("YesNoBox"), text), [&](TKvMsgBox *box) {
-        QVERIFY(work.contains(box->frameGeometry()));
+        const QRect frame = box->frameGeometry();
+        QVERIFY2(work.contains(frame), qPrintable(QStringLiteral("%1,%2 %3x%4 in %5x%6")
+                                                      .arg(frame.x())
+                                                      .arg(frame.y())
+                                                      .arg(frame.width())
+                                                      .arg(frame.height())
+                                                      .arg(work.width())
+                                                      .arg(work.height())));
         QVERIFY(box->rect().contains(box->ButNo->geometry().translated(box->PnlButtons->pos())));
         PressKey(box, Qt::Key_Escape);
     });
