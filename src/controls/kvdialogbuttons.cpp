@@ -2,7 +2,8 @@
 
 #include "kvbutton.h"
 
-TKvButton *MakeDialogButton(QWidget *parent, const QString &name, const QString &caption, TKvModalResult result)
+TKvButton *MakeDialogButton(QWidget *parent, const QString &name, const QString &caption,
+                            TKvModalResult result)
 {
     auto *button = new TKvButton(parent);
     button->setObjectName(name);

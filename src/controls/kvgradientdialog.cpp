@@ -8,7 +8,9 @@
 const QColor TKvGradientDialog::DefaultTop = QColor(0xDE, 0xEB, 0xFF);
 const QColor TKvGradientDialog::DefaultBottom = QColor(0xA3, 0xB4, 0xD8);
 
-TKvGradientDialog::TKvGradientDialog(QWidget *owner, Qt::WindowFlags flags) : QDialog(owner, flags), m_owner(owner)
+TKvGradientDialog::TKvGradientDialog(QWidget *owner, Qt::WindowFlags flags)
+    : QDialog(owner, flags)
+    , m_owner(owner)
 {
     setModal(true);
     // The gradient covers the whole client area: nothing needs erasing first.

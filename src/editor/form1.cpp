@@ -180,6 +180,7 @@ void TForm1::CreateActions()
 
     connect(ActValuesOnly, &QAction::triggered, this, [this] { RunCommand([this] { ActValuesOnlyExecute(); }); });
     connect(ActHelp, &QAction::triggered, this, [this] { RunCommand([this] { ActHelpExecute(); }); });
+    ConnectProgramDialogs();
     // The commands of the other actions are connected where they are built.
 }
 

@@ -214,6 +214,10 @@ private:
     void LvValuesDblClick();
     void ActValuesOnlyExecute();
     void ActHelpExecute();
+    // The program dialogs (dialogs/form1_dialogs.cpp).
+    void ConnectProgramDialogs();
+    void ActGeneratePasswordExecute();
+    void ActAboutExecute();
     void ApplySectionRule();
     void DeselectBeforeRefill(QTableView *list);
     void ApplyValueRule();

@@ -71,7 +71,8 @@ void TstGradientDialog::paintsTheVerticalGradient()
     dialog.SetClientSize(QSize(120, 200));
     const QImage image = dialog.grab().toImage();
     auto near = [](QColor a, QColor b) {
-        return qAbs(a.red() - b.red()) <= 3 && qAbs(a.green() - b.green()) <= 3 && qAbs(a.blue() - b.blue()) <= 3;
+        return qAbs(a.red() - b.red()) <= 3 && qAbs(a.green() - b.green()) <= 3
+               && qAbs(a.blue() - b.blue()) <= 3;
     };
     QVERIFY(near(image.pixelColor(5, 0), top));
     QVERIFY(near(image.pixelColor(60, image.height() - 1), bottom));

@@ -137,6 +137,13 @@ void TstPasswordDialogs::hiddenWarningLeavesNoGap()
     QCOMPARE(without.PnlBottom->y(), without.Label1->geometry().bottom() + 1);
     QCOMPARE(without.height(), without.PnlBottom->geometry().bottom() + 1);
     QCOMPARE(withWarning.height() - without.height(), withWarning.LbWarning->height());
+    // The buttons sit below the field, inside the panel.
+    for (const TFormPassword *dialog : {&withWarning, &without}) {
+        QVERIFY(dialog->ButOk->y() > dialog->EdPassword->geometry().bottom());
+        QCOMPARE(dialog->ButOk->geometry().top(), dialog->ButCancel->geometry().top());
+        QVERIFY(dialog->ButCancel->geometry().bottom() < dialog->PnlBottom->height());
+        QVERIFY(dialog->ButCancel->geometry().right() < dialog->width());
+    }
 }
 
 void TstPasswordDialogs::passwordAnsweredWithEnterAndEscape_data()
@@ -233,7 +240,12 @@ void TstPasswordDialogs::uniformityCheckCatchesASkewedSource()
     const TKvDraw32 system = SystemDraw32();
     QVERIFY(PoolChiSquare([&] { return system() & 0x7FFFFFFF; }, 62000) > 130.0);
     // One that moves half of the first character's share to the last.
-    QVERIFY(PoolChiSquare([&] { const quint32 d = system(); return d < 0x02000000 ? 0xFFFFFFFF : d; }, 62000)
+    QVERIFY(PoolChiSquare(
+                [&] {
+                    const quint32 d = system();
+                    return d < 0x02000000 ? 0xFFFFFFFF : d;
+                },
+                62000)
             > 130.0);
 }
 
@@ -338,13 +350,15 @@ void TstPasswordDialogs::editingTheResultJudgesItsLength()
     QTest::keyClicks(dialog.EdResult, typed);
     QCOMPARE(dialog.ButApply->isEnabled(), enabled);
     QCOMPARE(dialog.ButCopyToClip->isEnabled(), enabled);
-    QCOMPARE(dialog.ButCopyToClip->ImageIndex(), enabled ? TPasswordFrm::PicCopy : TPasswordFrm::PicCopyDisabled);
+    QCOMPARE(dialog.ButCopyToClip->ImageIndex(),
+             enabled ? TPasswordFrm::PicCopy : TPasswordFrm::PicCopyDisabled);
 }
 
 void TstPasswordDialogs::applyBeforeGenerateGivesEmptyText()
 {
     TPasswordFrm dialog;
-    const int result = ExecAnswering(dialog, [&](QDialog *) { QTest::mouseClick(dialog.ButApply, Qt::LeftButton); });
+    const int result =
+        ExecAnswering(dialog, [&](QDialog *) { QTest::mouseClick(dialog.ButApply, Qt::LeftButton); });
     QCOMPARE(result, int(QDialog::Accepted));
     QVERIFY(dialog.EdResult->text().isEmpty());
 }

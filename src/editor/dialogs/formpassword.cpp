@@ -14,6 +14,7 @@ constexpr int WarningHeight = 35;
 constexpr int BottomHeight = 97;
 constexpr int Margin = 20;
 constexpr int ButtonWidth = 105;
+constexpr int RowHeight = 30;
 } // namespace
 
 TFormPassword::TFormPassword(QWidget *owner)
@@ -43,8 +44,10 @@ TFormPassword::TFormPassword(QWidget *owner)
     EdPassword->setObjectName(QStringLiteral("EdPassword"));
     EdPassword->setEchoMode(QLineEdit::Password);
     EdPassword->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
-    const int editHeight = qMax(Scaled(34), EdPassword->sizeHint().height());
-    EdPassword->setGeometry(Scaled(Margin), Scaled(14), Scaled(ClientWidth - 2 * Margin), editHeight);
+    // The rows follow the font: a field taller than designed pushes the
+    // buttons down and the panel grows with them.
+    const int row = qMax(Scaled(RowHeight), EdPassword->sizeHint().height());
+    EdPassword->setGeometry(Scaled(Margin), Scaled(12), Scaled(ClientWidth - 2 * Margin), row);
 
     ButOk = MakeDialogButton(PnlBottom, QStringLiteral("ButOk"), QStringLiteral("OK"), tmrOK);
     ButOk->SetDefault(true);
@@ -53,10 +56,11 @@ TFormPassword::TFormPassword(QWidget *owner)
     ButCancel->SetCancel(true);
     // Cancel answers as the window's close does: QDialog::Rejected.
     connect(ButCancel, &TKvButton::clicked, this, &QDialog::reject);
-    const int buttonTop = Scaled(BottomHeight - 14) - editHeight;
+    const int buttonTop = EdPassword->geometry().bottom() + 1 + Scaled(10);
     const int buttonWidth = Scaled(ButtonWidth);
-    ButCancel->setGeometry(Scaled(ClientWidth - Margin) - buttonWidth, buttonTop, buttonWidth, editHeight);
-    ButOk->setGeometry(ButCancel->x() - Scaled(10) - buttonWidth, buttonTop, buttonWidth, editHeight);
+    ButCancel->setGeometry(Scaled(ClientWidth - Margin) - buttonWidth, buttonTop, buttonWidth, row);
+    ButOk->setGeometry(ButCancel->x() - Scaled(10) - buttonWidth, buttonTop, buttonWidth, row);
+    m_bottomHeight = qMax(Scaled(BottomHeight), ButOk->geometry().bottom() + 1 + Scaled(12));
 
     connect(EdPassword, &QLineEdit::textChanged, this, &TFormPassword::EdPasswordChange);
     EdPassword->setFocus();
@@ -77,7 +81,7 @@ void TFormPassword::ArrangeRows()
     LbWarning->setGeometry(0, top, width, Scaled(WarningHeight));
     if (!LbWarning->isHidden())
         top += LbWarning->height();
-    PnlBottom->setGeometry(0, top, width, Scaled(BottomHeight));
+    PnlBottom->setGeometry(0, top, width, m_bottomHeight);
     SetClientSize(QSize(width, PnlBottom->geometry().bottom() + 1));
 }
 

@@ -33,4 +33,6 @@ private:
     void EdPasswordChange();
     // Stacks the rows from the top; a hidden warning leaves no gap.
     void ArrangeRows();
+
+    int m_bottomHeight = 0;
 };

@@ -43,7 +43,8 @@ QString GeneratePassword(const QString &pool, int length, const TKvDraw32 &draw)
     return result;
 }
 
-TKvUpDown::TKvUpDown(QWidget *parent) : QSpinBox(parent)
+TKvUpDown::TKvUpDown(QWidget *parent)
+    : QSpinBox(parent)
 {
     // The number changes only through the arrows (buttons and keys).
     lineEdit()->setReadOnly(true);

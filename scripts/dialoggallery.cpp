@@ -1,0 +1,132 @@
+// Shows each of the editor's own dialogs in turn: message boxes of every
+// kind, the file password dialog, the password generator and the about
+// dialog.
+//
+//   dialoggallery [folder]
+//
+// With a folder each dialog is shown for a moment and saved there twice:
+// NAME.png (the dialog as it paints itself) and NAME-screen.png (the screen
+// around it, with the window manager's frame when one runs); the program
+// then ends. Without one each dialog waits for its own answer. Built by the
+// optional target dialoggallery (tests/desktop/CMakeLists.txt); run it under
+// xvfb-run, with openbox for frames, and with QT_SCALE_FACTOR=2 for a dense
+// screen.
+
+#include "dialogs/formpassword.h"
+#include "dialogs/passwordfrm.h"
+#include "infoform.h"
+#include "kvbutton.h"
+#include "kvmsgbox.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QEventLoop>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+QString g_folder;
+
+void Pause(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Shows the dialog; in picture mode saves it and closes it.
+void Present(const QString &name, QDialog *dialog)
+{
+    if (g_folder.isEmpty()) {
+        dialog->exec();
+        return;
+    }
+    QTimer::singleShot(0, dialog, [=] {
+        Pause(600);
+        dialog->grab().save(QDir(g_folder).filePath(name + QStringLiteral(".png")));
+        const QRect around = dialog->frameGeometry().adjusted(-20, -20, 20, 20);
+        if (QScreen *screen = dialog->screen())
+            screen->grabWindow(0, around.x(), around.y(), around.width(), around.height())
+                .save(QDir(g_folder).filePath(name + QStringLiteral("-screen.png")));
+        dialog->done(0);
+    });
+    dialog->exec();
+}
+
+void MessageBox(const QString &name, const QString &caption, const QString &text, int picture,
+                const QList<TKvModalResult> &buttons)
+{
+    auto *box = new TKvMsgBox;
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowTitle(caption);
+    box->SetMessage(text);
+    for (TKvModalResult result : buttons)
+        box->AddButton(box->ButtonFor(result));
+    box->SetIcon(picture);
+    Present(name, box);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    if (argc > 1) {
+        g_folder = QString::fromLocal8Bit(argv[1]);
+        QDir().mkpath(g_folder);
+    }
+
+    MessageBox(QStringLiteral("msg-info"), QStringLiteral("Search"), QStringLiteral("Not found: \"port\""),
+               kvIconInfo, {tmrOK});
+    MessageBox(QStringLiteral("msg-error"), QStringLiteral("File Error"),
+               QStringLiteral("/home/user/settings/app.ini\r\nThe file cannot be opened."), kvIconError,
+               {tmrOK});
+    MessageBox(QStringLiteral("msg-yesno"), QStringLiteral("Delete Section"),
+               QStringLiteral("Delete the section [Network] ?"), kvIconQuestion, {tmrYes, tmrNo});
+    MessageBox(QStringLiteral("msg-yesnocancel"), QStringLiteral("Unsaved Changes"),
+               QStringLiteral("The file has been changed.\r\nSave the changes before closing?"),
+               kvIconQuestion, {tmrYes, tmrNo, tmrCancel});
+    MessageBox(QStringLiteral("msg-exclamation-long"), QStringLiteral("Warning"),
+               QStringLiteral("A single long line of text that makes the box wider than its designed size, "
+                              "not wrapped\r\nline two\r\nline three\r\nline four\r\nline five\r\nline six"),
+               kvIconExclamation, {tmrOK});
+    MessageBox(QStringLiteral("msg-allbuttons"), QStringLiteral("Every Button"), QStringLiteral("All nine."),
+               kvIconQuestion,
+               {tmrRetry, tmrOK, tmrYes, tmrYesToAll, tmrNo, tmrNoToAll, tmrIgnore, tmrAbort, tmrCancel});
+
+    {
+        TFormPassword dialog;
+        dialog.EdPassword->setText(QStringLiteral("secret"));
+        Present(QStringLiteral("password-save"), &dialog);
+    }
+    {
+        TFormPassword dialog;
+        dialog.LbWarning->hide();
+        Present(QStringLiteral("password-open"), &dialog);
+    }
+    {
+        TPasswordFrm dialog;
+        dialog.ButGenerateClick();
+        Present(QStringLiteral("generator"), &dialog);
+    }
+    {
+        TPasswordFrm dialog;
+        dialog.ButApply->hide();
+        dialog.CbxUpper->setChecked(false);
+        dialog.UpDownLength->setValue(12);
+        dialog.ButGenerateClick();
+        dialog.EdResult->setText(dialog.EdResult->text().left(5));
+        Present(QStringLiteral("generator-short"), &dialog);
+    }
+    {
+        TInfoForm dialog;
+        Present(QStringLiteral("about"), &dialog);
+    }
+    return 0;
+}
