@@ -6,9 +6,7 @@
 #include <cstring>
 #include <limits>
 
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/asan_interface.h>
-#endif
+#include "kvasan.h"
 
 namespace {
 
@@ -41,10 +39,11 @@ void TKvIniVal::operator delete(TKvIniVal *val, std::destroying_delete_t)
     const bool inStore = (val->m_flags & InStore) != 0;
     val->~TKvIniVal();
     if (!inStore) {
-        ::operator delete(val, sizeof(TKvIniVal));
+        // Unsized: clang only offers the sized form with -fsized-deallocation.
+        ::operator delete(val);
         return;
     }
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(KV_ASAN)
     // The store frees the memory later; until then nothing may use it.
     ASAN_POISON_MEMORY_REGION(val, sizeof(TKvIniVal));
 #endif
