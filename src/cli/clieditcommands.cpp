@@ -50,9 +50,17 @@ qint32 NewItemIndex(const TKvIniSection &section)
     return index;
 }
 
-void WriteBack(TKvMemIni &ini)
+// Lines the command did not touch are written back as they were read, unless
+// --normalise asks for the usual form throughout.
+void WriteBack(TKvMemIni &ini, const TKvArguments &args)
 {
-    ini.SaveToFile(ini.FileName, DefaultOutputEncoding(ini.Encoding));
+    ini.KeepLayout = !args.Has(QStringLiteral("--normalise"));
+    WriteDocument(ini, ini.FileName, DefaultOutputEncoding(ini.Encoding), args);
+}
+
+QStringList WriteFlags(QStringList flags = {})
+{
+    return flags << QStringLiteral("--normalise") << QStringLiteral("--lossy");
 }
 
 } // namespace
@@ -73,7 +81,7 @@ int GetCommand(const QStringList &argv)
 
 int SetCommand(const QStringList &argv)
 {
-    const TKvArguments args(argv, {QStringLiteral("--encoding"), QStringLiteral("--comment")}, {});
+    const TKvArguments args(argv, {QStringLiteral("--encoding"), QStringLiteral("--comment")}, WriteFlags());
     args.Expect(4, 4);
     TKvMemIni ini;
     LoadForEdit(ini, args.At(0), args);
@@ -93,13 +101,13 @@ int SetCommand(const QStringList &argv)
     } else {
         section->InsertVal(NewItemIndex(*section), key, args.At(3), args.Option(QStringLiteral("--comment")));
     }
-    WriteBack(ini);
+    WriteBack(ini, args);
     return KvExit::Ok;
 }
 
 int DelCommand(const QStringList &argv)
 {
-    const TKvArguments args(argv, {QStringLiteral("--encoding")}, {});
+    const TKvArguments args(argv, {QStringLiteral("--encoding")}, WriteFlags());
     args.Expect(2, 3);
     TKvMemIni ini;
     LoadForEdit(ini, args.At(0), args);
@@ -108,7 +116,7 @@ int DelCommand(const QStringList &argv)
         section.DeleteVal(&RequireKey(ini, section, args.At(2)));
     else
         ini.DeleteSection(&section);
-    WriteBack(ini);
+    WriteBack(ini, args);
     return KvExit::Ok;
 }
 
@@ -117,7 +125,7 @@ int SortCommand(const QStringList &argv)
     const QString sectionsOnly = QStringLiteral("--sections-only");
     const QString itemsOnly = QStringLiteral("--items-only");
     const TKvArguments args(argv, {QStringLiteral("--encoding"), QStringLiteral("--by")},
-                            {QStringLiteral("--descending"), sectionsOnly, itemsOnly});
+                            WriteFlags({QStringLiteral("--descending"), sectionsOnly, itemsOnly}));
     args.Expect(1, 1);
     const QString by = args.Option(QStringLiteral("--by"));
     const std::map<QString, TKvSortKey> keys = {{QStringLiteral("name"), skName},
@@ -141,6 +149,6 @@ int SortCommand(const QStringList &argv)
     } else {
         ini.SortAll(key->second, ascending);
     }
-    WriteBack(ini);
+    WriteBack(ini, args);
     return KvExit::Ok;
 }
