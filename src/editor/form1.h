@@ -2,6 +2,7 @@
 
 #include "kvcolor.h"
 #include "kvmemini.h"
+#include "kvsearchoptions.h"
 
 #include <QElapsedTimer>
 #include <QIcon>
@@ -13,10 +14,14 @@
 #include <functional>
 
 class QAction;
+class QMenu;
 class QSplitter;
 class QTableView;
 class QTimer;
 class TKvArt;
+class TKvDocumentFile;
+class TKvRecentFiles;
+class TKvStringRC;
 class TKvGradiLabel;
 class TKvImageList;
 class TKvSectionModel;
@@ -27,8 +32,9 @@ class TKvValueModel;
 //
 // The window's handlers are spread over several files by concern:
 // form1.cpp (composition, actions, caption, counters), form1_bars.cpp (toolbar
-// and status bar), form1_lists.cpp (the two lists), form1_file.cpp (opening
-// and the file state).
+// and status bar), form1_lists.cpp (the two lists), form1_file.cpp (the file
+// state). The file commands live in document/, the settings and the recent
+// files in settings/, the file dialogs in dialogs/.
 class TForm1 : public QWidget
 {
     Q_OBJECT
@@ -78,14 +84,20 @@ public:
     void SetValuesOnly(bool on);
 
     // ---- The document's file ----
-    void LoadFileTimerTimer();
     void OpenFile(const QString &path, int encodingIndex);
-    void OpenPlainFile(const QString &path, int encodingIndex);
-    int LoadPlainFile(const QString &path, int encodingIndex);
-    bool ReportLoadError(int result, const QString &path);
     void ClearDocument();
     void SetFileName(const QString &path);
     void SelectFirstRows();
+    // The document was replaced or emptied by New, an open or a reload.
+    void DocumentReplaced();
+    // The document was written to its file.
+    void DocumentSaved();
+    TKvDocumentFile *DocumentFile() const { return m_documentFile; }
+
+    // ---- Settings, search options and recent files ----
+    TSearchStruct &SearchOptions() { return m_search; }
+    void SetColours(const ColourScheme &colours) { m_colourScheme = colours; }
+    TKvRecentFiles *RecentFiles() const { return m_recentFiles; }
 
     // ---- Components ----
     QWidget *PnlTop = nullptr;
@@ -96,6 +108,10 @@ public:
     TKvImageList *IlItems = nullptr;
     TKvImageList *IlButtons = nullptr;
     QTimer *LoadFileTimer = nullptr;
+    QTimer *MruTimer = nullptr;
+    QTimer *MruCheck = nullptr;
+    QMenu *PopupMRU = nullptr;
+    TKvStringRC *MRUList = nullptr;
 
     TKvGradiLabel *GlNew = nullptr;
     TKvGradiLabel *GlOpen = nullptr;
@@ -174,8 +190,11 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
+    friend class TKvDocumentFile; // sets the file state
     void CreateActions();
     void CreateLists();
     void CreateToolbar();
@@ -216,6 +235,10 @@ private:
     quint64 m_loadTimeMs = 0;
     quint64 m_showTimeMs = 0;
     std::array<std::array<int, 4>, 2> m_sortStates{}; // [list][column]
+
+    TSearchStruct m_search;
+    TKvDocumentFile *m_documentFile = nullptr;
+    TKvRecentFiles *m_recentFiles = nullptr;
 
     TKvSectionModel *m_sectionModel = nullptr;
     TKvValueModel *m_valueModel = nullptr;
