@@ -7,6 +7,8 @@
 #include "kvgradilabel.h"
 #include "kvmsgbox.h"
 #include "passwordprompt.h"
+#include "document/lossysave.h"
+#include "settings/preferences.h"
 
 #include <QAction>
 #include <QApplication>
@@ -297,17 +299,35 @@ void TKvDocumentFile::ActSaveExecute()
     if (m_form.m_encrypted) {
         SaveEncrypted(m_form.m_ini, fileName, m_form.m_password);
         m_form.SetModified(false);
-    } else {
-        SavePlain();
+    } else if (!SavePlain()) {
+        return;
     }
     m_watcher->Watch(fileName);
     m_form.DocumentSaved();
 }
 
-void TKvDocumentFile::SavePlain()
+bool TKvDocumentFile::SavePlain()
 {
-    m_form.m_ini.SaveToFile(m_form.m_fileName, TForm1::CodePageOf(m_form.m_encodingIndex));
+    std::optional<int> encodingIndex = WritePlain(m_form.m_fileName, m_form.m_encodingIndex);
+    if (!encodingIndex)
+        return false;
+    const bool switched = *encodingIndex != m_form.m_encodingIndex;
+    m_form.m_encodingIndex = *encodingIndex;
     m_form.SetModified(false);
+    if (switched)
+        m_form.UpdateTitle(false);
+    return true;
+}
+
+std::optional<int> TKvDocumentFile::WritePlain(const QString &path, int encodingIndex)
+{
+    TKvMemIni &ini = m_form.m_ini;
+    ini.KeepLayout = CurrentPreferences().KeepLayout;
+    const std::optional<quint32> codePage = ChooseSaveEncoding(ini, TForm1::CodePageOf(encodingIndex), &m_form);
+    if (!codePage)
+        return std::nullopt;
+    ini.SaveToFile(path, *codePage);
+    return *codePage == KvEncoding::Utf8 ? int(TForm1::EncUtf8) : encodingIndex;
 }
 
 void TKvDocumentFile::ActSaveAsExecute()
@@ -318,6 +338,7 @@ void TKvDocumentFile::ActSaveAsExecute()
     const QString path = choice->Path;
     const bool encrypted = IsEncryptedName(path);
     QString password;
+    int encodingIndex = choice->EncodingIndex;
     if (encrypted) {
         const std::optional<QString> typed = AskFilePassword(&m_form, true);
         if (!typed)
@@ -325,7 +346,10 @@ void TKvDocumentFile::ActSaveAsExecute()
         password = *typed;
         SaveEncrypted(m_form.m_ini, path, password);
     } else {
-        m_form.m_ini.SaveToFile(path, TForm1::CodePageOf(choice->EncodingIndex));
+        const std::optional<int> written = WritePlain(path, encodingIndex);
+        if (!written)
+            return;
+        encodingIndex = *written;
     }
     // No keeps the document on its old file; the copy stays written.
     if (!m_form.m_fileName.isEmpty()
@@ -333,7 +357,7 @@ void TKvDocumentFile::ActSaveAsExecute()
         return;
     m_form.m_encrypted = encrypted;
     m_form.m_password = password;
-    m_form.m_encodingIndex = choice->EncodingIndex;
+    m_form.m_encodingIndex = encodingIndex;
     // The document now lives in the file just written, which decides read-only.
     m_form.m_readOnly = IsReadOnlyFile(path);
     m_form.ApplySectionRule();
