@@ -26,7 +26,7 @@ struct TFormFixture
     QStringList Messages;
     // The next answers of the message boxes; when none is queued, the first button.
     std::deque<TKvModalResult> Replies;
-    // Dialogs run: "open" or "save:<file name>".
+    // Dialogs run: "open" or "save:<file name>" (the open dialog's current file is not recorded).
     QStringList Dialogs;
     std::deque<std::optional<TKvFileChoice>> Choices;
     // Password prompts run: "warning" or "plain".

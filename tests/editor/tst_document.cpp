@@ -1,5 +1,6 @@
 // New, Open, Reload, Save, Save As, encrypted files, drops and closing,
 // driven through the window's actions with the dialogs answered by hooks.
+#include "dialogs/formpassword.h"
 #include "document/documentfile.h"
 #include "document/filewatcher.h"
 #include "formfixture.h"
@@ -10,6 +11,8 @@
 #include <QAction>
 #include <QDir>
 #include <QDropEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QTableView>
 
@@ -76,6 +79,7 @@ private slots:
     void brokenEncryptedFiles_data();
     void brokenEncryptedFiles();
     void encryptedReloadAfterOutsideChange();
+    void passwordDialogOfAnOpen();
     void utf32FileLeavesNoDocument();
     void saveAsEncodingAndReopen();
     void openedFilesBecomeRecent();
@@ -491,6 +495,32 @@ void TestDocument::encryptedReloadAfterOutsideChange()
     QCOMPARE(form->Document().Sections.Count, 2);
     QVERIFY(form->Encrypted());
     QCOMPARE(m_fix.Prompts.size(), 1); // the reload uses the known password
+}
+
+// The real password dialog, answered as a user would.
+void TestDocument::passwordDialogOfAnOpen()
+{
+    TKvMemIni ini;
+    ini.AddSection(QStringLiteral("inside"));
+    const QString path = Path(QStringLiteral("dialog.IniCry"));
+    SaveEncrypted(ini, path, QStringLiteral("secret1"));
+    TForm1 *form = Show();
+    QVERIFY(form);
+    const TKvPasswordHook hook = SetPasswordHook({});
+    bool warningShown = true;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<TFormPassword *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        warningShown = dialog->LbWarning->isVisible();
+        dialog->EdPassword->setText(QStringLiteral("secret1"));
+        dialog->accept();
+    });
+    form->OpenFile(path, -1);
+    SetPasswordHook(hook);
+    QVERIFY(!warningShown);
+    QVERIFY(form->Encrypted());
+    QCOMPARE(form->Document().Sections[0]->Name, QStringLiteral("inside"));
 }
 
 void TestDocument::utf32FileLeavesNoDocument()

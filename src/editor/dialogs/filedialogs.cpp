@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 
@@ -72,12 +73,14 @@ std::optional<TKvFileChoice> Run(QFileDialog *dialog)
 
 } // namespace
 
-QFileDialog *CreateOpenTextFileDialog(QWidget *owner)
+QFileDialog *CreateOpenTextFileDialog(QWidget *owner, const QString &currentFile)
 {
     QFileDialog *dialog = CreateDialog(owner, OpenFilters, 5, 4);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setDefaultSuffix(QStringLiteral("Ini"));
+    if (!currentFile.isEmpty())
+        dialog->setDirectory(QFileInfo(currentFile).absolutePath());
     return dialog;
 }
 
@@ -105,11 +108,11 @@ int ChosenEncodingIndex(const QFileDialog &dialog)
     return encodings ? encodings->currentIndex() : 0;
 }
 
-std::optional<TKvFileChoice> OpenTextFileDialog(QWidget *owner)
+std::optional<TKvFileChoice> OpenTextFileDialog(QWidget *owner, const QString &currentFile)
 {
     if (Hook())
-        return Hook()(TKvFileDialogKind::Open, QString());
-    return Run(CreateOpenTextFileDialog(owner));
+        return Hook()(TKvFileDialogKind::Open, currentFile);
+    return Run(CreateOpenTextFileDialog(owner, currentFile));
 }
 
 std::optional<TKvFileChoice> SaveTextFileDialog(QWidget *owner, const QString &fileName)

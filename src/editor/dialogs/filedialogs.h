@@ -21,15 +21,16 @@ struct TKvFileChoice
 
 enum class TKvFileDialogKind { Open, Save };
 
-// Builds a dialog ready to run. The open dialog selects the automatic encoding,
-// the save dialog UTF-8 and the given file name.
-QFileDialog *CreateOpenTextFileDialog(QWidget *owner);
+// Builds a dialog ready to run. The open dialog selects the automatic encoding
+// and starts in the folder of the given file (the current one), when there is
+// one; the save dialog selects UTF-8 and the given file name.
+QFileDialog *CreateOpenTextFileDialog(QWidget *owner, const QString &currentFile = QString());
 QFileDialog *CreateSaveTextFileDialog(QWidget *owner, const QString &fileName);
 // The encoding chosen in a dialog built above.
 int ChosenEncodingIndex(const QFileDialog &dialog);
 
 // Run the dialogs modally; nothing when cancelled.
-std::optional<TKvFileChoice> OpenTextFileDialog(QWidget *owner);
+std::optional<TKvFileChoice> OpenTextFileDialog(QWidget *owner, const QString &currentFile);
 std::optional<TKvFileChoice> SaveTextFileDialog(QWidget *owner, const QString &fileName);
 
 // For tests: while a hook is installed no dialog is shown; the hook gets the

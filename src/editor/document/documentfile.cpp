@@ -149,7 +149,7 @@ void TKvDocumentFile::ActOpenFileExecute()
 {
     if (AskSaveChanges())
         return;
-    if (const std::optional<TKvFileChoice> choice = OpenTextFileDialog(&m_form))
+    if (const std::optional<TKvFileChoice> choice = OpenTextFileDialog(&m_form, m_form.m_fileName))
         OpenFile(choice->Path, choice->EncodingIndex);
 }
 
