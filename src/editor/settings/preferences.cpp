@@ -24,7 +24,11 @@ TKvPreferences ReadPreferences(QSettings &settings)
     const quint32 codePage = settings.value(AnsiCodePageValue, 0).toUInt();
     if (KvTextCodec::SelectableCodePages().contains(codePage))
         preferences.AnsiCodePage = codePage;
-    preferences.KeepLayout = settings.value(KeepLayoutValue, false).toBool();
+    // A bool comes back as its text in a new process; anything else is off.
+    const QVariant keepLayout = settings.value(KeepLayoutValue, false);
+    preferences.KeepLayout = keepLayout.typeId() == QMetaType::Bool
+                                 ? keepLayout.toBool()
+                                 : keepLayout.toString() == u"true" || keepLayout.toString() == u"1";
     return preferences;
 }
 
