@@ -252,9 +252,8 @@ void TstFind::visits_data()
     // (the section's comment is not visited separately).
     QTest::addRow("name match, then first entry") << NamedDocument << QStringLiteral("alpha") << all << false
                                                   << false << false << L{"0:-1", "0:0", "1:-1"};
-    QTest::addRow("name match, backward")
-        << NamedDocument << QStringLiteral("alpha") << all << false << false << true
-        << L{"1:max", "0:0", "0:max"};
+    QTest::addRow("name match, backward") << NamedDocument << QStringLiteral("alpha") << all << false << false
+                                          << true << L{"1:max", "0:0", "0:max"};
     QTest::addRow("name match, whole words")
         << NamedDocument << QStringLiteral("alpha") << all << true << false << false << L{"0:-1", "0:0"};
     QTest::addRow("comment only") << NamedDocument << QStringLiteral("alpha") << QStringLiteral("SC") << false

@@ -56,11 +56,12 @@ bool IsEncryptedName(const QString &path)
     return path.toLower().endsWith(QStringLiteral(".inicry"));
 }
 
-// The reader refused the file (a UTF-32 file) after telling the user so: it
-// reports the ANSI code page but read nothing and set no encoding.
+// The reader refused the file (a UTF-32 file) after telling the user so:
+// Refused32Bit, or the ANSI code page with nothing read and no encoding set.
 bool ReaderRefused(int result, const TKvMemIni &ini)
 {
-    return result == int(KvEncoding::Ansi) && ini.Encoding == KvEncoding::Unknown;
+    return result == KvReadResult::Refused32Bit
+           || (result == int(KvEncoding::Ansi) && ini.Encoding == KvEncoding::Unknown);
 }
 
 // Marks a command that replaces the document, so that a file error thrown
