@@ -39,8 +39,8 @@ const char16_t *FindLineEnd(const char16_t *p, const char16_t *end)
     const __m128i cr = _mm_set1_epi16(short(u'\r'));
     for (; end - p >= 8; p += 8) {
         const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-        const __m128i hits =
-            _mm_or_si128(_mm_cmpeq_epi16(c, nul), _mm_or_si128(_mm_cmpeq_epi16(c, lf), _mm_cmpeq_epi16(c, cr)));
+        const __m128i hits = _mm_or_si128(_mm_cmpeq_epi16(c, nul),
+                                          _mm_or_si128(_mm_cmpeq_epi16(c, lf), _mm_cmpeq_epi16(c, cr)));
         if (const int mask = _mm_movemask_epi8(hits))
             return p + (__builtin_ctz(unsigned(mask)) >> 1);
     }
@@ -116,7 +116,9 @@ QStringView DominantLineEnd(QStringView text)
     const qsizetype crLf = text.count(u"\r\n");
     const qsizetype lfOnly = text.count(u'\n') - crLf;
     const qsizetype cr = text.count(u'\r');
-    return lfOnly > 0 && lfOnly >= cr ? QStringView(u"\n") : cr > 0 ? QStringView(u"\r\n") : QStringView(u"\n");
+    return lfOnly > 0 && lfOnly >= cr ? QStringView(u"\n")
+           : cr > 0                   ? QStringView(u"\r\n")
+                                      : QStringView(u"\n");
 }
 
 // Parts handed on at a time: small enough to stay in the cache while they are encoded.
@@ -180,7 +182,8 @@ private:
     {
         // Compared as numbers: p may point into another text altogether.
         const auto at = reinterpret_cast<quintptr>(p);
-        return p && m_text && at >= reinterpret_cast<quintptr>(m_text) && at <= reinterpret_cast<quintptr>(m_textEnd);
+        return p && m_text && at >= reinterpret_cast<quintptr>(m_text)
+               && at <= reinterpret_cast<quintptr>(m_textEnd);
     }
 
     Line LineAt(const char16_t *start) const
@@ -222,7 +225,8 @@ private:
     void FreshHeader(const TKvIniSection &section)
     {
         using KvWriteBuffer::Put;
-        const qsizetype length = section.Name.size() + 2 + (section.Comment.isEmpty() ? 0 : section.Comment.size() + 2);
+        const qsizetype length =
+            section.Name.size() + 2 + (section.Comment.isEmpty() ? 0 : section.Comment.size() + 2);
         QChar *out = FreshRoom(length);
         out = Put(out, u'[');
         out = Put(out, section.Name);
@@ -461,8 +465,9 @@ KvTextCodec::TKvEncodingLoss SaveEncodingLoss(const TKvMemIni &ini, quint32 enco
         return loss;
     const quint32 codePage = KvTextCodec::SystemAnsiCodePage();
     if (ini.KeepLayout) {
-        TLayoutProducer(ini, [&](QStringView part) { KvTextCodec::AddEncodingLoss(loss, part, codePage); })
-            .Produce(false);
+        TLayoutProducer(ini, [&](QStringView part) {
+            KvTextCodec::AddEncodingLoss(loss, part, codePage);
+        }).Produce(false);
     } else {
         KvTextCodec::AddEncodingLoss(loss, ini.GetText(), codePage);
     }

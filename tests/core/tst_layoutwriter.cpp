@@ -131,26 +131,31 @@ void TestLayoutWriter::identity_data()
     QTest::addRow("no final line end") << QByteArray("[s]\na=1") << Auto;
     QTest::addRow("spaces only") << QByteArray("    ") << Auto;
     QTest::addRow("empty") << QByteArray() << Auto;
-    QTest::addRow("header junk and comments") << QByteArray("[ sec ] junk ; note\n\tk\t=\tv\t;\tc\n;\n ;  \n") << Auto;
+    QTest::addRow("header junk and comments")
+        << QByteArray("[ sec ] junk ; note\n\tk\t=\tv\t;\tc\n;\n ;  \n") << Auto;
     QTest::addRow("nameless header first") << QByteArray("[]\na=1\n[]\nb=2\n") << Auto;
     QTest::addRow("error lines") << QByteArray("[s]\nabc\n  #hash\n=x\nk=a\\;b\n") << Auto;
-    QTest::addRow("comment with control characters") << QByteArray("; a\x01" "b\x1b\n;\x02\n") << Auto;
-    QTest::addRow("far-apart texts")
-        << (QByteArray("k") + QByteArray(300, ' ') + "=" + QByteArray(300, ' ') + "v ;" + QByteArray(300, ' ') + "c\n")
-        << Auto;
+    QTest::addRow("comment with control characters") << QByteArray("; a\x01"
+                                                                   "b\x1b\n;\x02\n")
+                                                     << Auto;
+    QTest::addRow("far-apart texts") << (QByteArray("k") + QByteArray(300, ' ') + "=" + QByteArray(300, ' ')
+                                         + "v ;" + QByteArray(300, ' ') + "c\n")
+                                     << Auto;
     QTest::addRow("UTF-8 with mark") << QByteArray("\xEF\xBB\xBF[s]\nk=caf\xC3\xA9\n") << Auto;
     QTest::addRow("UTF-8 named, no mark") << QByteArray("; utf-8\nk=caf\xC3\xA9\n") << Auto;
     QTest::addRow("invalid UTF-8") << QByteArray("\xEF\xBB\xBFk=caf\xE9\xFF\x80\nz=\xC0\xAF\n") << Auto;
     QTest::addRow("invalid UTF-8, no mark") << QByteArray("k=caf\xE9\n\xED\xA0\x80=1") << KvEncoding::Utf8;
     QTest::addRow("ANSI 1252") << QByteArray("k=caf\xE9 \x80\x81\n") << Auto;
-    QTest::addRow("UTF-16 LE with mark") << EncodeAs(u"[s]\r\nk=\u65E5\u672C\n"_qs, KvEncoding::Utf16LE, true) << Auto;
-    QTest::addRow("UTF-16 BE without mark") << EncodeAs(u"[s]\nk=v\nx=1"_qs, KvEncoding::Utf16BE, false) << Auto;
+    QTest::addRow("UTF-16 LE with mark")
+        << EncodeAs(u"[s]\r\nk=\u65E5\u672C\n"_qs, KvEncoding::Utf16LE, true) << Auto;
+    QTest::addRow("UTF-16 BE without mark")
+        << EncodeAs(u"[s]\nk=v\nx=1"_qs, KvEncoding::Utf16BE, false) << Auto;
     QTest::addRow("UTF-16 LE odd final byte")
         << EncodeAs(u"[s]\nk=v"_qs, KvEncoding::Utf16LE, true) + QByteArray("w") << Auto;
     QTest::addRow("UTF-16 BE odd final byte after line end")
         << EncodeAs(u"[s]\nk=v\n"_qs, KvEncoding::Utf16BE, true) + QByteArray(" ") << Auto;
-    QTest::addRow("UTF-16 LE odd NUL byte") << EncodeAs(u"k=v\n"_qs, KvEncoding::Utf16LE, true) + QByteArray(1, '\0')
-                                            << Auto;
+    QTest::addRow("UTF-16 LE odd NUL byte")
+        << EncodeAs(u"k=v\n"_qs, KvEncoding::Utf16LE, true) + QByteArray(1, '\0') << Auto;
 }
 
 // Load, then a keep-layout save in the encoding read gives the bytes read.
@@ -218,8 +223,9 @@ void TestLayoutWriter::identityOfRandomFiles_data()
 void TestLayoutWriter::identityOfRandomFiles()
 {
     QFETCH(quint32, encoding);
-    static const char alphabet[] = {'a', '=', ';', '[', ']', ' ', '\t', '\r', '\n', '\0', '\\', 'u', 't', 'f', '-',
-                                    '8', '\xC3', '\xA9', '\xFF', '\xFE', '\xEF', '\xBB', '\xBF', '\x80'};
+    static const char alphabet[] = {'a',    '=',    ';',    '[',    ']',    ' ',    '\t',   '\r',
+                                    '\n',   '\0',   '\\',   'u',    't',    'f',    '-',    '8',
+                                    '\xC3', '\xA9', '\xFF', '\xFE', '\xEF', '\xBB', '\xBF', '\x80'};
     QRandomGenerator random(13);
     int readable = 0;
     for (int round = 0; round < 20000; ++round) {
@@ -233,8 +239,9 @@ void TestLayoutWriter::identityOfRandomFiles()
         ++readable;
         const QByteArray saved = KeepLayoutSave(ini, ini.Encoding);
         if (saved != bytes)
-            QFAIL(qPrintable(QStringLiteral("%1 came back as %2")
-                                 .arg(QString::fromLatin1(bytes.toHex(' ')), QString::fromLatin1(saved.toHex(' ')))));
+            QFAIL(qPrintable(
+                QStringLiteral("%1 came back as %2")
+                    .arg(QString::fromLatin1(bytes.toHex(' ')), QString::fromLatin1(saved.toHex(' ')))));
     }
     QVERIFY(readable > 500);
 }
@@ -282,15 +289,16 @@ void TestLayoutWriter::freshLineEnds_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QByteArray>("expected");
     QTest::addRow("LF") << QByteArray("[a]\nx=1\n") << QByteArray("[a]\nx=1\ny=2\n[b]\nz=3\n");
-    QTest::addRow("CR LF") << QByteArray("[a]\r\nx=1\r\n") << QByteArray("[a]\r\nx=1\r\ny=2\r\n[b]\r\nz=3\r\n");
+    QTest::addRow("CR LF") << QByteArray("[a]\r\nx=1\r\n")
+                           << QByteArray("[a]\r\nx=1\r\ny=2\r\n[b]\r\nz=3\r\n");
     QTest::addRow("mostly LF") << QByteArray("[a]\r\nx=1\n\n") << QByteArray("[a]\r\nx=1\ny=2\n\n[b]\nz=3\n");
     // A lone CR would swallow the next line's first character when read.
     QTest::addRow("lone CR") << QByteArray("[a]\rXx=1\rX") << QByteArray("[a]\rXx=1\rXy=2\r\n[b]\r\nz=3\r\n");
     QTest::addRow("no line end at all") << QByteArray("[a]") << QByteArray("[a]\ny=2\n[b]\nz=3\n");
-    QTest::addRow("no final line end") << QByteArray("[a]\r\nx=1  ")
-                                       << QByteArray("[a]\r\nx=1  \r\ny=2\r\n[b]\r\nz=3\r\n");
-    QTest::addRow("trailing NULs stay last") << QByteArray("[a]\nx=1\n\0\0", 10)
-                                             << QByteArray("[a]\nx=1\ny=2\n[b]\nz=3\n\0\0", 22);
+    QTest::addRow("no final line end")
+        << QByteArray("[a]\r\nx=1  ") << QByteArray("[a]\r\nx=1  \r\ny=2\r\n[b]\r\nz=3\r\n");
+    QTest::addRow("trailing NULs stay last")
+        << QByteArray("[a]\nx=1\n\0\0", 10) << QByteArray("[a]\nx=1\ny=2\n[b]\nz=3\n\0\0", 22);
 }
 
 // New lines take the line end the file mostly uses; no empty line follows a section.
@@ -316,19 +324,24 @@ void TestLayoutWriter::changes_data()
     // From: "; top\n[s] ;c\n  a = 1 ; x\n b=2\n\n[t]\nc = 3\n"
     QTest::addRow("setting the same value rewrites the line")
         << "same value" << QByteArray("; top\n[s] ;c\na=1 ;x\n b=2\n\n[t]\nc = 3\n");
-    QTest::addRow("comment toggle") << "toggle" << QByteArray("; top\n[s] ;c\n  a = 1 ; x\n;b=2\n\n[t]\nc = 3\n");
+    QTest::addRow("comment toggle") << "toggle"
+                                    << QByteArray("; top\n[s] ;c\n  a = 1 ; x\n;b=2\n\n[t]\nc = 3\n");
     QTest::addRow("delete a line") << "delete" << QByteArray("; top\n[s] ;c\n b=2\n\n[t]\nc = 3\n");
     QTest::addRow("delete a section") << "delete section" << QByteArray("; top\n[t]\nc = 3\n");
-    QTest::addRow("rename a section") << "rename" << QByteArray("; top\n[S2] ;c\n  a = 1 ; x\n b=2\n\n[t]\nc = 3\n");
+    QTest::addRow("rename a section")
+        << "rename" << QByteArray("; top\n[S2] ;c\n  a = 1 ; x\n b=2\n\n[t]\nc = 3\n");
     QTest::addRow("section comment") << "section comment"
                                      << QByteArray("; top\n[s] ;new\n  a = 1 ; x\n b=2\n\n[t]\nc = 3\n");
     QTest::addRow("sort moves two lines")
         << "sort descending" << QByteArray("; top\n[s] ;c\nb=2\na=1 ;x\n\n[t]\nc = 3\n");
-    QTest::addRow("sort already in order") << "sort" << QByteArray("; top\n[s] ;c\n  a = 1 ; x\n b=2\n\n[t]\nc = 3\n");
+    QTest::addRow("sort already in order")
+        << "sort" << QByteArray("; top\n[s] ;c\n  a = 1 ; x\n b=2\n\n[t]\nc = 3\n");
     QTest::addRow("copied section") << "copy"
-                                    << QByteArray("; top\n[s] ;c\n  a = 1 ; x\n b=2\n\n[t]\nc = 3\n[u]\nc=3\n");
+                                    << QByteArray(
+                                           "; top\n[s] ;c\n  a = 1 ; x\n b=2\n\n[t]\nc = 3\n[u]\nc=3\n");
     QTest::addRow("pasted section") << "paste"
-                                    << QByteArray("; top\n[s] ;c\n  a = 1 ; x\n b=2\n\n[t]\nc = 3\n[p]\nq=1\n");
+                                    << QByteArray(
+                                           "; top\n[s] ;c\n  a = 1 ; x\n b=2\n\n[t]\nc = 3\n[p]\nq=1\n");
     QTest::addRow("entry moved by delete and insert")
         << "insert first" << QByteArray("; top\n[s] ;c\nnew=0\n  a = 1 ; x\n b=2\n\n[t]\nc = 3\n");
 }
@@ -375,7 +388,8 @@ void TestLayoutWriter::sortedSectionsKeepTheirLines()
     TKvMemIni ini;
     QCOMPARE(Load(ini, "top = 1\n[c]\n  x = 1\n[b] ;cb\n y = 2\n[a]\n z = 3"), 0);
     ini.SortSections(skName, true);
-    QCOMPARE(KeepLayoutSave(ini, ini.Encoding), QByteArray("top = 1\n[a]\n z = 3\n[b] ;cb\n y = 2\n[c]\n  x = 1\n"));
+    QCOMPARE(KeepLayoutSave(ini, ini.Encoding),
+             QByteArray("top = 1\n[a]\n z = 3\n[b] ;cb\n y = 2\n[c]\n  x = 1\n"));
 }
 
 // Saved in another encoding the lines stay, and the mark follows WriteBom.

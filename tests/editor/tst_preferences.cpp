@@ -109,9 +109,11 @@ void TestPreferences::storeRoundTrip_data()
     QTest::addColumn<bool>("keepLayout");
     QTest::addRow("chosen page") << QVariant(1250) << QVariant(true) << 1250u << true;
     QTest::addRow("UTF-8") << QVariant(65001) << QVariant(false) << 65001u << false;
-    QTest::addRow("as strings") << QVariant(QStringLiteral("932")) << QVariant(QStringLiteral("true")) << 932u << true;
+    QTest::addRow("as strings") << QVariant(QStringLiteral("932")) << QVariant(QStringLiteral("true")) << 932u
+                                << true;
     QTest::addRow("not a code page") << QVariant(437) << QVariant() << 0u << false;
-    QTest::addRow("nonsense") << QVariant(QStringLiteral("x")) << QVariant(QStringLiteral("x")) << 0u << false;
+    QTest::addRow("nonsense") << QVariant(QStringLiteral("x")) << QVariant(QStringLiteral("x")) << 0u
+                              << false;
 }
 
 void TestPreferences::storeRoundTrip()
@@ -173,8 +175,8 @@ void TestPreferences::dialogShowsAndReturnsPreferences()
     QCOMPARE(dialog.CbxCodePage->itemData(0).toUInt(), 0u);
     QVERIFY(dialog.CbxCodePage->itemText(0).startsWith(QStringLiteral("The locale's: ")));
     QCOMPARE(dialog.Preferences(), TKvPreferences());
-    for (const TKvPreferences &preferences : {TKvPreferences{936, true}, TKvPreferences{65001, false},
-                                              TKvPreferences{0, true}}) {
+    for (const TKvPreferences &preferences :
+         {TKvPreferences{936, true}, TKvPreferences{65001, false}, TKvPreferences{0, true}}) {
         dialog.SetPreferences(preferences);
         QCOMPARE(dialog.Preferences(), preferences);
     }
@@ -267,9 +269,10 @@ void TestPreferences::lossyQuestion()
     QCOMPARE(ChooseSaveEncoding(ini, KvEncoding::Ansi), chosen);
     QCOMPARE(m_fix.Messages.size(), 1);
     QCOMPARE(m_fix.Messages[0],
-             QStringLiteral("Save Question|8 characters cannot be written in the code page Windows-1252 and would be "
-                            "saved as \"?\":\r\n\u65E5  \u672C  \u8A9E  \u0416  \u0417  ...\r\n\r\n"
-                            "Save as UTF-8 instead ?\r\n(No saves with \"?\", Cancel saves nothing)"));
+             QStringLiteral(
+                 "Save Question|8 characters cannot be written in the code page Windows-1252 and would be "
+                 "saved as \"?\":\r\n\u65E5  \u672C  \u8A9E  \u0416  \u0417  ...\r\n\r\n"
+                 "Save as UTF-8 instead ?\r\n(No saves with \"?\", Cancel saves nothing)"));
 }
 
 void TestPreferences::noQuestionWithoutLoss()

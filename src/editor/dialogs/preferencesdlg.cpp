@@ -44,7 +44,8 @@ TFrmPreferences::TFrmPreferences(QWidget *owner)
     CbxCodePage->setGeometry(Scaled(Margin), top, width, comboHeight);
     top += comboHeight;
 
-    LbCodePageNote = new QLabel(QStringLiteral("Files already open keep the characters they were read with."), this);
+    LbCodePageNote =
+        new QLabel(QStringLiteral("Files already open keep the characters they were read with."), this);
     LbCodePageNote->setObjectName(QStringLiteral("LbCodePageNote"));
     LbCodePageNote->setGeometry(Scaled(Margin), top, width, rowHeight);
     top += rowHeight + Scaled(10);
