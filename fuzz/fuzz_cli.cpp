@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     FuzzSetUp();
     static QCoreApplication app(*argc, *argv);
-    g_dir = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/quillon-fuzz-cli-XXXXXX"));
+    g_dir = new QTemporaryDir(FuzzTempPath() + QStringLiteral("/quillon-fuzz-cli-XXXXXX"));
     if (!g_dir->isValid() || !QDir::setCurrent(g_dir->path()))
         FuzzFail("no folder to run in");
     // A password is never waited for on a terminal.

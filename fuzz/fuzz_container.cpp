@@ -30,7 +30,7 @@ void WriteFile(const QString &path, const QByteArray &bytes)
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     FuzzSetUp();
-    g_dir = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/quillon-fuzz-XXXXXX"));
+    g_dir = new QTemporaryDir(FuzzTempPath() + QStringLiteral("/quillon-fuzz-XXXXXX"));
     return 0;
 }
 

@@ -685,20 +685,25 @@ template <typename Read> int GuardMemory(const QString &fileName, Read read)
     }
 }
 
+// Detection and the readers seek: a stream that cannot (a pipe, a FIFO) is
+// read whole once, and they work on those bytes in memory.
+template <typename Read> int OnSeekableStream(QIODevice &stream, Read read)
+{
+    if (!stream.isSequential())
+        return read(stream);
+    QByteArray bytes = ReadAllLimited(stream);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return read(buffer);
+}
+
 } // namespace
 
-// A stream that cannot seek (a pipe, a FIFO) is read whole once; detection
-// and the readers then work on those bytes.
 int TKvMemIni::LoadFromStream(QIODevice &stream)
 {
     return GuardMemory(FileName, [&] {
-        if (stream.isSequential()) {
-            QByteArray bytes = TStreamRest(stream).Bytes().toByteArray();
-            QBuffer buffer(&bytes);
-            buffer.open(QIODevice::ReadOnly);
-            return LoadFromStream(buffer, DetectEncoding(buffer));
-        }
-        return LoadFromStream(stream, DetectEncoding(stream));
+        return OnSeekableStream(
+            stream, [&](QIODevice &seekable) { return ReadWith(seekable, DetectEncoding(seekable)); });
     });
 }
 
@@ -706,13 +711,7 @@ int TKvMemIni::LoadFromStream(QIODevice &stream, quint32 encoding)
 {
     m_readLayout.reset();
     return GuardMemory(FileName, [&] {
-        if (stream.isSequential()) {
-            QByteArray bytes = TStreamRest(stream).Bytes().toByteArray();
-            QBuffer buffer(&bytes);
-            buffer.open(QIODevice::ReadOnly);
-            return ReadWith(buffer, encoding);
-        }
-        return ReadWith(stream, encoding);
+        return OnSeekableStream(stream, [&](QIODevice &seekable) { return ReadWith(seekable, encoding); });
     });
 }
 

@@ -178,13 +178,18 @@ namespace {
 
 // An item whose name, or an error line whose text, starts with "[" or ";" was
 // read from a line that began with a control character (which the trimming
-// dropped). Written as it stands, the line would read back as a header or a
-// comment; a form feed in front keeps it the item or error line it was.
+// dropped); so was one whose name or text is a lone space or tab (what the
+// trimming keeps of blanks and control characters only). Written as it
+// stands, the line would read back as a header, a comment, a nameless item or
+// a blank line; a form feed in front keeps it the item or error line it was.
 constexpr char16_t LineLeadIn = u'\f';
 
 bool NeedsLeadIn(QStringView first)
 {
-    return !first.isEmpty() && (first.front() == u'[' || first.front() == u';');
+    if (first.isEmpty())
+        return false;
+    const QChar c = first.front();
+    return c == u'[' || c == u';' || c == u' ' || c == u'\t';
 }
 
 } // namespace
