@@ -21,8 +21,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QMimeData>
 #include <QHeaderView>
+#include <QMimeData>
 #include <QScreen>
 #include <QSplitter>
 #include <QTableView>
@@ -73,7 +73,8 @@ TForm1::TForm1(const QStringList &commandLine, QWidget *parent) : QWidget(parent
     LoadFileTimer = new QTimer(this);
     LoadFileTimer->setSingleShot(true);
     LoadFileTimer->setInterval(50);
-    connect(LoadFileTimer, &QTimer::timeout, this, [this] { RunCommand([this] { m_documentFile->LoadFileTimerTimer(); }); });
+    connect(LoadFileTimer, &QTimer::timeout, this,
+            [this] { RunCommand([this] { m_documentFile->LoadFileTimerTimer(); }); });
 
     resize(Scaled(1127), Scaled(757));
     EnableFileActions(false);

@@ -46,7 +46,8 @@ struct TFormFixture
         });
         SetPlainMessageHandler([this](const QString &text) { Messages << QStringLiteral("plain|") + text; });
         SetFileDialogHook([this](TKvFileDialogKind kind, const QString &fileName) {
-            Dialogs << (kind == TKvFileDialogKind::Open ? QStringLiteral("open") : QStringLiteral("save:") + fileName);
+            Dialogs << (kind == TKvFileDialogKind::Open ? QStringLiteral("open")
+                                                        : QStringLiteral("save:") + fileName);
             std::optional<TKvFileChoice> choice;
             if (!Choices.empty()) {
                 choice = Choices.front();

@@ -240,7 +240,8 @@ void TestDocument::saveAsEncryptedThenPlain()
     m_fix.Replies = {tmrYes};
     Trigger(form->ActSaveAs);
     QCOMPARE(m_fix.Prompts, QStringList{QStringLiteral("warning")});
-    QCOMPARE(m_fix.Messages, QStringList{QStringLiteral("FileName Question:|Use new FileName ?\r\n") + secret});
+    QCOMPARE(m_fix.Messages,
+             QStringList{QStringLiteral("FileName Question:|Use new FileName ?\r\n") + secret});
     QVERIFY(form->Encrypted());
     QCOMPARE(form->windowTitle(), Caption(QStringLiteral("   [") + secret + QStringLiteral("] [Encrypted]")));
     QVERIFY(!ReadFile(secret).contains("[beta]"));
@@ -398,11 +399,13 @@ void TestDocument::closing()
     m_fix.Replies = {TKvModalResult(reply)};
     m_fix.Choices = {std::nullopt};
     QCOMPARE(form->close(), closes);
-    QCOMPARE(m_fix.Messages.value(0), QStringLiteral("Exit Quillon|There is unsaved changes!\r\nDo You want to Save ?"));
+    QCOMPARE(m_fix.Messages.value(0),
+             QStringLiteral("Exit Quillon|There is unsaved changes!\r\nDo You want to Save ?"));
     QCOMPARE(form->isVisible(), !closes);
     QCOMPARE(ReadFile(m_sample).contains("edited=yes"), reply == tmrYes && named);
     // The settings are written only when the window closes.
-    QCOMPARE(QSettings(QStringLiteral("Velmora"), QStringLiteral("Quillon")).contains(QStringLiteral("FormSettings")),
+    QCOMPARE(QSettings(QStringLiteral("Velmora"), QStringLiteral("Quillon"))
+                 .contains(QStringLiteral("FormSettings")),
              closes);
 }
 
@@ -437,7 +440,8 @@ void TestDocument::saveOntoReadOnlyTarget()
     Trigger(form->ActSave);
     QFile::setPermissions(m_sample, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     QCOMPARE(m_fix.Messages.size(), 1);
-    QVERIFY2(m_fix.Messages[0].startsWith(QStringLiteral("File Error|") + m_sample), qPrintable(m_fix.Messages[0]));
+    QVERIFY2(m_fix.Messages[0].startsWith(QStringLiteral("File Error|") + m_sample),
+             qPrintable(m_fix.Messages[0]));
     QVERIFY(form->Modified());
     QVERIFY(form->ActSave->isEnabled());
     QCOMPARE(ReadFile(m_sample), Sample);
@@ -453,8 +457,10 @@ void TestDocument::brokenEncryptedFiles_data()
     ini.AddSection(QStringLiteral("s"))->AddVal(u"k", u"v", u"");
     const QString made = m_dir.filePath(QStringLiteral("made.IniCry"));
     SaveEncrypted(ini, made, QStringLiteral("right"));
-    QTest::addRow("wrong password") << ReadFile(made) << QStringLiteral("File Error|Wrong password for:\r\n%1");
-    QTest::addRow("too short") << QByteArray("Encrypted") << QStringLiteral("File Error|%1\r\nIs not an Encrypted Quillon File");
+    QTest::addRow("wrong password") << ReadFile(made)
+                                    << QStringLiteral("File Error|Wrong password for:\r\n%1");
+    QTest::addRow("too short") << QByteArray("Encrypted")
+                               << QStringLiteral("File Error|%1\r\nIs not an Encrypted Quillon File");
 }
 
 void TestDocument::brokenEncryptedFiles()
@@ -527,7 +533,8 @@ void TestDocument::utf32FileLeavesNoDocument()
 {
     TForm1 *form = Show(m_sample);
     QVERIFY(form);
-    const QString path = WriteFile(Path(QStringLiteral("wide.ini")), QByteArray("\xFF\xFE\0\0[\0\0\0a\0\0\0]\0\0\0", 16));
+    const QString path =
+        WriteFile(Path(QStringLiteral("wide.ini")), QByteArray("\xFF\xFE\0\0[\0\0\0a\0\0\0]\0\0\0", 16));
     form->OpenFile(path, -1);
     QCOMPARE(m_fix.Messages, QStringList{QStringLiteral("plain|32bit File Types are not supported.")});
     QVERIFY(form->FileName().isEmpty());
@@ -595,8 +602,9 @@ void TestDocument::outsideChangeOfUnmodifiedFile()
         WriteFile(m_sample, changed);
     }
     QTRY_COMPARE(m_fix.Messages.size(), 1);
-    QCOMPARE(m_fix.Messages[0], QStringLiteral("File Changed|") + m_sample
-                                    + QStringLiteral("\r\nhas been changed by another program.\r\nReload it ?"));
+    QCOMPARE(m_fix.Messages[0],
+             QStringLiteral("File Changed|") + m_sample
+                 + QStringLiteral("\r\nhas been changed by another program.\r\nReload it ?"));
     QCOMPARE(form->Document().Sections.Count, reply == tmrYes ? 3 : 2);
     QTest::qWait(3 * TKvFileWatcher::SettleMs);
     QCOMPARE(m_fix.Messages.size(), 1); // asked once per change
@@ -642,8 +650,13 @@ void TestDocument::ownSaveRaisesNoQuestion()
         Edit(*form);
         Trigger(form->ActSave);
     }
+    // Save As over the same file, keeping the name: still our own version.
+    m_fix.Choices = {TKvFileChoice{m_sample, TForm1::EncUtf16LE}};
+    m_fix.Replies = {tmrNo};
+    Trigger(form->ActSaveAs);
     QTest::qWait(4 * TKvFileWatcher::SettleMs);
-    QVERIFY2(m_fix.Messages.isEmpty(), qPrintable(m_fix.Messages.join(u'\n')));
+    QCOMPARE(m_fix.Messages.size(), 1);
+    QVERIFY(m_fix.Messages[0].startsWith(QStringLiteral("FileName Question:|")));
     QVERIFY(!form->DocumentFile()->Watcher().ChangedOnDisk());
 }
 

@@ -60,7 +60,8 @@ void TestFileDialogs::openDialog()
     QCOMPARE(ChosenEncodingIndex(*dialog), 2);
 
     QTemporaryDir dir;
-    std::unique_ptr<QFileDialog> inFolder(CreateOpenTextFileDialog(nullptr, dir.filePath(QStringLiteral("a.ini"))));
+    std::unique_ptr<QFileDialog> inFolder(
+        CreateOpenTextFileDialog(nullptr, dir.filePath(QStringLiteral("a.ini"))));
     QCOMPARE(inFolder->directory().absolutePath(), QDir(dir.path()).absolutePath());
 }
 
@@ -79,8 +80,8 @@ void TestFileDialogs::saveDialog()
     QCOMPARE(dialog->selectedFiles().value(0), current);
     QComboBox *list = EncodingList(*dialog);
     QVERIFY(list);
-    QCOMPARE(Items(*list),
-             (QStringList{"Utf-8", "ANSI (System locale)", "Unicode (Utf-16 LE)", "Big Endian Unicode (Utf-16 BE)"}));
+    QCOMPARE(Items(*list), (QStringList{"Utf-8", "ANSI (System locale)", "Unicode (Utf-16 LE)",
+                                        "Big Endian Unicode (Utf-16 BE)"}));
     QCOMPARE(list->currentIndex(), 0);
     // A name typed without an extension takes the chosen type's.
     dialog->selectNameFilter(QStringLiteral("Ini File Encrypted (*.IniCry)"));

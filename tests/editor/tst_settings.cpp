@@ -117,8 +117,10 @@ void TestSettings::addRecentFile_data()
     QTest::addRow("new on top") << QStringList{"/a.ini"} << "/b.ini" << QStringList{"/b.ini", "/a.ini"};
     QTest::addRow("moves up") << QStringList{"/a.ini", "/b.ini", "/c.ini"} << "/c.ini"
                               << QStringList{"/c.ini", "/a.ini", "/b.ini"};
-    QTest::addRow("letter case differs") << QStringList{"/a.ini"} << "/A.ini" << QStringList{"/A.ini", "/a.ini"};
-    QTest::addRow("eleventh drops the oldest") << ten << "/new.ini" << (QStringList{"/new.ini"} + ten.mid(0, 9));
+    QTest::addRow("letter case differs")
+        << QStringList{"/a.ini"} << "/A.ini" << QStringList{"/A.ini", "/a.ini"};
+    QTest::addRow("eleventh drops the oldest")
+        << ten << "/new.ini" << (QStringList{"/new.ini"} + ten.mid(0, 9));
     QTest::addRow("tenth moves up") << ten << "/f9.ini" << (QStringList{"/f9.ini"} + ten.mid(0, 9));
 }
 
@@ -149,7 +151,8 @@ void TestSettings::placementRecordLayout()
     QCOMPARE(record.mid(0, 4), QByteArray("\xF8\xFF\xFF\xFF", 4));
     QCOMPARE(qFromLittleEndian<qint32>(record.constData() + 8), 1000);
     QCOMPARE(qFromLittleEndian<qint32>(record.constData() + 20), 1);
-    QCOMPARE(qFromLittleEndian<quint32>(record.constData() + 24), quint32(0x00FFEBDE)); // DEEBFF as 0x00BBGGRR
+    QCOMPARE(qFromLittleEndian<quint32>(record.constData() + 24),
+             quint32(0x00FFEBDE)); // DEEBFF as 0x00BBGGRR
     QCOMPARE(record.mid(52, 4), QByteArray("\x56\x34\x12\x00", 4));
     QCOMPARE(record.mid(56), QByteArray(8, '\0'));
     const std::optional<TKvPlacement> back = TKvPlacement::Decode(record);
@@ -251,10 +254,14 @@ void TestSettings::findStrBools_data()
 {
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("flags"); // the eight flags read back, as 0 and 1
-    QTest::addRow("any character but 0 is on") << "10x10000" << "10110000";
-    QTest::addRow("all off") << "00000000" << "00000000";
-    QTest::addRow("too short: defaults") << "1010" << "11111000";
-    QTest::addRow("too long: defaults") << "000000000" << "11111000";
+    QTest::addRow("any character but 0 is on") << "10x10000"
+                                               << "10110000";
+    QTest::addRow("all off") << "00000000"
+                             << "00000000";
+    QTest::addRow("too short: defaults") << "1010"
+                                         << "11111000";
+    QTest::addRow("too long: defaults") << "000000000"
+                                        << "11111000";
 }
 
 void TestSettings::findStrBools()
@@ -267,8 +274,9 @@ void TestSettings::findStrBools()
     store.setValue(QStringLiteral("FindStr2"), QStringLiteral("after a gap"));
     TSearchStruct options;
     ReadSearchSettings(store, QStringLiteral("FindStr"), options);
-    const bool read[] = {options.SectionNames, options.SectionComments, options.ItemNames, options.ItemValues,
-                         options.ItemComments, options.WholeWords,      options.CaseSensitive, options.Backwards};
+    const bool read[] = {options.SectionNames,  options.SectionComments, options.ItemNames,
+                         options.ItemValues,    options.ItemComments,    options.WholeWords,
+                         options.CaseSensitive, options.Backwards};
     QString got;
     for (bool flag : read)
         got += flag ? u'1' : u'0';
@@ -335,7 +343,8 @@ void TestSettings::offScreenPlacementComesBack()
     TForm1 *form = Show();
     QVERIFY(form);
     const QRect area = form->screen()->availableGeometry();
-    QVERIFY2(area.intersects(form->geometry()), qPrintable(QStringLiteral("%1,%2").arg(form->x()).arg(form->y())));
+    QVERIFY2(area.intersects(form->geometry()),
+             qPrintable(QStringLiteral("%1,%2").arg(form->x()).arg(form->y())));
     QVERIFY(form->x() >= area.x() && form->y() >= area.y());
 }
 

@@ -35,6 +35,6 @@ std::optional<TKvFileChoice> SaveTextFileDialog(QWidget *owner, const QString &f
 
 // For tests: while a hook is installed no dialog is shown; the hook gets the
 // kind and the dialog's file name and answers for the user (nothing = Cancel).
-using TKvFileDialogHook
-    = std::function<std::optional<TKvFileChoice>(TKvFileDialogKind kind, const QString &fileName)>;
+using TKvFileDialogHook =
+    std::function<std::optional<TKvFileChoice>(TKvFileDialogKind kind, const QString &fileName)>;
 TKvFileDialogHook SetFileDialogHook(TKvFileDialogHook hook);

@@ -46,8 +46,8 @@ bool IsReadOnlyFile(const QString &path)
     info.refresh();
     if (!info.exists())
         return true;
-    const QFileDevice::Permissions writeBits
-        = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    const QFileDevice::Permissions writeBits =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
     return !(info.permissions() & writeBits) || !info.isWritable();
 }
 
@@ -70,7 +70,11 @@ bool ReaderRefused(int result, const TKvMemIni &ini)
 class TOpening
 {
 public:
-    explicit TOpening(bool &flag) : m_flag(flag) { m_flag = true; }
+    explicit TOpening(bool &flag)
+        : m_flag(flag)
+    {
+        m_flag = true;
+    }
     ~TOpening()
     {
         if (std::uncaught_exceptions() == m_exceptions)
@@ -84,10 +88,14 @@ private:
 
 } // namespace
 
-TKvDocumentFile::TKvDocumentFile(TForm1 &form) : QObject(&form), m_form(form), m_watcher(new TKvFileWatcher(this))
+TKvDocumentFile::TKvDocumentFile(TForm1 &form)
+    : QObject(&form)
+    , m_form(form)
+    , m_watcher(new TKvFileWatcher(this))
 {
     auto connectCommand = [this](QAction *action, void (TKvDocumentFile::*handler)()) {
-        connect(action, &QAction::triggered, this, [this, handler] { m_form.RunCommand([this, handler] { (this->*handler)(); }); });
+        connect(action, &QAction::triggered, this,
+                [this, handler] { m_form.RunCommand([this, handler] { (this->*handler)(); }); });
     };
     connectCommand(form.ActNewFile, &TKvDocumentFile::ActNewFileExecute);
     connectCommand(form.ActOpenFile, &TKvDocumentFile::ActOpenFileExecute);
@@ -112,8 +120,8 @@ bool TKvDocumentFile::AskSaveChanges()
 {
     if (!m_form.m_modified)
         return false;
-    switch (YesNoCancelBox(QStringLiteral("Question"), QStringLiteral("There is Unsaved Changes\r\nDoYou want to save ??"),
-                           &m_form)) {
+    switch (YesNoCancelBox(QStringLiteral("Question"),
+                           QStringLiteral("There is Unsaved Changes\r\nDoYou want to save ??"), &m_form)) {
     case tmrYes:
         ActSaveExecute();
         return m_form.m_modified; // the save failed or its Save As was cancelled
@@ -213,7 +221,8 @@ bool TKvDocumentFile::OpenEncryptedFile(const QString &path, const QString &pass
     const int result = LoadEncrypted(m_form.m_ini, path, password);
     if (result < 0) {
         if (result == lrNotContainer)
-            ErrorBox(FileErrorCaption, path + QStringLiteral("\r\nIs not an Encrypted Quillon File"), &m_form);
+            ErrorBox(FileErrorCaption, path + QStringLiteral("\r\nIs not an Encrypted Quillon File"),
+                     &m_form);
         else if (result == lrWrongPassword)
             ErrorBox(FileErrorCaption, QStringLiteral("Wrong password for:\r\n") + path, &m_form);
         else
@@ -352,9 +361,13 @@ void TKvDocumentFile::ActSaveAsExecute()
             return;
         encodingIndex = *written;
     }
+    // Written over the watched file itself: this version is ours.
+    if (QFileInfo(path).absoluteFilePath() == m_watcher->Path())
+        m_watcher->Watch(path);
     // No keeps the document on its old file; the copy stays written.
     if (!m_form.m_fileName.isEmpty()
-        && !YesNoBox(QStringLiteral("FileName Question:"), QStringLiteral("Use new FileName ?\r\n") + path, &m_form))
+        && !YesNoBox(QStringLiteral("FileName Question:"), QStringLiteral("Use new FileName ?\r\n") + path,
+                     &m_form))
         return;
     m_form.m_encrypted = encrypted;
     m_form.m_password = password;
@@ -373,8 +386,8 @@ bool TKvDocumentFile::FormCloseQuery()
 {
     if (!m_form.m_modified)
         return true;
-    switch (YesNoCancelBox(QStringLiteral("Exit Quillon"), QStringLiteral("There is unsaved changes!\r\nDo You want to Save ?"),
-                           &m_form)) {
+    switch (YesNoCancelBox(QStringLiteral("Exit Quillon"),
+                           QStringLiteral("There is unsaved changes!\r\nDo You want to Save ?"), &m_form)) {
     case tmrYes:
         ActSaveExecute();
         return !m_form.m_modified;
@@ -411,9 +424,11 @@ void TKvDocumentFile::FileChangedOnDisk()
     const QString path = m_watcher->Path();
     const QString changed = path + QStringLiteral("\r\nhas been changed by another program.");
     if (m_form.m_modified) {
-        ShowMsgBox(ChangedCaption,
-                   changed + QStringLiteral("\r\nYour changes are kept; Save will ask before it overwrites the file."),
-                   kvIconExclamation, &m_form);
+        ShowMsgBox(
+            ChangedCaption,
+            changed
+                + QStringLiteral("\r\nYour changes are kept; Save will ask before it overwrites the file."),
+            kvIconExclamation, &m_form);
         return;
     }
     if (YesNoBox(ChangedCaption, changed + QStringLiteral("\r\nReload it ?"), &m_form))
@@ -426,6 +441,7 @@ bool TKvDocumentFile::MayOverwrite()
         return true;
     return YesNoBox(ChangedCaption,
                     m_watcher->Path()
-                        + QStringLiteral("\r\nhas been changed by another program since it was loaded.\r\nOverwrite it ?"),
+                        + QStringLiteral(
+                            "\r\nhas been changed by another program since it was loaded.\r\nOverwrite it ?"),
                     &m_form);
 }

@@ -22,7 +22,9 @@ TKvFileStamp TKvFileStamp::Of(const QString &path)
 }
 
 TKvFileWatcher::TKvFileWatcher(QObject *parent)
-    : QObject(parent), m_watcher(new QFileSystemWatcher(this)), m_settle(new QTimer(this))
+    : QObject(parent)
+    , m_watcher(new QFileSystemWatcher(this))
+    , m_settle(new QTimer(this))
 {
     m_settle->setSingleShot(true);
     m_settle->setInterval(SettleMs);

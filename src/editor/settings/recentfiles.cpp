@@ -3,7 +3,6 @@
 #include "document/documentfile.h"
 #include "form1.h"
 #include "kvgradilabel.h"
-#include "kvstringrc.h"
 
 #include <QAction>
 #include <QApplication>
@@ -11,9 +10,11 @@
 #include <QMouseEvent>
 #include <QTimer>
 
-TKvRecentFiles::TKvRecentFiles(TForm1 &form) : QObject(&form), m_form(form)
+TKvRecentFiles::TKvRecentFiles(TForm1 &form)
+    : QObject(&form)
+    , m_form(form)
 {
-    form.MRUList = new TKvStringRC;
+    form.MRUList = &m_list;
 
     form.MruTimer = new QTimer(&form);
     form.MruTimer->setObjectName(QStringLiteral("MruTimer"));
@@ -31,27 +32,23 @@ TKvRecentFiles::TKvRecentFiles(TForm1 &form) : QObject(&form), m_form(form)
     form.PopupMRU->setObjectName(QStringLiteral("PopupMRU"));
     connect(form.PopupMRU, &QMenu::aboutToShow, this, &TKvRecentFiles::PopupMRUPopup);
 
+    m_mruTimer = form.MruTimer;
+    m_openButton = form.GlOpen;
     if (form.GlOpen)
         form.GlOpen->installEventFilter(this);
 }
 
-TKvRecentFiles::~TKvRecentFiles()
-{
-    delete m_form.MRUList;
-    m_form.MRUList = nullptr;
-}
-
 bool TKvRecentFiles::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_form.GlOpen) {
+    if (watched == m_openButton && m_mruTimer) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
             if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
-                m_form.MruTimer->start();
+                m_mruTimer->start();
             break;
         case QEvent::MouseButtonRelease:
         case QEvent::Leave:
-            m_form.MruTimer->stop();
+            m_mruTimer->stop();
             break;
         default:
             break;

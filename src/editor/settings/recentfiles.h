@@ -1,8 +1,12 @@
 #pragma once
 
+#include "kvstringrc.h"
+
 #include <QObject>
+#include <QPointer>
 
 class QAction;
+class QTimer;
 class TForm1;
 
 // The recent-file menu of the window: a long press (600 ms) on the Open
@@ -18,7 +22,6 @@ public:
     static constexpr int CheckDelayMs = 1000;
 
     explicit TKvRecentFiles(TForm1 &form);
-    ~TKvRecentFiles() override;
 
     void MruTimerTimer();
     void PopupMRUPopup();
@@ -31,4 +34,9 @@ protected:
 
 private:
     TForm1 &m_form;
+    TKvStringRC m_list; // the window's MRUList
+    // The filter still sees the button's events while the window is being
+    // destroyed, when the window's members can no longer be read.
+    const QObject *m_openButton = nullptr; // compared only
+    QPointer<QTimer> m_mruTimer;
 };

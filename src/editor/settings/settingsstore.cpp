@@ -33,14 +33,15 @@ qint32 ReadInt(const char *record, int offset)
 // The flags of the search options in the order the settings keep them.
 std::array<bool *, 8> Flags(TSearchStruct &options)
 {
-    return {&options.SectionNames, &options.SectionComments, &options.ItemNames,  &options.ItemValues,
+    return {&options.SectionNames, &options.SectionComments, &options.ItemNames,     &options.ItemValues,
             &options.ItemComments, &options.WholeWords,      &options.CaseSensitive, &options.Backwards};
 }
 
 QString StatusText(QSettings::Status status)
 {
-    return status == QSettings::FormatError ? QStringLiteral("The settings file is not in the expected format.")
-                                            : QStringLiteral("The settings file cannot be written.");
+    return status == QSettings::FormatError
+               ? QStringLiteral("The settings file is not in the expected format.")
+               : QStringLiteral("The settings file cannot be written.");
 }
 
 QList<QRect> ScreenAreas()
@@ -138,7 +139,8 @@ void WriteRecentFiles(QSettings &settings, const TKvStringRC &list)
     int n = 0;
     for (; n < std::min(list.Count(), int(TKvStringRC::MaxCount)); ++n) {
         const TKvStringRC::Entry &entry = list.Strings[n];
-        settings.setValue(RecentPrefix + QString::number(n), entry.Path + QString::number(entry.EncodingIndex));
+        settings.setValue(RecentPrefix + QString::number(n),
+                          entry.Path + QString::number(entry.EncodingIndex));
     }
     // Numbers left by an earlier, longer list would bring removed files back.
     for (; n < TKvStringRC::MaxCount; ++n)
@@ -194,8 +196,9 @@ QRect PlaceOnScreens(const QRect &window, const QList<QRect> &areas)
         const int dy = std::max({area.top() - centre.y(), 0, centre.y() - area.bottom()});
         return qint64(dx) * dx + qint64(dy) * dy;
     };
-    const QRect area = *std::min_element(areas.begin(), areas.end(),
-                                         [&](const QRect &a, const QRect &b) { return distance(a) < distance(b); });
+    const QRect area = *std::min_element(areas.begin(), areas.end(), [&](const QRect &a, const QRect &b) {
+        return distance(a) < distance(b);
+    });
     const int width = std::min(window.width(), area.width());
     const int height = std::min(window.height(), area.height());
     const int left = std::clamp(window.left(), area.left(), area.right() + 1 - width);
@@ -217,7 +220,8 @@ void LoadSettings(TForm1 &form)
     }
 
     if (settings.contains(PlacementName)) {
-        const std::optional<TKvPlacement> placement = TKvPlacement::Decode(settings.value(PlacementName).toByteArray());
+        const std::optional<TKvPlacement> placement =
+            TKvPlacement::Decode(settings.value(PlacementName).toByteArray());
         if (placement) {
             const QRect place = PlaceOnScreens(
                 QRect(placement->Left, placement->Top, placement->Width, placement->Height), ScreenAreas());
@@ -227,7 +231,8 @@ void LoadSettings(TForm1 &form)
             form.SetValuesOnly(placement->ValuesOnly);
             form.SetColours(placement->Colours);
         } else {
-            ShowPlainMessage(PlacementName + QStringLiteral("\r\nThe stored window placement is not 64 bytes long."));
+            ShowPlainMessage(PlacementName
+                             + QStringLiteral("\r\nThe stored window placement is not 64 bytes long."));
         }
     } else {
         CentreOnScreen(form);
