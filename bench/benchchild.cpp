@@ -128,11 +128,12 @@ TMeasured OursLoad(const QString &file)
     return m;
 }
 
-TMeasured OursSave(const QString &file, const QString &output, bool throughStream)
+TMeasured OursSave(const QString &file, const QString &output, bool throughStream, bool keepLayout = false)
 {
     TMeasured m;
     TKvMemIni *ini = LoadOurs(file, m);
     m.Check = CountEntries(*ini);
+    ini->KeepLayout = keepLayout;
     TStopwatch watch;
     if (throughStream) {
         // The writer alone: no temporary file, no flush to disk, no rename.
@@ -412,6 +413,8 @@ TMeasured Measure(const QString &tool, const QString &operation, const QString &
         return OursLoad(file);
     if ((tool == Ours || tool == OursStream) && save)
         return OursSave(file, output, tool == OursStream);
+    if (tool == OursKeep && save)
+        return OursSave(file, output, false, true);
     if (tool == Ours
         && (operation == BenchOp::SortAscending || operation == BenchOp::SortDescending
             || operation == BenchOp::SortShuffled))

@@ -21,6 +21,8 @@ inline const QString None = QStringLiteral("none");
 inline const QString Decode = QStringLiteral("decode");
 inline const QString Ours = QStringLiteral("ours");
 inline const QString OursStream = QStringLiteral("ours-stream");
+// Our save with KeepLayout: the lines of an unchanged file go out as read.
+inline const QString OursKeep = QStringLiteral("ours-keep");
 // Our load or save timed in its steps; the note says "step=seconds,...".
 inline const QString OursParts = QStringLiteral("ours-parts");
 inline const QString Inih = QStringLiteral("inih");

@@ -54,6 +54,7 @@ const QList<TToolInfo> &Tools()
         {BenchTool::Ours, QStringLiteral("**Quillon core** LoadFromFile"),
          QStringLiteral("**Quillon core** SaveToFile(path, 65001)")},
         {BenchTool::OursStream, {}, QStringLiteral("Quillon core SaveToStream to a QFile (writer alone)")},
+        {BenchTool::OursKeep, {}, QStringLiteral("Quillon core SaveToFile(path, 65001), keep-layout")},
         {BenchTool::Inih, QStringLiteral("inih, std::string triples"), {}},
         {BenchTool::SimpleIniA, QStringLiteral("SimpleIni CSimpleIniA (UTF-8 store)"),
          QStringLiteral("SimpleIni CSimpleIniA SaveFile")},
@@ -748,7 +749,7 @@ int main(int argc, char **argv)
                                        QStringLiteral("list"), QStringLiteral("load,save,sort,search"));
     const QCommandLineOption toolsOption(
         QStringLiteral("tools"),
-        QStringLiteral("Comma-separated peers besides ours: decode,ours-stream,ours-parts,inih,simpleini-a,"
+        QStringLiteral("Comma-separated peers besides ours: decode,ours-stream,ours-keep,ours-parts,inih,simpleini-a,"
                        "simpleini-w,qsettings (default: all)."),
         QStringLiteral("list"));
     const QCommandLineOption localeOption(

@@ -1,5 +1,8 @@
 #include "clicommon.h"
 
+#include "kvlayoutwriter.h"
+#include "kvtextcodec.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -100,6 +103,43 @@ quint32 DefaultOutputEncoding(quint32 readEncoding)
     default:
         return KvEncoding::Utf8;
     }
+}
+
+bool ApplyAnsiCodePage(QStringList &args)
+{
+    const QString option = QStringLiteral("--ansi-codepage");
+    bool found = false;
+    for (qsizetype i = args.indexOf(option); i >= 0; i = args.indexOf(option)) {
+        if (i + 1 >= args.size())
+            throw TKvUsageError{option + QStringLiteral(" needs a value")};
+        bool ok = false;
+        const quint32 codePage = args[i + 1].toUInt(&ok);
+        if (!ok || !KvTextCodec::SelectableCodePages().contains(codePage))
+            throw TKvUsageError{QStringLiteral("unknown code page ") + args[i + 1]};
+        KvTextCodec::SetSystemAnsiCodePage(codePage);
+        args.remove(i, 2);
+        found = true;
+    }
+    return found;
+}
+
+void WriteDocument(TKvMemIni &ini, const QString &fileName, quint32 encoding, const TKvArguments &args,
+                   bool outputChosen)
+{
+    if (!args.Has(QStringLiteral("--lossy"))) {
+        const KvTextCodec::TKvEncodingLoss loss = SaveEncodingLoss(ini, encoding);
+        if (loss.Count > 0) {
+            PrintError(QStringLiteral("%1: %2 character(s) cannot be written in the code page %3 (%4); "
+                                      "nothing was written. --lossy writes them as \"?\"%5")
+                           .arg(fileName)
+                           .arg(loss.Count)
+                           .arg(KvTextCodec::CodePageName(KvTextCodec::SystemAnsiCodePage()),
+                                loss.Examples.join(QStringLiteral(", ")),
+                                outputChosen ? QStringLiteral(", --out 65001 writes UTF-8") : QString()));
+            throw TKvExitRequest{KvExit::Lossy};
+        }
+    }
+    ini.SaveToFile(fileName, encoding);
 }
 
 TKvEditLock::TKvEditLock(const QString &fileName)

@@ -17,6 +17,7 @@ constexpr int FileMissing = 3;
 constexpr int Unparsable = 4;
 constexpr int NotOpened = 5;    // not a container, or the wrong password
 constexpr int Refused32Bit = 6; // a UTF-32 file: not read, nothing written
+constexpr int Lossy = 7;        // the code page cannot hold some characters (see --lossy)
 } // namespace KvExit
 
 // A mistake in the command line; reported with a pointer to --help.
@@ -86,6 +87,16 @@ private:
 // The encoding a document is written in when nothing else is asked for:
 // ANSI and UTF-16 stay, anything else becomes UTF-8.
 quint32 DefaultOutputEncoding(quint32 readEncoding);
+
+// Takes --ansi-codepage N out of the arguments and makes N the system code
+// page; a value that is not a selectable code page is a usage error. Returns
+// whether the option was there.
+bool ApplyAnsiCodePage(QStringList &args);
+// Writes the document to a file. Refuses (exit code 6, after saying which
+// characters) when the encoding would turn characters into "?", unless the
+// command line has --lossy. outputChosen: the command takes --out (said in the message).
+void WriteDocument(TKvMemIni &ini, const QString &fileName, quint32 encoding, const TKvArguments &args,
+                   bool outputChosen = false);
 
 // The commands; each returns the exit code.
 int DumpCommand(const QStringList &argv);

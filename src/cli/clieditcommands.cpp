@@ -61,9 +61,17 @@ void RequireReadsBack(TKvField field, const QString &what, const QString &text)
     }
 }
 
-void WriteBack(TKvMemIni &ini)
+// Lines the command did not touch are written back as they were read, unless
+// --normalise asks for the usual form throughout.
+void WriteBack(TKvMemIni &ini, const TKvArguments &args)
 {
-    ini.SaveToFile(ini.FileName, DefaultOutputEncoding(ini.Encoding));
+    ini.KeepLayout = !args.Has(QStringLiteral("--normalise"));
+    WriteDocument(ini, ini.FileName, DefaultOutputEncoding(ini.Encoding), args);
+}
+
+QStringList WriteFlags(QStringList flags = {})
+{
+    return flags << QStringLiteral("--normalise") << QStringLiteral("--lossy");
 }
 
 } // namespace
@@ -84,7 +92,7 @@ int GetCommand(const QStringList &argv)
 
 int SetCommand(const QStringList &argv)
 {
-    const TKvArguments args(argv, {QStringLiteral("--encoding"), QStringLiteral("--comment")}, {});
+    const TKvArguments args(argv, {QStringLiteral("--encoding"), QStringLiteral("--comment")}, WriteFlags());
     args.Expect(4, 4);
     const QString name = args.At(1);
     const QString key = args.At(2);
@@ -110,13 +118,13 @@ int SetCommand(const QStringList &argv)
     } else {
         section->InsertVal(NewItemIndex(*section), key, args.At(3), args.Option(QStringLiteral("--comment")));
     }
-    WriteBack(ini);
+    WriteBack(ini, args);
     return KvExit::Ok;
 }
 
 int DelCommand(const QStringList &argv)
 {
-    const TKvArguments args(argv, {QStringLiteral("--encoding")}, {});
+    const TKvArguments args(argv, {QStringLiteral("--encoding")}, WriteFlags());
     args.Expect(2, 3);
     const TKvEditLock lock(args.At(0));
     TKvMemIni ini;
@@ -126,7 +134,7 @@ int DelCommand(const QStringList &argv)
         section.DeleteVal(&RequireKey(ini, section, args.At(2)));
     else
         ini.DeleteSection(&section);
-    WriteBack(ini);
+    WriteBack(ini, args);
     return KvExit::Ok;
 }
 
@@ -135,7 +143,7 @@ int SortCommand(const QStringList &argv)
     const QString sectionsOnly = QStringLiteral("--sections-only");
     const QString itemsOnly = QStringLiteral("--items-only");
     const TKvArguments args(argv, {QStringLiteral("--encoding"), QStringLiteral("--by")},
-                            {QStringLiteral("--descending"), sectionsOnly, itemsOnly});
+                            WriteFlags({QStringLiteral("--descending"), sectionsOnly, itemsOnly}));
     args.Expect(1, 1);
     const QString by = args.Option(QStringLiteral("--by"));
     const std::map<QString, TKvSortKey> keys = {{QStringLiteral("name"), skName},
@@ -160,6 +168,6 @@ int SortCommand(const QStringList &argv)
     } else {
         ini.SortAll(key->second, ascending);
     }
-    WriteBack(ini);
+    WriteBack(ini, args);
     return KvExit::Ok;
 }

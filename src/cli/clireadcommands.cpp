@@ -61,11 +61,13 @@ int StatsCommand(const QStringList &argv)
 
 int SaveCommand(const QStringList &argv)
 {
-    const TKvArguments args(argv, {QStringLiteral("--encoding"), QStringLiteral("--out")}, {});
+    const TKvArguments args(argv, {QStringLiteral("--encoding"), QStringLiteral("--out")},
+                            {QStringLiteral("--keep-layout"), QStringLiteral("--lossy")});
     args.Expect(2, 2);
     TKvMemIni ini;
     LoadForEdit(ini, args.At(0), args);
     const std::optional<quint32> out = ParseEncoding(args.Option(QStringLiteral("--out")), false);
-    ini.SaveToFile(args.At(1), out.value_or(DefaultOutputEncoding(ini.Encoding)));
+    ini.KeepLayout = args.Has(QStringLiteral("--keep-layout"));
+    WriteDocument(ini, args.At(1), out.value_or(DefaultOutputEncoding(ini.Encoding)), args, true);
     return KvExit::Ok;
 }

@@ -2,6 +2,7 @@
 #include "clicommon.h"
 #include "kvfileerror.h"
 #include "kvplainmessage.h"
+#include "kvtextcodec.h"
 #include "quillon_version.h"
 
 #include <QScopeGuard>
@@ -18,15 +19,16 @@ const char Usage[] = R"(Usage: quillon-ini COMMAND [ARGUMENTS]
 
 Commands:
   dump FILE [--encoding E]            print the document as JSON
-  save IN OUT [--encoding E] [--out E]
+  save IN OUT [--encoding E] [--out E] [--keep-layout] [--lossy]
                                       read IN and write it to OUT
   stats FILE [--encoding E]           print the five counters as JSON
   get FILE SECTION [KEY]              print a value, or a whole section
-  set FILE SECTION KEY VALUE [--comment C]
+  set FILE SECTION KEY VALUE [--comment C] [--normalise] [--lossy]
                                       set a value (adding the section or key)
-  del FILE SECTION [KEY]              delete a key, or a whole section
+  del FILE SECTION [KEY] [--normalise] [--lossy]
+                                      delete a key, or a whole section
   sort FILE --by name|value|count|comment [--descending]
-            [--sections-only|--items-only]
+            [--sections-only|--items-only] [--normalise] [--lossy]
                                       sort sections and items
   find FILE TEXT [--whole-words] [--case-sensitive] [--backward]
             [--where SN,SC,IN,IV,IC]  list every match as JSON
@@ -36,13 +38,42 @@ Commands:
 Encodings: auto (detect, the default), 65001 (UTF-8), 0 (ANSI code page),
 1200 (UTF-16 LE), 1201 (UTF-16 BE). Files are written back in the encoding
 they were read with (ANSI and UTF-16 stay, anything else becomes UTF-8).
+
+The ANSI code page is the locale's character set: UTF-8 (65001) on UTF-8,
+C and POSIX locales, else the Windows code page of the locale's language.
+--ansi-codepage N, with any command, chooses it: 874, 932, 936, 949, 950,
+1250 to 1258, or 65001.
+%1
+
+set, del and sort write every line they did not change exactly as it was
+read, and changed and new lines with the line end the file mostly uses;
+--normalise writes the whole file in the usual form instead (CR LF line ends,
+no blanks around "=", an empty line after each section). save writes the
+usual form unless --keep-layout is given.
+
+A file is not written when its code page cannot hold some of its characters;
+--lossy writes each of them as "?".
+
 Passwords are read from the first line of standard input unless
 --password-file names a file whose first line is the password.
 
 Exit codes: 0 success, 1 I/O error or failed command, 2 usage error,
 3 file does not exist, 4 text cannot be parsed, 5 not a password-protected
-file or wrong password, 6 a UTF-32 file (not read, nothing written).
+file or wrong password, 6 a UTF-32 file (not read, nothing written),
+7 characters the code page cannot hold (nothing written).
 )";
+
+// The usage text with the code page in use.
+QString UsageText(bool chosen)
+{
+    const quint32 inUse = KvTextCodec::SystemAnsiCodePage();
+    const QString line = QStringLiteral("In use now: %1 (%2), %3.")
+                             .arg(inUse)
+                             .arg(KvTextCodec::CodePageName(inUse),
+                                  chosen ? QStringLiteral("chosen with --ansi-codepage")
+                                         : QStringLiteral("from the locale"));
+    return QString::fromUtf8(Usage).arg(line);
+}
 
 using Command = std::function<int(const QStringList &)>;
 
@@ -62,8 +93,20 @@ const std::map<QString, Command> &Commands()
 
 int RunQuillonIni(QStringList args)
 {
+    bool codePageChosen = false;
+    try {
+        codePageChosen = ApplyAnsiCodePage(args);
+    } catch (const TKvUsageError &error) {
+        PrintError(error.message + QStringLiteral(" (see --help)"));
+        return KvExit::Usage;
+    }
+    // A run in-process leaves the code page as it found it.
+    const auto restoreCodePage = qScopeGuard([codePageChosen] {
+        if (codePageChosen)
+            KvTextCodec::SetSystemAnsiCodePage(0);
+    });
     if (args.isEmpty() || args.first() == u"--help" || args.first() == u"-h") {
-        std::fputs(Usage, args.isEmpty() ? stderr : stdout);
+        std::fputs(qPrintable(UsageText(codePageChosen)), args.isEmpty() ? stderr : stdout);
         return args.isEmpty() ? KvExit::Usage : KvExit::Ok;
     }
     if (args.first() == u"--version") {

@@ -68,7 +68,7 @@ void SaveEncrypted(const TKvMemIni &ini, const QString &fileName, const QString 
         stream.open(QIODevice::WriteOnly);
         stream.write(KvContainer::Header.data(), KvContainer::HeaderLength);
         // The layout has the byte-order mark whatever the document's setting.
-        if (!ini.WriteBom)
+        if (!ini.WritesMark(65001))
             stream.write(Utf8Bom.data(), Utf8Bom.size());
         ini.SaveToStream(stream, 65001);
     }

@@ -307,21 +307,48 @@ void SortSectionList(TKvPtrVector<TKvIniSection> &sections, TKvSortKey key, bool
 
 } // namespace
 
+namespace {
+
+// What a sort moved counts as changed: its line is written afresh.
+void SortEntriesMarkingMoves(TKvPtrVector<TKvIniVal> &vals, TKvSortKey key, bool ascending,
+                             const TextCollation &collation)
+{
+    const std::vector<TKvIniVal *> before(vals.begin(), vals.end());
+    SortEntries(vals, key, ascending, collation);
+    for (qint32 i = 0; i < vals.Count; ++i) {
+        if (vals[i] != before[size_t(i)])
+            vals[i]->MarkChanged();
+    }
+}
+
+void SortSectionsMarkingMoves(TKvPtrVector<TKvIniSection> &sections, TKvSortKey key, bool ascending,
+                              const TextCollation &collation)
+{
+    const std::vector<TKvIniSection *> before(sections.begin(), sections.end());
+    SortSectionList(sections, key, ascending, collation);
+    for (qint32 i = 0; i < sections.Count; ++i) {
+        if (sections[i] != before[size_t(i)])
+            sections[i]->ForgetHeaderLine();
+    }
+}
+
+} // namespace
+
 void TKvIniSection::SortVals(TKvSortKey key, bool ascending)
 {
-    SortEntries(Vals, key, ascending, TextCollation());
+    SortEntriesMarkingMoves(Vals, key, ascending, TextCollation());
 }
 
 void TKvMemIni::SortSections(TKvSortKey key, bool ascending)
 {
-    SortSectionList(Sections, key, ascending, TextCollation());
+    SortSectionsMarkingMoves(Sections, key, ascending, TextCollation());
 }
 
 void TKvMemIni::SortAll(TKvSortKey key, bool ascending)
 {
     // One collator for the whole document.
     const TextCollation collation;
-    SortSectionList(Sections, key, ascending, collation);
+    SortSectionsMarkingMoves(Sections, key, ascending, collation);
     for (TKvIniSection *section : Sections)
-        SortEntries(section->Vals, key, ascending, collation);
+        SortEntriesMarkingMoves(section->Vals, key, ascending, collation);
 }

@@ -5,6 +5,7 @@
 // are placed one after another in the memory of a parse store that the section
 // keeps alive along with the text; nothing is copied but the section headers.
 #include "kvfileerror.h"
+#include "kvlayoutwriter.h"
 #include "kvmemini.h"
 #include "kvparsestore.h"
 #include "kvplainmessage.h"
@@ -202,7 +203,8 @@ public:
             if (c == 0 || c == u'[')
                 break;
             if (c == u'\r' || c == u'\n') {
-                NewEntry(ikBlank);
+                // The blank entry points at its line end: the line can be found again.
+                NewEntry(ikBlank)->SetViews(p, 0, 0, 0, 0, 0);
                 p = StepOverLineEnd(p);
             } else if (c == u';') {
                 p = StepOverLineEnd(ParseCommentLine(*NewEntry(ikComment), p + 1));
@@ -230,7 +232,7 @@ public:
     {
         const char16_t *q = FindLineEndOr(p, m_end, u'=');
         if (*q != u'=') {
-            val.SetKind(ikError);
+            val.m_kind = ikError; // as parsed: not a change
             StoreTexts(val, {p, p}, TrimRange(p, q), {q, q});
             return q;
         }
@@ -262,6 +264,7 @@ private:
             ++q;
         if (*q != u']')
             return nullptr;
+        section.m_headerLine = p - 1;
         section.Name = View(TrimRange(p, q)).toString();
         const char16_t *stop = FindCommentStart(q + 1, m_end);
         if (*stop == u';') {
@@ -287,7 +290,12 @@ private:
             return stop;
         }
         const char16_t *end = FindLineEnd(stop, m_end);
-        val.SetComment(QStringView(p, end));
+        if (m_store) {
+            val.StoreAnchoredTexts(p, {}, {}, TKvIniVal::NormaliseField(QStringView(p, end)));
+            val.UpdateKind();
+        } else {
+            val.SetComment(QStringView(p, end));
+        }
         return end;
     }
 
@@ -562,6 +570,29 @@ QString DecodeUtf16(QByteArrayView bytes, bool bigEndian)
 
 const QString Utf32Message = QStringLiteral("32bit File Types are not supported.");
 
+// Where the text the parser made no line of begins, given where it stopped (a
+// NUL): at the stop, or at the start of the stop's line when that line holds
+// only spaces and tabs before it (the parser skipped them and made no entry).
+// Every line feed ends a line, so lines are found from the last one on.
+qsizetype UnparsedStart(const char16_t *text, qsizetype stop)
+{
+    qsizetype lineStart = stop;
+    while (lineStart > 0 && text[lineStart - 1] != u'\n')
+        --lineStart;
+    for (;;) {
+        const char16_t *end = FindLineEnd(text + lineStart, text + stop);
+        const qsizetype next = StepOverLineEnd(end) - text;
+        if (end - text >= stop || next > stop)
+            break;
+        lineStart = next;
+    }
+    for (qsizetype i = lineStart; i < stop; ++i) {
+        if (!IsSpaceOrTab(text[i]))
+            return stop;
+    }
+    return lineStart;
+}
+
 } // namespace
 
 quint32 TKvMemIni::DetectEncoding(QIODevice &stream)
@@ -678,6 +709,7 @@ int TKvMemIni::LoadFromStream(QIODevice &stream)
 
 int TKvMemIni::LoadFromStream(QIODevice &stream, quint32 encoding)
 {
+    m_readLayout.reset();
     return GuardMemory(FileName, [&] {
         return OnSeekableStream(stream, [&](QIODevice &seekable) { return ReadWith(seekable, encoding); });
     });
@@ -705,8 +737,10 @@ int TKvMemIni::ReadAnsi(QIODevice &stream)
 {
     Encoding = KvEncoding::Ansi;
     TStreamRest rest(stream);
-    if (rest.Bytes().isEmpty())
+    if (rest.Bytes().isEmpty()) {
+        NoteNothingParsed(KvEncoding::Ansi, {});
         return 0;
+    }
     QString text = KvTextCodec::DecodeAnsi(rest.Bytes());
     return ReadText(std::move(text), KvEncoding::Ansi, rest.Spare());
 }
@@ -714,14 +748,17 @@ int TKvMemIni::ReadAnsi(QIODevice &stream)
 int TKvMemIni::ReadUtf8(QIODevice &stream)
 {
     const qint64 start = stream.pos();
-    if (stream.atEnd())
+    if (stream.atEnd()) {
+        NoteNothingParsed(KvEncoding::Utf8, {});
         return KvEncoding::Utf8;
+    }
     const QByteArray mark = ReadBytes(stream, 3);
     if (mark != QByteArrayView("\xEF\xBB\xBF"))
         stream.seek(start);
     TStreamRest rest(stream);
     QString text = KvTextCodec::DecodeUtf8(rest.Bytes());
     const int result = ReadText(std::move(text), KvEncoding::Utf8, rest.Spare());
+    NoteFileEdges(stream.pos() > start && mark == QByteArrayView("\xEF\xBB\xBF"), false);
     if (result == int(KvEncoding::Utf8))
         Encoding = KvEncoding::Utf8;
     return result;
@@ -732,11 +769,16 @@ int TKvMemIni::ReadUtf16LE(QIODevice &stream)
     Encoding = KvEncoding::Utf16LE;
     TStreamRest rest(stream);
     const QByteArrayView bytes = rest.Bytes();
-    if (bytes.size() < 2)
+    if (bytes.size() < 2) {
+        NoteNothingParsed(KvEncoding::Utf16LE, bytes);
         return KvEncoding::Utf16LE;
+    }
     const bool marked = quint8(bytes[0]) == 0xFF && quint8(bytes[1]) == 0xFE;
     QString text = DecodeUtf16(bytes.sliced(marked ? 2 : 0), false);
-    return ReadText(std::move(text), KvEncoding::Utf16LE, rest.Spare());
+    const bool oddByte = bytes.size() % 2 != 0;
+    const int result = ReadText(std::move(text), KvEncoding::Utf16LE, rest.Spare());
+    NoteFileEdges(marked, oddByte);
+    return result;
 }
 
 int TKvMemIni::ReadUtf16BE(QIODevice &stream)
@@ -744,11 +786,16 @@ int TKvMemIni::ReadUtf16BE(QIODevice &stream)
     Encoding = KvEncoding::Utf16BE;
     TStreamRest rest(stream);
     const QByteArrayView bytes = rest.Bytes();
-    if (bytes.size() < 2)
+    if (bytes.size() < 2) {
+        NoteNothingParsed(KvEncoding::Utf16BE, bytes);
         return KvEncoding::Utf16BE;
+    }
     const bool marked = quint8(bytes[0]) == 0xFE && quint8(bytes[1]) == 0xFF;
     QString text = DecodeUtf16(bytes.sliced(marked ? 2 : 0), true);
-    return ReadText(std::move(text), KvEncoding::Utf16BE, rest.Spare());
+    const bool oddByte = bytes.size() % 2 != 0;
+    const int result = ReadText(std::move(text), KvEncoding::Utf16BE, rest.Spare());
+    NoteFileEdges(marked, oddByte);
+    return result;
 }
 
 // Trims and parses a decoded text, then checks that the parser reached its end:
@@ -757,6 +804,14 @@ int TKvMemIni::ReadUtf16BE(QIODevice &stream)
 // takes the entries.
 int TKvMemIni::ReadText(QString text, quint32 encodingOnSuccess, TKvMemoryBlock spare)
 {
+    // What the trim removes stays for a keep-layout save (usually nothing).
+    auto layout = std::make_shared<TKvReadLayout>();
+    layout->Encoding = encodingOnSuccess;
+    qsizetype kept = text.size();
+    while (kept > 0 && (text[kept - 1] == u'\0' || text[kept - 1] == u'\t' || text[kept - 1] == u' '))
+        --kept;
+    if (kept < text.size())
+        layout->Tail = text.sliced(kept);
     TrimTextEnd(text);
     if (text.size() > std::numeric_limits<qint32>::max())
         throw TKvFileError(FileName, QStringLiteral("The file is too large."));
@@ -766,7 +821,33 @@ int TKvMemIni::ReadText(QString text, quint32 encodingOnSuccess, TKvMemoryBlock 
         store->AdoptBlock(std::move(spare));
     const std::optional<qsizetype> stop = ParseInto(store);
     store->ReleaseUnused();
+    layout->Store = store;
+    // A NUL near the end stops the parser; what follows it is kept like the
+    // trimmed text (it is at most two characters).
+    if (stop && *stop < length) {
+        const qsizetype unparsed = UnparsedStart(store->Text(), *stop);
+        layout->Tail.prepend(QStringView(store->Text() + unparsed, store->Text() + length));
+        layout->LinesLength = unparsed;
+    } else {
+        layout->LinesLength = length;
+    }
+    m_readLayout = std::move(layout);
     if (!stop || *stop < length - 2 || *stop > length + 2)
         return KvReadResult::Unparsable;
     return int(encodingOnSuccess);
+}
+
+void TKvMemIni::NoteNothingParsed(quint32 encoding, QByteArrayView bytes)
+{
+    m_readLayout = std::make_shared<TKvReadLayout>();
+    m_readLayout->Encoding = encoding;
+    m_readLayout->Unread = bytes.toByteArray();
+}
+
+void TKvMemIni::NoteFileEdges(bool mark, bool oddByte)
+{
+    if (m_readLayout) {
+        m_readLayout->Mark = mark;
+        m_readLayout->OddByte = oddByte;
+    }
 }

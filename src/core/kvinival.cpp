@@ -122,13 +122,29 @@ void TKvIniVal::UpdateKind()
 
 void TKvIniVal::StoreTexts(QStringView name, QStringView value, QStringView comment)
 {
+    StoreBlock(nullptr, name, value, comment);
+    m_flags |= Changed;
+}
+
+void TKvIniVal::StoreAnchoredTexts(const char16_t *anchor, QStringView name, QStringView value,
+                                   QStringView comment)
+{
+    StoreBlock(anchor, name, value, comment);
+}
+
+void TKvIniVal::StoreBlock(const char16_t *anchor, QStringView name, QStringView value, QStringView comment)
+{
     const qsizetype total = name.size() + value.size() + comment.size();
     Q_ASSERT(total <= std::numeric_limits<qint32>::max());
     // The new block is filled before the old one goes: the texts may live in it.
+    // An anchored block keeps the anchor in front of the texts.
+    const qsizetype front = anchor ? AnchorUnits : 0;
     char16_t *block = nullptr;
-    if (total > 0) {
-        block = new char16_t[size_t(total)];
-        char16_t *out = block;
+    if (total + front > 0) {
+        block = new char16_t[size_t(total + front)];
+        if (anchor)
+            std::memcpy(block, &anchor, sizeof anchor);
+        char16_t *out = block + front;
         for (QStringView text : {name, value, comment}) {
             if (!text.isEmpty())
                 std::memcpy(out, text.utf16(), size_t(text.size()) * sizeof(char16_t));
@@ -136,9 +152,9 @@ void TKvIniVal::StoreTexts(QStringView name, QStringView value, QStringView comm
         }
     }
     FreeBlock();
-    m_text = block ? block : u"";
+    m_text = block ? block + front : u"";
     if (block)
-        m_flags |= OwnsBlock;
+        m_flags |= anchor ? (OwnsBlock | AnchorBlock) : OwnsBlock;
     m_nameLen = qint32(name.size());
     m_valueLen = qint32(value.size());
     m_commentLen = qint32(comment.size());
@@ -146,17 +162,34 @@ void TKvIniVal::StoreTexts(QStringView name, QStringView value, QStringView comm
     m_commentGap = 0;
 }
 
+const char16_t *TKvIniVal::LineAnchor() const
+{
+    if ((m_flags & InStore) == 0 || (m_flags & Changed) != 0)
+        return nullptr;
+    if (m_flags & AnchorBlock) {
+        const char16_t *anchor = nullptr;
+        std::memcpy(&anchor, m_text - AnchorUnits, sizeof anchor);
+        return anchor;
+    }
+    return (m_flags & OwnsBlock) ? nullptr : m_text;
+}
+
 namespace {
 
 // An item whose name, or an error line whose text, starts with "[" or ";" was
 // read from a line that began with a control character (which the trimming
-// dropped). Written as it stands, the line would read back as a header or a
-// comment; a form feed in front keeps it the item or error line it was.
+// dropped); so was one whose name or text is a lone space or tab (what the
+// trimming keeps of blanks and control characters only). Written as it
+// stands, the line would read back as a header, a comment, a nameless item or
+// a blank line; a form feed in front keeps it the item or error line it was.
 constexpr char16_t LineLeadIn = u'\f';
 
 bool NeedsLeadIn(QStringView first)
 {
-    return !first.isEmpty() && (first.front() == u'[' || first.front() == u';');
+    if (first.isEmpty())
+        return false;
+    const QChar c = first.front();
+    return c == u'[' || c == u';' || c == u' ' || c == u'\t';
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "kvmemini.h"
 
 #include "kvfileerror.h"
+#include "kvlayoutwriter.h"
 #include "kvplainmessage.h"
 #include "kvsafesave.h"
 #include "kvtextcodec.h"
@@ -333,15 +334,28 @@ QString TKvMemIni::GetText() const
 QByteArray TKvMemIni::Encode(quint32 encoding) const
 {
     QByteArray bytes;
-    EncodeDocument(*this, encoding, [&](QByteArrayView part) { bytes.append(part); });
+    const auto append = [&](QByteArrayView part) { bytes.append(part); };
+    if (KeepLayout)
+        KvLayoutWriter::Encode(*this, encoding, append);
+    else
+        EncodeDocument(*this, encoding, append);
     return bytes;
+}
+
+bool TKvMemIni::WritesMark(quint32 encoding) const
+{
+    return KeepLayout ? KvLayoutWriter::WritesMark(*this, encoding) : WriteBom;
 }
 
 // The text goes out in parts as it is produced: the whole text is never held,
 // neither as characters nor as bytes.
 void TKvMemIni::SaveToStream(QIODevice &stream, quint32 encoding) const
 {
-    EncodeDocument(*this, encoding, [&](QByteArrayView part) { WriteAll(stream, part); });
+    const auto write = [&](QByteArrayView part) { WriteAll(stream, part); };
+    if (KeepLayout)
+        KvLayoutWriter::Encode(*this, encoding, write);
+    else
+        EncodeDocument(*this, encoding, write);
 }
 
 void TKvMemIni::SaveToFile(const QString &fileName, quint32 encoding)

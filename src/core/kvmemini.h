@@ -2,6 +2,7 @@
 
 #include "kvptrvector.h"
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -12,6 +13,7 @@
 class QIODevice;
 class TKvMemoryBlock;
 class TKvParseStore;
+struct TKvReadLayout;
 
 // What one line below a section header is. The numbers are stored, compared
 // and used as the icon index of the entry's row.
@@ -103,7 +105,20 @@ public:
 
     TKvIniValKind Kind() const { return TKvIniValKind(m_kind); }
     // Sets the kind directly, without the kind rule (the comment toggle does).
-    void SetKind(TKvIniValKind kind) { m_kind = quint8(kind); }
+    void SetKind(TKvIniValKind kind)
+    {
+        m_kind = quint8(kind);
+        m_flags |= Changed;
+    }
+
+    // While the entry is as the parser made it: a position inside the line of
+    // the parsed text it came from (its first text, or its line end), so that
+    // the line can be written back as it was read. Null for an entry made any
+    // other way, and from the first change on (a setter, the kind, a sort that
+    // moved it).
+    const char16_t *LineAnchor() const;
+    // Makes the entry count as changed (a sort that moves it).
+    void MarkChanged() { m_flags |= Changed; }
 
     QStringView NameView() const { return {m_text, m_nameLen}; }
     QStringView ValueView() const { return {ValueStart(), m_valueLen}; }
@@ -143,9 +158,13 @@ private:
     friend class TKvIniParser;
     enum Field { NameField, ValueField, CommentField };
     enum Flag : quint8 {
-        OwnsBlock = 1, // m_text is a block of this entry's own
-        InStore = 2,   // placed in a parse store's memory, not on the heap
+        OwnsBlock = 1,   // m_text is a block of this entry's own
+        InStore = 2,     // placed in a parse store's memory, not on the heap
+        Changed = 4,     // changed since the parser made it
+        AnchorBlock = 8, // the owned block starts with the line anchor, before m_text
     };
+    // The char16_t units in front of an anchored block that hold the anchor.
+    static constexpr qint32 AnchorUnits = qint32(sizeof(const char16_t *) / sizeof(char16_t));
 
     // An entry the parser places in a parse store.
     TKvIniVal(TKvIniValKind kind, Flag flags)
@@ -165,8 +184,8 @@ private:
         const qint32 valueGap = valueOffset - nameLen;
         const qint32 commentGap = commentOffset - valueOffset - valueLen;
         if (valueGap > MaxGap || commentGap > MaxGap) {
-            StoreTexts(QStringView(base, nameLen), QStringView(base + valueOffset, valueLen),
-                       QStringView(base + commentOffset, commentLen));
+            StoreAnchoredTexts(base, QStringView(base, nameLen), QStringView(base + valueOffset, valueLen),
+                               QStringView(base + commentOffset, commentLen));
             return;
         }
         FreeBlock();
@@ -180,12 +199,15 @@ private:
     const char16_t *ValueStart() const { return m_text + m_nameLen + m_valueGap; }
     // Stores the three texts into one block owned by the entry.
     void StoreTexts(QStringView name, QStringView value, QStringView comment);
+    // The same for the parser, keeping the anchor of the line they came from.
+    void StoreAnchoredTexts(const char16_t *anchor, QStringView name, QStringView value, QStringView comment);
+    void StoreBlock(const char16_t *anchor, QStringView name, QStringView value, QStringView comment);
     void SetField(Field field, QStringView text);
     void FreeBlock()
     {
         if (m_flags & OwnsBlock) {
-            delete[] m_text;
-            m_flags &= ~OwnsBlock;
+            delete[] (m_flags & AnchorBlock ? m_text - AnchorUnits : m_text);
+            m_flags &= ~(OwnsBlock | AnchorBlock);
         }
         m_text = u"";
     }
@@ -240,8 +262,16 @@ public:
 
     void SortVals(TKvSortKey key, bool ascending);
 
+    // The "[" of the header line this section was parsed from, in the parsed
+    // text; null for a section made otherwise or moved by a sort. Whether the
+    // name and comment still match that line is the writer's to check.
+    const char16_t *HeaderLine() const { return m_headerLine; }
+    void ForgetHeaderLine() { m_headerLine = nullptr; }
+
 private:
     friend class TKvMemIni;
+    friend class TKvIniParser;
+    const char16_t *m_headerLine = nullptr;
     // Keeps alive the parsed text the entries point into and the memory they
     // are placed in; shared with the other sections of the same parse.
     std::shared_ptr<TKvParseStore> m_store;
@@ -255,13 +285,22 @@ public:
     bool WriteBom = true;
     QString FileName;
     quint32 Encoding = KvEncoding::Utf8;
+    // Saving writes every line read and not changed since exactly as it was
+    // read (bytes, line end, spacing, byte-order mark or none, trailing text);
+    // changed and new lines are written in the usual form with the line end
+    // the file mostly uses, and no empty line is added after a section.
+    bool KeepLayout = false;
 
     TKvMemIni() = default;
     ~TKvMemIni();
     TKvMemIni(const TKvMemIni &) = delete;
     TKvMemIni &operator=(const TKvMemIni &) = delete;
 
-    void Clear() { Sections.Clear(); }
+    void Clear()
+    {
+        Sections.Clear();
+        m_readLayout.reset();
+    }
     TKvIniSection *AddSection(const QString &name);
     TKvIniSection *InsertSection(qint32 index, const QString &name);
     TKvIniSection *CopySection(const TKvIniSection *source, const QString &newName);
@@ -296,6 +335,10 @@ public:
     qsizetype TextLength() const;
     // The bytes SaveToStream writes.
     QByteArray Encode(quint32 encoding) const;
+    // Whether SaveToStream starts with the encoding's byte-order mark.
+    bool WritesMark(quint32 encoding) const;
+    // What the last read left for a keep-layout save; null when nothing was read.
+    const TKvReadLayout *ReadLayout() const { return m_readLayout.get(); }
 
     // Editing and sorting.
     void SortSections(TKvSortKey key, bool ascending);
@@ -304,6 +347,10 @@ public:
 private:
     int ReadWith(QIODevice &stream, quint32 encoding);
     int ReadText(QString text, quint32 encodingOnSuccess, TKvMemoryBlock spare);
+    // Notes what a reader saw of the file's edges (after ReadText).
+    void NoteFileEdges(bool mark, bool oddByte);
+    void NoteNothingParsed(quint32 encoding, QByteArrayView bytes);
+    std::shared_ptr<TKvReadLayout> m_readLayout;
     std::optional<qsizetype> ParseInto(const std::shared_ptr<TKvParseStore> &store);
 };
 

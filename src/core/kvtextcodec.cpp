@@ -9,7 +9,6 @@
 
 #include "kvcodepages.h"
 
-#include <QLocale>
 #include <QStringList>
 
 #include <array>
@@ -17,6 +16,8 @@
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
+#include <langinfo.h>
+#include <locale.h>
 #include <memory>
 #include <mutex>
 
@@ -50,6 +51,19 @@ bool IsByteSurrogate(char16_t c)
     return c >= 0xDC80 && c <= 0xDCFF;
 }
 
+// Notes one character an encoding turns into "?".
+void NoteLoss(TKvEncodingLoss *loss, qsizetype maxExamples, QStringView character)
+{
+    if (!loss)
+        return;
+    ++loss->Count;
+    if (loss->Examples.size() < maxExamples) {
+        const QString example = character.toString();
+        if (!loss->Examples.contains(example))
+            loss->Examples << example;
+    }
+}
+
 char16_t *Units(QString &text)
 {
     return reinterpret_cast<char16_t *>(text.data());
@@ -78,11 +92,37 @@ constexpr LanguagePage LanguagePages[] = {
 
 std::atomic<quint32> OverrideCodePage{0};
 
-quint32 LocaleCodePage()
+// The locale the environment names for character classification, as
+// setlocale(LC_ALL, "") would take it.
+QString EnvironmentLocaleName()
 {
-    // The process locale does not change while it runs.
-    static const quint32 codePage = AnsiCodePageForLocale(QLocale::system().name());
-    return codePage;
+    for (const char *variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        const QByteArray value = qgetenv(variable);
+        if (!value.isEmpty())
+            return QString::fromLocal8Bit(value);
+    }
+    return QStringLiteral("C");
+}
+
+// The character set the environment's locale uses. Asked of a locale object of
+// its own so the process locale is neither needed nor changed.
+QString EnvironmentCharset(const QString &localeName)
+{
+    if (locale_t locale = newlocale(LC_CTYPE_MASK, "", locale_t(nullptr))) {
+        const QString charset = QString::fromLatin1(nl_langinfo_l(CODESET, locale));
+        freelocale(locale);
+        return charset;
+    }
+    // Not installed: the process stays in the C locale, unless the name says
+    // which character set is meant ("de_DE.ISO-8859-1@euro").
+    const qsizetype dot = localeName.indexOf(u'.');
+    if (dot < 0)
+        return QString();
+    QString charset = localeName.mid(dot + 1);
+    const qsizetype at = charset.indexOf(u'@');
+    if (at >= 0)
+        charset.truncate(at);
+    return charset;
 }
 
 // --- Single-byte code pages ------------------------------------------------------------
@@ -146,7 +186,7 @@ QString DecodeSingleByte(QByteArrayView bytes, const char16_t *table)
     return text;
 }
 
-QByteArray EncodeSingleByte(QStringView text, const uchar *table)
+QByteArray EncodeSingleByte(QStringView text, const uchar *table, TKvEncodingLoss *loss, qsizetype maxExamples)
 {
     QByteArray bytes(text.size(), Qt::Uninitialized);
     char *out = bytes.data();
@@ -158,10 +198,13 @@ QByteArray EncodeSingleByte(QStringView text, const uchar *table)
             *out++ = char(c);
         } else if (IsHighSurrogate(c) && i + 1 < n && IsLowSurrogate(in[i + 1])) {
             *out++ = QuestionMark; // no single-byte code page holds a character beyond U+FFFF
+            NoteLoss(loss, maxExamples, text.sliced(i, 2));
             ++i;
         } else {
             const uchar byte = table[c];
             *out++ = byte != 0 ? char(byte) : QuestionMark;
+            if (byte == 0)
+                NoteLoss(loss, maxExamples, text.sliced(i, 1));
         }
     }
     bytes.truncate(out - bytes.data());
@@ -270,7 +313,7 @@ QString DecodeIconv(QByteArrayView bytes, const char *charset)
     return text;
 }
 
-QByteArray EncodeIconv(QStringView text, const char *charset)
+QByteArray EncodeIconv(QStringView text, const char *charset, TKvEncodingLoss *loss, qsizetype maxExamples)
 {
     const IconvHandle cd(charset, Utf16Host);
     QByteArray bytes(text.size() * 2 + 8, Qt::Uninitialized); // at most two bytes per unit
@@ -285,6 +328,8 @@ QByteArray EncodeIconv(QStringView text, const char *charset)
         for (qsizetype i = 0; i < n; ++i) {
             const char16_t c = begin[i];
             bytes[written++] = c < 0x80 ? char(c) : IsByteSurrogate(c) ? char(c - 0xDC00) : QuestionMark;
+            if (c >= 0x80 && !IsByteSurrogate(c))
+                NoteLoss(loss, maxExamples, text.sliced(i, 1));
         }
         bytes.truncate(written);
         return bytes;
@@ -318,6 +363,7 @@ QByteArray EncodeIconv(QStringView text, const char *charset)
             if (IsHighSurrogate(c) && i + 1 < n && IsLowSurrogate(begin[i + 1]))
                 units = 2;
             bytes[written++] = QuestionMark;
+            NoteLoss(loss, maxExamples, text.sliced(i, units));
         }
         in += units * qsizetype(sizeof(char16_t));
         inLeft -= size_t(units) * sizeof(char16_t);
@@ -470,7 +516,7 @@ bool HasSurrogates(QStringView text)
     return false;
 }
 
-QByteArray EncodeUtf8Lossless(QStringView text)
+QByteArray EncodeUtf8Lossless(QStringView text, TKvEncodingLoss *loss = nullptr, qsizetype maxExamples = 0)
 {
     QByteArray bytes(text.size() * 3, Qt::Uninitialized); // a unit gives at most three bytes
     uchar *out = reinterpret_cast<uchar *>(bytes.data());
@@ -494,6 +540,7 @@ QByteArray EncodeUtf8Lossless(QStringView text)
             *out++ = uchar(c - 0xDC00); // a byte that was not valid UTF-8 when read
         } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
             *out++ = QuestionMark;
+            NoteLoss(loss, maxExamples, text.sliced(i, 1));
         } else {
             *out++ = uchar(0xE0 | (c >> 12));
             *out++ = uchar(0x80 | ((c >> 6) & 0x3F));
@@ -510,6 +557,73 @@ quint32 SystemAnsiCodePage()
 {
     const quint32 codePage = OverrideCodePage.load(std::memory_order_relaxed);
     return codePage != 0 ? codePage : LocaleCodePage();
+}
+
+quint32 LocaleCodePage()
+{
+    // The environment does not change while the process runs.
+    static const quint32 codePage = [] {
+        const QString name = EnvironmentLocaleName();
+        return CodePageForCharset(EnvironmentCharset(name), name);
+    }();
+    return codePage;
+}
+
+quint32 CodePageForCharset(const QString &charset, const QString &localeName)
+{
+    QString key = charset.toUpper();
+    key.remove(u'-');
+    key.remove(u'_');
+    // glibc names the C locale's character set ANSI_X3.4-1968; Qt 6 reads the
+    // C and POSIX locales as UTF-8.
+    if (key.isEmpty() || key == u"UTF8" || key == u"ANSIX3.41968" || key == u"ASCII" || key == u"USASCII")
+        return Utf8CodePage;
+    return AnsiCodePageForLocale(localeName);
+}
+
+const QList<quint32> &SelectableCodePages()
+{
+    static const QList<quint32> pages = {874, 932, 936, 949, 950, 1250, 1251, 1252, 1253,
+                                         1254, 1255, 1256, 1257, 1258, Utf8CodePage};
+    return pages;
+}
+
+QString CodePageName(quint32 codePage)
+{
+    if (codePage == Utf8CodePage)
+        return QStringLiteral("UTF-8");
+    return QStringLiteral("Windows-%1").arg(codePage);
+}
+
+namespace {
+
+QByteArray Encode(QStringView text, quint32 codePage, TKvEncodingLoss *loss, qsizetype maxExamples)
+{
+    if (codePage == Utf8CodePage) {
+        if (!HasSurrogates(text))
+            return text.toUtf8();
+        return EncodeUtf8Lossless(text, loss, maxExamples);
+    }
+    if (const char *charset = IconvCharset(codePage))
+        return EncodeIconv(text, charset, loss, maxExamples);
+    int pageIndex = SingleBytePageIndex(codePage);
+    if (pageIndex < 0)
+        pageIndex = SingleBytePageIndex(DefaultCodePage);
+    return EncodeSingleByte(text, EncodeTableFor(pageIndex), loss, maxExamples);
+}
+
+} // namespace
+
+TKvEncodingLoss FindEncodingLoss(QStringView text, quint32 codePage, qsizetype maxExamples)
+{
+    TKvEncodingLoss loss;
+    AddEncodingLoss(loss, text, codePage, maxExamples);
+    return loss;
+}
+
+void AddEncodingLoss(TKvEncodingLoss &loss, QStringView text, quint32 codePage, qsizetype maxExamples)
+{
+    Encode(text, codePage, &loss, maxExamples);
 }
 
 quint32 AnsiCodePageForLocale(const QString &localeName)
@@ -548,6 +662,8 @@ void SetSystemAnsiCodePage(quint32 codePage)
 
 QString DecodeAnsi(QByteArrayView bytes, quint32 codePage)
 {
+    if (codePage == Utf8CodePage)
+        return DecodeUtf8(bytes);
     if (const char *charset = IconvCharset(codePage))
         return DecodeIconv(bytes, charset);
     const char16_t *table = KvCodePages::SingleByteTable(codePage);
@@ -556,12 +672,7 @@ QString DecodeAnsi(QByteArrayView bytes, quint32 codePage)
 
 QByteArray EncodeAnsi(QStringView text, quint32 codePage)
 {
-    if (const char *charset = IconvCharset(codePage))
-        return EncodeIconv(text, charset);
-    int pageIndex = SingleBytePageIndex(codePage);
-    if (pageIndex < 0)
-        pageIndex = SingleBytePageIndex(DefaultCodePage);
-    return EncodeSingleByte(text, EncodeTableFor(pageIndex));
+    return Encode(text, codePage, nullptr, 0);
 }
 
 QString DecodeUtf8(QByteArrayView bytes)

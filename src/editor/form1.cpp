@@ -3,6 +3,7 @@
 
 #include "document/documentfile.h"
 #include "document/filewatcher.h"
+#include "dialogs/preferencesdlg.h"
 #include "kvfileerror.h"
 #include "kvconfig.h"
 #include "kvfirstrun.h"
@@ -12,6 +13,7 @@
 #include "kvmsgbox.h"
 #include "kvshell.h"
 #include "sectionmodel.h"
+#include "settings/preferences.h"
 #include "settings/recentfiles.h"
 #include "settings/settingsstore.h"
 #include "valuemodel.h"
@@ -161,6 +163,8 @@ void TForm1::CreateActions()
         {&TForm1::ActGeneratePassword, "ActGeneratePassword", "Program Actions", "GeneratePassword", " Opens the Password Generator ",
          QKeySequence(Qt::CTRL | Qt::Key_G)},
         {&TForm1::ActCreateShortcut, "ActCreateShortcut", "Program Actions", "", "", QKeySequence(Qt::CTRL | Qt::Key_K)},
+        {&TForm1::ActPreferences, "ActPreferences", "Program Actions", "Preferences", " Opens the Preferences ",
+         QKeySequence(Qt::CTRL | Qt::Key_Comma)},
     };
     for (const ActionRow &row : rows) {
         auto *action = new QAction(QString::fromLatin1(row.caption), this);
@@ -181,6 +185,7 @@ void TForm1::CreateActions()
     connect(ActValuesOnly, &QAction::triggered, this, [this] { RunCommand([this] { ActValuesOnlyExecute(); }); });
     connect(ActHelp, &QAction::triggered, this, [this] { RunCommand([this] { ActHelpExecute(); }); });
     ConnectProgramDialogs();
+    connect(ActPreferences, &QAction::triggered, this, [this] { RunCommand([this] { ActPreferencesExecute(*this); }); });
     // The commands of the other actions are connected where they are built.
 }
 
@@ -319,6 +324,7 @@ void TForm1::FormShow()
     if (LastToolbarArt)
         setMinimumWidth(LastToolbarArt->geometry().right() + 1);
     LoadSettings(*this);
+    ApplyPreferences(LoadPreferences());
     SizeIconColumns();
     LoadFileTimer->start();
     m_shown = true;

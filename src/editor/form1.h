@@ -142,6 +142,7 @@ public:
     TKvGradiLabel *GlPassword = nullptr;
     TKvGradiLabel *GlHelp = nullptr;
     TKvGradiLabel *GlInfo = nullptr;
+    TKvGradiLabel *GlPreferences = nullptr;
     // The last end piece of the toolbar; its right edge sets the minimum width.
     TKvArt *LastToolbarArt = nullptr;
 
@@ -173,6 +174,7 @@ public:
     QAction *ActHelp = nullptr;
     QAction *ActGeneratePassword = nullptr;
     QAction *ActCreateShortcut = nullptr;
+    QAction *ActPreferences = nullptr;
 
     TKvSectionModel *SectionModel() const { return m_sectionModel; }
     TKvValueModel *ValueModel() const { return m_valueModel; }

@@ -197,7 +197,9 @@ void TForm1::CreateStatusBar()
     GlHelp = programButton(ActHelp, QStringLiteral("GlHelp"), QStringLiteral("?"));
     GlInfo = programButton(ActAbout, QStringLiteral("GlInfo"), QStringLiteral("i"));
     GlInfo->SetHint(QStringLiteral(" Opens the about dialog "));
-    AddGroup(PnlBottom, {ButCreateShortcut, GlPassword, GlHelp, GlInfo}, endWidth);
+    GlPreferences = programButton(ActPreferences, QStringLiteral("GlPreferences"), QStringLiteral("\u2699"));
+    GlPreferences->SetHint(QStringLiteral(" Opens the Preferences (Ctrl+,) "));
+    AddGroup(PnlBottom, {ButCreateShortcut, GlPassword, GlHelp, GlInfo, GlPreferences}, endWidth);
 }
 
 void TForm1::ApplyColourScheme()

@@ -13,9 +13,14 @@ struct Run
     QByteArray err;
 };
 
-Run RunTool(const QStringList &arguments, const QByteArray &input = {})
+Run RunTool(const QStringList &arguments, const QByteArray &input = {}, const QString &lcAll = QString())
 {
     QProcess process;
+    if (!lcAll.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LC_ALL"), lcAll);
+        process.setProcessEnvironment(environment);
+    }
     process.start(QStringLiteral(QUILLON_INI_PATH), arguments);
     process.write(input);
     process.closeWriteChannel();
@@ -56,6 +61,13 @@ private slots:
     void find_data();
     void find();
     void encryptAndDecrypt();
+    void helpNamesTheCodePage_data();
+    void helpNamesTheCodePage();
+    void utf8FileOnUtf8Locale();
+    void keepLayoutEdits_data();
+    void keepLayoutEdits();
+    void lossySaveRefused_data();
+    void lossySaveRefused();
 
 private:
     QTemporaryDir m_dir;
@@ -119,11 +131,13 @@ void TestCli::edits_data()
         << QByteArray(";top\r\n\r\n[b] ;c\r\nk=1\r\n;note\r\n\r\n[a]\r\nx=hello world\r\nName=Hello\r\n\r\n");
 }
 
+// The usual form throughout, as --normalise asks.
 void TestCli::edits()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QByteArray, written);
     arguments.replace(1, m_file);
+    arguments << QStringLiteral("--normalise");
     const Run run = RunTool(arguments);
     QVERIFY2(run.exitCode == 0, run.err.constData());
     QCOMPARE(ReadFile(m_file), written);
@@ -208,6 +222,130 @@ void TestCli::encryptAndDecrypt()
     QCOMPARE(run.out, QByteArray("{\"result\": 65001}\n"));
     QCOMPARE(ReadFile(opened),
              QByteArray("\xEF\xBB\xBF;top\r\n\r\n[b] ;c\r\nk=1\r\n;note\r\n\r\n[a]\r\nx=hello world\r\nName=Hello\r\n\r\n"));
+}
+
+void TestCli::helpNamesTheCodePage_data()
+{
+    QTest::addColumn<QString>("lcAll");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QByteArray>("line");
+    QTest::addRow("C locale") << "C" << QStringList() << QByteArray("In use now: 65001 (UTF-8), from the locale.");
+    QTest::addRow("UTF-8 locale") << "C.UTF-8" << QStringList()
+                                  << QByteArray("In use now: 65001 (UTF-8), from the locale.");
+    QTest::addRow("chosen") << "C" << QStringList{"--ansi-codepage", "1250"}
+                            << QByteArray("In use now: 1250 (Windows-1250), chosen with --ansi-codepage.");
+    QTest::addRow("legacy locale by name") << "pl_PL.ISO-8859-2" << QStringList()
+                                           << QByteArray("In use now: 1250 (Windows-1250), from the locale.");
+}
+
+void TestCli::helpNamesTheCodePage()
+{
+    QFETCH(QString, lcAll);
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, line);
+    const Run run = RunTool(options << QStringLiteral("--help"), {}, lcAll);
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.out.contains(line), run.out.constData());
+}
+
+// The usual Linux file: UTF-8 without a mark. Read as ANSI on a UTF-8 locale
+// it shows its characters, and what is written stays UTF-8 without a mark,
+// also through the password-protected file.
+void TestCli::utf8FileOnUtf8Locale()
+{
+    const QString locale = QStringLiteral("C.UTF-8");
+    WriteFile(m_file, "[s]\nname=caf\xC3\xA9\n");
+    Run run = RunTool({QStringLiteral("get"), m_file, QStringLiteral("s"), QStringLiteral("name")}, {}, locale);
+    QCOMPARE(run.out, QByteArray("caf\xC3\xA9\n"));
+    run = RunTool({QStringLiteral("set"), m_file, QStringLiteral("s"), QStringLiteral("new"),
+                   QString::fromUtf8("na\xC3\xAFve")},
+                  {}, locale);
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QCOMPARE(ReadFile(m_file), QByteArray("[s]\nname=caf\xC3\xA9\nnew=na\xC3\xAFve\n"));
+
+    const QString sealed = m_dir.filePath(QStringLiteral("sealed.IniCry"));
+    const QString opened = m_dir.filePath(QStringLiteral("opened.ini"));
+    QCOMPARE(RunTool({QStringLiteral("encrypt"), m_file, sealed}, "pw-secret\n", locale).exitCode, 0);
+    QCOMPARE(RunTool({QStringLiteral("decrypt"), sealed, opened}, "pw-secret\n", locale).exitCode, 0);
+    QVERIFY(ReadFile(opened).contains("name=caf\xC3\xA9\r\n"));
+
+    // The same bytes read as Windows-1252 are two characters each.
+    run = RunTool({QStringLiteral("get"), m_file, QStringLiteral("s"), QStringLiteral("name"),
+                   QStringLiteral("--ansi-codepage"), QStringLiteral("1252")},
+                  {}, locale);
+    QCOMPARE(run.out, QByteArray("caf\xC3\x83\xC2\xA9\n"));
+}
+
+void TestCli::keepLayoutEdits_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("written");
+    const QByteArray file = "; top\n[b] ; c\n  k = 1   ; one\n;note\n\n[a]\nx = hello\nName=Hello\n";
+    QTest::addRow("set changes one line") << QStringList{"set", "FILE", "b", "k", "2"}
+                                          << QByteArray("; top\n[b] ; c\nk=2 ;one\n;note\n\n[a]\nx = hello\nName=Hello\n");
+    QTest::addRow("set a new key adds one line")
+        << QStringList{"set", "FILE", "a", "y", "9"}
+        << QByteArray("; top\n[b] ; c\n  k = 1   ; one\n;note\n\n[a]\nx = hello\nName=Hello\ny=9\n");
+    QTest::addRow("set in a new section")
+        << QStringList{"set", "FILE", "c", "z", "9"}
+        << QByteArray("; top\n[b] ; c\n  k = 1   ; one\n;note\n\n[a]\nx = hello\nName=Hello\n[c]\nz=9\n\n");
+    QTest::addRow("del a key removes one line")
+        << QStringList{"del", "FILE", "a", "x"} << QByteArray("; top\n[b] ; c\n  k = 1   ; one\n;note\n\n[a]\nName=Hello\n");
+    QTest::addRow("del a section") << QStringList{"del", "FILE", "b"} << QByteArray("; top\n[a]\nx = hello\nName=Hello\n");
+    QTest::addRow("sort moves lines")
+        << QStringList{"sort", "FILE", "--by", "name", "--items-only"}
+        << QByteArray("; top\n[b] ; c\n;note\nk=1 ;one\n\n[a]\nName=Hello\nx=hello\n");
+    QTest::addRow("save keeps the layout when asked")
+        << QStringList{"save", "FILE", "FILE", "--keep-layout"} << file;
+    QTest::addRow("save normalises by default")
+        << QStringList{"save", "FILE", "FILE"}
+        << QByteArray(";top\r\n\r\n[b] ; c\r\nk=1 ;one\r\n;note\r\n\r\n[a]\r\nx=hello\r\nName=Hello\r\n\r\n");
+}
+
+void TestCli::keepLayoutEdits()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, written);
+    WriteFile(m_file, "; top\n[b] ; c\n  k = 1   ; one\n;note\n\n[a]\nx = hello\nName=Hello\n");
+    arguments.replaceInStrings(QStringLiteral("FILE"), m_file);
+    const Run run = RunTool(arguments);
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QCOMPARE(ReadFile(m_file), written);
+}
+
+void TestCli::lossySaveRefused_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("lossyResult");
+    QTest::addRow("set") << QStringList{"set", "FILE", "s", "k", QString::fromUtf8("\xE6\x97\xA5\xE6\x9C\xAC!")}
+                         << QByteArray("[s]\nk=?" "?!\n");
+    QTest::addRow("set, normalised") << QStringList{"set", "FILE", "s", "k", QString::fromUtf8("\xE6\x97\xA5"), "--normalise"}
+                                     << QByteArray("[s]\r\nk=?\r\n\r\n");
+    QTest::addRow("save to ANSI") << QStringList{"save", "UTF8", "FILE", "--out", "0"} << QByteArray("[s]\r\nk=??\r\n\r\n");
+}
+
+// A save in a legacy code page that would turn characters into "?" is refused
+// (exit code 7, nothing written) unless --lossy is given.
+void TestCli::lossySaveRefused()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, lossyResult);
+    const QByteArray original = "[s]\nk=caf\xE9\n";
+    WriteFile(m_file, original);
+    const QString utf8File = m_dir.filePath(QStringLiteral("utf8.ini"));
+    WriteFile(utf8File, "\xEF\xBB\xBF[s]\nk=\xE6\x97\xA5\xE6\x9C\xAC\n");
+    arguments.replaceInStrings(QStringLiteral("UTF8"), utf8File);
+    arguments.replaceInStrings(QStringLiteral("FILE"), m_file);
+    arguments << QStringLiteral("--ansi-codepage") << QStringLiteral("1252");
+    Run run = RunTool(arguments);
+    QCOMPARE(run.exitCode, 7);
+    QVERIFY2(run.err.contains("cannot be written in the code page Windows-1252") && run.err.contains("--lossy"),
+             run.err.constData());
+    QCOMPARE(ReadFile(m_file), original);
+
+    run = RunTool(arguments << QStringLiteral("--lossy"));
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QCOMPARE(ReadFile(m_file), lossyResult);
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -399,7 +399,13 @@ void TestBadInput::controlCharacterLines_data()
         << QByteArray("\x01[a]=2 ;c") << QStringLiteral("1:[a]=2;c") << QByteArray("\x0c[a]=2 ;c\r\n");
     QTest::addRow("control, semicolon error")
         << QByteArray("\x1f;note") << QStringLiteral("3:=;note;") << QByteArray("\x0c;note\r\n");
+    QTest::addRow("control and space before equals")
+        << QByteArray("\x04 =1") << QStringLiteral("1: =1;") << QByteArray("\x0c =1\r\n");
+    QTest::addRow("control and tab, error")
+        << QByteArray("\x04\t") << QStringLiteral("3:=\t;") << QByteArray("\x0c\t\r\n");
     // Lines the reader keeps as they are need nothing in front.
+    QTest::addRow("control alone before equals")
+        << QByteArray("\x04=1") << QStringLiteral("1:\x04=1;") << QByteArray("\x04=1\r\n");
     QTest::addRow("control, plain error") << QByteArray("\x0c"
                                                         "abc")
                                           << QStringLiteral("3:=abc;") << QByteArray("abc\r\n");

@@ -53,9 +53,10 @@ bool ReadsBack(TKvField field, const QString &text)
     section->Comment = sectionComment;
     TKvIniVal *item = section->AddVal(name, value, comment);
     TKvIniVal *commentLine = section->AddVal({}, {}, comment);
-    // A field setter that changed the text is a change too.
+    // A field setter that changed the text is a change too, and so is a line
+    // that reads back only with the form feed the writer puts in front of it.
     if (item->Name() != name || item->Value() != value || item->Comment() != comment
-        || commentLine->Comment() != comment)
+        || commentLine->Comment() != comment || item->WritesLeadIn())
         return false;
 
     TKvMemIni back;

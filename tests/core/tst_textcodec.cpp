@@ -3,6 +3,8 @@
 #include "kvtextcodec.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QLocale>
 #include <QProcess>
 #include <QSet>
@@ -41,8 +43,13 @@ private slots:
     void codePageForLocale();
     void systemCodePageFromEnvironment_data();
     void systemCodePageFromEnvironment();
+    void systemCodePageOfLegacyLocale();
     void printSystemCodePage();
     void systemCodePageOverride();
+    void codePageForCharset_data();
+    void codePageForCharset();
+    void encodingLoss_data();
+    void encodingLoss();
 
     void singleByteRoundTrip_data();
     void singleByteRoundTrip();
@@ -147,39 +154,80 @@ void TestTextCodec::systemCodePageFromEnvironment_data()
 {
     QTest::addColumn<QString>("lcAll");
     QTest::addColumn<QString>("expected");
+    // The C and POSIX locales and every UTF-8 locale read and write UTF-8.
     QTest::addRow("C") << "C"
-                       << "1252";
+                       << "65001";
     QTest::addRow("POSIX") << "POSIX"
-                           << "1252";
-    QTest::addRow("Polish") << "pl_PL.UTF-8"
-                            << "1250";
-    QTest::addRow("Japanese") << "ja_JP.UTF-8"
-                              << "932";
-    QTest::addRow("Taiwan") << "zh_TW.UTF-8"
-                            << "950";
-    QTest::addRow("Singapore") << "zh_SG.UTF-8"
-                               << "936";
-    QTest::addRow("German") << "de_DE.UTF-8"
-                            << "1252";
+                           << "65001";
+    QTest::addRow("C.UTF-8") << "C.UTF-8"
+                             << "65001";
+    QTest::addRow("Polish UTF-8") << "pl_PL.UTF-8"
+                                  << "65001";
+    QTest::addRow("Japanese UTF-8") << "ja_JP.UTF-8"
+                                    << "65001";
+    QTest::addRow("German utf8") << "de_DE.utf8"
+                                 << "65001";
+    // A legacy character set named by a locale that is not installed: the
+    // Windows code page of its language.
+    QTest::addRow("Polish ISO-8859-2") << "pl_PL.ISO-8859-2"
+                                       << "1250";
+    QTest::addRow("Taiwan Big5") << "zh_TW.BIG5"
+                                 << "950";
+    QTest::addRow("Russian KOI8-R") << "ru_RU.KOI8-R@x"
+                                    << "1251";
+    // Not installed and no character set named: the C locale.
+    QTest::addRow("German, no character set") << "de_DE"
+                                              << "65001";
 }
 
-// The whole road from the environment through QLocale::system() to the code page,
-// in a child process because the system locale is read once per process.
-void TestTextCodec::systemCodePageFromEnvironment()
+namespace {
+
+QString ChildCodePage(const QString &lcAll, const QString &locPath = QString())
 {
-    QFETCH(QString, lcAll);
-    QFETCH(QString, expected);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LC_ALL"), lcAll);
     environment.insert(QStringLiteral("LANG"), lcAll);
+    if (!locPath.isEmpty()) {
+        environment.insert(QStringLiteral("LOCPATH"), locPath);
+        // glibc's newlocale keeps a copy of LOCPATH it never frees (29 bytes);
+        // a sanitizer build would call that the child's failure.
+        environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                           environment.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":detect_leaks=0"));
+    }
     environment.insert(QString::fromLatin1(PrintCodePageVariable), QStringLiteral("1"));
     QProcess child;
     child.setProcessEnvironment(environment);
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("printSystemCodePage")});
-    QVERIFY(child.waitForFinished(30000));
-    QCOMPARE(child.exitCode(), 0);
-    const QString output = QString::fromLatin1(child.readAllStandardOutput());
+    if (!child.waitForFinished(30000) || child.exitCode() != 0)
+        return QStringLiteral("child failed");
+    return QString::fromLatin1(child.readAllStandardOutput());
+}
+
+} // namespace
+
+// The whole road from the environment to the code page, in a child process
+// because the locale is read once per process.
+void TestTextCodec::systemCodePageFromEnvironment()
+{
+    QFETCH(QString, lcAll);
+    QFETCH(QString, expected);
+    const QString output = ChildCodePage(lcAll);
     QVERIFY2(output.contains(QStringLiteral("ANSI=") + expected + u';'), qPrintable(output));
+}
+
+// A legacy 8-bit locale, generated for the test when the locale sources are there.
+void TestTextCodec::systemCodePageOfLegacyLocale()
+{
+    QTemporaryDir dir;
+    QProcess localedef;
+    localedef.start(QStringLiteral("localedef"), {QStringLiteral("-i"), QStringLiteral("cs_CZ"), QStringLiteral("-f"),
+                                                  QStringLiteral("ISO-8859-2"),
+                                                  dir.filePath(QStringLiteral("cs_CZ.ISO-8859-2"))});
+    if (!localedef.waitForFinished(120000) || localedef.exitStatus() != QProcess::NormalExit
+        || !QFileInfo::exists(dir.filePath(QStringLiteral("cs_CZ.ISO-8859-2"))))
+        QSKIP("localedef cannot generate cs_CZ.ISO-8859-2 here (package locales)");
+    const QString output = ChildCodePage(QStringLiteral("cs_CZ.ISO-8859-2"), dir.path());
+    QVERIFY2(output.contains(QStringLiteral("ANSI=1250;")), qPrintable(output));
 }
 
 // Only does something in the child started by systemCodePageFromEnvironment.
@@ -193,14 +241,79 @@ void TestTextCodec::printSystemCodePage()
 
 void TestTextCodec::systemCodePageOverride()
 {
-    const quint32 fromLocale = AnsiCodePageForLocale(QLocale::system().name());
+    const quint32 fromLocale = LocaleCodePage();
     QCOMPARE(SystemAnsiCodePage(), fromLocale);
     SetSystemAnsiCodePage(1251);
     QCOMPARE(SystemAnsiCodePage(), 1251u);
     QCOMPARE(DecodeAnsi(QByteArrayView("\xC0")), QString(QChar(0x0410)));
     QCOMPARE(EncodeAnsi(QStringView(u"\u0410")), QByteArray("\xC0"));
+    SetSystemAnsiCodePage(Utf8CodePage);
+    QCOMPARE(DecodeAnsi(QByteArrayView("caf\xC3\xA9")), QStringLiteral("caf\u00e9"));
+    QCOMPARE(EncodeAnsi(QStringView(u"caf\u00e9")), QByteArray("caf\xC3\xA9"));
     SetSystemAnsiCodePage(0);
     QCOMPARE(SystemAnsiCodePage(), fromLocale);
+}
+
+void TestTextCodec::codePageForCharset_data()
+{
+    QTest::addColumn<QString>("charset");
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<quint32>("codePage");
+    QTest::addRow("UTF-8") << "UTF-8" << "pl_PL.UTF-8" << 65001u;
+    QTest::addRow("utf8") << "utf8" << "ja_JP" << 65001u;
+    QTest::addRow("C locale ASCII") << "ANSI_X3.4-1968" << "C" << 65001u;
+    QTest::addRow("unknown") << "" << "de_DE" << 65001u;
+    QTest::addRow("ISO-8859-1") << "ISO-8859-1" << "de_DE" << 1252u;
+    QTest::addRow("ISO-8859-2") << "ISO-8859-2" << "cs_CZ.ISO-8859-2" << 1250u;
+    QTest::addRow("ISO-8859-5") << "ISO-8859-5" << "ru_RU" << 1251u;
+    QTest::addRow("EUC-JP") << "EUC-JP" << "ja_JP.eucJP" << 932u;
+    QTest::addRow("Big5") << "BIG5" << "zh_TW.BIG5" << 950u;
+    QTest::addRow("GB2312") << "GB2312" << "zh_CN" << 936u;
+    QTest::addRow("ISO-8859-9") << "ISO-8859-9" << "tr_TR" << 1254u;
+}
+
+void TestTextCodec::codePageForCharset()
+{
+    QFETCH(QString, charset);
+    QFETCH(QString, locale);
+    QFETCH(quint32, codePage);
+    QCOMPARE(CodePageForCharset(charset, locale), codePage);
+}
+
+void TestTextCodec::encodingLoss_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<quint32>("codePage");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QStringList>("examples");
+    QTest::addRow("nothing lost") << u"caf\u00e9 \u20ac"_qs << 1252u << 0 << QStringList();
+    QTest::addRow("Japanese in 1252") << u"a\u65E5b\u672C\u65E5"_qs << 1252u << 3
+                                      << QStringList({u"\u65E5"_qs, u"\u672C"_qs});
+    QTest::addRow("emoji in 1251") << u"\U0001F600\u0416"_qs << 1251u << 1 << QStringList({u"\U0001F600"_qs});
+    QTest::addRow("read bytes come back") << Units({u'a', 0xDC81}) << 1252u << 0 << QStringList();
+    QTest::addRow("Cyrillic in 932") << u"\u65E5\u0416\u0101"_qs << 932u << 1 << QStringList({u"\u0101"_qs});
+    QTest::addRow("lone surrogate in UTF-8") << Units({u'a', 0xD800, u'b'}) << 65001u << 1 << QStringList({Units({0xD800})});
+    QTest::addRow("all of Unicode's planes in UTF-8") << u"\U0001F600\u65E5"_qs << 65001u << 0 << QStringList();
+    QString many;
+    for (char16_t c = 0x4E00; c < 0x4E10; ++c)
+        many.append(QChar(c));
+    QTest::addRow("at most five examples") << many << 1252u << 16
+                                           << QStringList({u"\u4E00"_qs, u"\u4E01"_qs, u"\u4E02"_qs, u"\u4E03"_qs,
+                                                           u"\u4E04"_qs});
+}
+
+void TestTextCodec::encodingLoss()
+{
+    QFETCH(QString, text);
+    QFETCH(quint32, codePage);
+    QFETCH(int, count);
+    QFETCH(QStringList, examples);
+    const TKvEncodingLoss loss = FindEncodingLoss(text, codePage);
+    QCOMPARE(loss.Count, qsizetype(count));
+    QCOMPARE(loss.Examples, examples);
+    // The loss is exactly the question marks the encoding writes.
+    const QByteArray bytes = EncodeAnsi(text, codePage);
+    QCOMPARE(bytes.count('?') - text.count(u'?'), qsizetype(count));
 }
 
 void TestTextCodec::singleByteRoundTrip_data()

@@ -7,6 +7,8 @@
 #include "kvgradilabel.h"
 #include "kvmsgbox.h"
 #include "passwordprompt.h"
+#include "document/lossysave.h"
+#include "settings/preferences.h"
 
 #include <QAction>
 #include <QApplication>
@@ -52,6 +54,14 @@ bool IsReadOnlyFile(const QString &path)
 bool IsEncryptedName(const QString &path)
 {
     return path.toLower().endsWith(QStringLiteral(".inicry"));
+}
+
+// The reader refused the file (a UTF-32 file) after telling the user so:
+// Refused32Bit, or the ANSI code page with nothing read and no encoding set.
+bool ReaderRefused(int result, const TKvMemIni &ini)
+{
+    return result == KvReadResult::Refused32Bit
+           || (result == int(KvEncoding::Ansi) && ini.Encoding == KvEncoding::Unknown);
 }
 
 // Marks a command that replaces the document, so that a file error thrown
@@ -299,17 +309,35 @@ void TKvDocumentFile::ActSaveExecute()
     if (m_form.m_encrypted) {
         SaveEncrypted(m_form.m_ini, fileName, m_form.m_password);
         m_form.SetModified(false);
-    } else {
-        SavePlain();
+    } else if (!SavePlain()) {
+        return;
     }
     m_watcher->Watch(fileName);
     m_form.DocumentSaved();
 }
 
-void TKvDocumentFile::SavePlain()
+bool TKvDocumentFile::SavePlain()
 {
-    m_form.m_ini.SaveToFile(m_form.m_fileName, TForm1::CodePageOf(m_form.m_encodingIndex));
+    std::optional<int> encodingIndex = WritePlain(m_form.m_fileName, m_form.m_encodingIndex);
+    if (!encodingIndex)
+        return false;
+    const bool switched = *encodingIndex != m_form.m_encodingIndex;
+    m_form.m_encodingIndex = *encodingIndex;
     m_form.SetModified(false);
+    if (switched)
+        m_form.UpdateTitle(false);
+    return true;
+}
+
+std::optional<int> TKvDocumentFile::WritePlain(const QString &path, int encodingIndex)
+{
+    TKvMemIni &ini = m_form.m_ini;
+    ini.KeepLayout = CurrentPreferences().KeepLayout;
+    const std::optional<quint32> codePage = ChooseSaveEncoding(ini, TForm1::CodePageOf(encodingIndex), &m_form);
+    if (!codePage)
+        return std::nullopt;
+    ini.SaveToFile(path, *codePage);
+    return *codePage == KvEncoding::Utf8 ? int(TForm1::EncUtf8) : encodingIndex;
 }
 
 void TKvDocumentFile::ActSaveAsExecute()
@@ -320,6 +348,7 @@ void TKvDocumentFile::ActSaveAsExecute()
     const QString path = choice->Path;
     const bool encrypted = IsEncryptedName(path);
     QString password;
+    int encodingIndex = choice->EncodingIndex;
     if (encrypted) {
         const std::optional<QString> typed = AskFilePassword(&m_form, true);
         if (!typed)
@@ -327,7 +356,10 @@ void TKvDocumentFile::ActSaveAsExecute()
         password = *typed;
         SaveEncrypted(m_form.m_ini, path, password);
     } else {
-        m_form.m_ini.SaveToFile(path, TForm1::CodePageOf(choice->EncodingIndex));
+        const std::optional<int> written = WritePlain(path, encodingIndex);
+        if (!written)
+            return;
+        encodingIndex = *written;
     }
     // Written over the watched file itself: this version is ours.
     if (QFileInfo(path).absoluteFilePath() == m_watcher->Path())
@@ -339,7 +371,7 @@ void TKvDocumentFile::ActSaveAsExecute()
         return;
     m_form.m_encrypted = encrypted;
     m_form.m_password = password;
-    m_form.m_encodingIndex = choice->EncodingIndex;
+    m_form.m_encodingIndex = encodingIndex;
     // The document now lives in the file just written, which decides read-only.
     m_form.m_readOnly = IsReadOnlyFile(path);
     m_form.ApplySectionRule();

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QUrl>
 
+#include <optional>
+
 class TForm1;
 class TKvFileWatcher;
 
@@ -31,7 +33,8 @@ public:
     bool ReportLoadError(int result, const QString &path);
     void ActReloadExecute();
     void ActSaveExecute();
-    void SavePlain();
+    // False when nothing was written (the user cancelled).
+    bool SavePlain();
     void ActSaveAsExecute();
     // Whether the window may close.
     bool FormCloseQuery();
@@ -45,6 +48,10 @@ private:
     // Whether Save may write over the file: asks when another program changed it.
     bool MayOverwrite();
     void LoadFailed();
+    // Writes the document as a plain file, asking first when the encoding
+    // would lose characters; the encoding index written in, or nothing when
+    // the user cancelled.
+    std::optional<int> WritePlain(const QString &path, int encodingIndex);
 
     TForm1 &m_form;
     TKvFileWatcher *m_watcher = nullptr;
