@@ -11,6 +11,10 @@
 #include "kvshell.h"
 #include "sectionmodel.h"
 #include "valuemodel.h"
+// Complete types for the window's command members.
+#include "findcommands.h"
+#include "itemcommands.h"
+#include "sectioncommands.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,6 +24,7 @@
 #include <QSplitter>
 #include <QTableView>
 #include <QTimer>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 const TForm1::ColourScheme TForm1::DefaultColourScheme = {
@@ -52,6 +57,7 @@ TForm1::TForm1(const QStringList &commandLine, QWidget *parent) : QWidget(parent
     CreateToolbar();
     CreateLists();
     CreateStatusBar();
+    CreateEditCommands();
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
