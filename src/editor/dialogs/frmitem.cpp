@@ -1,5 +1,7 @@
 #include "frmitem.h"
 
+#include "dialogrun.h"
+#include "dialogs/passwordfrm.h"
 #include "fieldcheck.h"
 #include "kvmemo.h"
 
@@ -11,13 +13,12 @@
 #include <QVBoxLayout>
 
 TFrmItem::TFrmItem(QWidget *owner)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                         | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : TKvGradientDialog(owner)
 {
     setObjectName(QStringLiteral("FrmItem"));
     setWindowTitle(QStringLiteral("Add Value Item"));
     QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(KvScaled(this, 18));
+    font.setPixelSize(Scaled(18));
     setFont(font);
 
     Label1 = new QLabel(QStringLiteral("Item Name:"), this);
@@ -29,11 +30,11 @@ TFrmItem::TFrmItem(QWidget *owner)
     ButPassword->setAutoDefault(false);
     MemoValue = new TKvMemo(this);
     MemoValue->setObjectName(QStringLiteral("MemoValue"));
-    MemoValue->setFixedHeight(KvScaled(this, 90));
+    MemoValue->setFixedHeight(Scaled(90));
     Label2 = new QLabel(QStringLiteral("Item Comment:"), this);
     MemoComment = new TKvMemo(this);
     MemoComment->setObjectName(QStringLiteral("MemoComment"));
-    MemoComment->setFixedHeight(KvScaled(this, 120));
+    MemoComment->setFixedHeight(Scaled(120));
     MemoComment->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     CbxMultiLineComment = new QCheckBox(QStringLiteral("MultiLine Comment"), this);
     CbxMultiLineComment->setObjectName(QStringLiteral("CbxMultiLineComment"));
@@ -50,18 +51,18 @@ TFrmItem::TFrmItem(QWidget *owner)
     ButCancel->setAutoDefault(false);
 
     auto *layout = new QVBoxLayout(this);
-    const int margin = KvScaled(this, 18);
+    const int margin = Scaled(18);
     layout->setContentsMargins(margin, margin, margin, margin);
     layout->addWidget(Label1);
     layout->addWidget(EdName);
-    layout->addSpacing(KvScaled(this, 8));
+    layout->addSpacing(Scaled(8));
     auto *valueRow = new QHBoxLayout;
     valueRow->addWidget(Label3);
     valueRow->addStretch(1);
     valueRow->addWidget(ButPassword);
     layout->addLayout(valueRow);
     layout->addWidget(MemoValue);
-    layout->addSpacing(KvScaled(this, 8));
+    layout->addSpacing(Scaled(8));
     layout->addWidget(Label2);
     layout->addWidget(MemoComment);
     layout->addWidget(CbxMultiLineComment);
@@ -70,9 +71,9 @@ TFrmItem::TFrmItem(QWidget *owner)
     buttons->addWidget(ButApply);
     buttons->addStretch(1);
     buttons->addWidget(ButCancel);
-    layout->addSpacing(KvScaled(this, 8));
+    layout->addSpacing(Scaled(8));
     layout->addLayout(buttons);
-    setMinimumWidth(KvScaled(this, 800));
+    setMinimumWidth(Scaled(800));
     // The value is where typing starts.
     setTabOrder(MemoValue, MemoComment);
     MemoValue->setFocus();
@@ -183,15 +184,11 @@ void TFrmItem::showEvent(QShowEvent *event)
     }
 }
 
-void TFrmItem::paintEvent(QPaintEvent *)
-{
-    PaintDialogGradient(this, QColor(0xDE, 0xEB, 0xFF), QColor(0xA3, 0xB4, 0xD8));
-}
-
 bool RunPasswordGenerator(QWidget *owner, QString &result)
 {
-    // The password generator dialog is not part of the editor yet.
-    Q_UNUSED(owner)
-    Q_UNUSED(result)
-    return false;
+    TPasswordFrm generator(owner);
+    if (ExecDialog(generator) != QDialog::Accepted)
+        return false;
+    result = generator.EdResult->text();
+    return true;
 }

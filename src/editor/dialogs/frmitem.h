@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "kvgradientdialog.h"
 
 class QCheckBox;
 class QLabel;
@@ -10,7 +10,7 @@ class TKvMemo;
 
 // The item dialog of Add, Insert and Edit item: name, value and comment, a
 // password generator for the value, and a multi-line comment for comment lines.
-class TFrmItem : public QDialog
+class TFrmItem : public TKvGradientDialog
 {
     Q_OBJECT
 
@@ -42,7 +42,6 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
-    void paintEvent(QPaintEvent *event) override;
 
 private:
     void CheckFields();

@@ -18,13 +18,12 @@ bool SameIgnoringCase(const QString &a, const QString &b)
 }
 
 TFrmSection::TFrmSection(QWidget *owner)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                         | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : TKvGradientDialog(owner)
 {
     setObjectName(QStringLiteral("FrmSection"));
     setWindowTitle(QStringLiteral("Add Section"));
     QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(KvScaled(this, 18));
+    font.setPixelSize(Scaled(18));
     setFont(font);
 
     Label1 = new QLabel(QStringLiteral("Section Title:"), this);
@@ -33,7 +32,7 @@ TFrmSection::TFrmSection(QWidget *owner)
     Label2 = new QLabel(QStringLiteral("Section Comment:"), this);
     MemoComment = new TKvMemo(this);
     MemoComment->setObjectName(QStringLiteral("MemoComment"));
-    MemoComment->setFixedHeight(KvScaled(this, 90));
+    MemoComment->setFixedHeight(Scaled(90));
     LbHint = new QLabel(this);
     LbHint->setObjectName(QStringLiteral("LbHint"));
     LbHint->setStyleSheet(QStringLiteral("color: #A00000;"));
@@ -47,11 +46,11 @@ TFrmSection::TFrmSection(QWidget *owner)
     ButCancel->setObjectName(QStringLiteral("ButCancel"));
 
     auto *layout = new QVBoxLayout(this);
-    const int margin = KvScaled(this, 18);
+    const int margin = Scaled(18);
     layout->setContentsMargins(margin, margin, margin, margin);
     layout->addWidget(Label1);
     layout->addWidget(EdName);
-    layout->addSpacing(KvScaled(this, 8));
+    layout->addSpacing(Scaled(8));
     layout->addWidget(Label2);
     layout->addWidget(MemoComment);
     layout->addWidget(LbHint);
@@ -59,9 +58,9 @@ TFrmSection::TFrmSection(QWidget *owner)
     buttons->addWidget(ButApply);
     buttons->addStretch(1);
     buttons->addWidget(ButCancel);
-    layout->addSpacing(KvScaled(this, 8));
+    layout->addSpacing(Scaled(8));
     layout->addLayout(buttons);
-    setMinimumWidth(KvScaled(this, 700));
+    setMinimumWidth(Scaled(700));
 
     connect(EdName, &QLineEdit::textChanged, this, &TFrmSection::EdNameChange);
     connect(MemoComment, &QPlainTextEdit::textChanged, this, &TFrmSection::EdNameChange);
@@ -112,9 +111,4 @@ void TFrmSection::showEvent(QShowEvent *event)
         const QRect main = owner->frameGeometry();
         move(main.left(), main.top() + (main.height() - frameGeometry().height()) / 2);
     }
-}
-
-void TFrmSection::paintEvent(QPaintEvent *)
-{
-    PaintDialogGradient(this, QColor(0xDE, 0xEB, 0xFF), QColor(0xA3, 0xB4, 0xD8));
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "kvgradientdialog.h"
 
 class QLabel;
 class QLineEdit;
@@ -10,7 +10,7 @@ class TKvMemo;
 // The section dialog of Add, Insert, Copy and Edit section. It remembers the
 // name and comment it was given; Apply needs a name and, for a given section,
 // a change other than letter case.
-class TFrmSection : public QDialog
+class TFrmSection : public TKvGradientDialog
 {
     Q_OBJECT
 
@@ -39,7 +39,6 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
-    void paintEvent(QPaintEvent *event) override;
 };
 
 // Whether two texts are equal ignoring letter case, in the user's locale.

@@ -32,18 +32,17 @@ QCheckBox *MakeCheck(QWidget *parent, const QString &name, const QString &captio
 } // namespace
 
 TFormSearch::TFormSearch(QWidget *placement)
-    : QDialog(placement, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                             | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : TKvGradientDialog(placement)
     , m_placement(placement)
 {
     setObjectName(QStringLiteral("FormSearch"));
     setWindowTitle(QStringLiteral("Find"));
     QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(KvScaled(this, 18));
+    font.setPixelSize(Scaled(18));
     setFont(font);
-    const int margin = KvScaled(this, 12);
+    const int margin = Scaled(12);
 
-    Panel1 = MakePanel(this, QStringLiteral("Panel1"), KvScaled(this, 47));
+    Panel1 = MakePanel(this, QStringLiteral("Panel1"), Scaled(47));
     auto *lookFor = new QLabel(QStringLiteral("Look For:"), Panel1);
     CmbFindStr = new QComboBox(Panel1);
     CmbFindStr->setObjectName(QStringLiteral("CmbFindStr"));
@@ -54,7 +53,7 @@ TFormSearch::TFormSearch(QWidget *placement)
     row1->addWidget(lookFor);
     row1->addWidget(CmbFindStr, 1);
 
-    PnlWhere = MakePanel(this, QStringLiteral("PnlWhere"), KvScaled(this, 127));
+    PnlWhere = MakePanel(this, QStringLiteral("PnlWhere"), Scaled(127));
     CbxSectionNames = MakeCheck(PnlWhere, QStringLiteral("CbxSectionNames"), QStringLiteral("Section Names"));
     CbxSectionComments =
         MakeCheck(PnlWhere, QStringLiteral("CbxSectionComments"), QStringLiteral("Section Comments"));
@@ -80,7 +79,7 @@ TFormSearch::TFormSearch(QWidget *placement)
     options->addWidget(CbxWholeWords, 1, 0);
     options->addWidget(CbxCaseSensitive, 1, 1);
 
-    PnlBottom = MakePanel(this, QStringLiteral("PnlBottom"), KvScaled(this, 64));
+    PnlBottom = MakePanel(this, QStringLiteral("PnlBottom"), Scaled(64));
     ButFindFirst = new QPushButton(QStringLiteral("Find First"), PnlBottom);
     ButFindFirst->setObjectName(QStringLiteral("ButFindFirst"));
     ButFindFirst->setDefault(true);
@@ -100,7 +99,7 @@ TFormSearch::TFormSearch(QWidget *placement)
     layout->addWidget(PnlWhere);
     layout->addWidget(PnlOptions, 1);
     layout->addWidget(PnlBottom);
-    setFixedSize(KvScaled(this, 570), KvScaled(this, 314));
+    SetDesignedClientSize(570, 314);
 
     connect(ButFindFirst, &QPushButton::clicked, this, &QDialog::accept);
     connect(ButCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -123,9 +122,4 @@ void TFormSearch::showEvent(QShowEvent *event)
     CmbFindStr->setFocus();
     if (CmbFindStr->lineEdit())
         CmbFindStr->lineEdit()->selectAll();
-}
-
-void TFormSearch::paintEvent(QPaintEvent *)
-{
-    PaintDialogGradient(this, QColor(222, 235, 255), QColor(163, 180, 216));
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "kvgradientdialog.h"
 
 class QCheckBox;
 class QComboBox;
@@ -8,7 +8,7 @@ class QLabel;
 class QPushButton;
 
 // The Find dialog: the find text with its history, where to look and how.
-class TFormSearch : public QDialog
+class TFormSearch : public TKvGradientDialog
 {
     Q_OBJECT
 
@@ -35,7 +35,6 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
-    void paintEvent(QPaintEvent *event) override;
 
 private:
     QWidget *m_placement;
