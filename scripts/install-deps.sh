@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libpng-dev
-          libgl-dev libxkbcommon-dev xvfb xauth "$@")
+          libgl-dev libxkbcommon-dev xvfb xauth xdotool openbox "$@")
 
 missing=()
 for p in "${packages[@]}"; do
