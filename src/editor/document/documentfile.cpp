@@ -58,7 +58,8 @@ bool IsEncryptedName(const QString &path)
 // reports the ANSI code page but read nothing and set no encoding.
 bool ReaderRefused(int result, const TKvMemIni &ini)
 {
-    return result == int(KvEncoding::Ansi) && ini.Encoding == KvEncoding::Unknown;
+    return result == KvReadResult::Refused32Bit
+           || (result == int(KvEncoding::Ansi) && ini.Encoding == KvEncoding::Unknown);
 }
 
 // Marks a command that replaces the document, so that a file error thrown
