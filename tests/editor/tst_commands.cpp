@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QUndoStack>
@@ -203,6 +204,8 @@ void TestCommands::sectionDialogApplyRule()
     dialog.EdName->setText(name);
     dialog.MemoComment->SetText(comment);
     QCOMPARE(dialog.ButApply->isEnabled(), enabled);
+    // A text that would not read back as typed says why.
+    QCOMPARE(!dialog.LbHint->text().isEmpty(), name.contains(u']') || comment.contains(u'\n'));
     QCOMPARE(dialog.Name(), name);
     QCOMPARE(dialog.Comment(), comment);
 }
@@ -420,9 +423,33 @@ void TestCommands::itemDialogRules()
     QVERIFY(!dialog.CbxMultiLineComment->isEnabled());
     QVERIFY(!dialog.MemoComment->WantReturns());
     QCOMPARE(dialog.MemoComment->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    // A name that would not read back keeps Apply disabled, with the reason shown.
+    dialog.EdName->setText(QStringLiteral("a=b"));
+    QVERIFY(!dialog.ButApply->isEnabled());
+    QVERIFY(!dialog.LbHint->text().isEmpty());
     dialog.EdName->clear();
+    QVERIFY(dialog.ButApply->isEnabled());
+    QVERIFY(dialog.LbHint->text().isEmpty());
     dialog.MemoValue->SetText(QStringLiteral("v"));
     QVERIFY(!dialog.CbxMultiLineComment->isEnabled());
+
+    // Generate a Password puts the generator's result into the value.
+    {
+        TDialogScript script;
+        script.Then([](QDialog &generator) {
+            auto *result = generator.findChild<QLineEdit *>(QStringLiteral("EdResult"));
+            if (!result)
+                return int(QDialog::Rejected);
+            result->setText(QStringLiteral("S3cret"));
+            return int(QDialog::Accepted);
+        });
+        dialog.ButPassword->click();
+        QCOMPARE(dialog.MemoValue->Text(), QStringLiteral("S3cret"));
+        script.Then(Cancel());
+        dialog.ButPassword->click();
+        QCOMPARE(dialog.MemoValue->Text(), QStringLiteral("S3cret"));
+    }
+    dialog.MemoValue->SetText(QStringLiteral("v"));
 
     // Enter in a memo that takes no returns presses Apply.
     bool accepted = false;

@@ -37,7 +37,7 @@ fail() {
 # Polls for a visible window whose title matches; prints its id.
 wait_window() {
     local pattern=$1 id
-    for _ in $(seq 1 300); do
+    for _ in $(seq 1 600); do
         id=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n 1 || true)
         if [ -n "$id" ]; then
             echo "$id"
@@ -50,7 +50,7 @@ wait_window() {
 
 wait_gone() {
     local pattern=$1
-    for _ in $(seq 1 300); do
+    for _ in $(seq 1 600); do
         if ! xdotool search --onlyvisible --name "$pattern" >/dev/null 2>&1; then
             return 0
         fi

@@ -1,9 +1,20 @@
 #include "fieldcheck.h"
 
+#include "kvfieldrule.h"
+
 QString DialogFieldProblem(TKvDialogField field, QStringView text)
 {
-    // No rule yet: every text is accepted as typed.
-    Q_UNUSED(field)
-    Q_UNUSED(text)
+    switch (field) {
+    case TKvDialogField::SectionName:
+        return FieldProblem(TKvField::SectionName, text);
+    case TKvDialogField::SectionComment:
+        return FieldProblem(TKvField::SectionComment, text);
+    case TKvDialogField::ItemName:
+        return FieldProblem(TKvField::ItemName, text);
+    case TKvDialogField::ItemValue:
+        return FieldProblem(TKvField::ItemValue, text);
+    case TKvDialogField::ItemComment:
+        return FieldProblem(TKvField::ItemComment, text);
+    }
     return {};
 }

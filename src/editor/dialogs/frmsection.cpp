@@ -94,7 +94,8 @@ void TFrmSection::EdNameChange()
 {
     const QString name = Name();
     const QString comment = Comment();
-    QString problem = DialogFieldProblem(TKvDialogField::SectionName, name);
+    // An empty name needs no hint: Apply waits for a name anyway.
+    QString problem = name.isEmpty() ? QString() : DialogFieldProblem(TKvDialogField::SectionName, name);
     if (problem.isEmpty())
         problem = DialogFieldProblem(TKvDialogField::SectionComment, comment);
     LbHint->setText(problem);
