@@ -11,9 +11,11 @@
 #include <QMouseEvent>
 #include <QTimer>
 
-TKvRecentFiles::TKvRecentFiles(TForm1 &form) : QObject(&form), m_form(form)
+TKvRecentFiles::TKvRecentFiles(TForm1 &form)
+    : QObject(&form)
+    , m_form(form)
 {
-    form.MRUList = new TKvStringRC;
+    m_list = form.MRUList = new TKvStringRC;
 
     form.MruTimer = new QTimer(&form);
     form.MruTimer->setObjectName(QStringLiteral("MruTimer"));
@@ -31,19 +33,21 @@ TKvRecentFiles::TKvRecentFiles(TForm1 &form) : QObject(&form), m_form(form)
     form.PopupMRU->setObjectName(QStringLiteral("PopupMRU"));
     connect(form.PopupMRU, &QMenu::aboutToShow, this, &TKvRecentFiles::PopupMRUPopup);
 
-    if (form.GlOpen)
-        form.GlOpen->installEventFilter(this);
+    m_openButton = form.GlOpen;
+    if (m_openButton)
+        m_openButton->installEventFilter(this);
 }
 
 TKvRecentFiles::~TKvRecentFiles()
 {
-    delete m_form.MRUList;
-    m_form.MRUList = nullptr;
+    // The window may be half destroyed already (this is one of its children):
+    // only what is kept here is touched.
+    delete m_list;
 }
 
 bool TKvRecentFiles::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_form.GlOpen) {
+    if (watched == m_openButton) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
             if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)

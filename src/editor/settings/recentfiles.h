@@ -9,6 +9,7 @@ class TForm1;
 // button opens PopupMRU with the files of MRUList; one second after start the
 // files that no longer exist are dropped from the list. Creates the window's
 // MRUList, MruTimer, MruCheck and PopupMRU.
+class TKvStringRC;
 class TKvRecentFiles : public QObject
 {
     Q_OBJECT
@@ -31,4 +32,8 @@ protected:
 
 private:
     TForm1 &m_form;
+    // The watched Open button, kept here: events still arrive while the
+    // window is being destroyed, when its members may no longer be read.
+    QObject *m_openButton = nullptr;
+    TKvStringRC *m_list = nullptr; // the window's MRUList, made and freed here
 };
