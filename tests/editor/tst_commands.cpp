@@ -188,6 +188,10 @@ void TestCommands::sectionDialogApplyRule_data()
                                  << "note 2" << true;
     QTest::addRow("empty name") << ""
                                 << "other" << false;
+    QTest::addRow("name that would not read back") << "Ma]in"
+                                                   << "note" << false;
+    QTest::addRow("comment that would not read back") << "Main"
+                                                      << "two\nlines" << false;
 }
 
 void TestCommands::sectionDialogApplyRule()
