@@ -17,6 +17,10 @@
 #include "settings/recentfiles.h"
 #include "settings/settingsstore.h"
 #include "valuemodel.h"
+// Complete types for the window's command members.
+#include "findcommands.h"
+#include "itemcommands.h"
+#include "sectioncommands.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,6 +31,7 @@
 #include <QSplitter>
 #include <QTableView>
 #include <QTimer>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 const TForm1::ColourScheme TForm1::DefaultColourScheme = {
@@ -59,6 +64,7 @@ TForm1::TForm1(const QStringList &commandLine, QWidget *parent) : QWidget(parent
     CreateToolbar();
     CreateLists();
     CreateStatusBar();
+    CreateEditCommands();
     // The file commands and the recent files connect themselves to the actions and the Open button.
     m_documentFile = new TKvDocumentFile(*this);
     m_recentFiles = new TKvRecentFiles(*this);
@@ -369,9 +375,11 @@ void TForm1::dropEvent(QDropEvent *event)
 
 void TForm1::DocumentReplaced()
 {
+    ResetUndo();
 }
 
 void TForm1::DocumentSaved()
 {
+    MarkClean();
     SetModified(false);
 }

@@ -20,6 +20,7 @@ void TForm1::OpenFile(const QString &path, int encodingIndex)
 
 void TForm1::ClearDocument()
 {
+    ResetUndo();
     DeselectBeforeRefill(LvValues);
     DeselectBeforeRefill(LvSections);
     m_valueModel->Clear();
