@@ -8,7 +8,9 @@
 #include "kvart.h"
 #include "kvgradilabel.h"
 #include "kvmsgbox.h"
+#include "kvmanual.h"
 #include "kvshell.h"
+#include "shortcutfrm.h"
 #include "sectionmodel.h"
 #include "valuemodel.h"
 
@@ -171,12 +173,20 @@ void TForm1::CreateActions()
 
     connect(ActValuesOnly, &QAction::triggered, this, [this] { RunCommand([this] { ActValuesOnlyExecute(); }); });
     connect(ActHelp, &QAction::triggered, this, [this] { RunCommand([this] { ActHelpExecute(); }); });
+    connect(ActCreateShortcut, &QAction::triggered, this, [this] { RunCommand([this] { ActCreateShortcutExecute(); }); });
     // The commands of the other actions are connected where they are built.
 }
 
+// The installed user's guide, or the maker's help page when there is none.
 void TForm1::ActHelpExecute()
 {
-    OpenWithShell(KvConfig::HelpUrl.toString());
+    OpenWithShell(HelpTarget());
+}
+
+void TForm1::ActCreateShortcutExecute()
+{
+    TFrmShortcut form(m_fileName, IlButtons, this);
+    form.exec();
 }
 
 // ---- Commands and file errors ---------------------------------------------------

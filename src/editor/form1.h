@@ -194,6 +194,7 @@ private:
     void LvValuesDblClick();
     void ActValuesOnlyExecute();
     void ActHelpExecute();
+    void ActCreateShortcutExecute();
     void ApplySectionRule();
     void DeselectBeforeRefill(QTableView *list);
     void ApplyValueRule();
