@@ -85,7 +85,8 @@ TFrmShortcut::TKvPathChooser TFrmShortcut::SetFolderChooser(TKvPathChooser choos
 }
 
 TFrmShortcut::TFrmShortcut(const QString &documentPath, const TKvImageList *buttonImages, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+                          | Qt::WindowSystemMenuHint
                           | Qt::WindowCloseButtonHint)
     , m_documentPath(documentPath)
 {
