@@ -33,7 +33,13 @@ TKvCustomControl::TKvCustomControl(QWidget *parent)
         connect(app, &QApplication::focusChanged, this, &TKvCustomControl::onApplicationFocusChanged);
 }
 
-TKvCustomControl::~TKvCustomControl() = default;
+TKvCustomControl::~TKvCustomControl()
+{
+    // A control that has the focus loses it in QWidget's destructor, when
+    // this part of it is already gone: stop listening before that.
+    if (QCoreApplication *app = QCoreApplication::instance())
+        disconnect(app, nullptr, this, nullptr);
+}
 
 void TKvCustomControl::setAlive(bool alive)
 {

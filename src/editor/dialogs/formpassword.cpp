@@ -1,0 +1,88 @@
+#include "dialogs/formpassword.h"
+
+#include "kvbutton.h"
+#include "kvdialogbuttons.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+namespace {
+// Designed at 144 ppi.
+constexpr int ClientWidth = 450;
+constexpr int Label1Height = 30;
+constexpr int WarningHeight = 35;
+constexpr int BottomHeight = 97;
+constexpr int Margin = 20;
+constexpr int ButtonWidth = 105;
+} // namespace
+
+TFormPassword::TFormPassword(QWidget *owner)
+    : TKvGradientDialog(owner, TitleOnlyFlags | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+{
+    setWindowTitle(QStringLiteral("File Password"));
+
+    Label1 = new QLabel(QStringLiteral("Type a Password (minimum 5 characters)"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+
+    LbWarning = new QLabel(QStringLiteral("Do not loose this password !!"), this);
+    LbWarning->setObjectName(QStringLiteral("LbWarning"));
+    LbWarning->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+    QFont warningFont = font();
+    warningFont.setBold(true);
+    warningFont.setPixelSize(Scaled(22));
+    LbWarning->setFont(warningFont);
+    QPalette warningPalette = LbWarning->palette();
+    warningPalette.setColor(QPalette::WindowText, Qt::red);
+    LbWarning->setPalette(warningPalette);
+
+    PnlBottom = new QWidget(this);
+    PnlBottom->setObjectName(QStringLiteral("PnlBottom"));
+
+    EdPassword = new QLineEdit(PnlBottom);
+    EdPassword->setObjectName(QStringLiteral("EdPassword"));
+    EdPassword->setEchoMode(QLineEdit::Password);
+    EdPassword->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+    const int editHeight = qMax(Scaled(34), EdPassword->sizeHint().height());
+    EdPassword->setGeometry(Scaled(Margin), Scaled(14), Scaled(ClientWidth - 2 * Margin), editHeight);
+
+    ButOk = MakeDialogButton(PnlBottom, QStringLiteral("ButOk"), QStringLiteral("OK"), tmrOK);
+    ButOk->SetDefault(true);
+    ButOk->setEnabled(false);
+    ButCancel = MakeDialogButton(PnlBottom, QStringLiteral("ButCancel"), QStringLiteral("Cancel"));
+    ButCancel->SetCancel(true);
+    // Cancel answers as the window's close does: QDialog::Rejected.
+    connect(ButCancel, &TKvButton::clicked, this, &QDialog::reject);
+    const int buttonTop = Scaled(BottomHeight - 14) - editHeight;
+    const int buttonWidth = Scaled(ButtonWidth);
+    ButCancel->setGeometry(Scaled(ClientWidth - Margin) - buttonWidth, buttonTop, buttonWidth, editHeight);
+    ButOk->setGeometry(ButCancel->x() - Scaled(10) - buttonWidth, buttonTop, buttonWidth, editHeight);
+
+    connect(EdPassword, &QLineEdit::textChanged, this, &TFormPassword::EdPasswordChange);
+    EdPassword->setFocus();
+    ArrangeRows();
+}
+
+void TFormPassword::EdPasswordChange()
+{
+    ButOk->setEnabled(EdPassword->text().size() >= MinimumLength);
+}
+
+void TFormPassword::ArrangeRows()
+{
+    const int width = Scaled(ClientWidth);
+    int top = 0;
+    Label1->setGeometry(0, top, width, Scaled(Label1Height));
+    top += Label1->height();
+    LbWarning->setGeometry(0, top, width, Scaled(WarningHeight));
+    if (!LbWarning->isHidden())
+        top += LbWarning->height();
+    PnlBottom->setGeometry(0, top, width, Scaled(BottomHeight));
+    SetClientSize(QSize(width, PnlBottom->geometry().bottom() + 1));
+}
+
+void TFormPassword::showEvent(QShowEvent *event)
+{
+    ArrangeRows();
+    TKvGradientDialog::showEvent(event);
+}
