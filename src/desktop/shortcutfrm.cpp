@@ -6,17 +6,14 @@
 #include "kvmsgbox.h"
 #include "kvshelllink.h"
 
-#include <QApplication>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLinearGradient>
-#include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyle>
 #include <QToolButton>
 
@@ -85,17 +82,15 @@ TFrmShortcut::TKvPathChooser TFrmShortcut::SetFolderChooser(TKvPathChooser choos
 }
 
 TFrmShortcut::TFrmShortcut(const QString &documentPath, const TKvImageList *buttonImages, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                          | Qt::WindowSystemMenuHint
-                          | Qt::WindowCloseButtonHint)
+    : TKvGradientDialog(parent, TitleOnlyFlags | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
     , m_documentPath(documentPath)
 {
     setObjectName(QStringLiteral("FrmShortcut"));
     setWindowTitle(QStringLiteral("Create Shortcut"));
-    QFont arial = parent ? parent->font() : QApplication::font();
+    QFont arial = font();
     arial.setFamily(QStringLiteral("Arial"));
     setFont(arial);
-    setFixedSize(Scaled(553), Scaled(308));
+    SetDesignedClientSize(553, 308);
 
     auto place = [this](QWidget *widget, const char *name, int left, int top) {
         widget->setObjectName(QString::fromLatin1(name));
@@ -158,25 +153,9 @@ TFrmShortcut::TFrmShortcut(const QString &documentPath, const TKvImageList *butt
     connect(ButCreate, &QPushButton::clicked, this, &TFrmShortcut::ButCreateClick);
 }
 
-int TFrmShortcut::Scaled(int designed) const
-{
-    const QScreen *screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-    const int dpi = screen ? qRound(screen->logicalDotsPerInch()) : 96;
-    return designed * dpi / 144;
-}
-
-void TFrmShortcut::paintEvent(QPaintEvent *)
-{
-    QPainter painter(this);
-    QLinearGradient gradient(0, 0, 0, height());
-    gradient.setColorAt(0, QColor(222, 235, 255));
-    gradient.setColorAt(1, QColor(163, 180, 216));
-    painter.fillRect(rect(), gradient);
-}
-
 void TFrmShortcut::showEvent(QShowEvent *event)
 {
-    QDialog::showEvent(event);
+    TKvGradientDialog::showEvent(event);
     const int side = EdShortcutName->height();
     ButBrowseForFile->setFixedSize(side, side);
     ButBrowseFolder->setFixedSize(side, side);

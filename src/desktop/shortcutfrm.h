@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "kvgradientdialog.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -15,7 +16,7 @@ class TKvImageList;
 
 // The Create Shortcut dialog: collects a name and the places for launchers
 // that open one document in the editor, and writes them on Create.
-class TFrmShortcut : public QDialog
+class TFrmShortcut : public TKvGradientDialog
 {
     Q_OBJECT
 
@@ -55,11 +56,9 @@ public:
     void ButCreateClick();
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:
-    int Scaled(int designed) const;
     // Writes one launcher named name into folder; a failure goes to the error list.
     void CreateIn(const QString &folder, const QString &name);
 
