@@ -1,6 +1,7 @@
 // The main window: composition, actions, caption, counters and colours.
 #include "form1.h"
 
+#include "clipboardcommands.h"
 #include "kvfileerror.h"
 #include "kvconfig.h"
 #include "kvfirstrun.h"
@@ -54,6 +55,9 @@ TForm1::TForm1(const QStringList &commandLine, QWidget *parent) : QWidget(parent
     CreateToolbar();
     CreateLists();
     CreateStatusBar();
+    ClipCommands = new TClipboardCommands(*this);
+    connect(ActCopyItemValue, &QAction::triggered, this, [this] { RunCommand([this] { ClipCommands->MnuCopyItemValueClick(); }); });
+    connect(ActPasteItemValue, &QAction::triggered, this, [this] { RunCommand([this] { ClipCommands->MnuPasteItemValueClick(); }); });
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -288,7 +292,18 @@ void TForm1::EnableFileActions(bool enabled)
 
 void TForm1::UpdateSelectionMenus()
 {
-    // The popup menu of the lists arrives with the clipboard commands.
+    if (ClipCommands)
+        ClipCommands->UpdateSelectionMenus();
+}
+
+void TForm1::PutOnClipboard(const QString &text, bool sectionFormat, bool itemFormat)
+{
+    ClipCommands->PutOnClipboard(text, sectionFormat, itemFormat);
+}
+
+void TForm1::UpdateClipboardState()
+{
+    ClipCommands->UpdateClipboardState();
 }
 
 void TForm1::SetLoadTime(quint64 ms)

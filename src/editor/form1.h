@@ -21,6 +21,7 @@ class TKvGradiLabel;
 class TKvImageList;
 class TKvSectionModel;
 class TKvValueModel;
+class TClipboardCommands;
 
 // The editor's main window. It owns one document for its whole life, shows
 // it in the section and value lists, and offers every command as an action.
@@ -63,6 +64,10 @@ public:
     static quint32 CodePageOf(int encodingIndex);
     void EnableFileActions(bool enabled);
     void UpdateSelectionMenus();
+    // ---- Clipboard (src/editor/clipboard) ----
+    TClipboardCommands *ClipCommands = nullptr; // the popup menu PopupClip and its commands
+    void PutOnClipboard(const QString &text, bool sectionFormat, bool itemFormat);
+    void UpdateClipboardState();
     void ApplyColourScheme();
 
     // ---- The lists ----

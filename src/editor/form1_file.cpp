@@ -60,7 +60,8 @@ void TForm1::LoadFileTimerTimer()
         if (QFileInfo(path).isFile())
             OpenFile(path, -1);
     }
-    // The clipboard formats are registered here once the clipboard commands exist.
+    // Formats need no registration here (they are MIME names); the first clipboard test.
+    UpdateClipboardState();
 }
 
 void TForm1::OpenFile(const QString &path, int encodingIndex)
