@@ -85,6 +85,13 @@ QString TKvIniVal::NormaliseField(QStringView text)
     return result;
 }
 
+TKvIniVal *TKvIniVal::Clone() const
+{
+    auto *copy = new TKvIniVal(Kind());
+    copy->StoreTexts(NameView(), ValueView(), CommentView());
+    return copy;
+}
+
 void TKvIniVal::SetName(QStringView text)
 {
     SetField(NameField, text);

@@ -117,6 +117,9 @@ public:
 
     // The comment toggle.
     void ToggleComment();
+    // A new heap entry with the same texts and kind, taken as they are (no
+    // normalisation, no kind rule).
+    TKvIniVal *Clone() const;
 
     // Texts with the field normalisation of the setters applied.
     static QString NormaliseField(QStringView text);

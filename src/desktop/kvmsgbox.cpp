@@ -1,15 +1,38 @@
-// The message-box wrappers. Until the editor's own box exists they show the
-// toolkit's standard box with the same buttons and pictures.
+// The editor's message box and the wrappers through which the program shows
+// every question, error and notice.
 #include "kvmsgbox.h"
 
-#include <QList>
-#include <QLocale>
-#include <QMessageBox>
-#include <QPushButton>
+#include "kvbutton.h"
+#include "kvdialogbuttons.h"
+#include "kvpanel.h"
+#include "kvpngrc.h"
 
+#include <QApplication>
+#include <QCursor>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLocale>
+#include <QPainter>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
+
+#include <algorithm>
+#include <limits>
 #include <utility>
 
 namespace {
+
+// Designed at 144 ppi.
+constexpr int ClientWidth = 391;
+constexpr int ClientHeight = 184;
+constexpr int PictureLeft = 15;
+constexpr int PictureWidth = 70;
+constexpr int ButtonRowHeight = 53;
+constexpr int ButtonWidth = 83;
+constexpr int ButtonMargin = 10; // top, right and bottom of every button
+constexpr int TextPadWidth = 24;
+constexpr int TextPadHeight = 60;
 
 TKvMsgBoxHook &Hook()
 {
@@ -17,64 +40,381 @@ TKvMsgBoxHook &Hook()
     return hook;
 }
 
-// Danish captions for a Danish user, English otherwise.
-QString ButtonCaption(TKvModalResult result)
+void MovePointerOnX11(const QPoint &global)
 {
-    const bool danish = QLocale::system().territory() == QLocale::Denmark;
-    switch (result) {
-    case tmrYes:
-        return danish ? QStringLiteral("&Ja") : QStringLiteral("&Yes");
-    case tmrNo:
-        return danish ? QStringLiteral("&Nej") : QStringLiteral("&No");
-    case tmrCancel:
-        return danish ? QStringLiteral("An&uller") : QStringLiteral("&Cancel");
+    if (TKvMsgBox::CanMovePointer())
+        QCursor::setPos(global);
+}
+
+TKvMsgBox::TKvPointerMover &PointerMover()
+{
+    static TKvMsgBox::TKvPointerMover mover = MovePointerOnX11;
+    return mover;
+}
+
+// The paint box: draws the box's picture centred in itself.
+class TKvPictureBox : public QWidget
+{
+public:
+    explicit TKvPictureBox(TKvMsgBox *box, QWidget *parent) : QWidget(parent), m_box(box) {}
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        const TKvPngRC *picture = m_box->Picture();
+        if (!picture || picture->IsEmpty())
+            return;
+        QPainter painter(this);
+        painter.drawImage((width() - picture->Width()) / 2, (height() - picture->Height()) / 2, picture->Image());
+    }
+
+private:
+    TKvMsgBox *m_box;
+};
+
+// Lines break only at the text's own line breaks, whichever convention it uses.
+QString DisplayText(const QString &text)
+{
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(u'\r', u'\n');
+    return shown;
+}
+
+} // namespace
+
+// ---- TKvMsgBox ----------------------------------------------------------------
+
+TKvMsgBox::TKvMsgBox(QWidget *owner)
+    : TKvGradientDialog(owner, TitleOnlyFlags | Qt::WindowStaysOnTopHint)
+    , m_owner(owner)
+{
+    SetGradient(QColor(222, 235, 255), QColor(222, 235, 255));
+
+    KvPanel1 = new TKvPanel(this);
+    KvPanel1->setObjectName(QStringLiteral("KvPanel1"));
+    KvPanel1->SetGradientFill(true);
+    KvPanel1->SetGradientDirection(gdVertical);
+    KvPanel1->SetClBegin(KvRgb(244, 249, 255));
+    KvPanel1->SetClEnd(KvRgb(222, 235, 255));
+    KvPanel1->SetBevelOuter(bvNone);
+    KvPanel1->SetShowCaption(false);
+
+    PaintBox = new TKvPictureBox(this, KvPanel1);
+    PaintBox->setObjectName(QStringLiteral("PaintBox"));
+
+    LbMsg = new QLabel(KvPanel1);
+    LbMsg->setObjectName(QStringLiteral("LbMsg"));
+    // Messages carry file names and file contents: never read them as markup.
+    LbMsg->setTextFormat(Qt::PlainText);
+    LbMsg->setWordWrap(false);
+    LbMsg->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
+    PnlButtons = new TKvPanel(this);
+    PnlButtons->setObjectName(QStringLiteral("PnlButtons"));
+    PnlButtons->SetGradientFill(true);
+    PnlButtons->SetGradientDirection(gdVertical);
+    PnlButtons->SetClBegin(KvRgb(217, 224, 238));
+    PnlButtons->SetClEnd(KvRgb(192, 204, 228));
+    PnlButtons->SetBevelOuter(bvNone);
+    PnlButtons->SetShowCaption(false);
+    PnlButtons->OnPainted = [](TKvPanel *panel, QPainter *canvas, const TKvRect &) {
+        canvas->fillRect(0, 0, panel->width(), 1, QColor(0x33, 0x66, 0xCC));
+    };
+
+    const bool danish = DanishUser();
+    auto button = [&](const char *name, TKvModalResult result, const char *english, const char *dansk) {
+        TKvButton *b = MakeDialogButton(PnlButtons, QString::fromLatin1(name),
+                                        QString::fromUtf8(danish ? dansk : english), result);
+        b->hide();
+        b->setEnabled(false);
+        return b;
+    };
+    // Left to right as they appear.
+    ButRetry = button("ButRetry", tmrRetry, "&Retry", "&Gentag");
+    ButOk = button("ButOk", tmrOK, "&Ok", "&Ok");
+    ButYes = button("ButYes", tmrYes, "&Yes", "&Ja");
+    ButAll = button("ButAll", tmrYesToAll, "&All Yes", "&Alle Ja");
+    ButNo = button("ButNo", tmrNo, "&No", "&Nej");
+    ButNone = button("ButNone", tmrNoToAll, "A&ll No", "A&lle Nej");
+    ButIgnore = button("ButIgnore", tmrIgnore, "&Ignore", "&Ignorer");
+    ButAbort = button("ButAbort", tmrAbort, "A&bort", "Af&bryd");
+    ButCancel = button("ButCancel", tmrCancel, "&Cancel", "An&uller");
+
+    auto picture = [this](const char *file) {
+        auto *holder = new TKvPngRC(this);
+        holder->SetAutoSize(true);
+        holder->LoadFromFile(QString::fromLatin1(file));
+        return holder;
+    };
+    RcQuestion = picture(":/msg-question.png");
+    RcExclamation = picture(":/msg-exclamation.png");
+    RcError = picture(":/msg-error.png");
+    RcInfo = picture(":/msg-info.png");
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(30);
+    Timer1->setSingleShot(true);
+    connect(Timer1, &QTimer::timeout, this, &TKvMsgBox::Timer1Timer);
+
+    SetDesignedClientSize(ClientWidth, ClientHeight);
+}
+
+TKvMsgBox::~TKvMsgBox() = default;
+
+bool TKvMsgBox::DanishUser()
+{
+    return QLocale::system().territory() == QLocale::Denmark;
+}
+
+bool TKvMsgBox::CanMovePointer()
+{
+    return QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
+TKvMsgBox::TKvPointerMover TKvMsgBox::SetPointerMover(TKvPointerMover mover)
+{
+    return std::exchange(PointerMover(), mover ? std::move(mover) : TKvPointerMover(MovePointerOnX11));
+}
+
+QList<TKvButton *> TKvMsgBox::Buttons() const
+{
+    return {ButRetry, ButOk, ButYes, ButAll, ButNo, ButNone, ButIgnore, ButAbort, ButCancel};
+}
+
+TKvButton *TKvMsgBox::ButtonFor(TKvModalResult result) const
+{
+    for (TKvButton *button : Buttons())
+        if (button->ModalResult() == result)
+            return button;
+    return nullptr;
+}
+
+void TKvMsgBox::SetMessage(const QString &text)
+{
+    if (text == m_message)
+        return;
+    m_message = text;
+    LbMsg->setText(DisplayText(text));
+    if (isVisible())
+        FitText();
+}
+
+void TKvMsgBox::AddButton(TKvButton *button)
+{
+    if (!button)
+        return;
+    button->setEnabled(true);
+    button->show();
+    ++m_buttonCount;
+    ArrangeControls();
+}
+
+void TKvMsgBox::SetIcon(int kind)
+{
+    if (kind == m_pictureKind)
+        return;
+    m_pictureKind = kind;
+    switch (kind) {
+    case kvIconQuestion:
+        m_picture = RcQuestion;
+        break;
+    case kvIconExclamation:
+        m_picture = RcExclamation;
+        break;
+    case kvIconError:
+        m_picture = RcError;
+        break;
     default:
-        return QStringLiteral("&Ok");
+        m_picture = RcInfo;
+        break;
+    }
+    m_picture->resizePng();
+    PaintBox->update();
+}
+
+void TKvMsgBox::ChooseDefaultButton()
+{
+    m_defaultButton = nullptr;
+    for (TKvButton *button : {ButOk, ButYes, ButAll, ButRetry, ButIgnore, ButNo, ButNone, ButAbort}) {
+        if (!button->isHidden()) {
+            m_defaultButton = button;
+            break;
+        }
+    }
+    if (!m_defaultButton && !ButCancel->isHidden())
+        m_defaultButton = ButCancel;
+    // Escape answers Cancel when it is there, else No.
+    ButCancel->SetCancel(!ButCancel->isHidden());
+    ButNo->SetCancel(!ButNo->isHidden() && ButCancel->isHidden());
+    if (!m_defaultButton)
+        return;
+    m_defaultButton->SetDefault(true);
+    m_defaultButton->setFocus();
+    const QList<TKvButton *> buttons = Buttons();
+    const int visible = int(std::count_if(buttons.cbegin(), buttons.cend(), [](const TKvButton *b) { return !b->isHidden(); }));
+    if (visible >= 5)
+        SetClientSize(size() + QSize((visible - 4) * (Scaled(ButtonWidth) + Scaled(ButtonMargin)), 0));
+}
+
+void TKvMsgBox::FitText()
+{
+    const int freeWidth = width() - (PaintBox->x() + PaintBox->width());
+    const int freeHeight = height() - Scaled(ButtonRowHeight);
+    const QSize text =
+        QFontMetrics(LbMsg->font()).boundingRect(QRect(), Qt::AlignLeft | Qt::AlignTop, LbMsg->text()).size();
+    QSize grown = size();
+    if (text.width() > freeWidth - Scaled(TextPadWidth))
+        grown.rwidth() += text.width() - freeWidth + Scaled(TextPadWidth);
+    if (text.height() > freeHeight - Scaled(TextPadHeight))
+        grown.rheight() += text.height() - freeHeight + Scaled(TextPadHeight);
+    if (grown != size())
+        SetClientSize(grown);
+}
+
+QRect TKvMsgBox::PlacedInWorkArea(const QRect &frame)
+{
+    // The screen that holds the corner, else the one closest to it.
+    const QPoint corner = frame.topLeft();
+    QScreen *nearest = QGuiApplication::screenAt(corner);
+    if (!nearest) {
+        qint64 best = std::numeric_limits<qint64>::max();
+        for (QScreen *screen : QGuiApplication::screens()) {
+            const QRect area = screen->geometry();
+            const qint64 dx = qMax(0, qMax(area.left() - corner.x(), corner.x() - area.right()));
+            const qint64 dy = qMax(0, qMax(area.top() - corner.y(), corner.y() - area.bottom()));
+            if (dx * dx + dy * dy < best) {
+                best = dx * dx + dy * dy;
+                nearest = screen;
+            }
+        }
+    }
+    if (!nearest)
+        return frame;
+    const QRect work = nearest->availableGeometry();
+    QRect placed = frame;
+    if (placed.right() > work.right())
+        placed.moveRight(work.right());
+    if (placed.bottom() > work.bottom())
+        placed.moveBottom(work.bottom());
+    if (placed.left() < work.left())
+        placed.moveLeft(work.left());
+    if (placed.top() < work.top())
+        placed.moveTop(work.top());
+    return placed;
+}
+
+void TKvMsgBox::PlaceBox()
+{
+    // The frame may not be known before the window is mapped; the timer
+    // places the box once more when it is.
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QSize outer = size().grownBy(frame);
+    QWidget *reference = m_owner ? m_owner->window() : nullptr;
+    if (reference == this)
+        reference = nullptr;
+    QPoint topLeft;
+    if (reference) {
+        const QRect r = reference->frameGeometry();
+        topLeft = QPoint(r.left() + (r.width() - outer.width()) / 2, r.top() + (r.height() - outer.height()) / 2);
+    } else if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect s = screen->geometry();
+        topLeft = QPoint(s.left() + (s.width() - outer.width()) / 2, s.top() + (s.height() - outer.height()) / 2);
+    }
+    move(PlacedInWorkArea(QRect(topLeft, outer)).topLeft());
+}
+
+void TKvMsgBox::SnapPointer()
+{
+    // The timer belongs to the box, so a destroyed box never gets here; a
+    // closed one that still exists must not move the pointer either.
+    if (!isVisible() || !m_defaultButton || !m_defaultButton->isVisible())
+        return;
+    const QPoint centre(m_defaultButton->width() / 2, m_defaultButton->height() / 2);
+    PointerMover()(m_defaultButton->mapToGlobal(centre));
+}
+
+void TKvMsgBox::Timer1Timer()
+{
+    Timer1->stop();
+    // Back inside the work area now that the real frame is known, then on top.
+    const QRect frame = frameGeometry();
+    const QRect placed = PlacedInWorkArea(frame);
+    if (placed != frame)
+        move(pos() + (placed.topLeft() - frame.topLeft()));
+    raise();
+}
+
+void TKvMsgBox::showEvent(QShowEvent *event)
+{
+    ChooseDefaultButton();
+    FitText();
+    PlaceBox();
+    QTimer::singleShot(20, this, &TKvMsgBox::SnapPointer);
+    Timer1->start();
+    TKvGradientDialog::showEvent(event);
+}
+
+void TKvMsgBox::resizeEvent(QResizeEvent *event)
+{
+    TKvGradientDialog::resizeEvent(event);
+    ArrangeControls();
+}
+
+void TKvMsgBox::ArrangeControls()
+{
+    const int buttonRow = Scaled(ButtonRowHeight);
+    const int panelHeight = height() - buttonRow;
+    KvPanel1->setGeometry(0, 0, width(), panelHeight);
+    PaintBox->setGeometry(Scaled(PictureLeft), 0, Scaled(PictureWidth), panelHeight);
+    const int textLeft = PaintBox->x() + PaintBox->width();
+    LbMsg->setGeometry(textLeft, 0, width() - textLeft, panelHeight);
+    PnlButtons->setGeometry(0, panelHeight, width(), buttonRow);
+
+    // From the right: every button keeps a margin at its top, right and bottom.
+    const int margin = Scaled(ButtonMargin);
+    const int buttonWidth = Scaled(ButtonWidth);
+    int right = width();
+    const QList<TKvButton *> buttons = Buttons();
+    for (auto it = buttons.crbegin(); it != buttons.crend(); ++it) {
+        if ((*it)->isHidden())
+            continue;
+        right -= margin;
+        (*it)->setGeometry(right - buttonWidth, margin, buttonWidth, buttonRow - 2 * margin);
+        right -= buttonWidth;
     }
 }
 
-QMessageBox::Icon StandardIcon(int pictureKind)
+void TKvMsgBox::reject()
 {
-    switch (pictureKind) {
-    case kvIconQuestion:
-        return QMessageBox::Question;
-    case kvIconExclamation:
-        return QMessageBox::Warning;
-    case kvIconError:
-        return QMessageBox::Critical;
-    default:
-        return QMessageBox::Information;
-    }
+    if (!ButCancel->isHidden())
+        done(tmrCancel);
+    else if (!ButNo->isHidden())
+        done(tmrNo);
 }
+
+// ---- The wrappers ---------------------------------------------------------------
+
+namespace {
 
 TKvModalResult Show(const TKvMsgBoxRequest &request, QWidget *owner)
 {
     if (Hook())
         return Hook()(request);
 
-    QMessageBox box(owner);
-    box.setWindowTitle(request.caption);
-    box.setText(request.text);
-    box.setIcon(StandardIcon(request.pictureKind));
-    QList<std::pair<QAbstractButton *, TKvModalResult>> buttons;
-    for (TKvModalResult result : request.buttons) {
-        const QMessageBox::ButtonRole role = result == tmrNo       ? QMessageBox::NoRole
-                                             : result == tmrCancel ? QMessageBox::RejectRole
-                                                                   : QMessageBox::AcceptRole;
-        buttons.append({box.addButton(ButtonCaption(result), role), result});
-    }
-    box.setDefaultButton(static_cast<QPushButton *>(buttons.first().first));
-    // Escape answers Cancel when there is one, else No.
-    for (const auto &[button, result] : buttons) {
-        if (result == tmrCancel || (result == tmrNo && !request.buttons.contains(tmrCancel)))
-            box.setEscapeButton(button);
-    }
-    box.exec();
-    for (const auto &[button, result] : buttons) {
-        if (box.clickedButton() == button)
-            return result;
-    }
-    return request.buttons.contains(tmrCancel) ? tmrCancel : request.buttons.last();
+    const QPointer<TKvMsgBox> box = new TKvMsgBox(owner);
+    // The box frees itself when it closes.
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowTitle(request.caption);
+    box->SetMessage(request.text);
+    for (TKvModalResult result : request.buttons)
+        box->AddButton(box->ButtonFor(result));
+    box->SetIcon(request.pictureKind);
+    const int result = box->exec();
+    if (result == tmrNone) // closed some other way
+        return request.buttons.contains(tmrCancel) ? tmrCancel : request.buttons.last();
+    return TKvModalResult(result);
 }
 
 } // namespace

@@ -14,6 +14,10 @@
 #include "shortcutfrm.h"
 #include "sectionmodel.h"
 #include "valuemodel.h"
+// Complete types for the window's command members.
+#include "findcommands.h"
+#include "itemcommands.h"
+#include "sectioncommands.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,6 +27,7 @@
 #include <QSplitter>
 #include <QTableView>
 #include <QTimer>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 const TForm1::ColourScheme TForm1::DefaultColourScheme = {
@@ -55,6 +60,7 @@ TForm1::TForm1(const QStringList &commandLine, QWidget *parent) : QWidget(parent
     CreateToolbar();
     CreateLists();
     CreateStatusBar();
+    CreateEditCommands();
     ClipCommands = new TClipboardCommands(*this);
     connect(ActCopyItemValue, &QAction::triggered, this, [this] { RunCommand([this] { ClipCommands->MnuCopyItemValueClick(); }); });
     connect(ActPasteItemValue, &QAction::triggered, this, [this] { RunCommand([this] { ClipCommands->MnuPasteItemValueClick(); }); });

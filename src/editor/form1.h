@@ -2,6 +2,7 @@
 
 #include "kvcolor.h"
 #include "kvmemini.h"
+#include "kvsearchoptions.h"
 
 #include <QElapsedTimer>
 #include <QIcon>
@@ -11,6 +12,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QSplitter;
@@ -22,6 +24,11 @@ class TKvImageList;
 class TKvSectionModel;
 class TKvValueModel;
 class TClipboardCommands;
+class QUndoStack;
+class TKvEditStep;
+class TSectionCommands;
+class TItemCommands;
+class TFindCommands;
 
 // The editor's main window. It owns one document for its whole life, shows
 // it in the section and value lists, and offers every command as an action.
@@ -172,6 +179,24 @@ public:
     // window goes back to the state without a document.
     void RunCommand(const std::function<void()> &command);
 
+    // ---- Section and item commands, find, undo (src/editor/commands, src/editor/find) ----
+    QAction *ActUndo = nullptr;             // Ctrl+Z
+    QAction *ActRedo = nullptr;             // Ctrl+Shift+Z, Ctrl+Y
+    QAction *ActCommentUncomment = nullptr; // Ctrl+Space
+    QAction *ActSortAll = nullptr;          // Alt+S (Ctrl held: descending)
+    QUndoStack *UndoStack() const { return m_undoStack.get(); }
+    // Pushes one change of the document; the stack applies it.
+    void PushStep(TKvEditStep *step);
+    // A new, opened or reloaded document: nothing to undo. Call it before the
+    // old document is cleared (steps may hold entries of its sections).
+    void ResetUndo();
+    // The document was saved: this is the state without changes.
+    void MarkClean();
+    TSearchStruct &SearchOptions() { return m_search; }
+    TSectionCommands &SectionCommands() { return *m_sectionCommands; }
+    TItemCommands &ItemCommands() { return *m_itemCommands; }
+    TFindCommands &FindCommands() { return *m_findCommands; }
+
     // A size designed at 144 pixels per inch, for this screen.
     int Scaled(int designed) const;
     int ScreenDpi() const;
@@ -182,6 +207,7 @@ protected:
 
 private:
     void CreateActions();
+    void CreateEditCommands();
     void CreateLists();
     void CreateToolbar();
     void CreateStatusBar();
@@ -227,4 +253,12 @@ private:
     TKvValueModel *m_valueModel = nullptr;
     QIcon m_sectionIcon;
     std::array<QIcon, 4> m_kindIcons;
+
+    // Declared after the document so that they go first: undo steps may
+    // hold entries that live in the memory of the document's sections.
+    TSearchStruct m_search;
+    std::unique_ptr<QUndoStack> m_undoStack;
+    std::unique_ptr<TSectionCommands> m_sectionCommands;
+    std::unique_ptr<TItemCommands> m_itemCommands;
+    std::unique_ptr<TFindCommands> m_findCommands;
 };

@@ -125,6 +125,7 @@ bool TForm1::ReportLoadError(int result, const QString &path)
 
 void TForm1::ClearDocument()
 {
+    ResetUndo();
     DeselectBeforeRefill(LvValues);
     DeselectBeforeRefill(LvSections);
     m_valueModel->Clear();

@@ -2,6 +2,8 @@
 // values-only mode.
 #include "form1.h"
 
+#include "editsteps.h"
+
 #include "kvgradilabel.h"
 #include "sectionmodel.h"
 #include "valuemodel.h"
@@ -362,13 +364,17 @@ void TForm1::LvValuesColumnClick(int column)
     if (column == TKvValueModel::IconColumn || !m_selectedSection)
         return;
     const int state = NextSortState(SortState(LvValues, column));
-    SetSortArrows(LvValues, column, state);
     const TKvSortKey key = column == TKvValueModel::NameColumn ? skName
                            : column == TKvValueModel::ValueColumn ? skValue
                                                                   : skComment;
-    m_selectedSection->SortVals(key, state == 1);
+    TKvEditStep *step = MakeHeaderSortStep(*this, LvValues, column, state, [section = m_selectedSection, key, state] {
+        section->SortVals(key, state == 1);
+    });
+    SetSortArrows(LvValues, column, state);
+    PushStep(step);
     FillValueList(m_selectedSection);
     SetModified(true);
+    step->SelectionSettled();
 }
 
 void TForm1::LvSectionsColumnClick(int column)
@@ -376,17 +382,20 @@ void TForm1::LvSectionsColumnClick(int column)
     if (column == TKvSectionModel::IconColumn)
         return;
     const int state = NextSortState(SortState(LvSections, column));
-    TKvIniSection *remembered = m_selectedSection;
-    m_selectedSection = nullptr;
     const TKvSortKey key = column == TKvSectionModel::NameColumn ? skName
                            : column == TKvSectionModel::CountColumn ? skCount
                                                                     : skComment;
-    m_ini.SortSections(key, state == 1);
+    TKvEditStep *step = MakeHeaderSortStep(*this, LvSections, column, state,
+                                           [this, key, state] { m_ini.SortSections(key, state == 1); });
+    TKvIniSection *remembered = m_selectedSection;
+    m_selectedSection = nullptr;
+    PushStep(step);
     FillSectionList();
     SetSortArrows(LvSections, column, state);
     if (remembered)
         SelectRowOfData(remembered);
     SetModified(true);
+    step->SelectionSettled();
 }
 
 void TForm1::LvSectionsDblClick()

@@ -112,3 +112,23 @@ void TKvSectionModel::SectionChanged(const TKvIniSection *section)
     if (row >= 0)
         emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
 }
+
+void TKvSectionModel::InsertSectionRows(int row, int count, const std::function<void()> &change)
+{
+    beginInsertRows({}, row, row + count - 1);
+    change();
+    m_rows += count;
+    for (int i = row; i < row + count; ++i)
+        m_ini.Sections[i]->Row = this;
+    endInsertRows();
+}
+
+void TKvSectionModel::RemoveSectionRows(int row, int count, const std::function<void()> &change)
+{
+    beginRemoveRows({}, row, row + count - 1);
+    for (int i = row; i < row + count; ++i)
+        m_ini.Sections[i]->Row = nullptr;
+    change();
+    m_rows -= count;
+    endRemoveRows();
+}

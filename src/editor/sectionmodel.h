@@ -3,6 +3,8 @@
 #include <QAbstractTableModel>
 #include <QIcon>
 
+#include <functional>
+
 class TKvIniSection;
 class TKvMemIni;
 
@@ -28,6 +30,11 @@ public:
     void Clear();
     // Tells the views that the cells of one section changed.
     void SectionChanged(const TKvIniSection *section);
+    // Rows for count sections that change() puts into the document at row;
+    // change() runs between the model's begin and end notifications.
+    void InsertSectionRows(int row, int count, const std::function<void()> &change);
+    // Removes count rows at row while change() takes their sections out.
+    void RemoveSectionRows(int row, int count, const std::function<void()> &change);
 
     TKvIniSection *SectionAt(int row) const;
     int RowOf(const TKvIniSection *section) const;

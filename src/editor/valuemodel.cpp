@@ -112,3 +112,40 @@ void TKvValueModel::ValChanged(const TKvIniVal *val)
     if (row >= 0)
         emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
 }
+
+void TKvValueModel::InsertValRows(int row, const std::vector<TKvIniVal *> &vals, const std::function<void()> &change)
+{
+    const int count = int(vals.size());
+    beginInsertRows({}, row, row + count - 1);
+    change();
+    if (m_valuesOnly)
+        m_valueRows.insert(m_valueRows.begin() + row, vals.begin(), vals.end());
+    for (TKvIniVal *val : vals)
+        val->Row = this;
+    m_rows += count;
+    endInsertRows();
+}
+
+void TKvValueModel::RemoveValRows(int row, int count, const std::function<void()> &change)
+{
+    beginRemoveRows({}, row, row + count - 1);
+    for (int i = row; i < row + count; ++i)
+        ValAt(i)->Row = nullptr;
+    change();
+    if (m_valuesOnly)
+        m_valueRows.erase(m_valueRows.begin() + row, m_valueRows.begin() + row + count);
+    m_rows -= count;
+    endRemoveRows();
+}
+
+void TKvValueModel::ReplaceVal(const TKvIniVal *old, TKvIniVal *now)
+{
+    if (m_valuesOnly) {
+        const auto it = std::find(m_valueRows.begin(), m_valueRows.end(), old);
+        if (it == m_valueRows.end())
+            return;
+        *it = now;
+    }
+    now->Row = old->Row;
+    ValChanged(now);
+}

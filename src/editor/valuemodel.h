@@ -4,6 +4,7 @@
 #include <QIcon>
 
 #include <array>
+#include <functional>
 #include <vector>
 
 class TKvIniSection;
@@ -32,6 +33,13 @@ public:
     void Clear() { Fill(nullptr, m_valuesOnly); }
     // Tells the views that the cells of one entry changed.
     void ValChanged(const TKvIniVal *val);
+    // Rows at row for vals, which change() puts into the shown section;
+    // change() runs between the model's begin and end notifications.
+    void InsertValRows(int row, const std::vector<TKvIniVal *> &vals, const std::function<void()> &change);
+    // Removes count rows at row while change() takes their entries out.
+    void RemoveValRows(int row, int count, const std::function<void()> &change);
+    // The row showing old shows now instead (the entry was replaced in place).
+    void ReplaceVal(const TKvIniVal *old, TKvIniVal *now);
 
     TKvIniSection *Section() const { return m_section; }
     TKvIniVal *ValAt(int row) const;

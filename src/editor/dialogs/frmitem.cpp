@@ -1,0 +1,194 @@
+#include "frmitem.h"
+
+#include "dialogrun.h"
+#include "dialogs/passwordfrm.h"
+#include "fieldcheck.h"
+#include "kvmemo.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TFrmItem::TFrmItem(QWidget *owner)
+    : TKvGradientDialog(owner)
+{
+    setObjectName(QStringLiteral("FrmItem"));
+    setWindowTitle(QStringLiteral("Add Value Item"));
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(Scaled(18));
+    setFont(font);
+
+    Label1 = new QLabel(QStringLiteral("Item Name:"), this);
+    EdName = new QLineEdit(this);
+    EdName->setObjectName(QStringLiteral("EdName"));
+    Label3 = new QLabel(QStringLiteral("Item Value"), this);
+    ButPassword = new QPushButton(QStringLiteral("Generate a Password"), this);
+    ButPassword->setObjectName(QStringLiteral("ButPassword"));
+    ButPassword->setAutoDefault(false);
+    MemoValue = new TKvMemo(this);
+    MemoValue->setObjectName(QStringLiteral("MemoValue"));
+    MemoValue->setFixedHeight(Scaled(90));
+    Label2 = new QLabel(QStringLiteral("Item Comment:"), this);
+    MemoComment = new TKvMemo(this);
+    MemoComment->setObjectName(QStringLiteral("MemoComment"));
+    MemoComment->setFixedHeight(Scaled(120));
+    MemoComment->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    CbxMultiLineComment = new QCheckBox(QStringLiteral("MultiLine Comment"), this);
+    CbxMultiLineComment->setObjectName(QStringLiteral("CbxMultiLineComment"));
+    LbHint = new QLabel(this);
+    LbHint->setObjectName(QStringLiteral("LbHint"));
+    LbHint->setStyleSheet(QStringLiteral("color: #A00000;"));
+    LbHint->setWordWrap(true);
+    LbHint->hide();
+    ButApply = new QPushButton(QStringLiteral("Apply"), this);
+    ButApply->setObjectName(QStringLiteral("ButApply"));
+    ButApply->setDefault(true);
+    ButCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    ButCancel->setObjectName(QStringLiteral("ButCancel"));
+    ButCancel->setAutoDefault(false);
+
+    auto *layout = new QVBoxLayout(this);
+    const int margin = Scaled(18);
+    layout->setContentsMargins(margin, margin, margin, margin);
+    layout->addWidget(Label1);
+    layout->addWidget(EdName);
+    layout->addSpacing(Scaled(8));
+    auto *valueRow = new QHBoxLayout;
+    valueRow->addWidget(Label3);
+    valueRow->addStretch(1);
+    valueRow->addWidget(ButPassword);
+    layout->addLayout(valueRow);
+    layout->addWidget(MemoValue);
+    layout->addSpacing(Scaled(8));
+    layout->addWidget(Label2);
+    layout->addWidget(MemoComment);
+    layout->addWidget(CbxMultiLineComment);
+    layout->addWidget(LbHint);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(ButApply);
+    buttons->addStretch(1);
+    buttons->addWidget(ButCancel);
+    layout->addSpacing(Scaled(8));
+    layout->addLayout(buttons);
+    setMinimumWidth(Scaled(800));
+    // The value is where typing starts.
+    setTabOrder(MemoValue, MemoComment);
+    MemoValue->setFocus();
+
+    connect(EdName, &QLineEdit::textChanged, this, &TFrmItem::MemoValueChange);
+    connect(MemoValue, &QPlainTextEdit::textChanged, this, &TFrmItem::MemoValueChange);
+    connect(MemoComment, &QPlainTextEdit::textChanged, this, &TFrmItem::CheckFields);
+    connect(CbxMultiLineComment, &QCheckBox::clicked, this, &TFrmItem::CbxMultiLineCommentClick);
+    connect(ButPassword, &QPushButton::clicked, this, &TFrmItem::ButPasswordClick);
+    connect(ButApply, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ButCancel, &QPushButton::clicked, this, &QDialog::reject);
+    MemoValueChange();
+}
+
+void TFrmItem::SetName(const QString &name)
+{
+    EdName->setText(name);
+}
+
+void TFrmItem::SetValue(const QString &value)
+{
+    MemoValue->SetText(value);
+}
+
+void TFrmItem::SetComment(const QString &comment)
+{
+    MemoComment->SetText(comment);
+}
+
+QString TFrmItem::Name() const
+{
+    return EdName->text();
+}
+
+QString TFrmItem::Value() const
+{
+    return MemoValue->Text();
+}
+
+QString TFrmItem::Comment() const
+{
+    return MemoComment->Text();
+}
+
+void TFrmItem::MemoValueChange()
+{
+    // Only a comment line (no name, no value) can have several lines.
+    CbxMultiLineComment->setEnabled(EdName->text().isEmpty() && MemoValue->Text().isEmpty());
+    CbxMultiLineCommentClick();
+    CheckFields();
+}
+
+void TFrmItem::CbxMultiLineCommentClick()
+{
+    const bool multiLine = CbxMultiLineComment->isChecked() && CbxMultiLineComment->isEnabled();
+    MemoComment->SetWantReturns(multiLine);
+    MemoComment->setVerticalScrollBarPolicy(multiLine ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+}
+
+void TFrmItem::CheckFields()
+{
+    QString problem = DialogFieldProblem(TKvDialogField::ItemName, Name());
+    if (problem.isEmpty())
+        problem = DialogFieldProblem(TKvDialogField::ItemValue, Value());
+    const bool multiLine = CbxMultiLineComment->isVisibleTo(this) && CbxMultiLineComment->isEnabled()
+                           && CbxMultiLineComment->isChecked();
+    if (problem.isEmpty()) {
+        // Each line of a multi-line comment becomes a comment line of its own.
+        const QString comment = Comment();
+        if (multiLine) {
+            for (const QString &line : comment.split(u'\n')) {
+                problem = DialogFieldProblem(TKvDialogField::ItemComment, line);
+                if (!problem.isEmpty())
+                    break;
+            }
+        } else {
+            problem = DialogFieldProblem(TKvDialogField::ItemComment, comment);
+        }
+    }
+    LbHint->setText(problem);
+    LbHint->setVisible(!problem.isEmpty());
+    ButApply->setEnabled(problem.isEmpty());
+}
+
+void TFrmItem::ButPasswordClick()
+{
+    QString password;
+    if (RunPasswordGenerator(this, password))
+        MemoValue->SetText(password);
+}
+
+void TFrmItem::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (const QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr) {
+        const QRect main = owner->frameGeometry();
+        const QRect own = frameGeometry();
+        move(main.left() + (main.width() - own.width()) / 2, main.top() + (main.height() - own.height()) / 2);
+    }
+    if (Name().isEmpty() && Value().isEmpty() && Comment().isEmpty()) {
+        EdName->setFocus();
+    } else if (!Name().isEmpty() || !Value().isEmpty()) {
+        MemoValue->setFocus();
+        MemoValue->selectAll();
+    } else {
+        MemoComment->setFocus();
+        MemoComment->selectAll();
+    }
+}
+
+bool RunPasswordGenerator(QWidget *owner, QString &result)
+{
+    TPasswordFrm generator(owner);
+    if (ExecDialog(generator) != QDialog::Accepted)
+        return false;
+    result = generator.EdResult->text();
+    return true;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "kvfind.h"
+
+#include <memory>
+
+class TForm1;
+class TKvSearch;
+
+// Find, Find Next and Find Previous of the window: the current search, the
+// search position, and showing a found place by selecting its rows.
+class TFindCommands
+{
+public:
+    explicit TFindCommands(TForm1 &form);
+    ~TFindCommands();
+
+    void ActSearchExecute();
+    void ActFindNextExecute();
+    void ActFindPreviousExecute();
+    // Takes the search position from the selection of the two lists.
+    void SyncSearchPosition();
+    // Runs one find from the search position and shows the result.
+    void FindAndSelect();
+
+    TKvSearch *Search() const { return m_search.get(); }
+    qint32 SectionCursor() const { return m_sectionCursor; }
+    qint32 ItemCursor() const { return m_itemCursor; }
+
+private:
+    void FindNextOrPrevious(bool backwards);
+    TForm1 &m_form;
+    std::unique_ptr<TKvSearch> m_search;
+    qint32 m_sectionCursor = KvSearchCursor::Before;
+    qint32 m_itemCursor = KvSearchCursor::Before;
+};
