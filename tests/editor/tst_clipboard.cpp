@@ -7,7 +7,8 @@
 #include "kvgradilabel.h"
 #include "kvmsgbox.h"
 #include "kvshell.h"
-#include "pastesteps.h"
+#include "dialogrun.h"
+#include "frmsection.h"
 #include "sectionmodel.h"
 #include "valuemodel.h"
 
@@ -21,6 +22,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QPushButton>
+#include <QUndoStack>
+#include <QLineEdit>
 
 namespace {
 
@@ -108,6 +112,9 @@ private slots:
     void selectionMenus();
     void fieldPastesAndTheirUndo_data();
     void fieldPastesAndTheirUndo();
+    void undoOfItemAndSectionPastes_data();
+    void undoOfItemAndSectionPastes();
+    void pasteSectionAsksWithTheSectionDialog();
     void shortcutsFireTheCommands();
 
 private:
@@ -404,6 +411,7 @@ void TestClipboard::pasteSectionCancelledChangesNothing()
     QCOMPARE(m_asked.size(), 1);
     QCOMPARE(m_form->Document().Sections.Count, 3);
     QVERIFY(!m_form->Modified());
+    QCOMPARE(m_form->UndoStack()->count(), 0);
 }
 
 void TestClipboard::pasteSectionKeepsItsBlankLast()
@@ -553,7 +561,8 @@ void TestClipboard::popupEnabling()
     QStringList actual;
     for (QAction *action : Clip().PopupClip->actions()) {
         const QString name = action->objectName();
-        if (action->isSeparator() || name.contains(QStringLiteral("Delete")) || name == u"MnuCommentUncommentItem")
+        if (action->isSeparator() || name.contains(QStringLiteral("Delete")) || name == u"MnuCommentUncommentItem"
+            || name == u"MnuUndo" || name == u"MnuRedo")
             continue; // these follow their actions and the selection menus
         if (action->isEnabled())
             actual << name;
@@ -599,7 +608,10 @@ void TestClipboard::popupOrder()
                                   "-",
                                   "Comment / Uncomment Item\tCtrl+Space",
                                   "-",
-                                  "Sort All Alphabetically"};
+                                  "Sort All Alphabetically",
+                                  "-",
+                                  "Undo\tCtrl+Z",
+                                  "Redo\tCtrl+Shift+Z"};
     QCOMPARE(captions, expected);
 }
 
@@ -656,45 +668,103 @@ void TestClipboard::fieldPastesAndTheirUndo()
     QVERIFY(Open());
     Select(1, 0);
     TKvIniSection *net = m_form->SelectedSection();
-    const TKvIniVal *val = net->Vals[0];
-    auto state = [&] {
-        return command.contains(QStringLiteral("Section")) ? net->Name + u'|' + net->Comment
-                                                           : Texts(net).first();
+    const bool onSection = command.contains(QStringLiteral("Section"));
+    auto state = [&] { return onSection ? net->Name + u'|' + net->Comment : Texts(net).first(); };
+    auto shown = [&] {
+        const QAbstractItemModel *model = m_form->LvValues->model();
+        if (onSection)
+            return m_form->LvSections->model()->data(m_form->LvSections->model()->index(1, TKvSectionModel::NameColumn))
+                .toString();
+        return model->data(model->index(0, TKvValueModel::NameColumn)).toString() + u'|'
+               + model->data(model->index(0, TKvValueModel::ValueColumn)).toString();
     };
     const QString before = state();
+    const QString shownBefore = shown();
     SetPlainText(pasted);
-    Clip().PopupClip->findChild<QAction *>(command)->trigger();
+    QAction *action = Clip().PopupClip->findChild<QAction *>(command);
+    action->trigger();
     QCOMPARE(state(), after);
+    const QString shownAfter = shown();
     QVERIFY(m_form->Modified());
-    QCOMPARE(net->Vals[0], val); // the same entry, changed in place
-    if (command.contains(QStringLiteral("Section"))) {
-        const QAbstractItemModel *sections = m_form->LvSections->model();
-        QCOMPARE(sections->data(sections->index(1, TKvSectionModel::NameColumn)).toString(), net->Name);
-    }
+    QCOMPARE(m_form->ActUndo->text(), QStringLiteral("Undo ") + action->text());
 
-    // The same change as an undo step, undone and done again.
-    TKvPasteFieldStep::Field field = command == u"MnuPasteItemValue"       ? TKvPasteFieldStep::ItemValue
-                                     : command == u"MnuPasteItemName"      ? TKvPasteFieldStep::ItemName
-                                     : command == u"MnuPasteItemComment"   ? TKvPasteFieldStep::ItemComment
-                                     : command == u"MnuPasteSectionName"   ? TKvPasteFieldStep::SectionName
-                                                                            : TKvPasteFieldStep::SectionComment;
-    // A fresh window, the same change as a step of its own.
-    delete m_form;
-    m_form = nullptr;
-    QVERIFY(Open());
-    Select(1, 0);
-    net = m_form->SelectedSection();
-    const QString line = CollapseLineBreaks(pasted);
-    std::unique_ptr<TKvPasteFieldStep> step(
-        field >= TKvPasteFieldStep::SectionName
-            ? new TKvPasteFieldStep(*m_form, net, field, line, QStringLiteral("step"))
-            : new TKvPasteFieldStep(*m_form, net->Vals[0], field, line, QStringLiteral("step")));
-    step->redo();
-    QCOMPARE(state(), after);
-    step->undo();
+    m_form->ActUndo->trigger();
     QCOMPARE(state(), before);
-    step->redo();
+    QCOMPARE(shown(), shownBefore);
+    QVERIFY(!m_form->Modified());
+    m_form->ActRedo->trigger();
     QCOMPARE(state(), after);
+    QCOMPARE(shown(), shownAfter);
+    QVERIFY(m_form->Modified());
+}
+
+void TestClipboard::undoOfItemAndSectionPastes_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("copied");
+    QTest::addColumn<bool>("sectionFormat");
+    QTest::addRow("paste item") << "MnuPasteItem" << "k=v ;c" << false;
+    QTest::addRow("paste all items") << "MnuPasteAllItems" << "[S]\r\na=1\r\n;c\r\n\r\nb=2" << true;
+    QTest::addRow("paste section") << "MnuPasteSection" << "[S] ;s\r\na=1\r\n\r\n;c\r\nb=2" << true;
+}
+
+void TestClipboard::undoOfItemAndSectionPastes()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, copied);
+    QFETCH(bool, sectionFormat);
+    QVERIFY(Open());
+    Select(1, 1);
+    const QString before = m_form->Document().GetText();
+    const int steps = m_form->UndoStack()->count();
+    Clip().PutOnClipboard(copied, sectionFormat, true);
+    QAction *action = Clip().PopupClip->findChild<QAction *>(command);
+    QVERIFY(action->isEnabled());
+    action->trigger();
+    const QString after = m_form->Document().GetText();
+    QVERIFY(after != before);
+    QCOMPARE(m_form->UndoStack()->count(), steps + 1); // one step, however many rows
+    QCOMPARE(m_form->ActUndo->text(), QStringLiteral("Undo ") + action->text());
+    const int sectionRows = m_form->LvSections->model()->rowCount();
+
+    m_form->ActUndo->trigger();
+    QCOMPARE(m_form->Document().GetText(), before);
+    QCOMPARE(m_form->LvSections->model()->rowCount(), 3);
+    QCOMPARE(m_form->SelectedSection(), Section(QStringLiteral("Net")));
+    QCOMPARE(m_form->LvValues->model()->rowCount(), 3);
+    QVERIFY(!m_form->Modified());
+    m_form->ActRedo->trigger();
+    QCOMPARE(m_form->Document().GetText(), after);
+    QCOMPARE(m_form->LvSections->model()->rowCount(), sectionRows);
+    QVERIFY(m_form->Modified());
+}
+
+void TestClipboard::pasteSectionAsksWithTheSectionDialog()
+{
+    QVERIFY(Open());
+    TClipboardCommands::SetSectionNameAsker({}); // the real dialog
+    QString caption;
+    QString shownName;
+    bool applyAtFirst = true;
+    SetDialogHook([&](QDialog &dialog) {
+        auto &form = static_cast<TFrmSection &>(dialog);
+        caption = form.windowTitle();
+        shownName = form.EdName->text();
+        applyAtFirst = form.ButApply->isEnabled();
+        form.EdName->setText(QStringLiteral("Main 2"));
+        return int(QDialog::Accepted);
+    });
+    Select(0);
+    Clip().PutOnClipboard(QStringLiteral("[Main] ;core settings\r\nname=demo"), true, false);
+    Clip().MnuPasteSection->trigger();
+    SetDialogHook({});
+    QCOMPARE(caption, QStringLiteral("Paste Section - Need new Name"));
+    QCOMPARE(shownName, QStringLiteral("Main"));
+    QVERIFY(!applyAtFirst);
+    TKvIniSection *pasted = Section(QStringLiteral("Main 2"));
+    QVERIFY(pasted);
+    QCOMPARE(pasted->Comment, QStringLiteral("core settings"));
+    QCOMPARE(Texts(pasted), QStringList({"1|name|demo|", "0|||"}));
 }
 
 void TestClipboard::shortcutsFireTheCommands()

@@ -1,40 +1,46 @@
 #include "clipboardcommands.h"
 
+#include "dialogrun.h"
+#include "editsteps.h"
 #include "form1.h"
+#include "frmsection.h"
+#include "itemcommands.h"
+#include "sectioncommands.h"
 #include "kvfunctions.h"
-#include "pastesteps.h"
 #include "sectionmodel.h"
 #include "valuemodel.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QInputDialog>
 #include <QMenu>
 #include <QMimeData>
 #include <QTableView>
-#include <QUndoCommand>
+#include <QUndoStack>
 
 #include <memory>
 #include <utility>
 
 namespace {
 
-bool AskWithInputDialog(QWidget *owner, QString &name, QString &comment)
+// The section dialog, given the parsed name and comment: Apply stays disabled
+// until one of them changes.
+bool AskWithSectionDialog(QWidget *owner, QString &name, QString &comment)
 {
-    bool ok = false;
-    const QString chosen = QInputDialog::getText(owner, QStringLiteral("Paste Section - Need new Name"),
-                                                 QStringLiteral("Section Name:"), QLineEdit::Normal, name, &ok);
-    if (!ok)
+    TFrmSection dialog(owner);
+    dialog.SetName(name);
+    dialog.SetComment(comment);
+    dialog.setWindowTitle(QStringLiteral("Paste Section - Need new Name"));
+    if (ExecDialog(dialog) != QDialog::Accepted)
         return false;
-    name = chosen;
-    (void)comment;
+    name = dialog.Name();
+    comment = dialog.Comment();
     return true;
 }
 
 TClipboardCommands::TKvSectionNameAsker &SectionNameAsker()
 {
-    static TClipboardCommands::TKvSectionNameAsker asker = AskWithInputDialog;
+    static TClipboardCommands::TKvSectionNameAsker asker = AskWithSectionDialog;
     return asker;
 }
 
@@ -42,7 +48,7 @@ TClipboardCommands::TKvSectionNameAsker &SectionNameAsker()
 
 TClipboardCommands::TKvSectionNameAsker TClipboardCommands::SetSectionNameAsker(TKvSectionNameAsker asker)
 {
-    return std::exchange(SectionNameAsker(), asker ? std::move(asker) : TKvSectionNameAsker(AskWithInputDialog));
+    return std::exchange(SectionNameAsker(), asker ? std::move(asker) : TKvSectionNameAsker(AskWithSectionDialog));
 }
 
 TClipboardCommands::TClipboardCommands(TForm1 &form)
@@ -114,9 +120,28 @@ TClipboardCommands::TClipboardCommands(TForm1 &form)
     MnuCommentUncommentItem->setShortcut(K(Qt::CTRL | Qt::Key_Space));
     MnuCommentUncommentItem->setShortcutContext(Qt::WidgetShortcut);
     MnuCommentUncommentItem->setEnabled(false);
+    connect(MnuCommentUncommentItem, &QAction::triggered, m_form.ActCommentUncomment, &QAction::trigger);
     PopupClip->addSeparator();
     MnuSortAllAlphabetically = PopupClip->addAction(QStringLiteral("Sort All Alphabetically"));
     MnuSortAllAlphabetically->setObjectName(QStringLiteral("MnuSortAllAlphabetically"));
+    connect(MnuSortAllAlphabetically, &QAction::triggered, m_form.ActSortAll, &QAction::trigger);
+    // Undo and redo, named after the step they would take back or do again.
+    PopupClip->addSeparator();
+    auto follow = [this](QAction *TClipboardCommands::*member, const char *name, QAction *action) {
+        QAction *item = PopupClip->addAction(action->text());
+        item->setObjectName(QString::fromLatin1(name));
+        item->setShortcut(action->shortcut());
+        item->setShortcutContext(Qt::WidgetShortcut); // the window's action owns the key
+        item->setEnabled(action->isEnabled());
+        connect(item, &QAction::triggered, action, &QAction::trigger);
+        connect(action, &QAction::changed, item, [item, action] {
+            item->setEnabled(action->isEnabled());
+            item->setText(action->text());
+        });
+        this->*member = item;
+    };
+    follow(&TClipboardCommands::MnuUndo, "MnuUndo", m_form.ActUndo);
+    follow(&TClipboardCommands::MnuRedo, "MnuRedo", m_form.ActRedo);
 
     // At start the pastes wait for the clipboard.
     for (QAction *paste : {MnuPasteItem, MnuPasteAllItems, MnuPasteItemValue, MnuPasteItemName, MnuPasteItemComment,
@@ -293,73 +318,117 @@ void TClipboardCommands::MnuCopySectionCommentClick()
 
 // ---- Field pastes --------------------------------------------------------------
 
+// The selected entry with one text replaced by the pasted line: the changed
+// entry takes its place as one undo step.
+void TClipboardCommands::PasteItemField(void (TKvIniVal::*setter)(QStringView), const QString &stepName)
+{
+    TKvIniSection *section = m_form.SelectedSection();
+    TKvIniVal *val = SelectedVal();
+    if (!section || !val || !ClipStateOf(QGuiApplication::clipboard()->mimeData()).HasText)
+        return;
+    TKvIniVal *pasted = val->Clone();
+    (pasted->*setter)(PastedLine());
+    auto *step = new TKvReplaceValStep(m_form, stepName, section, val, pasted);
+    m_form.PushStep(step);
+    step->SelectionSettled();
+}
+
+// The selected section's name or comment replaced by the pasted line, stored
+// as it is (no normalisation, no check for a name already taken).
+void TClipboardCommands::PasteSectionField(bool name, const QString &stepName)
+{
+    TKvIniSection *section = m_form.SelectedSection();
+    if (!section || !ClipStateOf(QGuiApplication::clipboard()->mimeData()).HasText)
+        return;
+    const QString line = PastedLine();
+    auto *step = new TKvSectionTextStep(m_form, stepName, section, name ? line : section->Name,
+                                        name ? section->Comment : line);
+    m_form.PushStep(step);
+    step->SelectionSettled();
+}
+
 void TClipboardCommands::MnuPasteItemValueClick()
 {
-    TKvIniVal *val = SelectedVal();
-    if (!val || !ClipStateOf(QGuiApplication::clipboard()->mimeData()).HasText)
-        return;
-    PushStep(new TKvPasteFieldStep(m_form, val, TKvPasteFieldStep::ItemValue, PastedLine(),
-                                   QStringLiteral("Paste Item Value")));
+    PasteItemField(&TKvIniVal::SetValue, QStringLiteral("Paste Item Value"));
 }
 
 void TClipboardCommands::MnuPasteItemNameClick()
 {
-    TKvIniVal *val = SelectedVal();
-    if (!val || !ClipStateOf(QGuiApplication::clipboard()->mimeData()).HasText)
-        return;
-    PushStep(new TKvPasteFieldStep(m_form, val, TKvPasteFieldStep::ItemName, PastedLine(),
-                                   QStringLiteral("Paste Item Name")));
+    PasteItemField(&TKvIniVal::SetName, QStringLiteral("Paste Item Name"));
 }
 
 void TClipboardCommands::MnuPasteItemCommentClick()
 {
-    TKvIniVal *val = SelectedVal();
-    if (!val || !ClipStateOf(QGuiApplication::clipboard()->mimeData()).HasText)
-        return;
-    PushStep(new TKvPasteFieldStep(m_form, val, TKvPasteFieldStep::ItemComment, PastedLine(),
-                                   QStringLiteral("Paste Item Comment")));
+    PasteItemField(&TKvIniVal::SetComment, QStringLiteral("Paste Item Comment"));
 }
 
 void TClipboardCommands::MnuPasteSectionNameClick()
 {
-    TKvIniSection *section = m_form.SelectedSection();
-    if (!section || !ClipStateOf(QGuiApplication::clipboard()->mimeData()).HasText)
-        return;
-    PushStep(new TKvPasteFieldStep(m_form, section, TKvPasteFieldStep::SectionName, PastedLine(),
-                                   QStringLiteral("Paste Section Name")));
+    PasteSectionField(true, QStringLiteral("Paste Section Name"));
 }
 
 void TClipboardCommands::MnuPasteSectionCommentClick()
 {
-    TKvIniSection *section = m_form.SelectedSection();
-    if (!section || !ClipStateOf(QGuiApplication::clipboard()->mimeData()).HasText)
-        return;
-    PushStep(new TKvPasteFieldStep(m_form, section, TKvPasteFieldStep::SectionComment, PastedLine(),
-                                   QStringLiteral("Paste Section Comment")));
+    PasteSectionField(false, QStringLiteral("Paste Section Comment"));
 }
 
 // ---- Item and section pastes -----------------------------------------------------
 
+// Every paste is one undo step, however many rows it adds.
+class TClipboardCommands::TPasteStep
+{
+public:
+    TPasteStep(TForm1 &form, const QString &name)
+        : m_stack(form.UndoStack())
+    {
+        m_stack->beginMacro(name);
+    }
+    ~TPasteStep() { m_stack->endMacro(); }
+    TPasteStep(const TPasteStep &) = delete;
+    TPasteStep &operator=(const TPasteStep &) = delete;
+
+private:
+    QUndoStack *m_stack;
+};
+
+int TClipboardCommands::SelectedSectionRow() const
+{
+    const QModelIndexList rows = m_form.LvSections->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void TClipboardCommands::AddPastedItem(const TKvIniVal &val, int position, int row, int sectionRow)
+{
+    m_form.ItemCommands().AddItemRow(position, row, val.Name(), val.Value(), val.Comment(), sectionRow);
+}
+
 void TClipboardCommands::MnuPasteItemClick()
 {
     UpdateClipboardState();
-    TKvIniSection *section = m_form.SelectedSection();
-    if (!m_state.HasText || !m_state.HasItem || !section)
+    const int sectionRow = SelectedSectionRow();
+    if (!m_state.HasText || !m_state.HasItem || !m_form.SelectedSection() || sectionRow < 0)
         return;
     const std::unique_ptr<TKvIniVal> val = ParseClipItem(ClipboardText());
-    AddPastedItem(section, -1, -1, *val);
+    const TPasteStep step(m_form, QStringLiteral("Paste Item"));
+    AddPastedItem(*val, -1, -1, sectionRow);
 }
 
 void TClipboardCommands::MnuPasteAllItemsClick()
 {
     UpdateClipboardState();
-    TKvIniSection *section = m_form.SelectedSection();
-    if (!m_state.HasText || !m_state.HasItem || !section)
+    const int sectionRow = SelectedSectionRow();
+    if (!m_state.HasText || !m_state.HasItem || !m_form.SelectedSection() || sectionRow < 0)
         return;
     const std::unique_ptr<TKvIniSection> parsed = ParseClipSection(ClipboardText());
+    bool any = false;
+    for (const TKvIniVal *val : parsed->Vals)
+        any = any || !val->IsEmpty();
+    if (!any)
+        return;
+    const TPasteStep step(m_form, QStringLiteral("Paste All Items"));
     for (const TKvIniVal *val : parsed->Vals) {
         if (!val->IsEmpty())
-            AddPastedItem(section, -1, -1, *val);
+            AddPastedItem(*val, -1, -1, sectionRow);
     }
 }
 
@@ -375,7 +444,9 @@ void TClipboardCommands::MnuPasteSectionClick()
         if (!SectionNameAsker()(&m_form, name, comment))
             return;
     }
-    TKvIniSection *section = AddPastedSection(name, comment);
+    const TPasteStep step(m_form, QStringLiteral("Paste Section"));
+    TKvIniSection *section = m_form.SectionCommands().AddSectionRow(-1, name, comment, QStringLiteral("Paste Section"));
+    const int sectionRow = m_form.SectionModel()->RowOf(section);
     // The parsed entries go before the new section's blank entry, which stays last.
     int position = 0;
     for (qint32 i = section->Vals.Count - 1; i >= 0; --i) {
@@ -384,45 +455,12 @@ void TClipboardCommands::MnuPasteSectionClick()
             break;
         }
     }
+    m_form.LvValues->setUpdatesEnabled(false);
     for (const TKvIniVal *val : parsed->Vals) {
         if (val->Kind() == ikBlank)
             continue;
-        AddPastedItem(section, position, position, *val);
+        AddPastedItem(*val, position, position, sectionRow);
         ++position;
     }
-}
-
-// ---- Adding pasted rows ---------------------------------------------------------
-
-void TClipboardCommands::PushStep(QUndoCommand *step)
-{
-    step->redo();
-    delete step;
-}
-
-void TClipboardCommands::AddPastedItem(TKvIniSection *section, int position, int row, const TKvIniVal &val)
-{
-    (void)row;
-    TKvIniVal *added = position < 0 ? section->AddVal(val.NameView(), val.ValueView(), val.CommentView())
-                                    : section->InsertVal(position, val.NameView(), val.ValueView(), val.CommentView());
-    m_form.FillValueList(section);
-    m_form.UpdateCounters();
-    m_form.ShowSectionRow(section);
-    const int addedRow = m_form.ValueModel()->RowOf(added);
-    if (addedRow >= 0)
-        m_form.SelectRow(m_form.LvValues, addedRow);
-    m_form.FitValueColumns();
-    m_form.SetModified(true);
-}
-
-TKvIniSection *TClipboardCommands::AddPastedSection(const QString &name, const QString &comment)
-{
-    TKvIniSection *section = m_form.Document().AddSection(name);
-    if (!comment.isEmpty())
-        section->Comment = comment;
-    section->AddVal(u"", u"", u"");
-    m_form.FillSectionList();
-    m_form.SetModified(true);
-    m_form.SelectRow(m_form.LvSections, m_form.SectionModel()->RowOf(section));
-    return section;
+    m_form.LvValues->setUpdatesEnabled(true);
 }

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringView>
 
 #include <functional>
 
@@ -51,6 +52,8 @@ public:
     QAction *MnuSilentDeleteSection = nullptr;
     QAction *MnuCommentUncommentItem = nullptr;
     QAction *MnuSortAllAlphabetically = nullptr;
+    QAction *MnuUndo = nullptr;
+    QAction *MnuRedo = nullptr;
 
     // ---- Window operations ----
     // Puts the text on the clipboard as plain text, and under the section and
@@ -97,10 +100,12 @@ private:
     // A field paste: the clipboard text made one line.
     QString PastedLine() const;
 
-    // The one place that adds pasted rows and runs document changes as undo steps.
-    void PushStep(QUndoCommand *step);
-    void AddPastedItem(TKvIniSection *section, int position, int row, const TKvIniVal &val);
-    TKvIniSection *AddPastedSection(const QString &name, const QString &comment);
+    void PasteItemField(void (TKvIniVal::*setter)(QStringView), const QString &stepName);
+    void PasteSectionField(bool name, const QString &stepName);
+    class TPasteStep;
+    int SelectedSectionRow() const;
+    // Adds one pasted entry through the window's item command.
+    void AddPastedItem(const TKvIniVal &val, int position, int row, int sectionRow);
 
     TForm1 &m_form;
     TKvClipState m_state;
