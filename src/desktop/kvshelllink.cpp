@@ -102,9 +102,9 @@ QString CreateShellLink(const TKvShellLink &link, const QString &linkFile)
         return {};
     const bool written = file.write(bytes) == bytes.size() && file.flush();
     file.close();
-    constexpr QFile::Permissions mode0755 = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser
-                                            | QFile::WriteUser | QFile::ExeUser | QFile::ReadGroup | QFile::ExeGroup
-                                            | QFile::ReadOther | QFile::ExeOther;
+    constexpr QFile::Permissions mode0755 =
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser | QFile::WriteUser
+        | QFile::ExeUser | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
     if (!written || !file.setPermissions(mode0755)) {
         file.remove();
         return {};
@@ -115,7 +115,8 @@ QString CreateShellLink(const TKvShellLink &link, const QString &linkFile)
     if (!gio.isEmpty()) {
         QProcess mark;
         mark.setProgram(gio);
-        mark.setArguments({QStringLiteral("set"), linkFile, QStringLiteral("metadata::trusted"), QStringLiteral("true")});
+        mark.setArguments(
+            {QStringLiteral("set"), linkFile, QStringLiteral("metadata::trusted"), QStringLiteral("true")});
         mark.setStandardOutputFile(QProcess::nullDevice());
         mark.setStandardErrorFile(QProcess::nullDevice());
         mark.startDetached();
@@ -125,8 +126,9 @@ QString CreateShellLink(const TKvShellLink &link, const QString &linkFile)
 
 QString LauncherIconPath()
 {
-    const QString installed = QDir(QCoreApplication::applicationDirPath())
-                                  .filePath(QStringLiteral("../share/icons/hicolor/256x256/apps/quillon.png"));
+    const QString installed =
+        QDir(QCoreApplication::applicationDirPath())
+            .filePath(QStringLiteral("../share/icons/hicolor/256x256/apps/quillon.png"));
     if (QFileInfo::exists(installed))
         return QFileInfo(installed).canonicalFilePath();
     return QStringLiteral("quillon");

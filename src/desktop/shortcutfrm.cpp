@@ -244,8 +244,8 @@ void TFrmShortcut::ButCreateClick()
     }
     const QString heading = m_errors.size() == 1 ? QStringLiteral("Could Not Create this ShortcutFile")
                                                  : QStringLiteral("Could Not Create these ShortcutFiles");
-    ErrorBox(QStringLiteral("File Error"), heading + QStringLiteral("\r\n\r\n") + m_errors.join(QStringLiteral("\r\n")),
-             this);
+    ErrorBox(QStringLiteral("File Error"),
+             heading + QStringLiteral("\r\n\r\n") + m_errors.join(QStringLiteral("\r\n")), this);
     if (m_errors.size() == m_attempts)
         reject();
     else

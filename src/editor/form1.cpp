@@ -62,8 +62,10 @@ TForm1::TForm1(const QStringList &commandLine, QWidget *parent) : QWidget(parent
     CreateStatusBar();
     CreateEditCommands();
     ClipCommands = new TClipboardCommands(*this);
-    connect(ActCopyItemValue, &QAction::triggered, this, [this] { RunCommand([this] { ClipCommands->MnuCopyItemValueClick(); }); });
-    connect(ActPasteItemValue, &QAction::triggered, this, [this] { RunCommand([this] { ClipCommands->MnuPasteItemValueClick(); }); });
+    connect(ActCopyItemValue, &QAction::triggered, this,
+            [this] { RunCommand([this] { ClipCommands->MnuCopyItemValueClick(); }); });
+    connect(ActPasteItemValue, &QAction::triggered, this,
+            [this] { RunCommand([this] { ClipCommands->MnuPasteItemValueClick(); }); });
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -183,7 +185,8 @@ void TForm1::CreateActions()
 
     connect(ActValuesOnly, &QAction::triggered, this, [this] { RunCommand([this] { ActValuesOnlyExecute(); }); });
     connect(ActHelp, &QAction::triggered, this, [this] { RunCommand([this] { ActHelpExecute(); }); });
-    connect(ActCreateShortcut, &QAction::triggered, this, [this] { RunCommand([this] { ActCreateShortcutExecute(); }); });
+    connect(ActCreateShortcut, &QAction::triggered, this,
+            [this] { RunCommand([this] { ActCreateShortcutExecute(); }); });
     // The commands of the other actions are connected where they are built.
 }
 

@@ -47,7 +47,11 @@ QMap<QString, QString> ParseEntry(const QString &text)
         for (qsizetype i = 0; i < raw.size(); ++i) {
             if (raw[i] == u'\\' && i + 1 < raw.size()) {
                 const QChar next = raw[++i];
-                value += next == u'n' ? u'\n' : next == u't' ? u'\t' : next == u'r' ? u'\r' : next == u's' ? u' ' : next;
+                value += next == u'n'   ? u'\n'
+                         : next == u't' ? u'\t'
+                         : next == u'r' ? u'\r'
+                         : next == u's' ? u' '
+                                        : next;
             } else {
                 value += raw[i];
             }
@@ -175,17 +179,28 @@ void TestShortcut::execArgument_data()
 {
     QTest::addColumn<QString>("argument");
     QTest::addColumn<QString>("quoted");
-    QTest::addRow("plain") << "/home/u/a.ini" << "/home/u/a.ini";
-    QTest::addRow("space") << "/home/u/my file.ini" << "\"/home/u/my file.ini\"";
-    QTest::addRow("double quote") << "a\"b" << "\"a\\\"b\"";
-    QTest::addRow("single quote") << "it's" << "\"it's\"";
-    QTest::addRow("backslash") << "a\\b" << "\"a\\\\b\"";
-    QTest::addRow("dollar and backtick") << "$x`y`" << "\"\\$x\\`y\\`\"";
-    QTest::addRow("percent unquoted") << "100%.ini" << "100%%.ini";
-    QTest::addRow("percent quoted") << "100 %.ini" << "\"100 %%.ini\"";
-    QTest::addRow("shell characters") << "a;b&c|d" << "\"a;b&c|d\"";
-    QTest::addRow("empty") << "" << "\"\"";
-    QTest::addRow("non-ASCII") << "/home/ü/ø.ini" << "/home/ü/ø.ini";
+    QTest::addRow("plain") << "/home/u/a.ini"
+                           << "/home/u/a.ini";
+    QTest::addRow("space") << "/home/u/my file.ini"
+                           << "\"/home/u/my file.ini\"";
+    QTest::addRow("double quote") << "a\"b"
+                                  << "\"a\\\"b\"";
+    QTest::addRow("single quote") << "it's"
+                                  << "\"it's\"";
+    QTest::addRow("backslash") << "a\\b"
+                               << "\"a\\\\b\"";
+    QTest::addRow("dollar and backtick") << "$x`y`"
+                                         << "\"\\$x\\`y\\`\"";
+    QTest::addRow("percent unquoted") << "100%.ini"
+                                      << "100%%.ini";
+    QTest::addRow("percent quoted") << "100 %.ini"
+                                    << "\"100 %%.ini\"";
+    QTest::addRow("shell characters") << "a;b&c|d"
+                                      << "\"a;b&c|d\"";
+    QTest::addRow("empty") << ""
+                           << "\"\"";
+    QTest::addRow("non-ASCII") << "/home/ü/ø.ini"
+                               << "/home/ü/ø.ini";
 }
 
 void TestShortcut::execArgument()
@@ -199,11 +214,16 @@ void TestShortcut::entryTextParsesBack_data()
 {
     QTest::addColumn<QString>("document");
     QTest::addColumn<QString>("name");
-    QTest::addRow("plain") << "/home/u/a.ini" << "a";
-    QTest::addRow("space and quote") << "/home/u/my \"best\" file.ini" << "my \"best\" file";
-    QTest::addRow("backslash, dollar, percent") << "/tmp/a\\b $HOME 100%.ini" << "a\\b";
-    QTest::addRow("line break in name") << "/tmp/x.ini" << "two\nlines";
-    QTest::addRow("leading space") << "/tmp/ x.ini" << " x";
+    QTest::addRow("plain") << "/home/u/a.ini"
+                           << "a";
+    QTest::addRow("space and quote") << "/home/u/my \"best\" file.ini"
+                                     << "my \"best\" file";
+    QTest::addRow("backslash, dollar, percent") << "/tmp/a\\b $HOME 100%.ini"
+                                                << "a\\b";
+    QTest::addRow("line break in name") << "/tmp/x.ini"
+                                        << "two\nlines";
+    QTest::addRow("leading space") << "/tmp/ x.ini"
+                                   << " x";
 }
 
 void TestShortcut::entryTextParsesBack()
@@ -227,7 +247,8 @@ void TestShortcut::entryTextParsesBack()
     QCOMPARE(SplitExec(keys.value(QStringLiteral("Exec"))), QStringList({link.Target, document}));
 
     link.Arguments.clear();
-    QCOMPARE(SplitExec(ParseEntry(DesktopEntryText(link)).value(QStringLiteral("Exec"))), QStringList{link.Target});
+    QCOMPARE(SplitExec(ParseEntry(DesktopEntryText(link)).value(QStringLiteral("Exec"))),
+             QStringList{link.Target});
 }
 
 // The launcher of the desktop itself (gio) hands the document path over whole.
@@ -238,9 +259,9 @@ void TestShortcut::launchedArgumentArrivesWhole()
         QSKIP("gio is not installed");
     const QString recorder = m_home.filePath(QStringLiteral("rec ord.sh"));
     const QString record = m_home.filePath(QStringLiteral("argv.txt"));
-    WriteAll(recorder, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"" + QFile::encodeName(record)
-                           + ".tmp\"\nmv \"" + QFile::encodeName(record) + ".tmp\" \"" + QFile::encodeName(record)
-                           + "\"\n");
+    WriteAll(recorder, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \""
+                           + QFile::encodeName(record) + ".tmp\"\nmv \"" + QFile::encodeName(record)
+                           + ".tmp\" \"" + QFile::encodeName(record) + "\"\n");
     QFile::setPermissions(recorder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QString document = QStringLiteral("/tmp/it's a \"quoted\" $HOME\\dir 100%.ini");
     TKvShellLink link;
@@ -282,11 +303,16 @@ void TestShortcut::nameFromDocumentPath_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("name");
-    QTest::addRow("extension dropped") << "/home/u/my file.ini" << "my file";
-    QTest::addRow("last full stop only") << "/home/u/a.b.ini" << "a.b";
-    QTest::addRow("no extension") << "/home/u/config" << "config";
-    QTest::addRow("dot in folder only") << "/home/u.x/config" << "config";
-    QTest::addRow("empty path") << "" << "";
+    QTest::addRow("extension dropped") << "/home/u/my file.ini"
+                                       << "my file";
+    QTest::addRow("last full stop only") << "/home/u/a.b.ini"
+                                         << "a.b";
+    QTest::addRow("no extension") << "/home/u/config"
+                                  << "config";
+    QTest::addRow("dot in folder only") << "/home/u.x/config"
+                                        << "config";
+    QTest::addRow("empty path") << ""
+                                << "";
 }
 
 void TestShortcut::nameFromDocumentPath()
@@ -315,7 +341,8 @@ void TestShortcut::createEnabling()
     form.EdShortcutName->setText(QStringLiteral("a"));
     form.EdCustomShortcut->clear();
     QVERIFY(!form.ButCreate->isEnabled());
-    for (QCheckBox *box : {form.CbxDocuments, form.CbxDesktop, form.CbxStartMenuQuillon, form.CbxQuickLaunch}) {
+    for (QCheckBox *box :
+         {form.CbxDocuments, form.CbxDesktop, form.CbxStartMenuQuillon, form.CbxQuickLaunch}) {
         box->click();
         QVERIFY2(form.ButCreate->isEnabled(), qPrintable(box->objectName()));
         box->click();
@@ -326,8 +353,9 @@ void TestShortcut::createEnabling()
 void TestShortcut::createTwiceNumbersTheName()
 {
     const QString document = m_home.filePath(QStringLiteral("my settings.ini"));
-    for (const QString &expected : {QStringLiteral("my settings.desktop"), QStringLiteral("my settings(1).desktop"),
-                                    QStringLiteral("my settings(2).desktop")}) {
+    for (const QString &expected :
+         {QStringLiteral("my settings.desktop"), QStringLiteral("my settings(1).desktop"),
+          QStringLiteral("my settings(2).desktop")}) {
         TFrmShortcut form(document);
         form.CbxDesktop->click();
         form.ButCreateClick();
@@ -374,9 +402,8 @@ void TestShortcut::onePlaceFailing()
     form.CbxDesktop->click();
     form.CbxDocuments->click();
     form.ButCreateClick();
-    QCOMPARE(m_messages,
-             QStringList{QStringLiteral("File Error|Could Not Create this ShortcutFile\r\n\r\n") + broken
-                         + QStringLiteral("/a.desktop")});
+    QCOMPARE(m_messages, QStringList{QStringLiteral("File Error|Could Not Create this ShortcutFile\r\n\r\n")
+                                     + broken + QStringLiteral("/a.desktop")});
     QCOMPARE(form.CreatedFiles(), QStringList{m_documents + QStringLiteral("/a.desktop")});
     QCOMPARE(form.result(), int(QDialog::Accepted));
 }
@@ -391,8 +418,9 @@ void TestShortcut::bothPlacesFailing()
     form.CbxDesktop->click();
     form.CbxDocuments->click();
     form.ButCreateClick();
-    QCOMPARE(m_messages, QStringList{QStringLiteral("File Error|Could Not Create these ShortcutFiles\r\n\r\n") + desktop
-                                     + QStringLiteral("/a.desktop\r\n") + documents + QStringLiteral("/a.desktop")});
+    QCOMPARE(m_messages,
+             QStringList{QStringLiteral("File Error|Could Not Create these ShortcutFiles\r\n\r\n") + desktop
+                         + QStringLiteral("/a.desktop\r\n") + documents + QStringLiteral("/a.desktop")});
     QVERIFY(form.CreatedFiles().isEmpty());
     QCOMPARE(form.result(), int(QDialog::Rejected));
 }
@@ -406,8 +434,9 @@ void TestShortcut::menuFolderThatCannotBeMade()
     form.CbxStartMenuQuillon->click();
     form.ButCreateClick();
     qputenv("XDG_DATA_HOME", oldData);
-    QCOMPARE(m_messages, QStringList{QStringLiteral("File Error|Could Not Create this ShortcutFile\r\n\r\n")
-                                     + m_home.filePath(QStringLiteral("blocker/share/applications/Quillon"))});
+    QCOMPARE(m_messages,
+             QStringList{QStringLiteral("File Error|Could Not Create this ShortcutFile\r\n\r\n")
+                         + m_home.filePath(QStringLiteral("blocker/share/applications/Quillon"))});
     QCOMPARE(form.result(), int(QDialog::Rejected));
 }
 

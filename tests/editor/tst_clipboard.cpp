@@ -2,13 +2,13 @@
 // the paste rules, the popup menu's enabling and the undo of the pastes.
 #include "clipboardcommands.h"
 #include "clipformats.h"
+#include "dialogrun.h"
 #include "form1.h"
+#include "frmsection.h"
 #include "kvfunctions.h"
 #include "kvgradilabel.h"
 #include "kvmsgbox.h"
 #include "kvshell.h"
-#include "dialogrun.h"
-#include "frmsection.h"
 #include "sectionmodel.h"
 #include "valuemodel.h"
 
@@ -16,15 +16,15 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QPushButton>
 #include <QUndoStack>
-#include <QLineEdit>
 
 namespace {
 
@@ -68,7 +68,8 @@ QStringList Texts(const TKvIniSection *section)
 {
     QStringList lines;
     for (const TKvIniVal *val : section->Vals)
-        lines << QString::number(val->Kind()) + u'|' + val->Name() + u'|' + val->Value() + u'|' + val->Comment();
+        lines << QString::number(val->Kind()) + u'|' + val->Name() + u'|' + val->Value() + u'|'
+                     + val->Comment();
     return lines;
 }
 
@@ -110,6 +111,7 @@ private slots:
     void popupEnabling();
     void popupOrder();
     void selectionMenus();
+    void popupCarriesSortAndUndo();
     void fieldPastesAndTheirUndo_data();
     void fieldPastesAndTheirUndo();
     void undoOfItemAndSectionPastes_data();
@@ -194,9 +196,13 @@ void TestClipboard::clipBlock_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("block");
     QTest::addRow("empty") << "" << QByteArray(3, '\0');
-    QTest::addRow("ascii") << "a=1" << QByteArray("a\0=\0" "1\0\0\0\0", 9);
+    QTest::addRow("ascii") << "a=1"
+                           << QByteArray("a\0=\0"
+                                         "1\0\0\0\0",
+                                         9);
     QTest::addRow("non-latin") << QStringLiteral("ø€") << QByteArray("\xF8\0\xAC\x20\0\0\0", 7);
-    QTest::addRow("surrogate pair") << QStringLiteral("\U0001F600") << QByteArray("\x3D\xD8\x00\xDE\0\0\0", 7);
+    QTest::addRow("surrogate pair") << QStringLiteral("\U0001F600")
+                                    << QByteArray("\x3D\xD8\x00\xDE\0\0\0", 7);
 }
 
 void TestClipboard::clipBlock()
@@ -209,8 +215,10 @@ void TestClipboard::clipBlock()
 
 void TestClipboard::clipDataCarriesTheWantedFormats()
 {
-    for (const auto &[section, item] : {std::pair{false, false}, {true, false}, {false, true}, {true, true}}) {
-        const std::unique_ptr<QMimeData> data = MakeClipData(QStringLiteral("[Net]\r\nport=8080"), section, item);
+    for (const auto &[section, item] :
+         {std::pair{false, false}, {true, false}, {false, true}, {true, true}}) {
+        const std::unique_ptr<QMimeData> data =
+            MakeClipData(QStringLiteral("[Net]\r\nport=8080"), section, item);
         QVERIFY(data);
         QCOMPARE(data->text(), QStringLiteral("[Net]\r\nport=8080"));
         QCOMPARE(data->hasFormat(KvClipFormat::Section), section);
@@ -234,7 +242,8 @@ void TestClipboard::clipState_data()
     QTest::addRow("plain text") << QStringList() << true << false << false;
     QTest::addRow("bare section") << QStringList{KvClipFormat::Section} << true << true << false;
     QTest::addRow("bare item") << QStringList{KvClipFormat::Item} << true << false << true;
-    QTest::addRow("windows names") << QStringList{windows.arg(KvClipFormat::Section), windows.arg(KvClipFormat::Item)}
+    QTest::addRow("windows names") << QStringList{windows.arg(KvClipFormat::Section),
+                                                  windows.arg(KvClipFormat::Item)}
                                    << true << true << true;
     QTest::addRow("format without text") << QStringList{KvClipFormat::Item} << false << false << true;
 }
@@ -264,10 +273,14 @@ void TestClipboard::sectionHeaderText_data()
     QTest::addColumn<QString>("comment");
     QTest::addColumn<bool>("valuesOnly");
     QTest::addColumn<QString>("text");
-    QTest::addRow("with comment") << "Main" << "core settings" << false << "[Main] ;core settings";
-    QTest::addRow("values only") << "Main" << "core settings" << true << "[Main]";
-    QTest::addRow("no comment") << "Main" << "" << false << "[Main]";
-    QTest::addRow("nameless") << "" << "c" << false << "[] ;c";
+    QTest::addRow("with comment") << "Main"
+                                  << "core settings" << false << "[Main] ;core settings";
+    QTest::addRow("values only") << "Main"
+                                 << "core settings" << true << "[Main]";
+    QTest::addRow("no comment") << "Main"
+                                << "" << false << "[Main]";
+    QTest::addRow("nameless") << ""
+                              << "c" << false << "[] ;c";
 }
 
 void TestClipboard::sectionHeaderText()
@@ -310,25 +323,28 @@ void TestClipboard::copyTexts_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("section");
     QTest::addColumn<bool>("item");
-    QTest::addRow("section") << "MnuCopySection" << 0 << -1 << false << "[Main] ;core settings" << true << false;
+    QTest::addRow("section") << "MnuCopySection" << 0 << -1 << false << "[Main] ;core settings" << true
+                             << false;
     QTest::addRow("section, values only") << "MnuCopySection" << 0 << -1 << true << "[Main]" << true << false;
-    QTest::addRow("section and item") << "MnuCopySectionItem" << 1 << 0 << false << "[Net]\r\nport=8080" << true
-                                      << true;
-    QTest::addRow("section and all items")
-        << "MnuCopySectionAllItems" << 1 << 0 << false << "[Net]\r\nport=8080\r\nhost=localhost ;local only\r\n;hello\r\n"
-        << true << true;
+    QTest::addRow("section and item")
+        << "MnuCopySectionItem" << 1 << 0 << false << "[Net]\r\nport=8080" << true << true;
+    QTest::addRow("section and all items") << "MnuCopySectionAllItems" << 1 << 0 << false
+                                           << "[Net]\r\nport=8080\r\nhost=localhost ;local only\r\n;hello\r\n"
+                                           << true << true;
     QTest::addRow("all items keep comments in values only")
-        << "MnuCopySectionAllItems" << 1 << 0 << true << "[Net]\r\nport=8080\r\nhost=localhost ;local only\r\n;hello\r\n"
+        << "MnuCopySectionAllItems" << 1 << 0 << true
+        << "[Net]\r\nport=8080\r\nhost=localhost ;local only\r\n;hello\r\n"
         << true << true;
     QTest::addRow("comment item") << "MnuCopyItem" << 1 << 2 << false << ";hello" << false << true;
-    QTest::addRow("item with comment") << "MnuCopyItem" << 1 << 1 << false << "host=localhost ;local only" << false
-                                       << true;
+    QTest::addRow("item with comment")
+        << "MnuCopyItem" << 1 << 1 << false << "host=localhost ;local only" << false << true;
     QTest::addRow("item value") << "MnuCopyItemValue" << 1 << 1 << false << "localhost" << false << false;
     QTest::addRow("item name") << "MnuCopyItemName" << 1 << 1 << false << "host" << false << false;
-    QTest::addRow("item comment") << "MnuCopyItemComment" << 1 << 1 << false << "local only" << false << false;
+    QTest::addRow("item comment") << "MnuCopyItemComment" << 1 << 1 << false << "local only" << false
+                                  << false;
     QTest::addRow("section name") << "MnuCopySectionName" << 0 << -1 << false << "Main" << false << false;
-    QTest::addRow("section comment") << "MnuCopySectionComment" << 0 << -1 << false << "core settings" << false
-                                     << false;
+    QTest::addRow("section comment") << "MnuCopySectionComment" << 0 << -1 << false << "core settings"
+                                     << false << false;
 }
 
 void TestClipboard::copyTexts()
@@ -469,7 +485,8 @@ void TestClipboard::pasteAllItemsOfCommentIsComment()
     // Blank lines are dropped, a header is skipped.
     Clip().PutOnClipboard(QStringLiteral("[Net]\r\na=1\r\n\r\n\r\nb=2 ;c\r\n"), true, true);
     Clip().MnuPasteAllItems->trigger();
-    QCOMPARE(Texts(Section(QStringLiteral("net2"))), QStringList({"1|x|1|", "2|||hello", "1|a|1|", "1|b|2|c"}));
+    QCOMPARE(Texts(Section(QStringLiteral("net2"))),
+             QStringList({"1|x|1|", "2|||hello", "1|a|1|", "1|b|2|c"}));
 }
 
 void TestClipboard::pasteItemOfSectionAndItemTakesTheHeader()
@@ -511,31 +528,49 @@ void TestClipboard::popupEnabling_data()
     QTest::addColumn<QString>("clip"); // "", "text", "item", "section"
     QTest::addColumn<bool>("onValues");
     QTest::addColumn<QStringList>("enabled");
-    const QStringList always = {"MnuDeleteItem", "MnuSilentDeleteItem", "MnuDeleteSection", "MnuSilentDeleteSection"};
-    QTest::addRow("nothing selected")
-        << -1 << -1 << "" << false << QStringList{"MnuSortAllAlphabetically"};
+    const QStringList always = {"MnuDeleteItem", "MnuSilentDeleteItem", "MnuDeleteSection",
+                                "MnuSilentDeleteSection"};
+    QTest::addRow("nothing selected") << -1 << -1 << "" << false << QStringList{"MnuSortAllAlphabetically"};
     QTest::addRow("section with comment, empty clipboard")
         << 0 << -1 << "" << false
-        << QStringList{"MnuCopySection", "MnuCopySectionAllItems", "MnuCopySectionName", "MnuCopySectionComment",
-                       "MnuSortAllAlphabetically"};
-    QTest::addRow("value with empty comment, text")
-        << 1 << 0 << "text" << true
-        << QStringList{"MnuCopyItem", "MnuCopyItemValue", "MnuCopyItemName", "MnuPasteItemValue", "MnuPasteItemName",
-                       "MnuPasteItemComment", "MnuCopySection", "MnuCopySectionAllItems", "MnuCopySectionItem",
-                       "MnuCopySectionName", "MnuPasteSectionName", "MnuPasteSectionComment",
-                       "MnuSortAllAlphabetically"};
-    QTest::addRow("comment entry, item copied")
-        << 1 << 2 << "item" << true
-        << QStringList{"MnuCopyItem", "MnuCopyItemComment", "MnuPasteItem", "MnuPasteAllItems", "MnuPasteItemValue",
-                       "MnuPasteItemName", "MnuPasteItemComment", "MnuCopySection", "MnuCopySectionAllItems",
-                       "MnuCopySectionItem", "MnuCopySectionName", "MnuPasteSectionName", "MnuPasteSectionComment",
-                       "MnuSortAllAlphabetically"};
+        << QStringList{"MnuCopySection", "MnuCopySectionAllItems", "MnuCopySectionName",
+                       "MnuCopySectionComment", "MnuSortAllAlphabetically"};
+    QTest::addRow("value with empty comment, text") << 1 << 0 << "text" << true
+                                                    << QStringList{"MnuCopyItem",
+                                                                   "MnuCopyItemValue",
+                                                                   "MnuCopyItemName",
+                                                                   "MnuPasteItemValue",
+                                                                   "MnuPasteItemName",
+                                                                   "MnuPasteItemComment",
+                                                                   "MnuCopySection",
+                                                                   "MnuCopySectionAllItems",
+                                                                   "MnuCopySectionItem",
+                                                                   "MnuCopySectionName",
+                                                                   "MnuPasteSectionName",
+                                                                   "MnuPasteSectionComment",
+                                                                   "MnuSortAllAlphabetically"};
+    QTest::addRow("comment entry, item copied") << 1 << 2 << "item" << true
+                                                << QStringList{"MnuCopyItem",
+                                                               "MnuCopyItemComment",
+                                                               "MnuPasteItem",
+                                                               "MnuPasteAllItems",
+                                                               "MnuPasteItemValue",
+                                                               "MnuPasteItemName",
+                                                               "MnuPasteItemComment",
+                                                               "MnuCopySection",
+                                                               "MnuCopySectionAllItems",
+                                                               "MnuCopySectionItem",
+                                                               "MnuCopySectionName",
+                                                               "MnuPasteSectionName",
+                                                               "MnuPasteSectionComment",
+                                                               "MnuSortAllAlphabetically"};
     QTest::addRow("section copied, no selection")
         << -1 << -1 << "section" << false << QStringList{"MnuPasteSection", "MnuSortAllAlphabetically"};
-    QTest::addRow("one value row")
-        << 2 << 0 << "" << true
-        << QStringList{"MnuCopyItem", "MnuCopyItemValue", "MnuCopyItemName", "MnuCopySection",
-                       "MnuCopySectionAllItems", "MnuCopySectionItem", "MnuCopySectionName"};
+    QTest::addRow("one value row") << 2 << 0 << "" << true
+                                   << QStringList{
+                                          "MnuCopyItem",       "MnuCopyItemValue",       "MnuCopyItemName",
+                                          "MnuCopySection",    "MnuCopySectionAllItems", "MnuCopySectionItem",
+                                          "MnuCopySectionName"};
 }
 
 void TestClipboard::popupEnabling()
@@ -561,8 +596,8 @@ void TestClipboard::popupEnabling()
     QStringList actual;
     for (QAction *action : Clip().PopupClip->actions()) {
         const QString name = action->objectName();
-        if (action->isSeparator() || name.contains(QStringLiteral("Delete")) || name == u"MnuCommentUncommentItem"
-            || name == u"MnuUndo" || name == u"MnuRedo")
+        if (action->isSeparator() || name.contains(QStringLiteral("Delete"))
+            || name == u"MnuCommentUncommentItem" || name == u"MnuUndo" || name == u"MnuRedo")
             continue; // these follow their actions and the selection menus
         if (action->isEnabled())
             actual << name;
@@ -647,17 +682,49 @@ void TestClipboard::selectionMenus()
     QVERIFY(!Clip().MnuCopySectionAllItems->isEnabled());
 }
 
+void TestClipboard::popupCarriesSortAndUndo()
+{
+    QVERIFY(Open());
+    Select(1, 0);
+    const QString before = m_form->Document().GetText();
+    QVERIFY(!Clip().MnuUndo->isEnabled());
+    Clip().PopupClipPopup(m_form->LvValues);
+    QVERIFY(Clip().MnuSortAllAlphabetically->isEnabled());
+    Clip().MnuSortAllAlphabetically->trigger();
+    const QString sorted = m_form->Document().GetText();
+    QVERIFY(sorted != before);
+    QVERIFY(Clip().MnuUndo->isEnabled());
+    QCOMPARE(Clip().MnuUndo->text(), m_form->ActUndo->text());
+    Clip().MnuUndo->trigger();
+    QCOMPARE(m_form->Document().GetText(), before);
+    QVERIFY(Clip().MnuRedo->isEnabled());
+    Clip().MnuRedo->trigger();
+    QCOMPARE(m_form->Document().GetText(), sorted);
+}
+
 void TestClipboard::fieldPastesAndTheirUndo_data()
 {
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("pasted");
     QTest::addColumn<QString>("after"); // the entry or the section afterwards
-    QTest::addRow("item value") << "MnuPasteItemValue" << "v\r\nw" << "1|port|v w|";
-    QTest::addRow("item name") << "MnuPasteItemName" << "p" << "1|p|8080|";
-    QTest::addRow("item comment") << "MnuPasteItemComment" << "c" << "1|port|8080|c";
-    QTest::addRow("item name emptied") << "MnuPasteItemName" << "" << "3||8080|";
-    QTest::addRow("section name") << "MnuPasteSectionName" << "Main" << "Main|";
-    QTest::addRow("section comment") << "MnuPasteSectionComment" << " two\nlines" << "Net| two lines";
+    QTest::addRow("item value") << "MnuPasteItemValue"
+                                << "v\r\nw"
+                                << "1|port|v w|";
+    QTest::addRow("item name") << "MnuPasteItemName"
+                               << "p"
+                               << "1|p|8080|";
+    QTest::addRow("item comment") << "MnuPasteItemComment"
+                                  << "c"
+                                  << "1|port|8080|c";
+    QTest::addRow("item name emptied") << "MnuPasteItemName"
+                                       << ""
+                                       << "3||8080|";
+    QTest::addRow("section name") << "MnuPasteSectionName"
+                                  << "Main"
+                                  << "Main|";
+    QTest::addRow("section comment") << "MnuPasteSectionComment"
+                                     << " two\nlines"
+                                     << "Net| two lines";
 }
 
 void TestClipboard::fieldPastesAndTheirUndo()
@@ -673,7 +740,8 @@ void TestClipboard::fieldPastesAndTheirUndo()
     auto shown = [&] {
         const QAbstractItemModel *model = m_form->LvValues->model();
         if (onSection)
-            return m_form->LvSections->model()->data(m_form->LvSections->model()->index(1, TKvSectionModel::NameColumn))
+            return m_form->LvSections->model()
+                ->data(m_form->LvSections->model()->index(1, TKvSectionModel::NameColumn))
                 .toString();
         return model->data(model->index(0, TKvValueModel::NameColumn)).toString() + u'|'
                + model->data(model->index(0, TKvValueModel::ValueColumn)).toString();
@@ -703,9 +771,12 @@ void TestClipboard::undoOfItemAndSectionPastes_data()
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("copied");
     QTest::addColumn<bool>("sectionFormat");
-    QTest::addRow("paste item") << "MnuPasteItem" << "k=v ;c" << false;
-    QTest::addRow("paste all items") << "MnuPasteAllItems" << "[S]\r\na=1\r\n;c\r\n\r\nb=2" << true;
-    QTest::addRow("paste section") << "MnuPasteSection" << "[S] ;s\r\na=1\r\n\r\n;c\r\nb=2" << true;
+    QTest::addRow("paste item") << "MnuPasteItem"
+                                << "k=v ;c" << false;
+    QTest::addRow("paste all items") << "MnuPasteAllItems"
+                                     << "[S]\r\na=1\r\n;c\r\n\r\nb=2" << true;
+    QTest::addRow("paste section") << "MnuPasteSection"
+                                   << "[S] ;s\r\na=1\r\n\r\n;c\r\nb=2" << true;
 }
 
 void TestClipboard::undoOfItemAndSectionPastes()

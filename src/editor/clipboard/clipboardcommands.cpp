@@ -5,8 +5,8 @@
 #include "form1.h"
 #include "frmsection.h"
 #include "itemcommands.h"
-#include "sectioncommands.h"
 #include "kvfunctions.h"
+#include "sectioncommands.h"
 #include "sectionmodel.h"
 #include "valuemodel.h"
 
@@ -48,7 +48,8 @@ TClipboardCommands::TKvSectionNameAsker &SectionNameAsker()
 
 TClipboardCommands::TKvSectionNameAsker TClipboardCommands::SetSectionNameAsker(TKvSectionNameAsker asker)
 {
-    return std::exchange(SectionNameAsker(), asker ? std::move(asker) : TKvSectionNameAsker(AskWithSectionDialog));
+    return std::exchange(SectionNameAsker(),
+                         asker ? std::move(asker) : TKvSectionNameAsker(AskWithSectionDialog));
 }
 
 TClipboardCommands::TClipboardCommands(TForm1 &form)
@@ -61,8 +62,8 @@ TClipboardCommands::TClipboardCommands(TForm1 &form)
     using K = QKeySequence;
     AddMenuItem(&TClipboardCommands::MnuCopyItem, "MnuCopyItem", "Copy Item", K(Qt::CTRL | Qt::Key_J),
                 &TClipboardCommands::MnuCopyItemClick);
-    AddMenuItem(&TClipboardCommands::MnuCopyItemValue, "MnuCopyItemValue", "Copy Item Value", K(Qt::CTRL | Qt::Key_C),
-                &TClipboardCommands::MnuCopyItemValueClick);
+    AddMenuItem(&TClipboardCommands::MnuCopyItemValue, "MnuCopyItemValue", "Copy Item Value",
+                K(Qt::CTRL | Qt::Key_C), &TClipboardCommands::MnuCopyItemValueClick);
     AddMenuItem(&TClipboardCommands::MnuCopyItemName, "MnuCopyItemName", "Copy Item Name", K(),
                 &TClipboardCommands::MnuCopyItemNameClick);
     AddMenuItem(&TClipboardCommands::MnuCopyItemComment, "MnuCopyItemComment", "Copy Item Comment", K(),
@@ -70,8 +71,8 @@ TClipboardCommands::TClipboardCommands(TForm1 &form)
     PopupClip->addSeparator();
     AddMenuItem(&TClipboardCommands::MnuPasteItem, "MnuPasteItem", "Paste Item", K(Qt::CTRL | Qt::Key_I),
                 &TClipboardCommands::MnuPasteItemClick);
-    AddMenuItem(&TClipboardCommands::MnuPasteAllItems, "MnuPasteAllItems", "Paste All Items", K(Qt::CTRL | Qt::Key_A),
-                &TClipboardCommands::MnuPasteAllItemsClick);
+    AddMenuItem(&TClipboardCommands::MnuPasteAllItems, "MnuPasteAllItems", "Paste All Items",
+                K(Qt::CTRL | Qt::Key_A), &TClipboardCommands::MnuPasteAllItemsClick);
     AddMenuItem(&TClipboardCommands::MnuPasteItemValue, "MnuPasteItemValue", "Paste Item Value",
                 K(Qt::CTRL | Qt::Key_V), &TClipboardCommands::MnuPasteItemValueClick);
     AddMenuItem(&TClipboardCommands::MnuPasteItemName, "MnuPasteItemName", "Paste Item Name", K(),
@@ -81,24 +82,27 @@ TClipboardCommands::TClipboardCommands(TForm1 &form)
     PopupClip->addSeparator();
     AddMenuItem(&TClipboardCommands::MnuCopySection, "MnuCopySection", "Copy Section",
                 K(Qt::CTRL | Qt::SHIFT | Qt::Key_K), &TClipboardCommands::MnuCopySectionClick);
-    AddMenuItem(&TClipboardCommands::MnuCopySectionAllItems, "MnuCopySectionAllItems", "Copy Section && All Items",
-                K(Qt::CTRL | Qt::SHIFT | Qt::Key_J), &TClipboardCommands::MnuCopySectionAllItemsClick);
-    AddMenuItem(&TClipboardCommands::MnuCopySectionItem, "MnuCopySectionItem", "Copy Section && Selected Item",
-                K(Qt::CTRL | Qt::SHIFT | Qt::Key_E), &TClipboardCommands::MnuCopySectionItemClick);
+    AddMenuItem(&TClipboardCommands::MnuCopySectionAllItems, "MnuCopySectionAllItems",
+                "Copy Section && All Items", K(Qt::CTRL | Qt::SHIFT | Qt::Key_J),
+                &TClipboardCommands::MnuCopySectionAllItemsClick);
+    AddMenuItem(&TClipboardCommands::MnuCopySectionItem, "MnuCopySectionItem",
+                "Copy Section && Selected Item", K(Qt::CTRL | Qt::SHIFT | Qt::Key_E),
+                &TClipboardCommands::MnuCopySectionItemClick);
     AddMenuItem(&TClipboardCommands::MnuCopySectionName, "MnuCopySectionName", "Copy Section Name", K(),
                 &TClipboardCommands::MnuCopySectionNameClick);
-    AddMenuItem(&TClipboardCommands::MnuCopySectionComment, "MnuCopySectionComment", "Copy Section Comment", K(),
-                &TClipboardCommands::MnuCopySectionCommentClick);
+    AddMenuItem(&TClipboardCommands::MnuCopySectionComment, "MnuCopySectionComment", "Copy Section Comment",
+                K(), &TClipboardCommands::MnuCopySectionCommentClick);
     PopupClip->addSeparator();
     AddMenuItem(&TClipboardCommands::MnuPasteSection, "MnuPasteSection", "Paste Section",
                 K(Qt::CTRL | Qt::SHIFT | Qt::Key_I), &TClipboardCommands::MnuPasteSectionClick);
     AddMenuItem(&TClipboardCommands::MnuPasteSectionName, "MnuPasteSectionName", "Paste Section Name", K(),
                 &TClipboardCommands::MnuPasteSectionNameClick);
-    AddMenuItem(&TClipboardCommands::MnuPasteSectionComment, "MnuPasteSectionComment", "Paste Section Comment", K(),
-                &TClipboardCommands::MnuPasteSectionCommentClick);
+    AddMenuItem(&TClipboardCommands::MnuPasteSectionComment, "MnuPasteSectionComment",
+                "Paste Section Comment", K(), &TClipboardCommands::MnuPasteSectionCommentClick);
     PopupClip->addSeparator();
     // The delete items show the delete actions' shortcuts; the actions themselves fire them.
-    auto mirror = [this](QAction *TClipboardCommands::*member, const char *name, const char *caption, QAction *action) {
+    auto mirror = [this](QAction *TClipboardCommands::*member, const char *name, const char *caption,
+                         QAction *action) {
         QAction *item = PopupClip->addAction(QString::fromLatin1(caption));
         item->setObjectName(QString::fromLatin1(name));
         item->setShortcut(action->shortcut());
@@ -111,7 +115,8 @@ TClipboardCommands::TClipboardCommands(TForm1 &form)
     mirror(&TClipboardCommands::MnuDeleteItem, "MnuDeleteItem", "Delete Item", m_form.ActDeleteItem);
     mirror(&TClipboardCommands::MnuSilentDeleteItem, "MnuSilentDeleteItem", "Silent Delete Item",
            m_form.ActSilentDeleteItem);
-    mirror(&TClipboardCommands::MnuDeleteSection, "MnuDeleteSection", "Delete Section", m_form.ActDeleteSection);
+    mirror(&TClipboardCommands::MnuDeleteSection, "MnuDeleteSection", "Delete Section",
+           m_form.ActDeleteSection);
     mirror(&TClipboardCommands::MnuSilentDeleteSection, "MnuSilentDeleteSection", "Silent Delete Section",
            m_form.ActSilentDeleteSection);
     PopupClip->addSeparator();
@@ -144,8 +149,8 @@ TClipboardCommands::TClipboardCommands(TForm1 &form)
     follow(&TClipboardCommands::MnuRedo, "MnuRedo", m_form.ActRedo);
 
     // At start the pastes wait for the clipboard.
-    for (QAction *paste : {MnuPasteItem, MnuPasteAllItems, MnuPasteItemValue, MnuPasteItemName, MnuPasteItemComment,
-                           MnuPasteSection, MnuPasteSectionName, MnuPasteSectionComment})
+    for (QAction *paste : {MnuPasteItem, MnuPasteAllItems, MnuPasteItemValue, MnuPasteItemName,
+                           MnuPasteItemComment, MnuPasteSection, MnuPasteSectionName, MnuPasteSectionComment})
         paste->setEnabled(false);
 
     for (QTableView *list : {m_form.LvSections, m_form.LvValues})
@@ -155,8 +160,9 @@ TClipboardCommands::TClipboardCommands(TForm1 &form)
         connect(clipboard, &QClipboard::dataChanged, this, &TClipboardCommands::UpdateClipboardState);
 }
 
-QAction *TClipboardCommands::AddMenuItem(QAction *TClipboardCommands::*member, const char *name, const char *caption,
-                                         const QKeySequence &shortcut, void (TClipboardCommands::*handler)())
+QAction *TClipboardCommands::AddMenuItem(QAction *TClipboardCommands::*member, const char *name,
+                                         const char *caption, const QKeySequence &shortcut,
+                                         void (TClipboardCommands::*handler)())
 {
     QAction *item = PopupClip->addAction(QString::fromLatin1(caption));
     item->setObjectName(QString::fromLatin1(name));
@@ -165,7 +171,8 @@ QAction *TClipboardCommands::AddMenuItem(QAction *TClipboardCommands::*member, c
     item->setShortcutContext(Qt::WindowShortcut);
     if (!shortcut.isEmpty())
         m_form.addAction(item);
-    connect(item, &QAction::triggered, this, [this, handler] { m_form.RunCommand([&] { (this->*handler)(); }); });
+    connect(item, &QAction::triggered, this,
+            [this, handler] { m_form.RunCommand([&] { (this->*handler)(); }); });
     this->*member = item;
     return item;
 }
@@ -233,7 +240,8 @@ void TClipboardCommands::UpdateSelectionMenus()
     const bool section = m_form.SelectedSection() != nullptr;
     for (QAction *item : {MnuCopyItem, MnuCopyItemValue, MnuCopyItemName, MnuCopyItemComment})
         item->setEnabled(value);
-    for (QAction *item : {MnuCopySectionName, MnuCopySectionComment, MnuCopySectionItem, MnuCopySectionAllItems})
+    for (QAction *item :
+         {MnuCopySectionName, MnuCopySectionComment, MnuCopySectionItem, MnuCopySectionAllItems})
         item->setEnabled(section);
     MnuCommentUncommentItem->setEnabled(value && m_form.LvValues->hasFocus());
     UpdatePasteMenus();
@@ -445,7 +453,8 @@ void TClipboardCommands::MnuPasteSectionClick()
             return;
     }
     const TPasteStep step(m_form, QStringLiteral("Paste Section"));
-    TKvIniSection *section = m_form.SectionCommands().AddSectionRow(-1, name, comment, QStringLiteral("Paste Section"));
+    TKvIniSection *section =
+        m_form.SectionCommands().AddSectionRow(-1, name, comment, QStringLiteral("Paste Section"));
     const int sectionRow = m_form.SectionModel()->RowOf(section);
     // The parsed entries go before the new section's blank entry, which stays last.
     int position = 0;
