@@ -41,6 +41,8 @@ wait_window() {
         sleep 0.1
     done
     echo "FAIL: no window named $1" >&2
+    for w in $(xdotool search --name . 2>/dev/null); do echo "window: $(xdotool getwindowname "$w")" >&2; done
+    cat "$work"/*.log >&2 2>/dev/null || true
     return 1
 }
 keys() {
@@ -59,7 +61,7 @@ wait_clip_text() {
     return 1
 }
 
-"$quillon" "$work/first.ini" >/dev/null 2>&1 &
+"$quillon" "$work/first.ini" >"$work/first.log" 2>&1 &
 pids+=($!)
 first=$(wait_window "first.ini")
 keys "$first" ctrl+shift+j # Copy Section & All Items of the selected first section
@@ -72,7 +74,7 @@ expected=$(printf '%s' "$section" | iconv -f UTF-8 -t UTF-16LE | hex)000000
 actual=$(xclip -selection clipboard -t KvIniSectionClipFormat -o | hex)
 [ "$actual" = "$expected" ] || { echo "FAIL: section block $actual, expected $expected"; exit 1; }
 
-"$quillon" "$work/second.ini" >/dev/null 2>&1 &
+"$quillon" "$work/second.ini" >"$work/second.log" 2>&1 &
 pids+=($!)
 second=$(wait_window "second.ini")
 keys "$second" ctrl+shift+i # Paste Section: a new section, selected
