@@ -251,7 +251,6 @@ void TClipboardCommands::PopupClipPopup(QTableView *list)
 {
     const TKvIniVal *val = SelectedVal();
     const TKvIniSection *section = m_form.SelectedSection();
-    m_popupList = list;
 
     MnuCopyItem->setEnabled(val);
     MnuCopyItemValue->setEnabled(val && !val->ValueView().isEmpty());

@@ -12,7 +12,6 @@ class QAction;
 class QMenu;
 class QPoint;
 class QTableView;
-class QUndoCommand;
 class TForm1;
 class TKvIniSection;
 class TKvIniVal;
@@ -109,5 +108,4 @@ private:
 
     TForm1 &m_form;
     TKvClipState m_state;
-    QTableView *m_popupList = nullptr;
 };
