@@ -10,6 +10,7 @@
 // A child prints one line "result key=value ... [note=text]".
 #include "benchreport.h"
 #include "form1.h"
+#include "itemcommands.h"
 #include "kvfileerror.h"
 #include "kvmemini.h"
 #include "kvmsgbox.h"
@@ -34,6 +35,7 @@
 #include <QTextStream>
 #include <QThread>
 #include <QTimer>
+#include <QUndoStack>
 
 #include <algorithm>
 #include <cstdio>
@@ -174,6 +176,55 @@ std::pair<double, double> TimedSelect(TForm1 &form, int row)
     return {Ms(selected), Ms(clock.nsecsElapsed() - selected)};
 }
 
+// Runs one edit from the window and lets it paint; milliseconds of both.
+template <typename Edit> double TimedEdit(Edit edit)
+{
+    QElapsedTimer clock;
+    clock.start();
+    edit();
+    QCoreApplication::processEvents();
+    return Ms(clock.nsecsElapsed());
+}
+
+// Add, insert and delete of one item in the first section, undo of the
+// delete, then Sort all and its undo; each with the window's update.
+bool MeasureEdits(TForm1 &form, TChildReport &report)
+{
+    form.SelectRow(form.LvSections, 0);
+    QCoreApplication::processEvents();
+    TKvIniSection *first = form.SelectedSection();
+    if (!first)
+        return true;
+    TItemCommands &items = form.ItemCommands();
+    const int entries = first->Vals.Count;
+    report.Add("add_item_ms", TimedEdit([&] {
+                   items.AddItemRow(-1, -1, QStringLiteral("bench"), QStringLiteral("added"), QString(), 0);
+               }));
+    const int middle = entries / 2;
+    report.Add("insert_item_ms", TimedEdit([&] {
+                   items.AddItemRow(middle, middle, QStringLiteral("bench"), QStringLiteral("inserted"), QString(),
+                                    0);
+               }));
+    if (first->Vals.Count != entries + 2 || !RowSelected(form.LvValues, middle)) {
+        report.Fail(QStringLiteral("add and insert did not leave the new item selected"));
+        return false;
+    }
+    report.Add("delete_item_ms", TimedEdit([&] { items.ActSilentDeleteItemExecute(); }));
+    report.Add("undo_ms", TimedEdit([&] { form.UndoStack()->undo(); }));
+    if (first->Vals.Count != entries + 2 || !RowSelected(form.LvValues, middle)) {
+        report.Fail(QStringLiteral("undoing the delete did not bring the item back"));
+        return false;
+    }
+    const QString before = form.Document().GetText();
+    report.Add("sort_all_ms", TimedEdit([&] { items.MnuSortAllAlphabeticallyClick(); }));
+    report.Add("sort_undo_ms", TimedEdit([&] { form.UndoStack()->undo(); }));
+    if (form.Document().GetText() != before) {
+        report.Fail(QStringLiteral("undoing Sort all did not restore the document"));
+        return false;
+    }
+    return true;
+}
+
 int RunWindowChild(const QString &path, int argc, char **argv)
 {
     // The window's settings and its first-run mark go to a folder of their own.
@@ -272,6 +323,8 @@ int RunWindowChild(const QString &path, int argc, char **argv)
     report.Add("peak_before_open_kb", double(watch.PeakBeforeKb));
     report.Add("peak_kb", double(PeakResidentKb()));
     report.Add("qt_rows_heap", TableViewHeap(rows) + TableViewHeap(entries));
+    // Last: the edits change the document and the heap.
+    MeasureEdits(form, report);
     return report.Print();
 }
 
@@ -553,6 +606,29 @@ QString Report(const QList<TFileResults> &results, const TFileResults &tiny, int
     }
     r.Line();
 
+    r.Line(QStringLiteral("### Edits and undo"));
+    r.Line();
+    r.Line(QStringLiteral(
+        "In the first section: Add item (AddItemRow at the end), Insert item (in the middle), Silent delete "
+        "item (the inserted one) and the undo of that delete; then Sort all alphabetically and its undo. Each "
+        "includes the window's update (event processing after it). Times in ms."));
+    r.Line();
+    r.Header({QStringLiteral("file"), QStringLiteral("entries of 1st section"), QStringLiteral("add"),
+              QStringLiteral("insert"), QStringLiteral("delete"), QStringLiteral("undo"),
+              QStringLiteral("Sort all"), QStringLiteral("undo Sort all")},
+             1);
+    for (const TFileResults &f : results) {
+        const TResult &w = f.Window;
+        if (!w.Ok || !w.Has("sort_undo_ms")) {
+            r.Row({f.File.Name, w.Ok ? QStringLiteral("—") : failed(w), {}, {}, {}, {}, {}, {}});
+            continue;
+        }
+        r.Row({f.File.Name, count(w.Value("entries")), Fixed(w.Value("add_item_ms"), 1),
+               Fixed(w.Value("insert_item_ms"), 1), Fixed(w.Value("delete_item_ms"), 1),
+               Fixed(w.Value("undo_ms"), 1), Fixed(w.Value("sort_all_ms"), 0), Fixed(w.Value("sort_undo_ms"), 0)});
+    }
+    r.Line();
+
     r.Line(QStringLiteral("### Memory"));
     r.Line();
     r.Line(
@@ -632,6 +708,30 @@ QString Report(const QList<TFileResults> &results, const TFileResults &tiny, int
             }
             targets.append(show);
             targets.append(reselect);
+            for (const auto &[key, what] : {std::pair{"add_item_ms", "add one item"},
+                                            std::pair{"insert_item_ms", "insert one item"},
+                                            std::pair{"delete_item_ms", "delete one item"},
+                                            std::pair{"undo_ms", "undo the delete"}}) {
+                TTarget edit{QStringLiteral("%1 in the %2-entry section, window updated")
+                                 .arg(QLatin1String(what), count(w.Value("entries"))),
+                             f.File.Name, failed(w), QStringLiteral("< 50 ms"), false};
+                if (w.Ok && w.Has(key)) {
+                    edit.Measured = Fixed(w.Value(key), 1) + QStringLiteral(" ms");
+                    edit.Passed = w.Value(key) < 50;
+                }
+                targets.append(edit);
+            }
+        }
+        if (f.File.Name == QStringLiteral("sections-100k.ini")) {
+            for (const auto &[key, what] :
+                 {std::pair{"sort_all_ms", "Sort all"}, std::pair{"sort_undo_ms", "undo of Sort all"}}) {
+                TTarget sort{QLatin1String(what), f.File.Name, failed(w), QStringLiteral("< 2 s"), false};
+                if (w.Ok && w.Has(key)) {
+                    sort.Measured = Fixed(w.Value(key), 0) + QStringLiteral(" ms");
+                    sort.Passed = w.Value(key) < 2000;
+                }
+                targets.append(sort);
+            }
         }
         TTarget perRow{QStringLiteral("window heap beyond the document, per list row"), f.File.Name,
                        QStringLiteral("failed"), QStringLiteral("< 1 B (no per-row allocation)"), false};

@@ -4,9 +4,8 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libpng-dev
-          libgl-dev libxkbcommon-dev xvfb xauth
-          desktop-file-utils shared-mime-info libxml2-utils libglib2.0-bin groff-base
-          xdotool openbox xclip "$@")
+          libgl-dev libxkbcommon-dev xvfb xauth xdotool openbox
+          desktop-file-utils shared-mime-info libxml2-utils libglib2.0-bin groff-base xclip "$@")
 
 missing=()
 for p in "${packages[@]}"; do

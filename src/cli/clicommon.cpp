@@ -1,6 +1,13 @@
 #include "clicommon.h"
 
+#include <QFile>
+
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 void Print(const QString &text)
 {
@@ -71,6 +78,9 @@ int ReportRead(int result, const QString &fileName)
         PrintError(QStringLiteral("%1: Error Reading File").arg(fileName));
         return KvExit::Unparsable;
     }
+    // The core has shown its 32-bit message already.
+    if (result == KvReadResult::Refused32Bit)
+        return KvExit::Refused32Bit;
     return KvExit::Ok;
 }
 
@@ -90,4 +100,37 @@ quint32 DefaultOutputEncoding(quint32 readEncoding)
     default:
         return KvEncoding::Utf8;
     }
+}
+
+TKvEditLock::TKvEditLock(const QString &fileName)
+{
+    const QByteArray path = QFile::encodeName(fileName);
+    for (;;) {
+        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return;
+        int locked;
+        do
+            locked = ::flock(fd, LOCK_EX);
+        while (locked != 0 && errno == EINTR);
+        struct stat held;
+        struct stat now;
+        // Locked the file that the name still names: done. Otherwise a save
+        // replaced it while this one waited; lock the new file.
+        if (locked != 0
+            || (::fstat(fd, &held) == 0 && ::stat(path.constData(), &now) == 0 && held.st_dev == now.st_dev
+                && held.st_ino == now.st_ino)) {
+            m_fd = locked == 0 ? fd : -1;
+            if (locked != 0)
+                ::close(fd);
+            return;
+        }
+        ::close(fd);
+    }
+}
+
+TKvEditLock::~TKvEditLock()
+{
+    if (m_fd >= 0)
+        ::close(m_fd); // releases the lock
 }

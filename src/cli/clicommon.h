@@ -15,7 +15,8 @@ constexpr int Failure = 1;
 constexpr int Usage = 2;
 constexpr int FileMissing = 3;
 constexpr int Unparsable = 4;
-constexpr int NotOpened = 5; // not a container, or the wrong password
+constexpr int NotOpened = 5;    // not a container, or the wrong password
+constexpr int Refused32Bit = 6; // a UTF-32 file: not read, nothing written
 } // namespace KvExit
 
 // A mistake in the command line; reported with a pointer to --help.
@@ -65,6 +66,23 @@ int ReportRead(int result, const QString &fileName);
 // Reads a file for a command that works on it; a failed read is reported
 // and ends the command (TKvExitRequest).
 void LoadForEdit(TKvMemIni &ini, const QString &fileName, const TKvArguments &args);
+// An advisory lock on a file, held from before it is read until the command
+// ends (after its new content has been renamed over it), so that edits of one
+// file by several commands run one after another and none is lost. Waits for
+// the lock; when the file was replaced while waiting, locks the new one. A
+// file that cannot be opened is not locked (the read reports why).
+class TKvEditLock
+{
+public:
+    explicit TKvEditLock(const QString &fileName);
+    ~TKvEditLock();
+    TKvEditLock(const TKvEditLock &) = delete;
+    TKvEditLock &operator=(const TKvEditLock &) = delete;
+
+private:
+    int m_fd = -1;
+};
+
 // The encoding a document is written in when nothing else is asked for:
 // ANSI and UTF-16 stay, anything else becomes UTF-8.
 quint32 DefaultOutputEncoding(quint32 readEncoding);
@@ -80,3 +98,7 @@ int SortCommand(const QStringList &argv);
 int FindCommand(const QStringList &argv);
 int EncryptCommand(const QStringList &argv);
 int DecryptCommand(const QStringList &argv);
+
+// Runs one command line (without the program name) and returns the exit code;
+// every failure is reported on stderr, none escapes.
+int RunQuillonIni(QStringList args);

@@ -1,6 +1,7 @@
 // encrypt and decrypt: the password-protected file.
 #include "clicommon.h"
 #include "kvcontainer.h"
+#include "kvsafesave.h"
 
 #include <QFile>
 
@@ -9,6 +10,8 @@
 #include <string>
 
 namespace {
+
+constexpr qsizetype MinimumPasswordLength = 5;
 
 // The first line of a file or of standard input, without its line end.
 QString ReadPassword(const TKvArguments &args)
@@ -47,6 +50,12 @@ int EncryptCommand(const QStringList &argv)
     const TKvArguments args(argv, {QStringLiteral("--password-file")}, {});
     args.Expect(2, 2);
     const QString password = ReadPassword(args);
+    // As the editor asks of a new password.
+    if (password.size() < MinimumPasswordLength) {
+        PrintError(
+            QStringLiteral("the password must have at least %1 characters").arg(MinimumPasswordLength));
+        return KvExit::Usage;
+    }
     TKvMemIni ini;
     const int result = ini.LoadFromFile(args.At(0));
     if (const int code = ReportRead(result, args.At(0)))
@@ -68,6 +77,8 @@ int DecryptCommand(const QStringList &argv)
         return KvExit::NotOpened;
     if (const int code = ReportRead(result, args.At(0)))
         return code;
-    ini.SaveToFile(args.At(1), KvEncoding::Utf8);
+    // The plain text is created readable by its owner only.
+    SafeSaveFile(
+        args.At(1), [&](QIODevice &file) { ini.SaveToStream(file, KvEncoding::Utf8); }, 0600);
     return KvExit::Ok;
 }

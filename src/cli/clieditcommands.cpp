@@ -1,6 +1,7 @@
 // get, set, del and sort: scriptable edits through the core. Everything the
 // command does not touch is written back as the writer keeps it.
 #include "clicommon.h"
+#include "kvfieldrule.h"
 
 namespace {
 
@@ -50,6 +51,16 @@ qint32 NewItemIndex(const TKvIniSection &section)
     return index;
 }
 
+// Refuses a text that would not read back as given once written.
+void RequireReadsBack(TKvField field, const QString &what, const QString &text)
+{
+    const QString problem = FieldProblem(field, text);
+    if (!problem.isEmpty()) {
+        PrintError(QStringLiteral("the %1 cannot be written as given: %2").arg(what, problem));
+        throw TKvExitRequest{KvExit::Usage};
+    }
+}
+
 void WriteBack(TKvMemIni &ini)
 {
     ini.SaveToFile(ini.FileName, DefaultOutputEncoding(ini.Encoding));
@@ -75,12 +86,18 @@ int SetCommand(const QStringList &argv)
 {
     const TKvArguments args(argv, {QStringLiteral("--encoding"), QStringLiteral("--comment")}, {});
     args.Expect(4, 4);
-    TKvMemIni ini;
-    LoadForEdit(ini, args.At(0), args);
     const QString name = args.At(1);
     const QString key = args.At(2);
     if (key.trimmed().isEmpty())
         throw TKvUsageError{QStringLiteral("the key must not be empty")};
+    RequireReadsBack(TKvField::SectionName, QStringLiteral("section name"), name);
+    RequireReadsBack(TKvField::ItemName, QStringLiteral("key"), key);
+    RequireReadsBack(TKvField::ItemValue, QStringLiteral("value"), args.At(3));
+    RequireReadsBack(TKvField::ItemComment, QStringLiteral("comment"),
+                     args.Option(QStringLiteral("--comment")));
+    const TKvEditLock lock(args.At(0));
+    TKvMemIni ini;
+    LoadForEdit(ini, args.At(0), args);
     TKvIniSection *section = FindSection(ini, name);
     if (!section) {
         section = ini.AddSection(name);
@@ -101,6 +118,7 @@ int DelCommand(const QStringList &argv)
 {
     const TKvArguments args(argv, {QStringLiteral("--encoding")}, {});
     args.Expect(2, 3);
+    const TKvEditLock lock(args.At(0));
     TKvMemIni ini;
     LoadForEdit(ini, args.At(0), args);
     TKvIniSection &section = RequireSection(ini, args.At(1));
@@ -130,6 +148,7 @@ int SortCommand(const QStringList &argv)
     if (args.Has(sectionsOnly) && args.Has(itemsOnly))
         throw TKvUsageError{QStringLiteral("--sections-only and --items-only exclude each other")};
 
+    const TKvEditLock lock(args.At(0));
     TKvMemIni ini;
     LoadForEdit(ini, args.At(0), args);
     const bool ascending = !args.Has(QStringLiteral("--descending"));

@@ -19,6 +19,7 @@
 #include <limits>
 #include <memory>
 #include <typeinfo>
+#include <utility>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -364,6 +365,20 @@ std::optional<qsizetype> TKvMemIni::ParseInto(const std::shared_ptr<TKvParseStor
     return p - base;
 }
 
+namespace {
+qint64 g_maxInputBytes = KvInputLimit::DefaultMaxBytes;
+} // namespace
+
+qint64 KvInputLimit::MaxBytes()
+{
+    return g_maxInputBytes;
+}
+
+qint64 KvInputLimit::SetMaxBytes(qint64 bytes)
+{
+    return std::exchange(g_maxInputBytes, bytes);
+}
+
 void TrimTextEnd(QString &text)
 {
     qsizetype length = text.size();
@@ -379,12 +394,22 @@ void TrimTextEnd(QString &text)
 
 namespace {
 
+[[noreturn]] void ThrowTooLarge(QIODevice &stream)
+{
+    auto *file = qobject_cast<QFileDevice *>(&stream);
+    throw TKvFileError(file ? file->fileName() : QString(),
+                       QStringLiteral("The file is larger than %1 bytes, the most Quillon reads.")
+                           .arg(KvInputLimit::MaxBytes()));
+}
+
 // A read error of a file throws.
 void ThrowOnFileError(QIODevice &stream)
 {
     if (auto *file = qobject_cast<QFileDevice *>(&stream); file && file->error() != QFileDevice::NoError)
         throw TKvFileError(file->fileName(), file->errorString());
 }
+
+QByteArray ReadAllLimited(QIODevice &stream);
 
 // Files from this size on are read into memory of the reader's own, which the
 // parse store then takes over for the entries (memory already paged in costs
@@ -419,11 +444,18 @@ private:
 
 TStreamRest::TStreamRest(QIODevice &stream)
 {
+    // A stream whose size is known is refused before anything is read; a
+    // sequential one is read up to one byte beyond the limit.
+    if (!stream.isSequential() && stream.size() - stream.pos() > KvInputLimit::MaxBytes())
+        ThrowTooLarge(stream);
     if (!TakeFromBuffer(stream) && !ReadIntoBlock(stream)) {
-        m_array = stream.readAll();
+        m_array = stream.isSequential() ? ReadAllLimited(stream) : stream.readAll();
         ThrowOnFileError(stream);
         m_bytes = m_array;
     }
+    // A file that grew while it was read.
+    if (m_bytes.size() > KvInputLimit::MaxBytes())
+        ThrowTooLarge(stream);
 }
 
 // A memory stream's bytes are there already: they are shared, not copied, and
@@ -479,6 +511,29 @@ bool TStreamRest::ReadIntoBlock(QIODevice &stream)
     m_block = std::move(block);
     m_bytes = QByteArrayView(m_block.Data(), got);
     return true;
+}
+
+// Everything a sequential stream (a pipe, a FIFO, a character device) still
+// gives, read until its end; throws once it gives more than the limit.
+QByteArray ReadAllLimited(QIODevice &stream)
+{
+    QByteArray bytes;
+    constexpr qint64 Chunk = qint64(1) << 16;
+    for (;;) {
+        const qint64 room = KvInputLimit::MaxBytes() + 1 - bytes.size();
+        if (room <= 0)
+            ThrowTooLarge(stream);
+        const qsizetype old = bytes.size();
+        bytes.resize(old + qsizetype(qMin(Chunk, room)));
+        qint64 read = stream.read(bytes.data() + old, bytes.size() - old);
+        if (read == 0 && stream.waitForReadyRead(-1))
+            read = stream.read(bytes.data() + old, bytes.size() - old);
+        bytes.resize(old + qsizetype(qMax<qint64>(read, 0)));
+        if (read <= 0)
+            break;
+    }
+    ThrowOnFileError(stream);
+    return bytes;
 }
 
 QByteArray ReadBytes(QIODevice &stream, qint64 count)
@@ -554,13 +609,15 @@ quint32 TKvMemIni::DetectEncoding(QIODevice &stream)
 
 namespace {
 
-// Opens a file for the readers: null when it does not exist (a folder counts
-// as missing), the open file otherwise; a file that cannot be opened throws.
+// Opens a file for the readers: null when it does not exist, the open file
+// otherwise; a folder, or a file that cannot be opened, throws.
 std::unique_ptr<QFile> OpenForReading(const QString &fileName)
 {
     const QFileInfo info(fileName);
-    if (!info.exists() || info.isDir())
+    if (!info.exists())
         return nullptr;
+    if (info.isDir())
+        throw TKvFileError(fileName, QStringLiteral("Is a folder, not a file"));
     auto file = std::make_unique<QFile>(fileName);
     if (!file->open(QIODevice::ReadOnly))
         throw TKvFileError(fileName, file->errorString());
@@ -585,12 +642,48 @@ int TKvMemIni::LoadFromFile(const QString &fileName, quint32 encoding)
     return file ? LoadFromStream(*file, encoding) : KvReadResult::FileMissing;
 }
 
+namespace {
+
+// Runs a read; running out of memory becomes an error of the file, never an abort.
+template <typename Read> int GuardMemory(const QString &fileName, Read read)
+{
+    try {
+        return read();
+    } catch (const std::bad_alloc &) {
+        throw TKvFileError(fileName, QStringLiteral("Not enough memory to read the file."));
+    }
+}
+
+// Detection and the readers seek: a stream that cannot (a pipe, a FIFO) is
+// read whole once, and they work on those bytes in memory.
+template <typename Read> int OnSeekableStream(QIODevice &stream, Read read)
+{
+    if (!stream.isSequential())
+        return read(stream);
+    QByteArray bytes = ReadAllLimited(stream);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return read(buffer);
+}
+
+} // namespace
+
 int TKvMemIni::LoadFromStream(QIODevice &stream)
 {
-    return LoadFromStream(stream, DetectEncoding(stream));
+    return GuardMemory(FileName, [&] {
+        return OnSeekableStream(
+            stream, [&](QIODevice &seekable) { return ReadWith(seekable, DetectEncoding(seekable)); });
+    });
 }
 
 int TKvMemIni::LoadFromStream(QIODevice &stream, quint32 encoding)
+{
+    return GuardMemory(FileName, [&] {
+        return OnSeekableStream(stream, [&](QIODevice &seekable) { return ReadWith(seekable, encoding); });
+    });
+}
+
+int TKvMemIni::ReadWith(QIODevice &stream, quint32 encoding)
 {
     switch (encoding) {
     case KvEncoding::Utf16LE:
@@ -600,7 +693,7 @@ int TKvMemIni::LoadFromStream(QIODevice &stream, quint32 encoding)
     case KvEncoding::Utf32LE:
     case KvEncoding::Utf32BE:
         ShowPlainMessage(Utf32Message);
-        return 0;
+        return KvReadResult::Refused32Bit;
     case KvEncoding::Utf8:
         return ReadUtf8(stream);
     default:

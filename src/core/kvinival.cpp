@@ -6,9 +6,7 @@
 #include <cstring>
 #include <limits>
 
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/asan_interface.h>
-#endif
+#include "kvasan.h"
 
 namespace {
 
@@ -41,10 +39,11 @@ void TKvIniVal::operator delete(TKvIniVal *val, std::destroying_delete_t)
     const bool inStore = (val->m_flags & InStore) != 0;
     val->~TKvIniVal();
     if (!inStore) {
-        ::operator delete(val, sizeof(TKvIniVal));
+        // Unsized: clang only offers the sized form with -fsized-deallocation.
+        ::operator delete(val);
         return;
     }
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(KV_ASAN)
     // The store frees the memory later; until then nothing may use it.
     ASAN_POISON_MEMORY_REGION(val, sizeof(TKvIniVal));
 #endif
@@ -154,15 +153,36 @@ void TKvIniVal::StoreTexts(QStringView name, QStringView value, QStringView comm
     m_commentGap = 0;
 }
 
+namespace {
+
+// An item whose name, or an error line whose text, starts with "[" or ";" was
+// read from a line that began with a control character (which the trimming
+// dropped). Written as it stands, the line would read back as a header or a
+// comment; a form feed in front keeps it the item or error line it was.
+constexpr char16_t LineLeadIn = u'\f';
+
+bool NeedsLeadIn(QStringView first)
+{
+    return !first.isEmpty() && (first.front() == u'[' || first.front() == u';');
+}
+
+} // namespace
+
+bool TKvIniVal::WritesLeadIn() const
+{
+    return (Kind() == ikValue && NeedsLeadIn(NameView())) || (Kind() == ikError && NeedsLeadIn(ValueView()));
+}
+
 qsizetype TKvIniVal::TextLength() const
 {
     switch (Kind()) {
     case ikValue:
-        return m_nameLen + m_valueLen + 3 + (m_commentLen != 0 ? m_commentLen + 2 : 0);
+        return (WritesLeadIn() ? 1 : 0) + m_nameLen + m_valueLen + 3
+               + (m_commentLen != 0 ? m_commentLen + 2 : 0);
     case ikComment:
         return 2 + (m_commentLen != 0 ? m_commentLen + 1 : 0);
     case ikError:
-        return m_valueLen + 2;
+        return (WritesLeadIn() ? 1 : 0) + m_valueLen + 2;
     case ikBlank:
         break;
     }
@@ -173,6 +193,8 @@ QChar *TKvIniVal::WriteText(QChar *out) const
 {
     using KvWriteBuffer::Put;
     using KvWriteBuffer::PutLineEnd;
+    if (WritesLeadIn())
+        out = Put(out, LineLeadIn);
     switch (Kind()) {
     case ikValue:
         out = Put(out, NameView());

@@ -45,7 +45,22 @@ constexpr quint32 Unknown = 100000;
 namespace KvReadResult {
 constexpr int FileMissing = -1;
 constexpr int Unparsable = -2;
+// A UTF-32 mark was found or a UTF-32 code given: the 32-bit message has been
+// shown and nothing was read. A failed read like the others, so that nothing
+// is written over the file. (-3 and -4 are the container's results.)
+constexpr int Refused32Bit = -5;
 } // namespace KvReadResult
+
+// The largest input the readers take, in bytes: 1 GiB, far beyond any
+// configuration file. A larger file or stream is refused with a TKvFileError
+// before its bytes are read, so neither /dev/zero nor a huge sparse file can
+// exhaust the memory.
+namespace KvInputLimit {
+constexpr qint64 DefaultMaxBytes = qint64(1) << 30;
+qint64 MaxBytes();
+// For tests: a smaller limit, so both sides of it can be tried; returns the old one.
+qint64 SetMaxBytes(qint64 bytes);
+} // namespace KvInputLimit
 
 // Counters of CountKinds and CountAll.
 struct TKvIniCounts
@@ -112,6 +127,9 @@ public:
     // Writing (length computed beforehand, then the characters into a buffer).
     qsizetype TextLength() const;
     QChar *WriteText(QChar *out) const;
+    // Whether the line is written with a form feed in front, so that it reads
+    // back as the item or error line it is rather than a header or a comment.
+    bool WritesLeadIn() const;
     // The clipboard text form of the entry.
     QString GetText(bool withComments) const;
 
@@ -287,6 +305,7 @@ public:
     void SortAll(TKvSortKey key, bool ascending);
 
 private:
+    int ReadWith(QIODevice &stream, quint32 encoding);
     int ReadText(QString text, quint32 encodingOnSuccess, TKvMemoryBlock spare);
     std::optional<qsizetype> ParseInto(const std::shared_ptr<TKvParseStore> &store);
 };

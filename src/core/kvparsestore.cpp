@@ -8,9 +8,7 @@
 #include <cstdlib>
 #include <new>
 
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/asan_interface.h>
-#endif
+#include "kvasan.h"
 
 #if __has_include(<sys/mman.h>)
 #include <sys/mman.h>
@@ -48,7 +46,7 @@ TKvParseStore::TKvParseStore(QString text, std::shared_ptr<TKvParseStore> previo
 TKvParseStore::~TKvParseStore()
 {
     for (const Block &block : m_blocks) {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(KV_ASAN)
         // Destroyed entries were marked off limits; the block goes back whole.
         ASAN_UNPOISON_MEMORY_REGION(block.Begin, size_t(block.End - block.Begin));
 #endif

@@ -1,6 +1,10 @@
 // Saving a file without ever leaving it half-written.
 //
-// The new content goes to a temporary file beside the target, which takes the
+// The new content goes to an unnamed temporary file in the target's folder
+// (O_TMPFILE: a process killed while writing leaves nothing behind), which is
+// given a name only once it is complete and synced, and at once renamed over
+// the target. Where the file system has no unnamed files, a named temporary
+// file beside the target is used instead. The temporary file which takes the
 // old file's owner, group, mode and extended attributes (ACLs among them), is
 // synced to disk and renamed over the target in one step. Where renaming would
 // change what the file is (several hard links, an owner this user cannot give a
@@ -20,11 +24,37 @@
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
+#include <new>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
+
+TKvSaveStepHook g_stepHook;
+
+// Runs one step of the save; the test hook sees it first and may make it fail.
+// Returns the system call's result, -1 with errno set on failure.
+template <typename Call> int RunStep(TKvSaveStep step, Call call)
+{
+    if (g_stepHook) {
+        if (const int error = g_stepHook(step)) {
+            errno = error;
+            return -1;
+        }
+    }
+    int result;
+    do
+        result = call();
+    while (result < 0 && errno == EINTR);
+    return result;
+}
+
+int SyncFile(int fd)
+{
+    return RunStep(TKvSaveStep::SyncFile, [fd] { return ::fsync(fd); });
+}
 
 [[noreturn]] void Fail(const QString &fileName, int error)
 {
@@ -141,22 +171,72 @@ void CopyExtendedAttributes(const QByteArray &from, int to)
     }
 }
 
-// Creates a new, empty temporary file in the target's folder. Returns its path and
-// descriptor; on failure the descriptor is closed and errno holds the error.
-QByteArray CreateTemporary(const QByteArray &target, mode_t mode, FileHandle &handle)
+// The folder of a path, as open() takes it.
+QByteArray FolderOf(const QByteArray &target)
+{
+    const qsizetype slash = target.lastIndexOf('/');
+    return slash > 0 ? target.left(slash) : slash == 0 ? QByteArray("/") : QByteArray(".");
+}
+
+// A fresh hidden name beside the target, short enough for any file system.
+QByteArray TemporaryName(const QByteArray &target)
 {
     const qsizetype slash = target.lastIndexOf('/');
     const QByteArray folder = slash >= 0 ? target.left(slash + 1) : QByteArray();
-    // A hidden name beside the target, short enough for any file system.
     const QByteArray base = (slash >= 0 ? target.mid(slash + 1) : target).left(200);
+    const QByteArray suffix = QByteArray::number(QRandomGenerator::global()->generate(), 16);
+    return folder + '.' + base + '.' + suffix + ".tmp";
+}
+
+// Creates a new, empty temporary file in the target's folder: an unnamed one
+// where the file system allows it (the path returned is then empty), a named
+// one otherwise. Returns false with errno set when neither can be made.
+bool CreateTemporary(const QByteArray &target, mode_t mode, FileHandle &handle, QByteArray &path)
+{
+    path.clear();
+#ifdef O_TMPFILE
+    const QByteArray folder = FolderOf(target);
+    const int unnamed = RunStep(TKvSaveStep::CreateUnnamed, [&] {
+        return ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    });
+    if (unnamed >= 0) {
+        handle.Reset(unnamed);
+        return true;
+    }
+    // Only a missing kind of file falls back; a folder we may not write in fails here as below.
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT)
+        return false;
+#endif
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QByteArray suffix = QByteArray::number(QRandomGenerator::global()->generate(), 16);
-        const QByteArray path = folder + '.' + base + '.' + suffix + ".tmp";
-        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        const QByteArray name = TemporaryName(target);
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0) {
             handle.Reset(fd);
-            return path;
+            path = name;
+            return true;
         }
+        if (errno != EEXIST)
+            return false;
+    }
+    errno = EEXIST;
+    return false;
+}
+
+// Gives the complete unnamed file a name beside the target; returns that name,
+// empty with errno set on failure.
+QByteArray LinkTemporary(int fd, const QByteArray &target)
+{
+    const QByteArray procPath = "/proc/self/fd/" + QByteArray::number(fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray name = TemporaryName(target);
+        int result = RunStep(TKvSaveStep::LinkFile, [&] {
+            return ::linkat(AT_FDCWD, procPath.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW);
+        });
+        // Without /proc: linking the descriptor itself needs a privilege.
+        if (result != 0 && errno == ENOENT)
+            result = ::linkat(fd, "", AT_FDCWD, name.constData(), AT_EMPTY_PATH);
+        if (result == 0)
+            return name;
         if (errno != EEXIST)
             return {};
     }
@@ -268,7 +348,7 @@ void SaveInPlace(const QString &fileName, const QByteArray &target, const struct
     }
     if (!WriteFully(file.Get(), content.constData(), content.size()))
         Fail(fileName, errno);
-    if (regular && (::ftruncate(file.Get(), off_t(content.size())) != 0 || ::fsync(file.Get()) != 0))
+    if (regular && (::ftruncate(file.Get(), off_t(content.size())) != 0 || SyncFile(file.Get()) != 0))
         Fail(fileName, errno);
     if (!file.Close())
         Fail(fileName, errno);
@@ -277,16 +357,32 @@ void SaveInPlace(const QString &fileName, const QByteArray &target, const struct
 // Makes the rename itself durable; best effort, the file is complete either way.
 void SyncFolder(const QByteArray &target)
 {
-    const qsizetype slash = target.lastIndexOf('/');
-    const QByteArray folder = slash > 0 ? target.left(slash) : slash == 0 ? QByteArray("/") : QByteArray(".");
-    FileHandle handle(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FileHandle handle(::open(FolderOf(target).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (handle.IsOpen())
-        ::fsync(handle.Get());
+        RunStep(TKvSaveStep::SyncFolder, [&] { return ::fsync(handle.Get()); });
 }
+
+void Save(const QString &fileName, const std::function<void(QIODevice &)> &write, int newFileMode);
 
 } // namespace
 
-void SafeSaveFile(const QString &fileName, const std::function<void(QIODevice &)> &write)
+void SafeSaveFile(const QString &fileName, const std::function<void(QIODevice &)> &write, int newFileMode)
+{
+    try {
+        Save(fileName, write, newFileMode);
+    } catch (const std::bad_alloc &) {
+        throw TKvFileError(fileName, QStringLiteral("Not enough memory to save the file."));
+    }
+}
+
+TKvSaveStepHook SetSafeSaveStepHook(TKvSaveStepHook hook)
+{
+    return std::exchange(g_stepHook, std::move(hook));
+}
+
+namespace {
+
+void Save(const QString &fileName, const std::function<void(QIODevice &)> &write, int newFileMode)
 {
     if (fileName.isEmpty())
         Fail(fileName, ENOENT);
@@ -305,11 +401,11 @@ void SafeSaveFile(const QString &fileName, const std::function<void(QIODevice &)
             return SaveInPlace(fileName, target, old, write);
     }
 
-    // A new file gets the default mode (0666 less the umask); a replacement starts
+    // A new file gets the mode asked for (less the umask); a replacement starts
     // private and takes the old file's mode below.
     FileHandle handle;
-    const QByteArray temporary = CreateTemporary(target, exists ? 0600 : 0666, handle);
-    if (temporary.isEmpty()) {
+    QByteArray temporary;
+    if (!CreateTemporary(target, exists ? 0600 : mode_t(newFileMode), handle, temporary)) {
         const int error = errno;
         if (exists && (error == EACCES || error == EPERM))
             return SaveInPlace(fileName, target, old, write); // the file is writable, its folder is not
@@ -317,7 +413,8 @@ void SafeSaveFile(const QString &fileName, const std::function<void(QIODevice &)
     }
     if (exists && !TakeOverOwnerAndMode(handle.Get(), target, old)) {
         handle.Close();
-        ::unlink(temporary.constData());
+        if (!temporary.isEmpty())
+            ::unlink(temporary.constData());
         return SaveInPlace(fileName, target, old, write);
     }
 
@@ -331,14 +428,25 @@ void SafeSaveFile(const QString &fileName, const std::function<void(QIODevice &)
         if (file.WriteFailed())
             throw TKvFileError(fileName, file.errorString());
         file.close();
-        if (::fsync(handle.Get()) != 0 || !handle.Close())
+        if (SyncFile(handle.Get()) != 0)
             Fail(fileName, errno);
-        if (::rename(temporary.constData(), target.constData()) != 0)
+        if (temporary.isEmpty()) {
+            temporary = LinkTemporary(handle.Get(), target);
+            if (temporary.isEmpty())
+                Fail(fileName, errno);
+        }
+        if (!handle.Close())
+            Fail(fileName, errno);
+        if (RunStep(TKvSaveStep::Rename, [&] { return ::rename(temporary.constData(), target.constData()); })
+            != 0)
             Fail(fileName, errno);
     } catch (...) {
         handle.Close();
-        ::unlink(temporary.constData());
+        if (!temporary.isEmpty())
+            ::unlink(temporary.constData());
         throw;
     }
     SyncFolder(target);
 }
+
+} // namespace

@@ -2,6 +2,8 @@
 #include "form1.h"
 
 #include "clipboardcommands.h"
+#include "document/documentfile.h"
+#include "document/filewatcher.h"
 #include "kvfileerror.h"
 #include "kvconfig.h"
 #include "kvfirstrun.h"
@@ -13,6 +15,8 @@
 #include "kvshell.h"
 #include "shortcutfrm.h"
 #include "sectionmodel.h"
+#include "settings/recentfiles.h"
+#include "settings/settingsstore.h"
 #include "valuemodel.h"
 // Complete types for the window's command members.
 #include "findcommands.h"
@@ -22,6 +26,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QMimeData>
 #include <QHeaderView>
 #include <QScreen>
 #include <QSplitter>
@@ -61,6 +66,9 @@ TForm1::TForm1(const QStringList &commandLine, QWidget *parent) : QWidget(parent
     CreateLists();
     CreateStatusBar();
     CreateEditCommands();
+    // The file commands and the recent files connect themselves to the actions and the Open button.
+    m_documentFile = new TKvDocumentFile(*this);
+    m_recentFiles = new TKvRecentFiles(*this);
     ClipCommands = new TClipboardCommands(*this);
     connect(ActCopyItemValue, &QAction::triggered, this,
             [this] { RunCommand([this] { ClipCommands->MnuCopyItemValueClick(); }); });
@@ -77,7 +85,7 @@ TForm1::TForm1(const QStringList &commandLine, QWidget *parent) : QWidget(parent
     LoadFileTimer = new QTimer(this);
     LoadFileTimer->setSingleShot(true);
     LoadFileTimer->setInterval(50);
-    connect(LoadFileTimer, &QTimer::timeout, this, [this] { RunCommand([this] { LoadFileTimerTimer(); }); });
+    connect(LoadFileTimer, &QTimer::timeout, this, [this] { RunCommand([this] { m_documentFile->LoadFileTimerTimer(); }); });
 
     resize(Scaled(1127), Scaled(757));
     EnableFileActions(false);
@@ -231,6 +239,8 @@ void TForm1::ResetAfterFailedOpen()
     EnableFileActions(false);
     SetModified(false);
     UpdateTitle(true);
+    m_documentFile->Watcher().Unwatch();
+    DocumentReplaced();
 }
 
 // ---- Caption, counters, enabling ------------------------------------------------
@@ -338,15 +348,9 @@ void TForm1::showEvent(QShowEvent *event)
 
 void TForm1::FormShow()
 {
-    // Settings arrive later; until then the window is centred on its screen.
-    if (const QScreen *screen = this->screen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - rect().center());
-    }
-    SetValuesOnly(false);
-    ApplyColourScheme();
     if (LastToolbarArt)
         setMinimumWidth(LastToolbarArt->geometry().right() + 1);
+    LoadSettings(*this);
     LvSections->horizontalHeader()->resizeSection(0, Scaled(22));
     LvValues->horizontalHeader()->resizeSection(0, Scaled(22));
     LoadFileTimer->start();
@@ -361,6 +365,42 @@ void TForm1::FormShow()
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
-    // Unsaved changes and the settings are asked and saved here by the file commands.
+    bool mayClose = false;
+    RunCommand([&] { mayClose = m_documentFile->FormCloseQuery(); });
+    if (!mayClose) {
+        event->ignore();
+        return;
+    }
+    SaveSettings(*this);
     event->accept();
+}
+
+// ---- Dropped files ----------------------------------------------------------------
+
+void TForm1::dragEnterEvent(QDragEnterEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (std::any_of(urls.begin(), urls.end(), [](const QUrl &url) { return url.isLocalFile(); }))
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    event->acceptProposedAction();
+    // Opened once the drop is over, so that the program the file came from is not kept waiting.
+    QTimer::singleShot(0, this, [this, urls] { RunCommand([&] { m_documentFile->DropFilesMessage(urls); }); });
+}
+
+// ---- Document hooks ---------------------------------------------------------------
+
+void TForm1::DocumentReplaced()
+{
+    ResetUndo();
+}
+
+void TForm1::DocumentSaved()
+{
+    MarkClean();
+    SetModified(false);
 }

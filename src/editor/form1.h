@@ -15,10 +15,14 @@
 #include <memory>
 
 class QAction;
+class QMenu;
 class QSplitter;
 class QTableView;
 class QTimer;
 class TKvArt;
+class TKvDocumentFile;
+class TKvRecentFiles;
+class TKvStringRC;
 class TKvGradiLabel;
 class TKvImageList;
 class TKvSectionModel;
@@ -35,8 +39,9 @@ class TFindCommands;
 //
 // The window's handlers are spread over several files by concern:
 // form1.cpp (composition, actions, caption, counters), form1_bars.cpp (toolbar
-// and status bar), form1_lists.cpp (the two lists), form1_file.cpp (opening
-// and the file state).
+// and status bar), form1_lists.cpp (the two lists), form1_file.cpp (the file
+// state). The file commands live in document/, the settings and the recent
+// files in settings/, the file dialogs in dialogs/.
 class TForm1 : public QWidget
 {
     Q_OBJECT
@@ -90,14 +95,20 @@ public:
     void SetValuesOnly(bool on);
 
     // ---- The document's file ----
-    void LoadFileTimerTimer();
     void OpenFile(const QString &path, int encodingIndex);
-    void OpenPlainFile(const QString &path, int encodingIndex);
-    int LoadPlainFile(const QString &path, int encodingIndex);
-    bool ReportLoadError(int result, const QString &path);
     void ClearDocument();
     void SetFileName(const QString &path);
     void SelectFirstRows();
+    // The document was replaced or emptied by New, an open or a reload.
+    void DocumentReplaced();
+    // The document was written to its file.
+    void DocumentSaved();
+    TKvDocumentFile *DocumentFile() const { return m_documentFile; }
+
+    // ---- Settings, search options and recent files ----
+    TSearchStruct &SearchOptions() { return m_search; }
+    void SetColours(const ColourScheme &colours) { m_colourScheme = colours; }
+    TKvRecentFiles *RecentFiles() const { return m_recentFiles; }
 
     // ---- Components ----
     QWidget *PnlTop = nullptr;
@@ -108,6 +119,10 @@ public:
     TKvImageList *IlItems = nullptr;
     TKvImageList *IlButtons = nullptr;
     QTimer *LoadFileTimer = nullptr;
+    QTimer *MruTimer = nullptr;
+    QTimer *MruCheck = nullptr;
+    QMenu *PopupMRU = nullptr;
+    TKvStringRC *MRUList = nullptr;
 
     TKvGradiLabel *GlNew = nullptr;
     TKvGradiLabel *GlOpen = nullptr;
@@ -192,7 +207,6 @@ public:
     void ResetUndo();
     // The document was saved: this is the state without changes.
     void MarkClean();
-    TSearchStruct &SearchOptions() { return m_search; }
     TSectionCommands &SectionCommands() { return *m_sectionCommands; }
     TItemCommands &ItemCommands() { return *m_itemCommands; }
     TFindCommands &FindCommands() { return *m_findCommands; }
@@ -204,8 +218,11 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
+    friend class TKvDocumentFile; // sets the file state
     void CreateActions();
     void CreateEditCommands();
     void CreateLists();
@@ -249,6 +266,10 @@ private:
     quint64 m_showTimeMs = 0;
     std::array<std::array<int, 4>, 2> m_sortStates{}; // [list][column]
 
+    TSearchStruct m_search;
+    TKvDocumentFile *m_documentFile = nullptr;
+    TKvRecentFiles *m_recentFiles = nullptr;
+
     TKvSectionModel *m_sectionModel = nullptr;
     TKvValueModel *m_valueModel = nullptr;
     QIcon m_sectionIcon;
@@ -256,7 +277,6 @@ private:
 
     // Declared after the document so that they go first: undo steps may
     // hold entries that live in the memory of the document's sections.
-    TSearchStruct m_search;
     std::unique_ptr<QUndoStack> m_undoStack;
     std::unique_ptr<TSectionCommands> m_sectionCommands;
     std::unique_ptr<TItemCommands> m_itemCommands;

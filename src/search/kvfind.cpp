@@ -154,7 +154,11 @@ void StepBackward(qint32 &sectionCursor, qint32 &itemCursor, const TSearchStruct
             --itemCursor;
             return;
         }
-        itemCursor = KvSearchCursor::After;
+        // Backward, a section's own texts come after its first entry: from
+        // there the step stays in the section, before its entries, so the
+        // backward examination looks at its name and comment next.
+        itemCursor = KvSearchCursor::Before;
+        return;
     }
     previousSection();
 }

@@ -48,7 +48,7 @@ private slots:
     void parseLine();
 
     void missingFile();
-    void folderCountsAsMissing();
+    void folderIsRefused();
     void unreadableFileThrows();
     void explicitUnknownEncodingReadsAnsi();
 
@@ -244,7 +244,7 @@ void TestReader::utf32IsRefused()
         QVERIFY(buffer.open(QIODevice::ReadOnly));
         TKvMemIni ini;
         ini.Encoding = 1200;
-        QCOMPARE(ini.LoadFromStream(buffer), 0);
+        QCOMPARE(ini.LoadFromStream(buffer), KvReadResult::Refused32Bit);
         QCOMPARE(ini.Sections.Count, 0);
         QCOMPARE(ini.Encoding, quint32(1200));
         QCOMPARE(m_messages, QStringList{QStringLiteral("32bit File Types are not supported.")});
@@ -317,11 +317,13 @@ void TestReader::missingFile()
     QCOMPARE(ini.LoadFromFile(QStringLiteral("/nonexistent/x.ini"), KvEncoding::Utf8), -1);
 }
 
-void TestReader::folderCountsAsMissing()
+// A folder exists: it is refused as a file that cannot be read, not reported missing.
+void TestReader::folderIsRefused()
 {
     QTemporaryDir dir;
     TKvMemIni ini;
-    QCOMPARE(ini.LoadFromFile(dir.path()), -1);
+    QVERIFY_THROWS_EXCEPTION(TKvFileError, ini.LoadFromFile(dir.path()));
+    QVERIFY_THROWS_EXCEPTION(TKvFileError, ini.LoadFromFile(dir.path(), KvEncoding::Utf8));
 }
 
 void TestReader::unreadableFileThrows()

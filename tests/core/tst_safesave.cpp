@@ -180,6 +180,10 @@ void TestSafeSave::replaceKeepsMode_data()
     QTest::addRow("0755") << 0755u;
     QTest::addRow("0604") << 0604u;
     QTest::addRow("0200") << 0200u;
+    QTest::addRow("set-user-ID 04755") << 04755u;
+    QTest::addRow("set-group-ID 02755") << 02755u;
+    QTest::addRow("sticky 01644") << 01644u;
+    QTest::addRow("all three 07750") << 07750u;
 }
 
 // A replacement is a new file renamed over the old one, with the old one's mode.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Two editors on one X display share the clipboard: a section copied in one
-# with its shortcut is pasted into the other with its shortcut, and copied
-# back out of it unchanged. Runs itself under xvfb-run with openbox.
+# with its shortcut is pasted into the other with its shortcut, copied back
+# out of it unchanged, and saved with it. Runs itself under xvfb-run with openbox.
 #   two-editors.sh QUILLON
 set -euo pipefail
 quillon=$1
@@ -36,7 +36,7 @@ pids+=($!)
 # Waits for a visible window whose title holds the text; prints its id.
 wait_window() {
     for _ in $(seq 300); do
-        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
+        id=$(xdotool search --name "$1" 2>/dev/null | head -1 || true)
         if [ -n "$id" ]; then echo "$id"; return 0; fi
         sleep 0.1
     done
@@ -91,4 +91,16 @@ for _ in $(seq 40); do
 done
 got=$(xclip -selection clipboard -o 2>/dev/null | hex)
 [ "$got" = "$pasted" ] || { echo "FAIL: copied back $got, expected $pasted"; exit 1; }
+
+# Saved, the second file holds its own section and the pasted one (the writer
+# separates sections by a blank line).
+before=$(hex <"$work/second.ini")
+keys "$second" ctrl+s
+for _ in $(seq 100); do
+    [ "$(hex <"$work/second.ini")" != "$before" ] && break
+    sleep 0.1
+done
+saved=$(hex <"$work/second.ini")
+want=$(printf '[Other]\r\nx=1\r\n\r\n[Main] ;core settings\r\nname=demo\r\n;note\r\n\r\n' | hex)
+[ "$saved" = "$want" ] || { echo "FAIL: saved $saved, expected $want"; exit 1; }
 echo "1 passed, 0 failed"

@@ -218,10 +218,10 @@ void TstFind::visits_data()
 
     QTest::addRow("everything, forward")
         << doc << x << all << false << false << false << L{"0:0", "1:-1", "1:0", "1:2", "2:0", "3:-1"};
-    // Backward, a section's own texts come after its entries; a match on the
-    // first entry steps straight on to the section before.
+    // Backward, a section's own texts come after its entries, also after a
+    // match on its first entry.
     QTest::addRow("everything, backward")
-        << doc << x << all << false << false << true << L{"3:max", "2:0", "1:2", "1:0", "0:0"};
+        << doc << x << all << false << false << true << L{"3:max", "2:0", "1:2", "1:0", "1:max", "0:0"};
     QTest::addRow("section names") << doc << x << QStringLiteral("SN") << false << false << false
                                    << L{"3:-1"};
     QTest::addRow("section names, backward")
@@ -252,8 +252,8 @@ void TstFind::visits_data()
     // (the section's comment is not visited separately).
     QTest::addRow("name match, then first entry") << NamedDocument << QStringLiteral("alpha") << all << false
                                                   << false << false << L{"0:-1", "0:0", "1:-1"};
-    QTest::addRow("name match, backward")
-        << NamedDocument << QStringLiteral("alpha") << all << false << false << true << L{"1:max", "0:0"};
+    QTest::addRow("name match, backward") << NamedDocument << QStringLiteral("alpha") << all << false << false
+                                          << true << L{"1:max", "0:0", "0:max"};
     QTest::addRow("name match, whole words")
         << NamedDocument << QStringLiteral("alpha") << all << true << false << false << L{"0:-1", "0:0"};
     QTest::addRow("comment only") << NamedDocument << QStringLiteral("alpha") << QStringLiteral("SC") << false
@@ -275,6 +275,17 @@ void TstFind::visits()
     options.WholeWords = wholeWords;
     options.CaseSensitive = caseSensitive;
     QCOMPARE(Visits(*ini, findText, options), expected);
+
+    // The other direction visits the same places in reverse order (a match
+    // on a section's own texts is -1 forward and max backward).
+    options.Backwards = !backwards;
+    QStringList reversed;
+    for (const QString &visit : Visits(*ini, findText, options)) {
+        QString same = visit;
+        reversed.prepend(same.replace(backwards ? QStringLiteral(":-1") : QStringLiteral(":max"),
+                                      backwards ? QStringLiteral(":max") : QStringLiteral(":-1")));
+    }
+    QCOMPARE(reversed, expected);
 }
 
 void TstFind::emptyDocument()
@@ -377,8 +388,10 @@ void TstFind::stepBackward_data()
     QTest::addRow("from a forward match on own texts") << 1 << -1 << true << QStringLiteral("1:max");
     QTest::addRow("after running off the start") << -1 << -1 << true << QStringLiteral("-1:max");
     QTest::addRow("previous entry") << 1 << 2 << true << QStringLiteral("1:1");
-    QTest::addRow("first entry to the section before") << 1 << 0 << true << QStringLiteral("0:max");
-    QTest::addRow("first entry of the first section") << 0 << 0 << true << QStringLiteral("-1:max");
+    // From the first entry the section's own texts are next, then the section before.
+    QTest::addRow("first entry to own texts") << 1 << 0 << true << QStringLiteral("1:-1");
+    QTest::addRow("first entry of the first section") << 0 << 0 << true << QStringLiteral("0:-1");
+    QTest::addRow("second entry to the first") << 1 << 1 << true << QStringLiteral("1:0");
     QTest::addRow("own texts only, from an entry") << 1 << 2 << false << QStringLiteral("0:2");
     QTest::addRow("own texts only, from own texts") << 1 << Max << false << QStringLiteral("0:max");
 }

@@ -96,6 +96,18 @@ void TstKvSearch::find_data()
         << QStringLiteral("a.b a b") << QStringLiteral("a b") << false << true << 4;
     QTest::addRow("part word without whole words")
         << QStringLiteral("concatenate") << QStringLiteral("cat") << false << false << 3;
+
+    // Every ASCII letter, the first and the last of the alphabet included.
+    for (char16_t upper = u'A'; upper <= u'Z'; ++upper) {
+        const QString big(QChar{upper});
+        const QString small(QChar(upper + 32));
+        QTest::addRow("%s finds %s", qPrintable(big), qPrintable(small))
+            << u'-' + small << big << false << false << 1;
+        QTest::addRow("%s finds %s", qPrintable(small), qPrintable(big))
+            << u'-' + big << small << false << false << 1;
+        QTest::addRow("%s misses %s, case sensitive", qPrintable(big), qPrintable(small))
+            << u'-' + small << big << true << false << -1;
+    }
 }
 
 void TstKvSearch::find()

@@ -74,8 +74,14 @@ TFrmItem::TFrmItem(QWidget *owner)
     layout->addSpacing(Scaled(8));
     layout->addLayout(buttons);
     setMinimumWidth(Scaled(800));
-    // The value is where typing starts.
+    // Tab goes name, value, comment, then the rest.
+    setTabOrder(EdName, MemoValue);
     setTabOrder(MemoValue, MemoComment);
+    setTabOrder(MemoComment, CbxMultiLineComment);
+    setTabOrder(CbxMultiLineComment, ButApply);
+    setTabOrder(ButApply, ButCancel);
+    setTabOrder(ButCancel, ButPassword);
+    // The value is where typing starts.
     MemoValue->setFocus();
 
     connect(EdName, &QLineEdit::textChanged, this, &TFrmItem::MemoValueChange);

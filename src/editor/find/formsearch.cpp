@@ -64,7 +64,7 @@ TFormSearch::TFormSearch(QWidget *placement)
     where->setContentsMargins(margin, 0, margin, 0);
     where->addWidget(new QLabel(QStringLiteral("Where to Look:"), PnlWhere), 0, 0, 1, 3);
     where->addWidget(CbxSectionNames, 1, 0);
-    where->addWidget(CbxSectionComments, 1, 1);
+    where->addWidget(CbxSectionComments, 1, 1, 1, 2);
     where->addWidget(CbxItemNames, 2, 0);
     where->addWidget(CbxItemValues, 2, 1);
     where->addWidget(CbxItemComments, 2, 2);

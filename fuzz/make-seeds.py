@@ -1,0 +1,48 @@
+#!/usr/bin/env python3
+"""Writes the seed corpus of each fuzz target from the test fixtures.
+
+Run from the repository root: fuzz/make-seeds.py. The seeds are committed; the
+fuzzers grow their own copies under the build folder.
+"""
+import hashlib
+import pathlib
+
+root = pathlib.Path(__file__).resolve().parent.parent
+fixtures = sorted((root / "tests/core/data/roundtrip").glob("*.ini"))
+texts = [f.read_bytes() for f in fixtures]
+# Small texts for the edges the fixtures do not show.
+extra = [
+    b"", b"[a]\r\nk=v ;c\r\n", b"\x0c[a\r\n", b"\x0b;x=1\r\n", b"[a\nb]\r\n", b"k=;c\r\n",
+    b"abc\x00de", b"abc\x00d", b"\xff\xfe\x00\x00k\x00\x00\x00", b"\x00\x00\xfe\xffk",
+    b"key = a\\;b ; note\r\n[ s ] junk ; c\r\n=x\r\n;\r\n", b"utf-8 \xc3\xa6\r\n[\xc3\xa6]\r\n",
+]
+
+
+def write(target, data):
+    folder = root / "fuzz/corpus" / target
+    folder.mkdir(parents=True, exist_ok=True)
+    (folder / hashlib.sha1(data).hexdigest()).write_bytes(data)
+
+
+for text in texts + extra:
+    for mode in range(5):  # detect, then each forced encoding
+        write("fuzz_reader", bytes([mode]) + text)
+    write("fuzz_container", bytes([0x51]) + b"pass1" + text)
+    write("fuzz_container", bytes([0x50]) + b"pass1" + text)
+    utf16 = text.decode("latin-1").encode("utf-16-le")
+    for flags in (0x1F, 0x3F, 0x5F, 0x04, 0x03):
+        write("fuzz_search", bytes([flags, 1]) + "x".encode("utf-16-le") + utf16)
+        write("fuzz_search", bytes([flags, 1]) + "K".encode("utf-16-le") + utf16)
+
+commands = [
+    "dump a.ini", "dump b.ini --encoding 1201", "dump c.ini", "dump d.ini", "dump missing.ini", "dump .",
+    "stats a.ini", "save a.ini o.ini --out 1200", "save b.ini o.ini", "save c.ini a.ini",
+    "get a.ini s k", "get a.ini t", "set a.ini s k w --comment n", "set b.ini s k 1", "set c.ini s k v",
+    "set a.ini s ;k v", "set a.ini s k v;c", "set a.ini a]b k v", "del a.ini s k", "del a.ini t",
+    "sort a.ini --by name --descending", "find a.ini k --backward", "find a.ini S --where SN,IC --whole-words",
+    "encrypt a.ini e.IniCry --password-file p.txt", "encrypt a.ini e.IniCry --password-file q.txt",
+    "encrypt c.ini e.IniCry --password-file p.txt", "decrypt a.ini o.ini --password-file p.txt",
+    "--help", "--version", "nothing",
+]
+for command in commands:
+    write("fuzz_cli", command.replace(" ", "\0").encode())

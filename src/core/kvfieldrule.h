@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+// The texts a user can give a section or an item.
+enum class TKvField { SectionName, SectionComment, ItemName, ItemValue, ItemComment };
+
+// Decides whether a text given to a field reads back as written once the
+// document is saved and opened again. Returns an empty string when it does,
+// otherwise a short hint for the user saying why not, such as
+// "';' starts a comment; write '\;' to keep it in the value".
+//
+// Spaces and tabs around the text are not a problem: the fields drop them
+// when the text is stored, so callers store the trimmed text. An empty text is
+// a problem only for a section name (a nameless section writes no header). An
+// item's value is judged as the value of a value item, written after "=".
+QString FieldProblem(TKvField field, QStringView text);

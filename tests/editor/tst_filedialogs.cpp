@@ -1,0 +1,127 @@
+// The open and save dialogs: filters in any letter case, encoding lists, options.
+#include "dialogs/filedialogs.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QListView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+QComboBox *EncodingList(QFileDialog &dialog)
+{
+    return dialog.findChild<QComboBox *>(QStringLiteral("CbxEncoding"));
+}
+
+QStringList Items(const QComboBox &list)
+{
+    QStringList items;
+    for (int i = 0; i < list.count(); ++i)
+        items << list.itemText(i);
+    return items;
+}
+
+} // namespace
+
+class TestFileDialogs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void openDialog();
+    void saveDialog();
+    void filtersIgnoreLetterCase_data();
+    void filtersIgnoreLetterCase();
+};
+
+void TestFileDialogs::openDialog()
+{
+    std::unique_ptr<QFileDialog> dialog(CreateOpenTextFileDialog(nullptr));
+    QVERIFY(dialog->testOption(QFileDialog::DontUseNativeDialog));
+    QCOMPARE(dialog->nameFilters(), (QStringList{"All Quillon Files (*.Ini *.IniCry)", "Ini Files (*.Ini)",
+                                                 "Ini Files Encrypted (*.IniCry)", "All Files (*)"}));
+    QCOMPARE(dialog->selectedNameFilter(), QStringLiteral("All Quillon Files (*.Ini *.IniCry)"));
+    QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFile);
+    QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptOpen);
+    QCOMPARE(dialog->defaultSuffix(), QStringLiteral("Ini"));
+    QVERIFY(dialog->isSizeGripEnabled());
+    QComboBox *list = EncodingList(*dialog);
+    QVERIFY(list);
+    QCOMPARE(Items(*list), (QStringList{"Utf-8", "ANSI (System locale)", "Unicode (Utf-16 LE)",
+                                        "Big Endian Unicode (Utf-16 BE)", "Auto"}));
+    QCOMPARE(list->currentText(), QStringLiteral("Auto"));
+    QCOMPARE(ChosenEncodingIndex(*dialog), 4);
+    list->setCurrentIndex(2);
+    QCOMPARE(ChosenEncodingIndex(*dialog), 2);
+
+    QTemporaryDir dir;
+    std::unique_ptr<QFileDialog> inFolder(CreateOpenTextFileDialog(nullptr, dir.filePath(QStringLiteral("a.ini"))));
+    QCOMPARE(inFolder->directory().absolutePath(), QDir(dir.path()).absolutePath());
+}
+
+void TestFileDialogs::saveDialog()
+{
+    QTemporaryDir dir;
+    const QString current = dir.filePath(QStringLiteral("current.ini"));
+    std::unique_ptr<QFileDialog> dialog(CreateSaveTextFileDialog(nullptr, current));
+    QVERIFY(dialog->testOption(QFileDialog::DontUseNativeDialog));
+    QVERIFY(!dialog->testOption(QFileDialog::DontConfirmOverwrite));
+    QCOMPARE(dialog->nameFilters(),
+             (QStringList{"Ini File (*.Ini)", "Ini File Encrypted (*.IniCry)", "Other File (*)"}));
+    QCOMPARE(dialog->selectedNameFilter(), QStringLiteral("Ini File (*.Ini)"));
+    QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
+    QCOMPARE(dialog->defaultSuffix(), QStringLiteral("ini"));
+    QCOMPARE(dialog->selectedFiles().value(0), current);
+    QComboBox *list = EncodingList(*dialog);
+    QVERIFY(list);
+    QCOMPARE(Items(*list),
+             (QStringList{"Utf-8", "ANSI (System locale)", "Unicode (Utf-16 LE)", "Big Endian Unicode (Utf-16 BE)"}));
+    QCOMPARE(list->currentIndex(), 0);
+    // A name typed without an extension takes the chosen type's.
+    dialog->selectNameFilter(QStringLiteral("Ini File Encrypted (*.IniCry)"));
+    emit dialog->filterSelected(QStringLiteral("Ini File Encrypted (*.IniCry)"));
+    QCOMPARE(dialog->defaultSuffix(), QStringLiteral("IniCry"));
+}
+
+void TestFileDialogs::filtersIgnoreLetterCase_data()
+{
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addRow("all quillon files") << 0 << QStringList{"SETUP.INI", "a.IniCry", "b.INICRY", "php.ini"};
+    QTest::addRow("ini files") << 1 << QStringList{"SETUP.INI", "php.ini"};
+    QTest::addRow("encrypted") << 2 << QStringList{"a.IniCry", "b.INICRY"};
+}
+
+void TestFileDialogs::filtersIgnoreLetterCase()
+{
+    QFETCH(int, filter);
+    QFETCH(QStringList, shown);
+    QTemporaryDir dir;
+    for (const char *name : {"php.ini", "SETUP.INI", "a.IniCry", "b.INICRY", "notes.txt"}) {
+        QFile file(dir.filePath(QLatin1String(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    std::unique_ptr<QFileDialog> dialog(CreateOpenTextFileDialog(nullptr));
+    dialog->setDirectory(dir.path());
+    dialog->selectNameFilter(dialog->nameFilters().at(filter));
+    dialog->show();
+    auto *view = dialog->findChild<QListView *>(QStringLiteral("listView"));
+    QVERIFY(view);
+    auto names = [view] {
+        QStringList found;
+        const QAbstractItemModel *model = view->model();
+        for (int row = 0; row < model->rowCount(view->rootIndex()); ++row)
+            found << model->index(row, 0, view->rootIndex()).data().toString();
+        found.sort();
+        return found;
+    };
+    QTRY_COMPARE(names(), shown);
+}
+
+QTEST_MAIN(TestFileDialogs)
+#include "tst_filedialogs.moc"
