@@ -97,6 +97,11 @@ TForm1::TForm1(const QStringList &commandLine, QWidget *parent) : QWidget(parent
 
 TForm1::~TForm1()
 {
+    // The recent files go while the window is still whole: they watch the Open
+    // button and clean up the window's menu, which a child destroyed after this
+    // destructor would do on a half-gone window.
+    delete m_recentFiles;
+    m_recentFiles = nullptr;
     // The lists let go of the document before it goes.
     m_valueModel->Clear();
     m_sectionModel->Clear();
