@@ -698,6 +698,47 @@ QString scaledName(const QString &dir, const QString &name, int scale)
            + QStringLiteral(".png");
 }
 
+// ---------------------------------------------------------------- application icon (48 × 48)
+
+void appIcon(QPainter &p)
+{
+    // A sheet with a section header and value lines, and the quill of the logo over it.
+    paper(p, 6.5, 3.5, 30, 41, 9);
+    p.setPen(pen(Pal::Blue, 2.6, Qt::RoundCap));
+    p.drawLine(QPointF(11, 12), QPointF(23, 12));
+    const qreal ends[] = {30, 26, 31, 22};
+    for (int i = 0; i < 4; ++i) {
+        const qreal y = 19 + i * 5.5;
+        p.setPen(pen(Pal::Grey, 2, Qt::RoundCap));
+        p.drawLine(QPointF(11, y), QPointF(17, y));
+        p.setPen(pen(Pal::Green, 2, Qt::RoundCap));
+        p.drawLine(QPointF(20, y), QPointF(ends[i], y));
+    }
+    p.save();
+    const qreal scale = 0.27;
+    p.translate(31 - 104 * scale, 25 - 100 * scale);
+    p.scale(scale, scale);
+    feather(p);
+    p.restore();
+}
+
+// The application icon in the sizes of the hicolor theme, as icons/quillon-<size>.png.
+bool writeAppIcons(const QString &dir)
+{
+    const QString iconDir = dir + QStringLiteral("/icons");
+    if (!QDir().mkpath(iconDir))
+        return false;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QImage img = render(size, size, 1, [size](QPainter &p) {
+            p.scale(size / 48.0, size / 48.0);
+            appIcon(p);
+        });
+        if (!save(img, iconDir + QStringLiteral("/quillon-%1.png").arg(size)))
+            return false;
+    }
+    return true;
+}
+
 // One image list: image i of `images` (or its disabled form) at x = i × size.
 struct ListImage
 {
@@ -781,6 +822,6 @@ int main(int argc, char **argv)
                     && writePicture(dir, QStringLiteral("msg-error"), 64, 64, messageError)
                     && writePicture(dir, QStringLiteral("msg-info"), 64, 64, messageInfo)
                     && writePicture(dir, QStringLiteral("logo"), 500, 200, logo)
-                    && writePicture(dir, QStringLiteral("ok"), 16, 16, okGlyph);
+                    && writePicture(dir, QStringLiteral("ok"), 16, 16, okGlyph) && writeAppIcons(dir);
     return ok ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 // The main window: composition, actions, caption, counters and colours.
 #include "form1.h"
 
+#include "clipboardcommands.h"
 #include "document/documentfile.h"
 #include "document/filewatcher.h"
 #include "dialogs/preferencesdlg.h"
@@ -11,7 +12,9 @@
 #include "kvart.h"
 #include "kvgradilabel.h"
 #include "kvmsgbox.h"
+#include "kvmanual.h"
 #include "kvshell.h"
+#include "shortcutfrm.h"
 #include "sectionmodel.h"
 #include "settings/preferences.h"
 #include "settings/recentfiles.h"
@@ -68,6 +71,11 @@ TForm1::TForm1(const QStringList &commandLine, QWidget *parent) : QWidget(parent
     // The file commands and the recent files connect themselves to the actions and the Open button.
     m_documentFile = new TKvDocumentFile(*this);
     m_recentFiles = new TKvRecentFiles(*this);
+    ClipCommands = new TClipboardCommands(*this);
+    connect(ActCopyItemValue, &QAction::triggered, this,
+            [this] { RunCommand([this] { ClipCommands->MnuCopyItemValueClick(); }); });
+    connect(ActPasteItemValue, &QAction::triggered, this,
+            [this] { RunCommand([this] { ClipCommands->MnuPasteItemValueClick(); }); });
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -92,6 +100,11 @@ TForm1::TForm1(const QStringList &commandLine, QWidget *parent) : QWidget(parent
 
 TForm1::~TForm1()
 {
+    // The recent files go while the window is still whole: they watch the Open
+    // button and clean up the window's menu, which a child destroyed after this
+    // destructor would do on a half-gone window.
+    delete m_recentFiles;
+    m_recentFiles = nullptr;
     // The lists let go of the document before it goes.
     m_valueModel->Clear();
     m_sectionModel->Clear();
@@ -192,12 +205,21 @@ void TForm1::CreateActions()
     connect(ActHelp, &QAction::triggered, this, [this] { RunCommand([this] { ActHelpExecute(); }); });
     ConnectProgramDialogs();
     connect(ActPreferences, &QAction::triggered, this, [this] { RunCommand([this] { ActPreferencesExecute(*this); }); });
+    connect(ActCreateShortcut, &QAction::triggered, this,
+            [this] { RunCommand([this] { ActCreateShortcutExecute(); }); });
     // The commands of the other actions are connected where they are built.
 }
 
+// The installed user's guide, or the maker's help page when there is none.
 void TForm1::ActHelpExecute()
 {
-    OpenWithShell(KvConfig::HelpUrl.toString());
+    OpenWithShell(HelpTarget());
+}
+
+void TForm1::ActCreateShortcutExecute()
+{
+    TFrmShortcut form(m_fileName, IlButtons, this);
+    form.exec();
 }
 
 // ---- Commands and file errors ---------------------------------------------------
@@ -301,7 +323,18 @@ void TForm1::EnableFileActions(bool enabled)
 
 void TForm1::UpdateSelectionMenus()
 {
-    // The popup menu of the lists arrives with the clipboard commands.
+    if (ClipCommands)
+        ClipCommands->UpdateSelectionMenus();
+}
+
+void TForm1::PutOnClipboard(const QString &text, bool sectionFormat, bool itemFormat)
+{
+    ClipCommands->PutOnClipboard(text, sectionFormat, itemFormat);
+}
+
+void TForm1::UpdateClipboardState()
+{
+    ClipCommands->UpdateClipboardState();
 }
 
 void TForm1::SetLoadTime(quint64 ms)

@@ -27,6 +27,7 @@ class TKvGradiLabel;
 class TKvImageList;
 class TKvSectionModel;
 class TKvValueModel;
+class TClipboardCommands;
 class QUndoStack;
 class TKvEditStep;
 class TSectionCommands;
@@ -75,6 +76,10 @@ public:
     static quint32 CodePageOf(int encodingIndex);
     void EnableFileActions(bool enabled);
     void UpdateSelectionMenus();
+    // ---- Clipboard (src/editor/clipboard) ----
+    TClipboardCommands *ClipCommands = nullptr; // the popup menu PopupClip and its commands
+    void PutOnClipboard(const QString &text, bool sectionFormat, bool itemFormat);
+    void UpdateClipboardState();
     void ApplyColourScheme();
 
     // ---- The lists ----
@@ -244,6 +249,7 @@ private:
     void ConnectProgramDialogs();
     void ActGeneratePasswordExecute();
     void ActAboutExecute();
+    void ActCreateShortcutExecute();
     void ApplySectionRule();
     void DeselectBeforeRefill(QTableView *list);
     void ApplyValueRule();

@@ -113,7 +113,8 @@ void TKvDocumentFile::LoadFileTimerTimer()
         if (QFileInfo(path).isFile())
             OpenFile(path, -1);
     }
-    // The clipboard formats are registered here once the clipboard commands exist.
+    // Formats need no registration (they are MIME names); the first clipboard test.
+    m_form.UpdateClipboardState();
 }
 
 bool TKvDocumentFile::AskSaveChanges()
