@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libpng-dev
-          libgl-dev libxkbcommon-dev xvfb xauth xdotool openbox "$@")
+          libgl-dev libxkbcommon-dev xvfb xauth xdotool openbox x11-utils "$@")
 
 missing=()
 for p in "${packages[@]}"; do
