@@ -5,7 +5,7 @@ set -euo pipefail
 
 # locales: localedef, for the test of a legacy 8-bit locale's code page.
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libpng-dev
-          libgl-dev libxkbcommon-dev xvfb xauth xdotool openbox
+          libgl-dev libxkbcommon-dev xvfb xauth xdotool openbox x11-utils
           locales desktop-file-utils shared-mime-info libxml2-utils libglib2.0-bin groff-base xclip "$@")
 
 missing=()

@@ -82,6 +82,12 @@ printf '[General]\r\nname=demo\r\nbeta=one\r\n[Colors]\r\nred=ff0000\r\nblue=000
 
 openbox >/dev/null 2>&1 &
 wm=$!
+# The editor starts once the window manager runs: a window mapped while it
+# starts up can be left unmapped.
+for _ in $(seq 1 300); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+    sleep 0.1
+done
 "$exe" "$work/session.ini" >"$work/quillon.log" 2>&1 &
 app=$!
 
