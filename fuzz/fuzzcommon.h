@@ -39,13 +39,18 @@ inline QString FuzzTempPath()
 // - an empty value before a comment ('k=;c') is written 'k= ;c' and reads back
 //   as a value of one space; so does a value of one character below 33;
 // - a nameless section is written without a header (the first) or as '[]':
-//   an empty one, or one with a comment, vanishes or loses it step by step.
+//   an empty one, or one with a comment, vanishes or loses it step by step;
+// - control characters in a comment line are dropped after its spaces are
+//   trimmed, so a comment can start with a space that the next read trims.
 inline const char *KnownNormalisation(const TKvMemIni &ini)
 {
     for (const TKvIniSection *section : ini.Sections) {
         if (section->Name.isEmpty() && (section->Vals.Count == 0 || !section->Comment.isEmpty()))
             return "nameless section";
         for (const TKvIniVal *val : section->Vals) {
+            const QStringView comment = val->CommentView();
+            if (!comment.isEmpty() && (comment.front() == u' ' || comment.front() == u'\t'))
+                return "comment starting with a blank";
             const QStringView value = val->ValueView();
             if (val->Kind() == ikValue && !val->CommentView().isEmpty()
                 && (value.isEmpty() || (value.size() == 1 && value.front().unicode() < 33)))
