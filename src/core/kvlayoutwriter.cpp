@@ -357,20 +357,6 @@ private:
 
 namespace {
 
-QByteArrayView ByteOrderMark(quint32 encoding)
-{
-    switch (encoding) {
-    case KvEncoding::Utf8:
-        return "\xEF\xBB\xBF";
-    case KvEncoding::Utf16LE:
-        return "\xFF\xFE";
-    case KvEncoding::Utf16BE:
-        return "\xFE\xFF";
-    default:
-        return {};
-    }
-}
-
 // ANSI is every code other than UTF-8 and UTF-16.
 quint32 EncodingFamily(quint32 encoding)
 {
@@ -420,7 +406,7 @@ void Encode(const TKvMemIni &ini, quint32 encoding, const std::function<void(QBy
 {
     const TKvReadLayout *layout = SameEncodingLayout(ini, encoding);
     if (layout ? layout->Mark : ini.WriteBom)
-        sink(ByteOrderMark(encoding));
+        sink(KvWriteBuffer::ByteOrderMark(encoding));
     if (ini.Sections.Count == 0) {
         if (layout)
             sink(layout->Unread);

@@ -217,26 +217,12 @@ template <typename Pass> void ProduceText(const TKvMemIni &ini, Pass &&pass)
     CheckWrittenLength(written, length);
 }
 
-QByteArrayView ByteOrderMark(quint32 encoding)
-{
-    switch (encoding) {
-    case KvEncoding::Utf8:
-        return "\xEF\xBB\xBF";
-    case KvEncoding::Utf16LE:
-        return "\xFF\xFE";
-    case KvEncoding::Utf16BE:
-        return "\xFE\xFF";
-    default:
-        return {};
-    }
-}
-
 // Hands the encoded document to sink: the byte-order mark (when the document
 // writes one), then the encoded text in parts.
 template <typename Sink> void EncodeDocument(const TKvMemIni &ini, quint32 encoding, Sink &&sink)
 {
     if (ini.WriteBom)
-        sink(ByteOrderMark(encoding));
+        sink(KvWriteBuffer::ByteOrderMark(encoding));
     if (ini.Sections.Count == 0)
         return;
     QByteArray units; // UTF-16 bytes in the other order, reused from part to part

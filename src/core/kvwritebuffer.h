@@ -1,5 +1,8 @@
 #pragma once
 
+#include "kvmemini.h"
+
+#include <QByteArrayView>
 #include <QChar>
 #include <QStringView>
 
@@ -24,6 +27,22 @@ inline QChar *Put(QChar *out, char16_t c)
 inline QChar *PutLineEnd(QChar *out)
 {
     return Put(out, u"\r\n");
+}
+
+// The byte-order mark written before a text in this encoding (none for ANSI);
+// both writers use it.
+inline QByteArrayView ByteOrderMark(quint32 encoding)
+{
+    switch (encoding) {
+    case KvEncoding::Utf8:
+        return "\xEF\xBB\xBF";
+    case KvEncoding::Utf16LE:
+        return "\xFF\xFE";
+    case KvEncoding::Utf16BE:
+        return "\xFE\xFF";
+    default:
+        return {};
+    }
 }
 
 } // namespace KvWriteBuffer
