@@ -6,6 +6,7 @@
 // keeps alive along with the text; nothing is copied but the section headers.
 #include "kvfileerror.h"
 #include "kvlayoutwriter.h"
+#include "kvlineend.h"
 #include "kvmemini.h"
 #include "kvparsestore.h"
 #include "kvplainmessage.h"
@@ -31,12 +32,6 @@ namespace {
 bool IsSpaceOrTab(char16_t c)
 {
     return c == u' ' || c == u'\t';
-}
-
-// A line ends at a line feed, a carriage return or the end of the text.
-bool IsLineEnd(char16_t c)
-{
-    return c == u'\n' || c == u'\r' || c == 0;
 }
 
 const char16_t *SkipSpacesAndTabs(const char16_t *p)
@@ -80,7 +75,7 @@ const char16_t *FindLineEndOr(const char16_t *p, const char16_t *end, char16_t a
     if (const char16_t *hit = ScanBlocks(p, end, hits))
         return hit;
 #endif
-    while (!IsLineEnd(*p) && *p != also)
+    while (!IsLineEndChar(*p) && *p != also)
         ++p;
     return p;
 }
@@ -108,17 +103,6 @@ const char16_t *FindControl(const char16_t *p, const char16_t *end)
 #endif
     while (*p >= 32 || *p == u'\t')
         ++p;
-    return p;
-}
-
-// After a carriage return the parser moves on two characters (taking the next
-// one for its line feed), after a line feed one; it never passes the end.
-const char16_t *StepOverLineEnd(const char16_t *p)
-{
-    if (*p == u'\r')
-        return p[1] == 0 ? p + 1 : p + 2;
-    if (*p == u'\n')
-        return p + 1;
     return p;
 }
 
@@ -281,7 +265,7 @@ private:
     const char16_t *ParseCommentLine(TKvIniVal &val, const char16_t *p) const
     {
         const char16_t *stop = FindControl(p, m_end);
-        if (IsLineEnd(*stop)) {
+        if (IsLineEndChar(*stop)) {
             // No character the normalisation drops or rewrites: the comment
             // is the line without its outer spaces and tabs.
             const Range comment = TrimSpacesAndTabs(p, stop);
@@ -573,12 +557,10 @@ const QString Utf32Message = QStringLiteral("32bit File Types are not supported.
 // Where the text the parser made no line of begins, given where it stopped (a
 // NUL): at the stop, or at the start of the stop's line when that line holds
 // only spaces and tabs before it (the parser skipped them and made no entry).
-// Every line feed ends a line, so lines are found from the last one on.
+// Lines are found from the last line end before the stop on.
 qsizetype UnparsedStart(const char16_t *text, qsizetype stop)
 {
-    qsizetype lineStart = stop;
-    while (lineStart > 0 && text[lineStart - 1] != u'\n')
-        --lineStart;
+    qsizetype lineStart = LineStartBefore(text, text + stop) - text;
     for (;;) {
         const char16_t *end = FindLineEnd(text + lineStart, text + stop);
         const qsizetype next = StepOverLineEnd(end) - text;

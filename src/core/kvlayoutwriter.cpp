@@ -5,11 +5,10 @@
 // parsed section remembers its header's "[". At save time a walker goes
 // through the parsed text line by line, finding the line of each untouched
 // entry; runs of such lines go out as they are, without copying. Lines are
-// found the way the parser split them: a line ends at its first line feed,
-// carriage return or the end of the text, and after a carriage return the
-// next line starts two characters on.
+// found the way the parser split them (kvlineend.h).
 #include "kvlayoutwriter.h"
 
+#include "kvlineend.h"
 #include "kvparsestore.h"
 #include "kvwritebuffer.h"
 
@@ -23,11 +22,6 @@
 #endif
 
 namespace {
-
-bool IsLineEndChar(char16_t c)
-{
-    return c == u'\n' || c == u'\r' || c == 0;
-}
 
 // The first line feed, carriage return or NUL at or after p (the text ends
 // with a NUL at end).
@@ -47,15 +41,6 @@ const char16_t *FindLineEnd(const char16_t *p, const char16_t *end)
 #endif
     while (!IsLineEndChar(*p))
         ++p;
-    return p;
-}
-
-const char16_t *StepOverLineEnd(const char16_t *p)
-{
-    if (*p == u'\r')
-        return p[1] == 0 ? p + 1 : p + 2;
-    if (*p == u'\n')
-        return p + 1;
     return p;
 }
 
@@ -115,10 +100,12 @@ QStringView DominantLineEnd(QStringView text)
 {
     const qsizetype crLf = text.count(u"\r\n");
     const qsizetype lfOnly = text.count(u'\n') - crLf;
-    const qsizetype cr = text.count(u'\r');
-    return lfOnly > 0 && lfOnly >= cr ? QStringView(u"\n")
-           : cr > 0                   ? QStringView(u"\r\n")
-                                      : QStringView(u"\n");
+    const qsizetype crOnly = text.count(u'\r') - crLf;
+    if (crOnly > crLf && crOnly > lfOnly)
+        return u"\r";
+    return lfOnly > 0 && lfOnly >= crLf ? QStringView(u"\n")
+           : crLf > 0                   ? QStringView(u"\r\n")
+                                        : QStringView(u"\n");
 }
 
 // Parts handed on at a time: small enough to stay in the cache while they are encoded.
@@ -196,11 +183,9 @@ private:
     void Verbatim(const char16_t *anchor)
     {
         if (anchor < m_pos) {
-            // Out of order (a sorted section list): every line feed ends a line,
-            // so the line after the last one before the anchor starts a line.
-            m_pos = anchor;
-            while (m_pos > m_text && m_pos[-1] != u'\n')
-                --m_pos;
+            // Out of order (a sorted section list): the line after the last
+            // line end before the anchor starts a line.
+            m_pos = LineStartBefore(m_text, anchor);
         }
         Line line = LineAt(m_pos);
         while (line.End < anchor)

@@ -123,6 +123,8 @@ void TestLayoutWriter::identity_data()
     QTest::addRow("CR LF") << QByteArray(text).replace("\n", "\r\n") << Auto;
     QTest::addRow("mixed line ends") << QByteArray("a=1\r\nb=2\nc=3\r\n\n[s]\r\nd=4\n") << Auto;
     QTest::addRow("lone CR") << QByteArray("a=1\rXb=2\r\n[s]\rc=3\n") << Auto;
+    QTest::addRow("lone CR before a header") << QByteArray("[s]\rk=1\r[t]\r") << Auto;
+    QTest::addRow("CR only, no final line end") << QByteArray("[s]\rk=1\r;c\r\rx") << Auto;
     QTest::addRow("lone CR at the end") << QByteArray("a=1\r") << Auto;
     QTest::addRow("CR CR LF") << QByteArray("a=1\r\r\nb=2\r\r\r\n") << Auto;
     QTest::addRow("trailing spaces") << QByteArray("[s]\na=1\n   \t ") << Auto;
@@ -292,8 +294,11 @@ void TestLayoutWriter::freshLineEnds_data()
     QTest::addRow("CR LF") << QByteArray("[a]\r\nx=1\r\n")
                            << QByteArray("[a]\r\nx=1\r\ny=2\r\n[b]\r\nz=3\r\n");
     QTest::addRow("mostly LF") << QByteArray("[a]\r\nx=1\n\n") << QByteArray("[a]\r\nx=1\ny=2\n\n[b]\nz=3\n");
-    // A lone CR would swallow the next line's first character when read.
-    QTest::addRow("lone CR") << QByteArray("[a]\rXx=1\rX") << QByteArray("[a]\rXx=1\rXy=2\r\n[b]\r\nz=3\r\n");
+    QTest::addRow("lone CR") << QByteArray("[a]\rx=1\r") << QByteArray("[a]\rx=1\ry=2\r[b]\rz=3\r");
+    QTest::addRow("as many LF as CR LF")
+        << QByteArray("[a]\r\nx=1\n") << QByteArray("[a]\r\nx=1\ny=2\n[b]\nz=3\n");
+    QTest::addRow("mostly CR LF beside a lone CR")
+        << QByteArray("[a]\r\nx=1\r\n\r") << QByteArray("[a]\r\nx=1\r\ny=2\r\n\r[b]\r\nz=3\r\n");
     QTest::addRow("no line end at all") << QByteArray("[a]") << QByteArray("[a]\ny=2\n[b]\nz=3\n");
     QTest::addRow("no final line end")
         << QByteArray("[a]\r\nx=1  ") << QByteArray("[a]\r\nx=1  \r\ny=2\r\n[b]\r\nz=3\r\n");
