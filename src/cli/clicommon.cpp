@@ -129,12 +129,16 @@ void WriteDocument(TKvMemIni &ini, const QString &fileName, quint32 encoding, co
     if (!args.Has(QStringLiteral("--lossy"))) {
         const KvTextCodec::TKvEncodingLoss loss = SaveEncodingLoss(ini, encoding);
         if (loss.Count > 0) {
-            PrintError(QStringLiteral("%1: %2 character(s) cannot be written in the code page %3 (%4); "
-                                      "nothing was written. --lossy writes them as \"?\"%5")
+            const bool utf16 = encoding == KvEncoding::Utf16LE || encoding == KvEncoding::Utf16BE;
+            const QString target =
+                utf16 ? QStringLiteral("UTF-16 (bytes that were not text when read)")
+                      : QStringLiteral("the code page ") + KvTextCodec::CodePageName(KvTextCodec::SystemAnsiCodePage());
+            PrintError(QStringLiteral("%1: %2 character(s) cannot be written in %3 (%4); "
+                                      "nothing was written. --lossy writes them as \"%5\"%6")
                            .arg(fileName)
                            .arg(loss.Count)
-                           .arg(KvTextCodec::CodePageName(KvTextCodec::SystemAnsiCodePage()),
-                                loss.Examples.join(QStringLiteral(", ")),
+                           .arg(target, loss.Examples.join(QStringLiteral(", ")),
+                                utf16 ? QStringLiteral("\uFFFD") : QStringLiteral("?"),
                                 outputChosen ? QStringLiteral(", --out 65001 writes UTF-8") : QString()));
             throw TKvExitRequest{KvExit::Lossy};
         }

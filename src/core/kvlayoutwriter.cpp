@@ -9,6 +9,7 @@
 #include "kvlayoutwriter.h"
 
 #include "kvlineend.h"
+#include "kvoutputencoder.h"
 #include "kvparsestore.h"
 #include "kvwritebuffer.h"
 
@@ -390,41 +391,29 @@ QStringView FreshLineEnd(const TKvMemIni &ini)
 void Encode(const TKvMemIni &ini, quint32 encoding, const std::function<void(QByteArrayView)> &sink)
 {
     const TKvReadLayout *layout = SameEncodingLayout(ini, encoding);
-    if (layout ? layout->Mark : ini.WriteBom)
-        sink(KvWriteBuffer::ByteOrderMark(encoding));
+    TKvOutputEncoder out(encoding, layout ? layout->Mark : ini.WriteBom, sink);
+    if (layout) {
+        // A file that started this way when it was read stays as it was.
+        out.KeepStartOf(layout->Store ? QStringView(layout->Store->Text(),
+                                                    qMin<qsizetype>(layout->Store->TextLength(), 200))
+                                      : QStringView());
+    }
     if (ini.Sections.Count == 0) {
         if (layout)
-            sink(layout->Unread);
+            out.PutBytes(layout->Unread);
+        out.Finish();
         return;
     }
     const bool utf16 = encoding == KvEncoding::Utf16LE || encoding == KvEncoding::Utf16BE;
-    QByteArray units; // UTF-16 bytes in the order asked for
-    TLayoutProducer producer(ini, [&](QStringView text) {
-        switch (EncodingFamily(encoding)) {
-        case KvEncoding::Utf8:
-            sink(KvTextCodec::EncodeUtf8(text));
-            break;
-        case KvEncoding::Utf16LE:
-        case KvEncoding::Utf16BE:
-            units.resize(text.size() * 2);
-            if (encoding == KvEncoding::Utf16LE)
-                qToLittleEndian<char16_t>(text.utf16(), text.size(), units.data());
-            else
-                qToBigEndian<char16_t>(text.utf16(), text.size(), units.data());
-            sink(QByteArrayView(units));
-            break;
-        default:
-            sink(KvTextCodec::EncodeAnsi(text));
-            break;
-        }
-    });
+    TLayoutProducer producer(ini, [&](QStringView text) { out.Put(text); });
     // A UTF-16 file that ended with half a code unit was read with that byte as
     // a unit of its own; it goes back as the one byte.
     const std::optional<char16_t> last = producer.Produce(utf16 && layout && layout->OddByte);
     if (last) {
         const char byte = char(*last & 0xFF);
-        sink(QByteArrayView(&byte, 1));
+        out.PutBytes(QByteArrayView(&byte, 1));
     }
+    out.Finish();
 }
 
 } // namespace KvLayoutWriter
@@ -432,15 +421,36 @@ void Encode(const TKvMemIni &ini, quint32 encoding, const std::function<void(QBy
 KvTextCodec::TKvEncodingLoss SaveEncodingLoss(const TKvMemIni &ini, quint32 encoding)
 {
     KvTextCodec::TKvEncodingLoss loss;
-    if (EncodingFamily(encoding) != KvEncoding::Ansi || ini.Sections.Count == 0)
+    const quint32 family = EncodingFamily(encoding);
+    if (family == KvEncoding::Utf8 || ini.Sections.Count == 0)
         return loss;
     const quint32 codePage = KvTextCodec::SystemAnsiCodePage();
-    if (ini.KeepLayout) {
-        TLayoutProducer(ini, [&](QStringView part) {
-            KvTextCodec::AddEncodingLoss(loss, part, codePage);
-        }).Produce(false);
-    } else {
-        KvTextCodec::AddEncodingLoss(loss, ini.GetText(), codePage);
+    QString carried; // a high surrogate that ended the last part, with the next part
+    const auto add = [&](QStringView text) {
+        QString joined;
+        if (!carried.isEmpty()) {
+            joined = carried + text.toString();
+            text = joined;
+            carried.clear();
+        }
+        if (!text.isEmpty() && QChar::isHighSurrogate(text.back().unicode())) {
+            carried = text.back();
+            text.chop(1);
+        }
+        if (family == KvEncoding::Ansi)
+            KvTextCodec::AddEncodingLoss(loss, text, codePage);
+        else
+            KvOutput::AddUtf16Loss(loss, text);
+    };
+    if (ini.KeepLayout)
+        TLayoutProducer(ini, add).Produce(false);
+    else
+        add(ini.GetText());
+    if (!carried.isEmpty()) {
+        const QString last = carried; // the lambda clears what it carried
+        carried.clear();
+        family == KvEncoding::Ansi ? KvTextCodec::AddEncodingLoss(loss, last, codePage)
+                                   : KvOutput::AddUtf16Loss(loss, last);
     }
     return loss;
 }

@@ -3,6 +3,7 @@
 
 #include "kvfileerror.h"
 #include "kvlayoutwriter.h"
+#include "kvoutputencoder.h"
 #include "kvplainmessage.h"
 #include "kvsafesave.h"
 #include "kvtextcodec.h"
@@ -219,36 +220,11 @@ template <typename Pass> void ProduceText(const TKvMemIni &ini, Pass &&pass)
 
 // Hands the encoded document to sink: the byte-order mark (when the document
 // writes one), then the encoded text in parts.
-template <typename Sink> void EncodeDocument(const TKvMemIni &ini, quint32 encoding, Sink &&sink)
+void EncodeDocument(const TKvMemIni &ini, quint32 encoding, const TKvOutputEncoder::Sink &sink)
 {
-    if (ini.WriteBom)
-        sink(KvWriteBuffer::ByteOrderMark(encoding));
-    if (ini.Sections.Count == 0)
-        return;
-    QByteArray units; // UTF-16 bytes in the other order, reused from part to part
-    ProduceText(ini, [&](QStringView text) {
-        switch (encoding) {
-        case KvEncoding::Utf8:
-            sink(KvTextCodec::EncodeUtf8(text));
-            break;
-        case KvEncoding::Utf16LE:
-        case KvEncoding::Utf16BE:
-            if ((encoding == KvEncoding::Utf16LE) == (QSysInfo::ByteOrder == QSysInfo::LittleEndian)) {
-                sink(QByteArrayView(reinterpret_cast<const char *>(text.utf16()), text.size() * 2));
-                break;
-            }
-            units.resize(text.size() * 2);
-            if (encoding == KvEncoding::Utf16LE)
-                qToLittleEndian<char16_t>(text.utf16(), text.size(), units.data());
-            else
-                qToBigEndian<char16_t>(text.utf16(), text.size(), units.data());
-            sink(QByteArrayView(units));
-            break;
-        default:
-            sink(KvTextCodec::EncodeAnsi(text));
-            break;
-        }
-    });
+    TKvOutputEncoder out(encoding, ini.WriteBom, sink);
+    ProduceText(ini, [&](QStringView text) { out.Put(text); });
+    out.Finish();
 }
 
 void WriteAll(QIODevice &stream, QByteArrayView bytes)

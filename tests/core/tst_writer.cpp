@@ -1,5 +1,7 @@
 // Writing: lines, lengths, encodings, clipboard text forms and round trips.
+#include "describedocument.h"
 #include "kvfileerror.h"
+#include "kvlayoutwriter.h"
 #include "kvmemini.h"
 #include "kvplainmessage.h"
 #include "kvtextcodec.h"
@@ -90,6 +92,10 @@ private slots:
     void roundTrip();
     void normalisedFixture();
 
+    void readsBackWithDetection_data();
+    void readsBackWithDetection();
+    void utf8HintInLegacyCodePageIsRefused();
+    void utf16WritesNoLoneSurrogate();
     void failingStreamThrows();
     void saveToFileWritesAndSetsName();
     void readOnlyTargetIsRefusedAndKept();
@@ -415,6 +421,84 @@ void TestWriter::readOnlyTargetIsRefusedAndKept()
     QCOMPARE(ini.FileName, path);
     QCOMPARE(ReadFile(path), QByteArray("old=1\n"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("locked.ini")});
+}
+
+// Whatever a file started with, what a save writes reads back, with
+// detection, as the document that was written.
+void TestWriter::readsBackWithDetection_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<quint32>("readAs");
+    QTest::addColumn<quint32>("saveAs");
+    const QList<QPair<const char *, QByteArray>> starts = {
+        {"utf-16 be mark", QByteArray("\x01\xFE\xFFk=v\n[s]\na=1\n")},
+        {"utf-16 le mark", QByteArray("\x01\xFF\xFEk=v\n[s]\na=1\n")},
+        {"utf-8 mark", QByteArray("\x01\xEF\xBB\xBFk=v\n[s]\na=1\n")},
+        {"blank before mark", QByteArray(" \t\xFE\xFFk=v\n")},
+        {"mark bytes as an error line", QByteArray("\x02\xFF\xFEjunk\n")},
+        {"plain", QByteArray("k=v\n[s]\na=1\n")},
+    };
+    for (const auto &[name, bytes] : starts) {
+        QTest::addRow("%s, ansi", name) << bytes << KvEncoding::Ansi << KvEncoding::Ansi;
+    }
+}
+
+void TestWriter::readsBackWithDetection()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(quint32, readAs);
+    QFETCH(quint32, saveAs);
+    for (const bool keepLayout : {false, true}) {
+        TKvMemIni ini;
+        QBuffer in(&bytes);
+        in.open(QIODevice::ReadOnly);
+        QVERIFY(ini.LoadFromStream(in, readAs) >= 0);
+        ini.WriteBom = false;
+        ini.KeepLayout = keepLayout;
+        if (keepLayout && ini.Sections.Count > 0 && ini.Sections[0]->Vals.Count > 0
+            && ini.Sections[0]->Vals[0]->Kind() == ikValue)
+            ini.Sections[0]->Vals[0]->SetValue(u"changed"); // the first line is written anew
+        QByteArray saved = SaveBytes(ini, saveAs);
+        TKvMemIni detected;
+        TKvMemIni named;
+        QBuffer out(&saved);
+        out.open(QIODevice::ReadOnly);
+        QVERIFY2(detected.LoadFromStream(out, KvEncoding::Unknown) == int(saveAs), saved.toHex(' ').constData());
+        out.seek(0);
+        QCOMPARE(named.LoadFromStream(out, saveAs), int(saveAs));
+        QCOMPARE(Describe(detected), Describe(named));
+    }
+}
+
+// A legacy code page's bytes above 127 would read as other characters once
+// detection takes the file for UTF-8: the save is refused, nothing written.
+void TestWriter::utf8HintInLegacyCodePageIsRefused()
+{
+    TKvMemIni ini;
+    ini.AddSection(QStringLiteral("s"))->AddVal(u"charset", u"utf-8", u"");
+    QVERIFY(!SaveBytes(ini, KvEncoding::Ansi).isEmpty()); // plain ASCII reads the same either way
+    ini.Sections[0]->AddVal(u"name", u"caf\u00E9", u"");
+    QVERIFY_THROWS_EXCEPTION(TKvFileError, SaveBytes(ini, KvEncoding::Ansi));
+    QCOMPARE(SaveBytes(ini, KvEncoding::Utf8).right(9), QByteArray("caf\xC3\xA9\r\n\r\n"));
+}
+
+// A byte kept from the file (a lone surrogate) cannot be UTF-16: U+FFFD, and
+// the save counts it as a loss; a pair split anywhere stays a pair.
+void TestWriter::utf16WritesNoLoneSurrogate()
+{
+    QByteArray bytes("[s]\nj=\xFF\nk=\xF0\x9F\x98\x80\n");
+    TKvMemIni ini;
+    QBuffer in(&bytes);
+    in.open(QIODevice::ReadOnly);
+    QCOMPARE(ini.LoadFromStream(in, KvEncoding::Utf8), int(KvEncoding::Utf8));
+    for (const bool keepLayout : {false, true}) {
+        ini.KeepLayout = keepLayout;
+        QCOMPARE(SaveEncodingLoss(ini, KvEncoding::Utf16LE).Count, 1);
+        QCOMPARE(SaveEncodingLoss(ini, KvEncoding::Utf8).Count, 0);
+        const QByteArray saved = SaveBytes(ini, KvEncoding::Utf16LE);
+        QVERIFY(saved.contains(QByteArray("=\x00\xFD\xFF", 4)));
+        QVERIFY(saved.contains(QByteArray("=\x00\x3D\xD8\x00\xDE", 6)));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestWriter)

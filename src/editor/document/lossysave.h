@@ -17,6 +17,8 @@ class TKvMemIni;
 // to save nothing (nullopt).
 std::optional<quint32> ChooseSaveEncoding(const TKvMemIni &ini, quint32 encoding, QWidget *owner = nullptr);
 
-// The question's caption and text for a loss in a code page.
+// The question's caption and text for a loss in a code page, or in UTF-16
+// (1200, 1201: bytes kept from the file that no UTF-16 text can hold).
 QString LossySaveCaption();
 QString LossySaveQuestion(const KvTextCodec::TKvEncodingLoss &loss, quint32 codePage);
+QString LossySaveQuestionForEncoding(const KvTextCodec::TKvEncodingLoss &loss, quint32 encoding);
