@@ -147,8 +147,19 @@ void WriteDocument(TKvMemIni &ini, const QString &fileName, quint32 encoding, co
 }
 
 TKvEditLock::TKvEditLock(const QString &fileName)
+    : m_fileName(fileName)
 {
     const QByteArray path = QFile::encodeName(fileName);
+    struct stat named;
+    if (::stat(path.constData(), &named) != 0) {
+        if (errno == ENOENT)
+            return; // the read says so
+        throw TKvCommandError{QStringLiteral("%1: %2").arg(fileName, qt_error_string(errno))};
+    }
+    if (!S_ISREG(named.st_mode)) {
+        throw TKvCommandError{
+            QStringLiteral("%1: not a regular file; only regular files are edited in place").arg(fileName)};
+    }
     for (;;) {
         const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
         if (fd < 0)
@@ -171,6 +182,19 @@ TKvEditLock::TKvEditLock(const QString &fileName)
         }
         ::close(fd);
     }
+}
+
+void TKvEditLock::RequireStillNamed() const
+{
+    if (m_fd < 0)
+        return;
+    struct stat held;
+    struct stat now;
+    if (::fstat(m_fd, &held) == 0 && ::stat(QFile::encodeName(m_fileName).constData(), &now) == 0
+        && held.st_dev == now.st_dev && held.st_ino == now.st_ino)
+        return;
+    throw TKvCommandError{QStringLiteral("%1: replaced by another program during the edit; nothing was written")
+                              .arg(m_fileName)};
 }
 
 TKvEditLock::~TKvEditLock()

@@ -75,12 +75,19 @@ void LoadForEdit(TKvMemIni &ini, const QString &fileName, const TKvArguments &ar
 class TKvEditLock
 {
 public:
+    // Refuses (TKvCommandError) a path that names something other than a
+    // regular file, before opening it: a FIFO would block or swallow the edit.
     explicit TKvEditLock(const QString &fileName);
     ~TKvEditLock();
     TKvEditLock(const TKvEditLock &) = delete;
     TKvEditLock &operator=(const TKvEditLock &) = delete;
 
+    // Refuses (TKvCommandError) when the name no longer names the file that
+    // was locked and read: another program renamed a file over it.
+    void RequireStillNamed() const;
+
 private:
+    QString m_fileName;
     int m_fd = -1;
 };
 

@@ -12,24 +12,33 @@
 namespace {
 
 constexpr qsizetype MinimumPasswordLength = 5;
+constexpr qsizetype MaximumPasswordBytes = 4096;
 
 // The first line of a file or of standard input, without its line end.
 QString ReadPassword(const TKvArguments &args)
 {
     const QString passwordFile = args.Option(QStringLiteral("--password-file"));
     QByteArray line;
+    // Read no further than a password can be long: /dev/zero has no line end.
+    const auto tooLong = [&] {
+        return TKvCommandError{QStringLiteral("%1: the password line is longer than %2 bytes")
+                                   .arg(passwordFile.isEmpty() ? QStringLiteral("standard input") : passwordFile)
+                                   .arg(MaximumPasswordBytes)};
+    };
     if (!passwordFile.isEmpty()) {
         QFile file(passwordFile);
         if (!file.open(QIODevice::ReadOnly))
             throw TKvCommandError{QStringLiteral("%1: %2").arg(passwordFile, file.errorString())};
-        line = file.readLine();
+        line = file.readLine(MaximumPasswordBytes + 3); // room for CR LF and one byte too many
     } else {
-        std::string text;
-        std::getline(std::cin, text);
-        line = QByteArray::fromStdString(text);
+        int c;
+        while (line.size() <= MaximumPasswordBytes + 2 && (c = std::getchar()) != EOF && c != '\n')
+            line.append(char(c));
     }
     while (line.endsWith('\n') || line.endsWith('\r'))
         line.chop(1);
+    if (line.size() > MaximumPasswordBytes)
+        throw tooLong();
     return QString::fromUtf8(line);
 }
 
@@ -73,8 +82,14 @@ int DecryptCommand(const QStringList &argv)
     TKvMemIni ini;
     const int result = LoadEncrypted(ini, args.At(0), password);
     Print(ResultJson(result));
-    if (result == lrNotContainer || result == lrWrongPassword)
+    if (result == lrNotContainer) {
+        PrintError(QStringLiteral("%1: not a password-protected file").arg(args.At(0)));
         return KvExit::NotOpened;
+    }
+    if (result == lrWrongPassword) {
+        PrintError(QStringLiteral("%1: wrong password; nothing was written").arg(args.At(0)));
+        return KvExit::NotOpened;
+    }
     if (const int code = ReportRead(result, args.At(0)))
         return code;
     // The plain text is created readable by its owner only.

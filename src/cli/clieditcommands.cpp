@@ -61,10 +61,30 @@ void RequireReadsBack(TKvField field, const QString &what, const QString &text)
     }
 }
 
+// Spaces and tabs around a name, a value or a comment are not kept in a file
+// (the reader drops them), so a text given with them is taken without, for
+// finding as for storing, and the user is told.
+QString GivenText(const QString &text, const QString &what)
+{
+    qsizetype first = 0;
+    qsizetype end = text.size();
+    while (first < end && (text[first] == u' ' || text[first] == u'\t'))
+        ++first;
+    while (end > first && (text[end - 1] == u' ' || text[end - 1] == u'\t'))
+        --end;
+    if (first == 0 && end == text.size())
+        return text;
+    const QString taken = text.mid(first, end - first);
+    PrintError(QStringLiteral("the %1 \"%2\" is taken as \"%3\": spaces and tabs around it are not kept")
+                   .arg(what, text, taken));
+    return taken;
+}
+
 // Lines the command did not touch are written back as they were read, unless
 // --normalise asks for the usual form throughout.
-void WriteBack(TKvMemIni &ini, const TKvArguments &args)
+void WriteBack(TKvMemIni &ini, const TKvArguments &args, const TKvEditLock &lock)
 {
+    lock.RequireStillNamed();
     ini.KeepLayout = !args.Has(QStringLiteral("--normalise"));
     WriteDocument(ini, ini.FileName, DefaultOutputEncoding(ini.Encoding), args);
 }
@@ -82,9 +102,9 @@ int GetCommand(const QStringList &argv)
     args.Expect(2, 3);
     TKvMemIni ini;
     LoadForEdit(ini, args.At(0), args);
-    const TKvIniSection &section = RequireSection(ini, args.At(1));
+    const TKvIniSection &section = RequireSection(ini, GivenText(args.At(1), QStringLiteral("section name")));
     if (args.Count() == 3)
-        Print(RequireKey(ini, section, args.At(2)).Value() + u'\n');
+        Print(RequireKey(ini, section, GivenText(args.At(2), QStringLiteral("key"))).Value() + u'\n');
     else
         Print(section.GetText(true).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     return KvExit::Ok;
@@ -94,15 +114,16 @@ int SetCommand(const QStringList &argv)
 {
     const TKvArguments args(argv, {QStringLiteral("--encoding"), QStringLiteral("--comment")}, WriteFlags());
     args.Expect(4, 4);
-    const QString name = args.At(1);
-    const QString key = args.At(2);
+    const QString name = GivenText(args.At(1), QStringLiteral("section name"));
+    const QString key = GivenText(args.At(2), QStringLiteral("key"));
+    const QString value = GivenText(args.At(3), QStringLiteral("value"));
+    const QString comment = args.Option(QStringLiteral("--comment"));
     if (key.trimmed().isEmpty())
         throw TKvUsageError{QStringLiteral("the key must not be empty")};
     RequireReadsBack(TKvField::SectionName, QStringLiteral("section name"), name);
     RequireReadsBack(TKvField::ItemName, QStringLiteral("key"), key);
-    RequireReadsBack(TKvField::ItemValue, QStringLiteral("value"), args.At(3));
-    RequireReadsBack(TKvField::ItemComment, QStringLiteral("comment"),
-                     args.Option(QStringLiteral("--comment")));
+    RequireReadsBack(TKvField::ItemValue, QStringLiteral("value"), value);
+    RequireReadsBack(TKvField::ItemComment, QStringLiteral("comment"), comment);
     const TKvEditLock lock(args.At(0));
     TKvMemIni ini;
     LoadForEdit(ini, args.At(0), args);
@@ -112,13 +133,13 @@ int SetCommand(const QStringList &argv)
         section->AddVal(u"", u"", u"");
     }
     if (TKvIniVal *val = FindKey(*section, key)) {
-        val->SetValue(args.At(3));
+        val->SetValue(value);
         if (args.Has(QStringLiteral("--comment")))
-            val->SetComment(args.Option(QStringLiteral("--comment")));
+            val->SetComment(comment);
     } else {
-        section->InsertVal(NewItemIndex(*section), key, args.At(3), args.Option(QStringLiteral("--comment")));
+        section->InsertVal(NewItemIndex(*section), key, value, comment);
     }
-    WriteBack(ini, args);
+    WriteBack(ini, args, lock);
     return KvExit::Ok;
 }
 
@@ -129,12 +150,12 @@ int DelCommand(const QStringList &argv)
     const TKvEditLock lock(args.At(0));
     TKvMemIni ini;
     LoadForEdit(ini, args.At(0), args);
-    TKvIniSection &section = RequireSection(ini, args.At(1));
+    TKvIniSection &section = RequireSection(ini, GivenText(args.At(1), QStringLiteral("section name")));
     if (args.Count() == 3)
-        section.DeleteVal(&RequireKey(ini, section, args.At(2)));
+        section.DeleteVal(&RequireKey(ini, section, GivenText(args.At(2), QStringLiteral("key"))));
     else
         ini.DeleteSection(&section);
-    WriteBack(ini, args);
+    WriteBack(ini, args, lock);
     return KvExit::Ok;
 }
 
@@ -168,6 +189,6 @@ int SortCommand(const QStringList &argv)
     } else {
         ini.SortAll(key->second, ascending);
     }
-    WriteBack(ini, args);
+    WriteBack(ini, args, lock);
     return KvExit::Ok;
 }

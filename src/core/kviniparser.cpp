@@ -17,7 +17,9 @@
 #include <QFileInfo>
 #include <QtEndian>
 
+#include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 #include <limits>
 #include <memory>
 #include <typeinfo>
@@ -627,8 +629,14 @@ namespace {
 std::unique_ptr<QFile> OpenForReading(const QString &fileName)
 {
     const QFileInfo info(fileName);
-    if (!info.exists())
+    if (!info.exists()) {
+        // A name that does not lead to a file for another reason than its
+        // absence (a loop of symbolic links, a folder without access) says why.
+        struct stat named;
+        if (::stat(QFile::encodeName(fileName).constData(), &named) != 0 && errno != ENOENT && errno != ENOTDIR)
+            throw TKvFileError(fileName, qt_error_string(errno));
         return nullptr;
+    }
     if (info.isDir())
         throw TKvFileError(fileName, QStringLiteral("Is a folder, not a file"));
     auto file = std::make_unique<QFile>(fileName);

@@ -3,6 +3,7 @@
 // size limit. A refused command writes nothing.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -78,6 +79,15 @@ private slots:
     void encodingKeptBySet();
     void hugeFileRefused();
     void fileSizeLimitReported();
+    void notARegularFile_data();
+    void notARegularFile();
+    void blanksAroundTextsAreTakenOff_data();
+    void blanksAroundTextsAreTakenOff();
+    void passwordLineIsCapped_data();
+    void passwordLineIsCapped();
+    void wrongPasswordIsSaid();
+    void lineEndsLoseNothing_data();
+    void lineEndsLoseNothing();
 
 private:
     QString Path(const QString &name) const { return m_dir->filePath(name); }
@@ -319,6 +329,153 @@ void TestCliRobust::fileSizeLimitReported()
     QCOMPARE(process.exitCode(), 1);
     QVERIFY2(process.readAllStandardError().contains("File too large"), "no message");
     QCOMPARE(Entries(), QStringList{QStringLiteral("f.ini")});
+}
+
+// Editing commands edit regular files only: a FIFO would block the second open
+// or take the edit into a pipe nobody reads. A loop of symbolic links says so.
+void TestCliRobust::notARegularFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("message");
+    const QStringList set = {QStringLiteral("set"), QStringLiteral("P"), QStringLiteral("s"), QStringLiteral("k"),
+                             QStringLiteral("v")};
+    const QStringList del = {QStringLiteral("del"), QStringLiteral("P"), QStringLiteral("s")};
+    const QStringList sort = {QStringLiteral("sort"), QStringLiteral("P"), QStringLiteral("--by"),
+                              QStringLiteral("name")};
+    const QStringList dump = {QStringLiteral("dump"), QStringLiteral("P")};
+    QTest::addRow("set on a fifo") << "fifo" << set << 1 << QByteArray("not a regular file");
+    QTest::addRow("del on a fifo") << "fifo" << del << 1 << QByteArray("not a regular file");
+    QTest::addRow("sort on a fifo") << "fifo" << sort << 1 << QByteArray("not a regular file");
+    QTest::addRow("set on a symlink loop") << "loop" << set << 1 << QByteArray("Too many levels of symbolic links");
+    QTest::addRow("dump of a symlink loop") << "loop" << dump << 1
+                                            << QByteArray("Too many levels of symbolic links");
+    QTest::addRow("set on a symlink to a file") << "link" << set << 0 << QByteArray();
+}
+
+void TestCliRobust::notARegularFile()
+{
+    QFETCH(QString, kind);
+    QFETCH(QStringList, command);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, message);
+    const QString path = Path(QStringLiteral("p.ini"));
+    if (kind == u"fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (kind == u"loop") {
+        QVERIFY(QFile::link(Path(QStringLiteral("q.ini")), path));
+        QVERIFY(QFile::link(path, Path(QStringLiteral("q.ini"))));
+    } else {
+        QVERIFY(QFile::link(m_file, path));
+    }
+    command.replace(1, path);
+    const Run run = RunTool(command);
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY2(run.err.contains(message), run.err.constData());
+    if (kind == u"link")
+        QVERIFY(QFileInfo(path).isSymLink());
+}
+
+// Spaces and tabs around a name or a value are not kept in a file: a text
+// given with them is taken without, for finding as for storing, and said so.
+void TestCliRobust::blanksAroundTextsAreTakenOff_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("after");
+    QTest::addRow("key") << QStringList{QStringLiteral("s"), QStringLiteral(" k"), QStringLiteral("X")}
+                         << QByteArray("[s]\r\nk=X\r\n");
+    QTest::addRow("section") << QStringList{QStringLiteral(" s "), QStringLiteral("k"), QStringLiteral("Y")}
+                             << QByteArray("[s]\r\nk=Y\r\n");
+    QTest::addRow("value") << QStringList{QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("\t v ")}
+                           << QByteArray("[s]\r\nk=v\r\n");
+}
+
+void TestCliRobust::blanksAroundTextsAreTakenOff()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, after);
+    for (int run = 0; run < 2; ++run) { // a second run changes nothing
+        const Run set = RunTool(QStringList{QStringLiteral("set"), m_file} + arguments);
+        QCOMPARE(set.exitCode, 0);
+        QVERIFY2(set.err.contains("is taken as"), set.err.constData());
+        QCOMPARE(ReadFile(m_file), after);
+    }
+    const Run get = RunTool({QStringLiteral("get"), m_file, arguments[0], arguments[1]});
+    QCOMPARE(get.exitCode, 0);
+    QCOMPARE(get.out.trimmed(), after.mid(after.indexOf('=') + 1).trimmed());
+}
+
+// A password line is read no further than a password can be long.
+void TestCliRobust::passwordLineIsCapped_data()
+{
+    QTest::addColumn<bool>("fromFile");
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<int>("exitCode");
+    QTest::addRow("file of zeros") << true << QByteArray(100000, '\0') << 1;
+    QTest::addRow("standard input of zeros") << false << QByteArray(100000, '\0') << 1;
+    QTest::addRow("4096 bytes and CR LF") << true << QByteArray(4096, 'p') + "\r\n" << 0;
+    QTest::addRow("4097 bytes") << false << QByteArray(4097, 'p') + "\n" << 1;
+}
+
+void TestCliRobust::passwordLineIsCapped()
+{
+    QFETCH(bool, fromFile);
+    QFETCH(QByteArray, line);
+    QFETCH(int, exitCode);
+    const QString out = Path(QStringLiteral("o.IniCry"));
+    QStringList arguments = {QStringLiteral("encrypt"), m_file, out};
+    if (fromFile) {
+        WriteFile(Path(QStringLiteral("pw")), line);
+        arguments << QStringLiteral("--password-file") << Path(QStringLiteral("pw"));
+    }
+    const Run run = RunTool(arguments, fromFile ? QByteArray() : line);
+    QCOMPARE(run.exitCode, exitCode);
+    if (exitCode != 0) {
+        QVERIFY2(run.err.contains("longer than 4096 bytes"), run.err.constData());
+        QVERIFY(!QFile::exists(out));
+    }
+}
+
+void TestCliRobust::wrongPasswordIsSaid()
+{
+    const QString sealed = Path(QStringLiteral("s.IniCry"));
+    QCOMPARE(RunTool({QStringLiteral("encrypt"), m_file, sealed}, "right-one\n").exitCode, 0);
+    const Run run = RunTool({QStringLiteral("decrypt"), sealed, Path(QStringLiteral("o.ini"))}, "wrong-one\n");
+    QCOMPARE(run.exitCode, 5);
+    QVERIFY(run.out.contains("lrWrongPassword"));
+    QVERIFY2(run.err.contains("wrong password"), run.err.constData());
+    QVERIFY(!QFile::exists(Path(QStringLiteral("o.ini"))));
+}
+
+// A lone carriage return ends a line and takes nothing with it.
+void TestCliRobust::lineEndsLoseNothing_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QStringList>("edit");
+    QTest::addColumn<QByteArray>("after");
+    const auto set = [](const char *section, const char *key, const char *value) {
+        return QStringList{QString::fromLatin1(section), QString::fromLatin1(key), QString::fromLatin1(value)};
+    };
+    QTest::addRow("set keeps the next section")
+        << QByteArray("[s]\rk=1\r[t]\r") << set("s", "k", "2") << QByteArray("[s]\rk=2\r[t]\r");
+    QTest::addRow("a commented-out key stays a comment")
+        << QByteArray("[s]\nk=x\r; k=old\n") << set("s", "k", "y") << QByteArray("[s]\nk=y\n; k=old\n");
+    QTest::addRow("new item after lone CR lines")
+        << QByteArray("[a]\rx=1\r") << set("a", "y", "2") << QByteArray("[a]\rx=1\ry=2\r");
+    QTest::addRow("first characters of lines kept")
+        << QByteArray("[sec]\rkey=value\rname=other\r") << set("sec", "key", "v2")
+        << QByteArray("[sec]\rkey=v2\rname=other\r");
+}
+
+void TestCliRobust::lineEndsLoseNothing()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QStringList, edit);
+    QFETCH(QByteArray, after);
+    WriteFile(m_file, before);
+    QCOMPARE(RunTool(QStringList{QStringLiteral("set"), m_file} + edit).exitCode, 0);
+    QCOMPARE(ReadFile(m_file), after);
 }
 
 QTEST_GUILESS_MAIN(TestCliRobust)
