@@ -1,6 +1,7 @@
 #include "clicommon.h"
 
 #include "kvlayoutwriter.h"
+#include "kvsafesave.h"
 #include "kvtextcodec.h"
 
 #include <QFile>
@@ -73,6 +74,10 @@ int Load(TKvMemIni &ini, const QString &fileName, const TKvArguments &args)
 
 int ReportRead(int result, const QString &fileName)
 {
+    if (const QString backup = InterruptedSaveBackup(fileName); !backup.isEmpty()) {
+        PrintError(QStringLiteral("%1: an earlier save of this file was interrupted; its old content is in %2")
+                       .arg(fileName, backup));
+    }
     if (result == KvReadResult::FileMissing) {
         PrintError(QStringLiteral("%1: File Does not exist").arg(fileName));
         return KvExit::FileMissing;

@@ -18,6 +18,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QIODevice>
 #include <QRandomGenerator>
 
@@ -319,6 +320,51 @@ private:
     }
 }
 
+// Makes a folder entry durable; best effort, the file is complete either way.
+void SyncFolderOf(const QByteArray &target, TKvSaveStep step)
+{
+    FileHandle handle(::open(FolderOf(target).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (handle.IsOpen())
+        RunStep(step, [&] { return ::fsync(handle.Get()); });
+}
+
+// Copies the file's present content to its backup and syncs both the copy and
+// the folder, so that a rewrite in place killed half-way leaves the old bytes.
+// False when the folder takes no new file (the file is then rewritten without).
+bool WriteBackup(const QString &fileName, const QByteArray &target, const QByteArray &backup)
+{
+    FileHandle source(::open(target.constData(), O_RDONLY | O_CLOEXEC));
+    if (!source.IsOpen())
+        Fail(fileName, errno);
+    FileHandle copy(::open(backup.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (!copy.IsOpen()) {
+        if (errno == EACCES || errno == EPERM || errno == EROFS)
+            return false;
+        Fail(fileName, errno);
+    }
+    const auto failAndRemove = [&](int error) {
+        copy.Close();
+        ::unlink(backup.constData());
+        Fail(fileName, error);
+    };
+    char chunk[64 * 1024];
+    for (;;) {
+        const ssize_t got = ::read(source.Get(), chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            failAndRemove(errno);
+        if (got == 0)
+            break;
+        if (!WriteFully(copy.Get(), chunk, got))
+            failAndRemove(errno);
+    }
+    if (RunStep(TKvSaveStep::SyncBackup, [&] { return ::fsync(copy.Get()); }) != 0 || !copy.Close())
+        failAndRemove(errno);
+    SyncFolderOf(target, TKvSaveStep::SyncFolder);
+    return true;
+}
+
 void SaveInPlace(const QString &fileName, const QByteArray &target, const struct stat &old,
                  const std::function<void(QIODevice &)> &write)
 {
@@ -332,10 +378,36 @@ void SaveInPlace(const QString &fileName, const QByteArray &target, const struct
     }
     const QByteArray &content = buffer.data();
 
+    const bool regular = S_ISREG(old.st_mode);
+    // A regular file is rewritten only while a synced copy of its old bytes
+    // lies beside it (where its folder takes one); a copy left by an
+    // interrupted save is never overwritten.
+    const QByteArray backup = QFile::encodeName(InterruptedSaveBackupName(QFile::decodeName(target)));
+    bool backedUp = false;
+    if (regular) {
+        struct stat existing;
+        if (::lstat(backup.constData(), &existing) == 0) {
+            throw TKvFileError(fileName, QStringLiteral("An earlier save of this file was interrupted; its old "
+                                                        "content is in %1. Restore or remove that file first.")
+                                             .arg(QFile::decodeName(backup)));
+        }
+        backedUp = WriteBackup(fileName, target, backup);
+    }
+    bool touched = false; // the old content is no longer whole
+    const auto fail = [&](int error) {
+        if (backedUp && !touched)
+            ::unlink(backup.constData());
+        if (backedUp && touched) {
+            throw TKvFileError(fileName, qt_error_string(error)
+                                             + QStringLiteral(". The file's old content is in %1.")
+                                                   .arg(QFile::decodeName(backup)));
+        }
+        Fail(fileName, error);
+    };
+
     FileHandle file(::open(target.constData(), O_WRONLY | O_CLOEXEC));
     if (!file.IsOpen())
-        Fail(fileName, errno);
-    const bool regular = S_ISREG(old.st_mode);
+        fail(errno);
     if (regular && content.size() > old.st_size) {
         // Reserve the space before writing, so that a full disk or a size limit stops
         // the save while the old content is still whole.
@@ -344,22 +416,23 @@ void SaveInPlace(const QString &fileName, const QByteArray &target, const struct
             error = ::posix_fallocate(file.Get(), 0, off_t(content.size()));
         while (error == EINTR);
         if (error != 0 && error != EOPNOTSUPP && error != ENOSYS && error != EINVAL)
-            Fail(fileName, error);
+            fail(error);
     }
+    touched = true;
     if (!WriteFully(file.Get(), content.constData(), content.size()))
-        Fail(fileName, errno);
+        fail(errno);
     if (regular && (::ftruncate(file.Get(), off_t(content.size())) != 0 || SyncFile(file.Get()) != 0))
-        Fail(fileName, errno);
+        fail(errno);
     if (!file.Close())
-        Fail(fileName, errno);
+        fail(errno);
+    if (backedUp)
+        RunStep(TKvSaveStep::RemoveBackup, [&] { return ::unlink(backup.constData()); });
 }
 
 // Makes the rename itself durable; best effort, the file is complete either way.
 void SyncFolder(const QByteArray &target)
 {
-    FileHandle handle(::open(FolderOf(target).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (handle.IsOpen())
-        RunStep(TKvSaveStep::SyncFolder, [&] { return ::fsync(handle.Get()); });
+    SyncFolderOf(target, TKvSaveStep::SyncFolder);
 }
 
 void Save(const QString &fileName, const std::function<void(QIODevice &)> &write, int newFileMode);
@@ -373,6 +446,18 @@ void SafeSaveFile(const QString &fileName, const std::function<void(QIODevice &)
     } catch (const std::bad_alloc &) {
         throw TKvFileError(fileName, QStringLiteral("Not enough memory to save the file."));
     }
+}
+
+QString InterruptedSaveBackupName(const QString &fileName)
+{
+    return fileName + QStringLiteral(".quillon-backup");
+}
+
+QString InterruptedSaveBackup(const QString &fileName)
+{
+    const QFileInfo file(fileName);
+    const QString backup = InterruptedSaveBackupName(file.exists() ? file.canonicalFilePath() : fileName);
+    return QFileInfo::exists(backup) ? backup : QString();
 }
 
 TKvSaveStepHook SetSafeSaveStepHook(TKvSaveStepHook hook)

@@ -21,6 +21,13 @@ class QIODevice;
 // TKvFileError without a file name gets fileName). Throws TKvFileError with the
 // platform's error text when anything fails; the old file then stays as it was
 // and no temporary file is left behind. Running out of memory is such a failure.
+// A file written in place keeps a copy of its old bytes beside it (this name)
+// while it is rewritten. Found there later, the copy tells of an interrupted
+// save: InterruptedSaveBackup returns its path (empty when there is none);
+// the file, symbolic links followed, is the one named.
+QString InterruptedSaveBackupName(const QString &fileName);
+QString InterruptedSaveBackup(const QString &fileName);
+
 void SafeSaveFile(const QString &fileName, const std::function<void(QIODevice &)> &write,
                   int newFileMode = 0666);
 
@@ -28,7 +35,10 @@ void SafeSaveFile(const QString &fileName, const std::function<void(QIODevice &)
 // an unnamed temporary file is created (CreateUnnamed), synced to disk
 // (SyncFile), given a name (LinkFile) and renamed over the target (Rename),
 // then the folder is synced (SyncFolder). A save in place only syncs the file.
-enum class TKvSaveStep { CreateUnnamed, SyncFile, LinkFile, Rename, SyncFolder };
+// A save in place (a file with several hard links) first copies the old
+// content to a backup beside the file and syncs it (SyncBackup), rewrites and
+// syncs the file (SyncFile), then removes the backup (RemoveBackup).
+enum class TKvSaveStep { CreateUnnamed, SyncFile, LinkFile, Rename, SyncFolder, SyncBackup, RemoveBackup };
 
 // For tests: called before each step; returning an errno value makes the step
 // fail with it as if the system had reported it, 0 lets it run. Returns the

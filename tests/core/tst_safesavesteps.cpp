@@ -83,6 +83,8 @@ private slots:
     void newFileMode();
     void killedSaveLeavesNoTemporaryFile_data();
     void killedSaveLeavesNoTemporaryFile();
+    void killedRewriteInPlaceLeavesOldBytes_data();
+    void killedRewriteInPlaceLeavesOldBytes();
 
 private:
     QStringList Entries() const
@@ -115,7 +117,8 @@ void TestSafeSaveSteps::stepsInOrder_data()
     QTest::addRow("new file") << false << true << false << unnamed;
     QTest::addRow("replace, no unnamed files") << true << false << false << named;
     QTest::addRow("new file, no unnamed files") << false << false << false << named;
-    QTest::addRow("in place") << true << true << true << Steps{S::SyncFile};
+    QTest::addRow("in place") << true << true << true
+                              << Steps{S::SyncBackup, S::SyncFolder, S::SyncFile, S::RemoveBackup};
 }
 
 // Every step runs, in order: dropping a sync, the link or the rename fails here.
@@ -257,6 +260,53 @@ void TestSafeSaveSteps::killedSaveLeavesNoTemporaryFile()
     QVERIFY(WIFSIGNALED(status));
     QCOMPARE(ReadAll(name), QByteArray("old"));
     QCOMPARE(Entries(), QStringList{QStringLiteral("big.ini")});
+}
+
+void TestSafeSaveSteps::killedRewriteInPlaceLeavesOldBytes_data()
+{
+    QTest::addColumn<int>("moment");
+    QTest::addRow("backup written") << int(S::SyncBackup);
+    QTest::addRow("file rewritten, before its sync") << int(S::SyncFile);
+    QTest::addRow("before the backup goes") << int(S::RemoveBackup);
+}
+
+// A file with a second hard link is rewritten in place: killed at any step, the
+// old bytes are in the file or in its backup, the backup is reported, the next
+// save refuses to overwrite it, and the link stays.
+void TestSafeSaveSteps::killedRewriteInPlaceLeavesOldBytes()
+{
+    QFETCH(int, moment);
+    const QString name = File(QStringLiteral("a.ini"));
+    const QByteArray old = "[s]\nk=a-long-old-value\n";
+    WriteFile(name, old);
+    QCOMPARE(::link(QFile::encodeName(name).constData(), QFile::encodeName(File(QStringLiteral("b.ini"))).constData()),
+             0);
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        SetSafeSaveStepHook([&](TKvSaveStep step) {
+            if (int(step) == moment)
+                ::raise(SIGKILL);
+            return 0;
+        });
+        SafeSaveFile(name, Writes("[s]\nk=new\n"));
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    QVERIFY(WIFSIGNALED(status));
+    const QString backup = InterruptedSaveBackup(name);
+    QCOMPARE(backup, InterruptedSaveBackupName(name));
+    QCOMPARE(ReadAll(backup), old);
+    QCOMPARE(ReadAll(File(QStringLiteral("b.ini"))), ReadAll(name));
+    QVERIFY_THROWS_EXCEPTION(TKvFileError, SafeSaveFile(name, Writes("[s]\nk=other\n")));
+    QCOMPARE(ReadAll(backup), old);
+    // Once the backup is dealt with, saving works again and leaves none.
+    QVERIFY(QFile::remove(backup));
+    SafeSaveFile(name, Writes("[s]\nk=other\n"));
+    QCOMPARE(ReadAll(File(QStringLiteral("b.ini"))), QByteArray("[s]\nk=other\n"));
+    QCOMPARE(InterruptedSaveBackup(name), QString());
 }
 
 QTEST_GUILESS_MAIN(TestSafeSaveSteps)

@@ -6,6 +6,7 @@
 #include "kvcontainer.h"
 #include "kvgradilabel.h"
 #include "kvmsgbox.h"
+#include "kvsafesave.h"
 #include "passwordprompt.h"
 #include "document/lossysave.h"
 #include "settings/preferences.h"
@@ -191,6 +192,7 @@ void TKvDocumentFile::OpenPlainFile(const QString &path, int encodingIndex)
     m_form.SelectFirstRows();
     m_watcher->Watch(path);
     m_form.DocumentReplaced();
+    ReportInterruptedSave(path);
 }
 
 int TKvDocumentFile::LoadPlainFile(const QString &path, int encodingIndex)
@@ -244,7 +246,20 @@ bool TKvDocumentFile::OpenEncryptedFile(const QString &path, const QString &pass
     m_form.SelectFirstRows();
     m_watcher->Watch(path);
     m_form.DocumentReplaced();
+    ReportInterruptedSave(path);
     return true;
+}
+
+void TKvDocumentFile::ReportInterruptedSave(const QString &path)
+{
+    const QString backup = InterruptedSaveBackup(path);
+    if (backup.isEmpty())
+        return;
+    InfoBox(QStringLiteral("Interrupted Save"),
+            QStringLiteral("An earlier save of this file was interrupted.\r\nIts old content is in:\r\n") + backup
+                + QStringLiteral("\r\n\r\nCompare the two, keep the right one and remove the other: "
+                                 "until then this file is not saved in place."),
+            &m_form);
 }
 
 bool TKvDocumentFile::ReportLoadError(int result, const QString &path)

@@ -31,6 +31,8 @@ public:
     int LoadPlainFile(const QString &path, int encodingIndex);
     bool OpenEncryptedFile(const QString &path, const QString &password);
     bool ReportLoadError(int result, const QString &path);
+    // Tells of the backup an interrupted save of the file left beside it.
+    void ReportInterruptedSave(const QString &path);
     void ActReloadExecute();
     void ActSaveExecute();
     // False when nothing was written (the user cancelled).
