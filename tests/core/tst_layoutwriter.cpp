@@ -1,5 +1,6 @@
 // Keep-layout saving: what was read and not changed comes back byte for byte;
 // changed and new lines are written afresh, one line each.
+#include "describedocument.h"
 #include "kvlayoutwriter.h"
 #include "kvmemini.h"
 #include "kvtextcodec.h"
@@ -79,6 +80,9 @@ class TestLayoutWriter : public QObject
     Q_OBJECT
 
 private slots:
+    void surrogatePairAtPartBoundary_data();
+    void surrogatePairAtPartBoundary();
+    void namelessSectionKeptWhenSorted();
     void initTestCase();
     void cleanupTestCase();
 
@@ -464,6 +468,58 @@ void TestLayoutWriter::utf8LocaleReadsUtf8AsAnsi()
     ini.Sections[0]->Vals[0]->SetValue(u"na\u00efve");
     QCOMPARE(ini.Encode(ini.Encoding), QByteArray("[s]\nname=na\xC3\xAFve\n"));
     KvTextCodec::SetSystemAnsiCodePage(1252);
+}
+
+// The writer hands its text on in parts of 65,536 units: a pair split between
+// two parts still goes out as its four bytes, untouched lines byte-identical.
+void TestLayoutWriter::surrogatePairAtPartBoundary_data()
+{
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<quint32>("encoding");
+    for (const int offset : {65533, 65534, 65535, 65536}) {
+        QTest::addRow("UTF-8, pair at %d", offset) << offset << quint32(KvEncoding::Utf8);
+        QTest::addRow("ANSI as UTF-8, pair at %d", offset) << offset << quint32(KvEncoding::Ansi);
+        QTest::addRow("UTF-16 LE, pair at %d", offset) << offset << quint32(KvEncoding::Utf16LE);
+    }
+}
+
+void TestLayoutWriter::surrogatePairAtPartBoundary()
+{
+    QFETCH(int, offset);
+    QFETCH(quint32, encoding);
+    KvTextCodec::SetSystemAnsiCodePage(KvTextCodec::Utf8CodePage);
+    // "[s]\n" and "k=" come first; the pair starts at offset (in units).
+    QString text = QStringLiteral("[s]\nk=") + QString(offset - 6, u'x') + QString::fromUtf8("\xF0\x9F\x98\x80")
+                   + QStringLiteral("\nz=1\n");
+    QByteArray bytes;
+    if (encoding == KvEncoding::Utf16LE) {
+        bytes = QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    } else {
+        bytes = text.toUtf8();
+    }
+    TKvMemIni ini;
+    QCOMPARE(Load(ini, bytes, encoding), int(encoding));
+    QCOMPARE(KeepLayoutSave(ini, encoding), bytes);
+    ini.Sections[0]->Vals[1]->SetValue(u"2"); // a changed line after the pair
+    QByteArray changed = bytes;
+    changed.chop(encoding == KvEncoding::Utf16LE ? 4 : 2);
+    changed.append(encoding == KvEncoding::Utf16LE ? QByteArray("2\0\n\0", 4) : QByteArray("2\n"));
+    QCOMPARE(KeepLayoutSave(ini, encoding), changed);
+    KvTextCodec::SetSystemAnsiCodePage(1252);
+}
+
+// A nameless "[]" section that is not the first gets a header line of its own
+// when sorting moves it: it stays a section.
+void TestLayoutWriter::namelessSectionKeptWhenSorted()
+{
+    TKvMemIni ini;
+    QCOMPARE(Load(ini, "top=1\n[b]\nx=1\n[]\ny=2\n"), 0);
+    QCOMPARE(ini.Sections.Count, 3);
+    ini.SortSections(skName, true);
+    TKvMemIni again;
+    QCOMPARE(Load(again, KeepLayoutSave(ini, ini.Encoding)), 0);
+    QCOMPARE(again.Sections.Count, 3);
+    QCOMPARE(Describe(again), Describe(ini));
 }
 
 QTEST_GUILESS_MAIN(TestLayoutWriter)
