@@ -62,6 +62,7 @@ private slots:
 
     void firstStart();
     void roundTripOfEveryValue();
+    void valuesOnlyOffRoundTrips();
     void findStrBools_data();
     void findStrBools();
     void recentPathWithEncodingDigit();
@@ -200,6 +201,33 @@ void TestSettings::firstStart()
     QVERIFY(form->Colours() == TForm1::DefaultColourScheme);
     QCOMPARE(form->MRUList->Count(), 0);
     QVERIFY(m_fix.Messages.isEmpty());
+}
+
+// Values-only mode comes back off as well as on: off with a section list of
+// its own width, in the record and through a restart of the window.
+void TestSettings::valuesOnlyOffRoundTrips()
+{
+    TKvPlacement placement;
+    placement.Width = 900;
+    placement.Height = 600;
+    placement.SectionWidth = 377;
+    placement.ValuesOnly = false;
+    const std::optional<TKvPlacement> back = TKvPlacement::Decode(placement.Encode());
+    QVERIFY(back);
+    QVERIFY(!back->ValuesOnly);
+    QCOMPARE(back->SectionWidth, 377);
+    {
+        TForm1 *form = Show();
+        QVERIFY(form);
+        form->SetValuesOnly(true);
+        form->SetValuesOnly(false);
+        form->Splitter1->setSizes({320, 600});
+        QVERIFY(form->close());
+    }
+    TForm1 *form = Show();
+    QVERIFY(form);
+    QVERIFY(!form->ValuesOnly());
+    QCOMPARE(form->Splitter1->sizes().value(0), 320);
 }
 
 void TestSettings::roundTripOfEveryValue()
