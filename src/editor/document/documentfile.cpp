@@ -257,8 +257,7 @@ void TKvDocumentFile::ReportInterruptedSave(const QString &path)
         return;
     InfoBox(QStringLiteral("Interrupted Save"),
             QStringLiteral("An earlier save of this file was interrupted.\r\nIts old content is in:\r\n") + backup
-                + QStringLiteral("\r\n\r\nCompare the two, keep the right one and remove the other: "
-                                 "until then this file is not saved in place."),
+                + QStringLiteral("\r\n\r\nCompare the two, keep the right one and remove the other."),
             &m_form);
 }
 
