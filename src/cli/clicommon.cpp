@@ -30,12 +30,12 @@ TKvArguments::TKvArguments(const QStringList &args, const QStringList &valueOpti
         const QString &arg = args[i];
         if (valueOptions.contains(arg)) {
             if (i + 1 >= args.size())
-                throw TKvUsageError{arg + QStringLiteral(" needs a value")};
+                throw TKvCliError::Usage(arg + QStringLiteral(" needs a value"));
             m_options[arg] = args[++i];
         } else if (flags.contains(arg)) {
             m_options[arg] = QString();
         } else if (arg.startsWith(u"--") && arg.size() > 2) {
-            throw TKvUsageError{QStringLiteral("unknown option ") + arg};
+            throw TKvCliError::Usage(QStringLiteral("unknown option ") + arg);
         } else {
             m_positional << arg;
         }
@@ -45,7 +45,7 @@ TKvArguments::TKvArguments(const QStringList &args, const QStringList &valueOpti
 void TKvArguments::Expect(qsizetype minimum, qsizetype maximum) const
 {
     if (Count() < minimum || Count() > maximum)
-        throw TKvUsageError{QStringLiteral("wrong number of arguments")};
+        throw TKvCliError::Usage(QStringLiteral("wrong number of arguments"));
 }
 
 QString TKvArguments::Option(const QString &option) const
@@ -62,7 +62,7 @@ std::optional<quint32> ParseEncoding(const QString &text, bool allowAuto)
         if (text == QString::number(code))
             return code;
     }
-    throw TKvUsageError{QStringLiteral("unknown encoding ") + text};
+    throw TKvCliError::Usage(QStringLiteral("unknown encoding ") + text);
 }
 
 int Load(TKvMemIni &ini, const QString &fileName, const TKvArguments &args)
@@ -90,7 +90,7 @@ int ReportRead(int result, const QString &fileName)
 void LoadForEdit(TKvMemIni &ini, const QString &fileName, const TKvArguments &args)
 {
     if (const int code = ReportRead(Load(ini, fileName, args), fileName))
-        throw TKvExitRequest{code};
+        throw TKvCliError::Reported(code);
 }
 
 quint32 DefaultOutputEncoding(quint32 readEncoding)
@@ -111,11 +111,11 @@ bool ApplyAnsiCodePage(QStringList &args)
     bool found = false;
     for (qsizetype i = args.indexOf(option); i >= 0; i = args.indexOf(option)) {
         if (i + 1 >= args.size())
-            throw TKvUsageError{option + QStringLiteral(" needs a value")};
+            throw TKvCliError::Usage(option + QStringLiteral(" needs a value"));
         bool ok = false;
         const quint32 codePage = args[i + 1].toUInt(&ok);
         if (!ok || !KvTextCodec::SelectableCodePages().contains(codePage))
-            throw TKvUsageError{QStringLiteral("unknown code page ") + args[i + 1]};
+            throw TKvCliError::Usage(QStringLiteral("unknown code page ") + args[i + 1]);
         KvTextCodec::SetSystemAnsiCodePage(codePage);
         args.remove(i, 2);
         found = true;
@@ -136,7 +136,7 @@ void WriteDocument(TKvMemIni &ini, const QString &fileName, quint32 encoding, co
                            .arg(KvTextCodec::CodePageName(KvTextCodec::SystemAnsiCodePage()),
                                 loss.Examples.join(QStringLiteral(", ")),
                                 outputChosen ? QStringLiteral(", --out 65001 writes UTF-8") : QString()));
-            throw TKvExitRequest{KvExit::Lossy};
+            throw TKvCliError::Reported(KvExit::Lossy);
         }
     }
     ini.SaveToFile(fileName, encoding);

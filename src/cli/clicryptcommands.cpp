@@ -21,7 +21,7 @@ QString ReadPassword(const TKvArguments &args)
     if (!passwordFile.isEmpty()) {
         QFile file(passwordFile);
         if (!file.open(QIODevice::ReadOnly))
-            throw TKvCommandError{QStringLiteral("%1: %2").arg(passwordFile, file.errorString())};
+            throw TKvCliError::Failure(QStringLiteral("%1: %2").arg(passwordFile, file.errorString()));
         line = file.readLine();
     } else {
         std::string text;
