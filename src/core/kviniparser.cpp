@@ -6,7 +6,6 @@
 // keeps alive along with the text; nothing is copied but the section headers.
 #include "kvfileerror.h"
 #include "kvlayoutwriter.h"
-#include "kvlineend.h"
 #include "kvmemini.h"
 #include "kvparsestore.h"
 #include "kvplainmessage.h"
@@ -109,6 +108,17 @@ const char16_t *FindControl(const char16_t *p, const char16_t *end)
 #endif
     while (*p >= 32 || *p == u'\t')
         ++p;
+    return p;
+}
+
+// After a carriage return the parser moves on two characters (taking the next
+// one for its line feed), after a line feed one; it never passes the end.
+const char16_t *StepOverLineEnd(const char16_t *p)
+{
+    if (*p == u'\r')
+        return p[1] == 0 ? p + 1 : p + 2;
+    if (*p == u'\n')
+        return p + 1;
     return p;
 }
 
@@ -563,12 +573,11 @@ const QString Utf32Message = QStringLiteral("32bit File Types are not supported.
 // Where the text the parser made no line of begins, given where it stopped (a
 // NUL): at the stop, or at the start of the stop's line when that line holds
 // only spaces and tabs before it (the parser skipped them and made no entry).
-// Lines are found from the last line end before stop on.
+// Every line feed ends a line, so lines are found from the last one on.
 qsizetype UnparsedStart(const char16_t *text, qsizetype stop)
 {
     qsizetype lineStart = stop;
-    while (lineStart > 0
-           && !(text[lineStart - 1] == u'\n' || (text[lineStart - 1] == u'\r' && text[lineStart] != u'\n')))
+    while (lineStart > 0 && text[lineStart - 1] != u'\n')
         --lineStart;
     for (;;) {
         const char16_t *end = FindLineEnd(text + lineStart, text + stop);

@@ -6,11 +6,10 @@
 // through the parsed text line by line, finding the line of each untouched
 // entry; runs of such lines go out as they are, without copying. Lines are
 // found the way the parser split them: a line ends at its first line feed,
-// carriage return or the end of the text, and a carriage return followed by a
-// line feed is one line end (kvlineend.h).
+// carriage return or the end of the text, and after a carriage return the
+// next line starts two characters on.
 #include "kvlayoutwriter.h"
 
-#include "kvlineend.h"
 #include "kvparsestore.h"
 #include "kvwritebuffer.h"
 
@@ -48,6 +47,15 @@ const char16_t *FindLineEnd(const char16_t *p, const char16_t *end)
 #endif
     while (!IsLineEndChar(*p))
         ++p;
+    return p;
+}
+
+const char16_t *StepOverLineEnd(const char16_t *p)
+{
+    if (*p == u'\r')
+        return p[1] == 0 ? p + 1 : p + 2;
+    if (*p == u'\n')
+        return p + 1;
     return p;
 }
 
@@ -103,16 +111,14 @@ bool HeaderMatches(const TKvIniSection &section, const char16_t *bracket)
     return comment == QStringView(section.Comment);
 }
 
-// The line end most lines of the text have; LF on a tie with LF, and for a
-// text without line ends.
 QStringView DominantLineEnd(QStringView text)
 {
     const qsizetype crLf = text.count(u"\r\n");
     const qsizetype lfOnly = text.count(u'\n') - crLf;
-    const qsizetype crOnly = text.count(u'\r') - crLf;
-    if (crOnly > lfOnly && crOnly > crLf)
-        return QStringView(u"\r");
-    return crLf > lfOnly ? QStringView(u"\r\n") : QStringView(u"\n");
+    const qsizetype cr = text.count(u'\r');
+    return lfOnly > 0 && lfOnly >= cr ? QStringView(u"\n")
+           : cr > 0                   ? QStringView(u"\r\n")
+                                      : QStringView(u"\n");
 }
 
 // Parts handed on at a time: small enough to stay in the cache while they are encoded.

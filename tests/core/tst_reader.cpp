@@ -1,6 +1,6 @@
 // Reading: detection, the four readers, the parser and the read results.
-#include "describedocument.h"
 #include "kvfileerror.h"
+#include "describedocument.h"
 #include "kvmemini.h"
 #include "kvplainmessage.h"
 #include "kvtextcodec.h"
@@ -80,10 +80,8 @@ void TestReader::detectEncoding_data()
     QTest::addRow("utf-16 le mark") << QByteArray("\xFF\xFE[\x00", 4) << KvEncoding::Utf16LE;
     QTest::addRow("three-byte ff fe 00 is utf-16 le") << QByteArray("\xFF\xFE\x00", 3) << KvEncoding::Utf16LE;
     QTest::addRow("truncated utf-8 mark") << QByteArray("\xEF\xBB") << KvEncoding::Unknown;
-    QTest::addRow("zeros at odd offsets")
-        << Utf16(QStringLiteral("[a]\r\nk=v"), false) << KvEncoding::Utf16LE;
-    QTest::addRow("zeros at even offsets")
-        << Utf16(QStringLiteral("[a]\r\nk=v"), true) << KvEncoding::Utf16BE;
+    QTest::addRow("zeros at odd offsets") << Utf16(QStringLiteral("[a]\r\nk=v"), false) << KvEncoding::Utf16LE;
+    QTest::addRow("zeros at even offsets") << Utf16(QStringLiteral("[a]\r\nk=v"), true) << KvEncoding::Utf16BE;
     QTest::addRow("one zero is not enough") << QByteArray("ab\0cdefgh", 9) << KvEncoding::Unknown;
     QTest::addRow("zeros beyond byte 20 do not count")
         << QByteArray("abcdefghijklmnopqrstu\0v\0w\0", 27) << KvEncoding::Unknown;
@@ -112,77 +110,41 @@ void TestReader::parse_data()
     QTest::addColumn<QString>("document");
     QTest::addColumn<bool>("complete");
 
-    QTest::addRow("spaces only") << "   "
-                                 << "{;}" << true;
-    QTest::addRow("lines before any header") << "a=1\r\n\r\nb=2"
-                                             << "{;} 1:a=1; 0:=; 1:b=2;" << true;
-    QTest::addRow("text starting with a header has no nameless section") << "  [s]\nk=v"
-                                                                         << "{s;} 1:k=v;" << true;
-    QTest::addRow("error line and blank line") << "[s]\nabc\n\n"
-                                               << "{s;} 3:=abc; 0:=;" << true;
-    QTest::addRow("header junk dropped, comment kept exactly") << "[ sec ] junk ; note \n"
-                                                               << "{sec; note }" << true;
-    QTest::addRow("escaped semicolon in header") << "[s] a\\;b;c\n"
-                                                 << "{s;c}" << true;
-    QTest::addRow("value with inline comment") << "[s]\nkey = value ; note"
-                                               << "{s;} 1:key=value;note" << true;
-    QTest::addRow("semicolon right after the equals sign") << "key=;note"
-                                                           << "{;} 1:key=;note" << true;
-    QTest::addRow("escaped semicolon stays in the value") << "key=a\\;b"
-                                                          << "{;} 1:key=a\\;b;" << true;
-    QTest::addRow("empty key") << "=x"
-                               << "{;} 1:=x;" << true;
-    QTest::addRow("further equals signs belong to the value") << "a=b=c"
-                                                              << "{;} 1:a=b=c;" << true;
-    QTest::addRow("semicolon before the equals sign belongs to the name") << "a;b=c"
-                                                                          << "{;} 1:a;b=c;" << true;
-    QTest::addRow("hash is no comment") << "#x=1\n#y"
-                                        << "{;} 1:#x=1; 3:=#y;" << true;
-    QTest::addRow("lone semicolon is blank") << ";\n;  \t\nk=1"
-                                             << "{;} 0:=; 0:=; 1:k=1;" << true;
-    QTest::addRow("comment line trimmed") << "  ;  a comment \t\n"
-                                          << "{;} 2:=;a comment" << true;
-    QTest::addRow("comment line control characters dropped") << QStringLiteral(";a\x01"
-                                                                               "b\x0b"
-                                                                               "c")
-                                                             << "{;} 2:=;abc" << true;
-    QTest::addRow("indented lines") << "\t[s]\n\t  k = v\n  \tbad  \n"
-                                    << "{s;} 1:k=v; 3:=bad;" << true;
-    QTest::addRow("blank value keeps one character") << "k=  \nx=1"
-                                                     << "{;} 1:k= ; 1:x=1;" << true;
-    QTest::addRow("blank name keeps one character") << "[   ]\n"
-                                                    << "{ ;}" << true;
-    QTest::addRow("empty header makes a nameless section") << "[a]\nx=1\n[]\ny=2"
-                                                           << "{a;} 1:x=1; | {;} 1:y=2;" << true;
-    QTest::addRow("lf only") << "[a]\nx=1\n[b]\ny=2\n"
-                             << "{a;} 1:x=1; | {b;} 1:y=2;" << true;
-    QTest::addRow("lone carriage return ends a line by itself") << "a=1\rb=2\r\nc=3"
-                                                                << "{;} 1:a=1; 1:b=2; 1:c=3;" << true;
-    QTest::addRow("carriage return at the end") << "a=1\r"
-                                                << "{;} 1:a=1;" << true;
-    QTest::addRow("lone carriage returns between headers and items")
-        << "[sec]\rkey=value\rname=other\r"
-        << "{sec;} 1:key=value; 1:name=other;" << true;
-    QTest::addRow("lone carriage return before a header") << "[s]\rk=1\r[t]\rx=2"
-                                                          << "{s;} 1:k=1; | {t;} 1:x=2;" << true;
-    QTest::addRow("lone carriage return before a comment") << "[s]\nk=x\r; k=old\n"
-                                                           << "{s;} 1:k=x; 2:=;k=old" << true;
-    QTest::addRow("carriage return twice then line feed is two lines") << "a=1\r\r\nb=2"
-                                                                       << "{;} 1:a=1; 0:=; 1:b=2;" << true;
-    QTest::addRow("two lone carriage returns make a blank line") << "a=1\r\rb=2"
-                                                                 << "{;} 1:a=1; 0:=; 1:b=2;" << true;
-    QTest::addRow("line feed then carriage return is two line ends") << "a=1\n\rb=2"
-                                                                     << "{;} 1:a=1; 0:=; 1:b=2;" << true;
-    QTest::addRow("mixed line ends") << "a=1\r\nb=2\nc=3\rd=4"
-                                     << "{;} 1:a=1; 1:b=2; 1:c=3; 1:d=4;" << true;
-    QTest::addRow("header without bracket fails") << "[a\nk=v"
-                                                  << "{;}" << false;
-    QTest::addRow("tab inside a header fails") << "[a\tb]\n"
-                                               << "{;}" << false;
-    QTest::addRow("malformed header later keeps what was parsed") << "[a]\nk=v\n[b\n"
-                                                                  << "{a;} 1:k=v; | {;}" << false;
-    QTest::addRow("unicode texts") << QStringLiteral("[Größe]\nnavn=Ærø ;ø")
-                                   << QStringLiteral("{Größe;} 1:navn=Ærø;ø") << true;
+    QTest::addRow("spaces only") << "   " << "{;}" << true;
+    QTest::addRow("lines before any header")
+        << "a=1\r\n\r\nb=2" << "{;} 1:a=1; 0:=; 1:b=2;" << true;
+    QTest::addRow("text starting with a header has no nameless section")
+        << "  [s]\nk=v" << "{s;} 1:k=v;" << true;
+    QTest::addRow("error line and blank line") << "[s]\nabc\n\n" << "{s;} 3:=abc; 0:=;" << true;
+    QTest::addRow("header junk dropped, comment kept exactly")
+        << "[ sec ] junk ; note \n" << "{sec; note }" << true;
+    QTest::addRow("escaped semicolon in header") << "[s] a\\;b;c\n" << "{s;c}" << true;
+    QTest::addRow("value with inline comment") << "[s]\nkey = value ; note" << "{s;} 1:key=value;note" << true;
+    QTest::addRow("semicolon right after the equals sign") << "key=;note" << "{;} 1:key=;note" << true;
+    QTest::addRow("escaped semicolon stays in the value") << "key=a\\;b" << "{;} 1:key=a\\;b;" << true;
+    QTest::addRow("empty key") << "=x" << "{;} 1:=x;" << true;
+    QTest::addRow("further equals signs belong to the value") << "a=b=c" << "{;} 1:a=b=c;" << true;
+    QTest::addRow("semicolon before the equals sign belongs to the name")
+        << "a;b=c" << "{;} 1:a;b=c;" << true;
+    QTest::addRow("hash is no comment") << "#x=1\n#y" << "{;} 1:#x=1; 3:=#y;" << true;
+    QTest::addRow("lone semicolon is blank") << ";\n;  \t\nk=1" << "{;} 0:=; 0:=; 1:k=1;" << true;
+    QTest::addRow("comment line trimmed") << "  ;  a comment \t\n" << "{;} 2:=;a comment" << true;
+    QTest::addRow("comment line control characters dropped")
+        << QStringLiteral(";a\x01" "b\x0b" "c") << "{;} 2:=;abc" << true;
+    QTest::addRow("indented lines") << "\t[s]\n\t  k = v\n  \tbad  \n" << "{s;} 1:k=v; 3:=bad;" << true;
+    QTest::addRow("blank value keeps one character") << "k=  \nx=1" << "{;} 1:k= ; 1:x=1;" << true;
+    QTest::addRow("blank name keeps one character") << "[   ]\n" << "{ ;}" << true;
+    QTest::addRow("empty header makes a nameless section")
+        << "[a]\nx=1\n[]\ny=2" << "{a;} 1:x=1; | {;} 1:y=2;" << true;
+    QTest::addRow("lf only") << "[a]\nx=1\n[b]\ny=2\n" << "{a;} 1:x=1; | {b;} 1:y=2;" << true;
+    QTest::addRow("lone carriage return swallows the next character")
+        << "a=1\rb=2\r\nc=3" << "{;} 1:a=1; 1:=2; 1:c=3;" << true;
+    QTest::addRow("carriage return at the end") << "a=1\r" << "{;} 1:a=1;" << true;
+    QTest::addRow("header without bracket fails") << "[a\nk=v" << "{;}" << false;
+    QTest::addRow("tab inside a header fails") << "[a\tb]\n" << "{;}" << false;
+    QTest::addRow("malformed header later keeps what was parsed")
+        << "[a]\nk=v\n[b\n" << "{a;} 1:k=v; | {;}" << false;
+    QTest::addRow("unicode texts") << QStringLiteral("[Größe]\nnavn=Ærø ;ø") << QStringLiteral("{Größe;} 1:navn=Ærø;ø") << true;
 }
 
 void TestReader::parse()
@@ -209,15 +171,12 @@ void TestReader::readers_data()
     const QString sample = QStringLiteral("[s]\r\nk=v\r\n");
     const QString sampleDoc = QStringLiteral("{s;} 1:k=v;");
 
-    QTest::addRow("empty utf-8") << QByteArray() << int(KvEncoding::Utf8) << 65001 << KvEncoding::Unknown
-                                 << "";
+    QTest::addRow("empty utf-8") << QByteArray() << int(KvEncoding::Utf8) << 65001 << KvEncoding::Unknown << "";
     QTest::addRow("empty ansi") << QByteArray() << int(KvEncoding::Ansi) << 0 << KvEncoding::Ansi << "";
     QTest::addRow("empty detected") << QByteArray() << Detect << 0 << KvEncoding::Ansi << "";
-    QTest::addRow("one byte as utf-16")
-        << QByteArray("a") << int(KvEncoding::Utf16LE) << 1200 << KvEncoding::Utf16LE << "";
+    QTest::addRow("one byte as utf-16") << QByteArray("a") << int(KvEncoding::Utf16LE) << 1200 << KvEncoding::Utf16LE << "";
     QTest::addRow("spaces only") << QByteArray("   ") << Detect << 0 << KvEncoding::Ansi << "{;}";
-    QTest::addRow("utf-8 mark only") << QByteArray("\xEF\xBB\xBF") << Detect << 65001 << KvEncoding::Utf8
-                                     << "{;}";
+    QTest::addRow("utf-8 mark only") << QByteArray("\xEF\xBB\xBF") << Detect << 65001 << KvEncoding::Utf8 << "{;}";
     QTest::addRow("utf-8 with mark") << QByteArray("\xEF\xBB\xBF") + sample.toUtf8() << Detect << 65001
                                      << KvEncoding::Utf8 << sampleDoc;
     QTest::addRow("utf-8 named in the text")
@@ -225,25 +184,26 @@ void TestReader::readers_data()
         << QStringLiteral("{;} 2:=;utf-8 | {s;} 1:k=æ;");
     QTest::addRow("same bytes without the name are ansi")
         << QByteArray("[s]\nk=\xC3\xA6") << Detect << 0 << KvEncoding::Ansi << QStringLiteral("{s;} 1:k=Ã¦;");
-    QTest::addRow("only the mark is skipped") << QByteArray("a\xC2\xBF=1") << int(KvEncoding::Utf8) << 65001
-                                              << KvEncoding::Utf8 << QStringLiteral("{;} 1:a¿=1;");
+    QTest::addRow("only the mark is skipped")
+        << QByteArray("a\xC2\xBF=1") << int(KvEncoding::Utf8) << 65001 << KvEncoding::Utf8
+        << QStringLiteral("{;} 1:a¿=1;");
     QTest::addRow("utf-16 le with mark") << QByteArray("\xFF\xFE") + Utf16(sample, false) << Detect << 1200
                                          << KvEncoding::Utf16LE << sampleDoc;
-    QTest::addRow("utf-16 le without mark")
-        << Utf16(sample, false) << Detect << 1200 << KvEncoding::Utf16LE << sampleDoc;
-    QTest::addRow("utf-16 be with mark")
-        << QByteArray("\xFE\xFF") + Utf16(sample, true) << Detect << 1201 << KvEncoding::Utf16BE << sampleDoc;
-    QTest::addRow("utf-16 be without mark")
-        << Utf16(sample, true) << Detect << 1201 << KvEncoding::Utf16BE << sampleDoc;
-    QTest::addRow("utf-16 odd final byte")
-        << Utf16(QStringLiteral("k=v"), false) + "x" << int(KvEncoding::Utf16LE) << 1200
-        << KvEncoding::Utf16LE << "{;} 1:k=vx;";
-    QTest::addRow("utf-16 text read as ansi fails")
-        << Utf16(sample, false) << int(KvEncoding::Ansi) << -2 << KvEncoding::Ansi << "{;}";
-    QTest::addRow("utf-16 text read as utf-8 fails")
-        << Utf16(sample, false) << int(KvEncoding::Utf8) << -2 << KvEncoding::Unknown << "{;}";
-    QTest::addRow("nul in the middle fails")
-        << QByteArray("[s]\nk=v\0\nx=1\n", 12) << Detect << -2 << KvEncoding::Ansi << "{s;} 1:k=v;";
+    QTest::addRow("utf-16 le without mark") << Utf16(sample, false) << Detect << 1200 << KvEncoding::Utf16LE
+                                            << sampleDoc;
+    QTest::addRow("utf-16 be with mark") << QByteArray("\xFE\xFF") + Utf16(sample, true) << Detect << 1201
+                                         << KvEncoding::Utf16BE << sampleDoc;
+    QTest::addRow("utf-16 be without mark") << Utf16(sample, true) << Detect << 1201 << KvEncoding::Utf16BE
+                                            << sampleDoc;
+    QTest::addRow("utf-16 odd final byte") << Utf16(QStringLiteral("k=v"), false) + "x"
+                                           << int(KvEncoding::Utf16LE) << 1200 << KvEncoding::Utf16LE
+                                           << "{;} 1:k=vx;";
+    QTest::addRow("utf-16 text read as ansi fails") << Utf16(sample, false) << int(KvEncoding::Ansi) << -2
+                                                    << KvEncoding::Ansi << "{;}";
+    QTest::addRow("utf-16 text read as utf-8 fails") << Utf16(sample, false) << int(KvEncoding::Utf8) << -2
+                                                     << KvEncoding::Unknown << "{;}";
+    QTest::addRow("nul in the middle fails") << QByteArray("[s]\nk=v\0\nx=1\n", 12) << Detect << -2
+                                             << KvEncoding::Ansi << "{s;} 1:k=v;";
     QTest::addRow("nul within the last two characters ends the text")
         << QByteArray("k=v\0x", 5) << Detect << 0 << KvEncoding::Ansi << "{;} 1:k=v;";
     QTest::addRow("nul right after a carriage return ends the text")
@@ -252,10 +212,9 @@ void TestReader::readers_data()
         << QByteArray("k=v\r\n \t\0\0 ", 10) << Detect << 0 << KvEncoding::Ansi << "{;} 1:k=v;";
     QTest::addRow("unparsable utf-8 keeps encoding unknown")
         << QByteArray("[s\nk=v") << int(KvEncoding::Utf8) << -2 << KvEncoding::Unknown << "{;}";
-    QTest::addRow("ansi 1252") << QByteArray("[s]\nk=\x80\xE6") << int(KvEncoding::Ansi) << 0
-                               << KvEncoding::Ansi << QStringLiteral("{s;} 1:k=€æ;");
-    QTest::addRow("unknown code reads ansi")
-        << QByteArray("k=v") << 4242 << 0 << KvEncoding::Ansi << "{;} 1:k=v;";
+    QTest::addRow("ansi 1252") << QByteArray("[s]\nk=\x80\xE6") << int(KvEncoding::Ansi) << 0 << KvEncoding::Ansi
+                               << QStringLiteral("{s;} 1:k=€æ;");
+    QTest::addRow("unknown code reads ansi") << QByteArray("k=v") << 4242 << 0 << KvEncoding::Ansi << "{;} 1:k=v;";
 }
 
 void TestReader::readers()
@@ -270,8 +229,8 @@ void TestReader::readers()
     QVERIFY(buffer.open(QIODevice::ReadOnly));
     TKvMemIni ini;
     ini.Encoding = KvEncoding::Unknown; // as LoadFromFile leaves it
-    const int read =
-        requested == Detect ? ini.LoadFromStream(buffer) : ini.LoadFromStream(buffer, quint32(requested));
+    const int read = requested == Detect ? ini.LoadFromStream(buffer)
+                                         : ini.LoadFromStream(buffer, quint32(requested));
     QCOMPARE(read, result);
     QCOMPARE(ini.Encoding, encoding);
     QCOMPARE(Describe(ini), document);
@@ -279,8 +238,7 @@ void TestReader::readers()
 
 void TestReader::utf32IsRefused()
 {
-    for (QByteArray bytes :
-         {QByteArray("\xFF\xFE\x00\x00k\x00\x00\x00", 8), QByteArray("\x00\x00\xFE\xFF", 4)}) {
+    for (QByteArray bytes : {QByteArray("\xFF\xFE\x00\x00k\x00\x00\x00", 8), QByteArray("\x00\x00\xFE\xFF", 4)}) {
         m_messages.clear();
         QBuffer buffer(&bytes);
         QVERIFY(buffer.open(QIODevice::ReadOnly));
@@ -332,14 +290,10 @@ void TestReader::parseLine_data()
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("entry");
     QTest::addColumn<int>("lineEnd");
-    QTest::addRow("value") << " key = v ; c \r\nnext"
-                           << "1:key=v;c" << 13;
-    QTest::addRow("no equals sign") << ";hello"
-                                    << "3:=;hello;" << 6;
-    QTest::addRow("header text is an error line") << "[s] ;c\r\n"
-                                                  << "3:=[s] ;c;" << 6;
-    QTest::addRow("empty") << ""
-                           << "3:=;" << 0;
+    QTest::addRow("value") << " key = v ; c \r\nnext" << "1:key=v;c" << 13;
+    QTest::addRow("no equals sign") << ";hello" << "3:=;hello;" << 6;
+    QTest::addRow("header text is an error line") << "[s] ;c\r\n" << "3:=[s] ;c;" << 6;
+    QTest::addRow("empty") << "" << "3:=;" << 0;
 }
 
 void TestReader::parseLine()
