@@ -31,12 +31,12 @@ TKvArguments::TKvArguments(const QStringList &args, const QStringList &valueOpti
         const QString &arg = args[i];
         if (valueOptions.contains(arg)) {
             if (i + 1 >= args.size())
-                throw TKvUsageError{arg + QStringLiteral(" needs a value")};
+                throw TKvCliError::Usage(arg + QStringLiteral(" needs a value"));
             m_options[arg] = args[++i];
         } else if (flags.contains(arg)) {
             m_options[arg] = QString();
         } else if (arg.startsWith(u"--") && arg.size() > 2) {
-            throw TKvUsageError{QStringLiteral("unknown option ") + arg};
+            throw TKvCliError::Usage(QStringLiteral("unknown option ") + arg);
         } else {
             m_positional << arg;
         }
@@ -46,7 +46,7 @@ TKvArguments::TKvArguments(const QStringList &args, const QStringList &valueOpti
 void TKvArguments::Expect(qsizetype minimum, qsizetype maximum) const
 {
     if (Count() < minimum || Count() > maximum)
-        throw TKvUsageError{QStringLiteral("wrong number of arguments")};
+        throw TKvCliError::Usage(QStringLiteral("wrong number of arguments"));
 }
 
 QString TKvArguments::Option(const QString &option) const
@@ -63,7 +63,7 @@ std::optional<quint32> ParseEncoding(const QString &text, bool allowAuto)
         if (text == QString::number(code))
             return code;
     }
-    throw TKvUsageError{QStringLiteral("unknown encoding ") + text};
+    throw TKvCliError::Usage(QStringLiteral("unknown encoding ") + text);
 }
 
 int Load(TKvMemIni &ini, const QString &fileName, const TKvArguments &args)
@@ -75,8 +75,9 @@ int Load(TKvMemIni &ini, const QString &fileName, const TKvArguments &args)
 int ReportRead(int result, const QString &fileName)
 {
     if (const QString backup = InterruptedSaveBackup(fileName); !backup.isEmpty()) {
-        PrintError(QStringLiteral("%1: an earlier save of this file was interrupted; its old content is in %2")
-                       .arg(fileName, backup));
+        PrintError(
+            QStringLiteral("%1: an earlier save of this file was interrupted; its old content is in %2")
+                .arg(fileName, backup));
     }
     if (result == KvReadResult::FileMissing) {
         PrintError(QStringLiteral("%1: File Does not exist").arg(fileName));
@@ -95,7 +96,7 @@ int ReportRead(int result, const QString &fileName)
 void LoadForEdit(TKvMemIni &ini, const QString &fileName, const TKvArguments &args)
 {
     if (const int code = ReportRead(Load(ini, fileName, args), fileName))
-        throw TKvExitRequest{code};
+        throw TKvCliError::Reported(code);
 }
 
 quint32 DefaultOutputEncoding(quint32 readEncoding)
@@ -116,11 +117,11 @@ bool ApplyAnsiCodePage(QStringList &args)
     bool found = false;
     for (qsizetype i = args.indexOf(option); i >= 0; i = args.indexOf(option)) {
         if (i + 1 >= args.size())
-            throw TKvUsageError{option + QStringLiteral(" needs a value")};
+            throw TKvCliError::Usage(option + QStringLiteral(" needs a value"));
         bool ok = false;
         const quint32 codePage = args[i + 1].toUInt(&ok);
         if (!ok || !KvTextCodec::SelectableCodePages().contains(codePage))
-            throw TKvUsageError{QStringLiteral("unknown code page ") + args[i + 1]};
+            throw TKvCliError::Usage(QStringLiteral("unknown code page ") + args[i + 1]);
         KvTextCodec::SetSystemAnsiCodePage(codePage);
         args.remove(i, 2);
         found = true;
@@ -135,9 +136,9 @@ void WriteDocument(TKvMemIni &ini, const QString &fileName, quint32 encoding, co
         const KvTextCodec::TKvEncodingLoss loss = SaveEncodingLoss(ini, encoding);
         if (loss.Count > 0) {
             const bool utf16 = encoding == KvEncoding::Utf16LE || encoding == KvEncoding::Utf16BE;
-            const QString target =
-                utf16 ? QStringLiteral("UTF-16 (bytes that were not text when read)")
-                      : QStringLiteral("the code page ") + KvTextCodec::CodePageName(KvTextCodec::SystemAnsiCodePage());
+            const QString target = utf16 ? QStringLiteral("UTF-16 (bytes that were not text when read)")
+                                         : QStringLiteral("the code page ")
+                                               + KvTextCodec::CodePageName(KvTextCodec::SystemAnsiCodePage());
             PrintError(QStringLiteral("%1: %2 character(s) cannot be written in %3 (%4); "
                                       "nothing was written. --lossy writes them as \"%5\"%6")
                            .arg(fileName)
@@ -145,7 +146,7 @@ void WriteDocument(TKvMemIni &ini, const QString &fileName, quint32 encoding, co
                            .arg(target, loss.Examples.join(QStringLiteral(", ")),
                                 utf16 ? QStringLiteral("\uFFFD") : QStringLiteral("?"),
                                 outputChosen ? QStringLiteral(", --out 65001 writes UTF-8") : QString()));
-            throw TKvExitRequest{KvExit::Lossy};
+            throw TKvCliError::Reported(KvExit::Lossy);
         }
     }
     ini.SaveToFile(fileName, encoding);
@@ -159,11 +160,11 @@ TKvEditLock::TKvEditLock(const QString &fileName)
     if (::stat(path.constData(), &named) != 0) {
         if (errno == ENOENT)
             return; // the read says so
-        throw TKvCommandError{QStringLiteral("%1: %2").arg(fileName, qt_error_string(errno))};
+        throw TKvCliError::Failure(QStringLiteral("%1: %2").arg(fileName, qt_error_string(errno)));
     }
     if (!S_ISREG(named.st_mode)) {
-        throw TKvCommandError{
-            QStringLiteral("%1: not a regular file; only regular files are edited in place").arg(fileName)};
+        throw TKvCliError::Failure(
+            QStringLiteral("%1: not a regular file; only regular files are edited in place").arg(fileName));
     }
     for (;;) {
         const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
@@ -198,8 +199,9 @@ void TKvEditLock::RequireStillNamed() const
     if (::fstat(m_fd, &held) == 0 && ::stat(QFile::encodeName(m_fileName).constData(), &now) == 0
         && held.st_dev == now.st_dev && held.st_ino == now.st_ino)
         return;
-    throw TKvCommandError{QStringLiteral("%1: replaced by another program during the edit; nothing was written")
-                              .arg(m_fileName)};
+    throw TKvCliError::Failure(
+        QStringLiteral("%1: replaced by another program during the edit; nothing was written")
+            .arg(m_fileName));
 }
 
 TKvEditLock::~TKvEditLock()

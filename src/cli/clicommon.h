@@ -20,22 +20,29 @@ constexpr int Refused32Bit = 6; // a UTF-32 file: not read, nothing written
 constexpr int Lossy = 7;        // the code page cannot hold some characters (see --lossy)
 } // namespace KvExit
 
-// A mistake in the command line; reported with a pointer to --help.
-struct TKvUsageError
+// Why a command ends early, with the exit code it ends with. A usage error
+// points to --help; an empty message means the reason was reported already.
+class TKvCliError
 {
-    QString message;
-};
+public:
+    static TKvCliError Usage(const QString &message)
+    {
+        return {KvExit::Usage, message + QStringLiteral(" (see --help)")};
+    }
+    static TKvCliError Failure(const QString &message) { return {KvExit::Failure, message}; }
+    static TKvCliError Reported(int code) { return {code, QString()}; }
 
-// A command that could not be carried out; reported, exit code 1.
-struct TKvCommandError
-{
-    QString message;
-};
+    int Code() const { return m_code; }
+    const QString &Message() const { return m_message; }
 
-// Ends a command with an exit code whose reason has been reported already.
-struct TKvExitRequest
-{
-    int code;
+private:
+    TKvCliError(int code, const QString &message)
+        : m_code(code)
+        , m_message(message)
+    {}
+
+    int m_code;
+    QString m_message;
 };
 
 void Print(const QString &text);
@@ -65,7 +72,7 @@ int Load(TKvMemIni &ini, const QString &fileName, const TKvArguments &args);
 // Exit code for a failed read, after saying why; KvExit::Ok when the read succeeded.
 int ReportRead(int result, const QString &fileName);
 // Reads a file for a command that works on it; a failed read is reported
-// and ends the command (TKvExitRequest).
+// and ends the command (TKvCliError).
 void LoadForEdit(TKvMemIni &ini, const QString &fileName, const TKvArguments &args);
 // An advisory lock on a file, held from before it is read until the command
 // ends (after its new content has been renamed over it), so that edits of one
@@ -75,14 +82,14 @@ void LoadForEdit(TKvMemIni &ini, const QString &fileName, const TKvArguments &ar
 class TKvEditLock
 {
 public:
-    // Refuses (TKvCommandError) a path that names something other than a
+    // Refuses (TKvCliError::Failure) a path that names something other than a
     // regular file, before opening it: a FIFO would block or swallow the edit.
     explicit TKvEditLock(const QString &fileName);
     ~TKvEditLock();
     TKvEditLock(const TKvEditLock &) = delete;
     TKvEditLock &operator=(const TKvEditLock &) = delete;
 
-    // Refuses (TKvCommandError) when the name no longer names the file that
+    // Refuses (TKvCliError::Failure) when the name no longer names the file that
     // was locked and read: another program renamed a file over it.
     void RequireStillNamed() const;
 

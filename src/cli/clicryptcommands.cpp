@@ -21,14 +21,15 @@ QString ReadPassword(const TKvArguments &args)
     QByteArray line;
     // Read no further than a password can be long: /dev/zero has no line end.
     const auto tooLong = [&] {
-        return TKvCommandError{QStringLiteral("%1: the password line is longer than %2 bytes")
-                                   .arg(passwordFile.isEmpty() ? QStringLiteral("standard input") : passwordFile)
-                                   .arg(MaximumPasswordBytes)};
+        return TKvCliError::Failure(
+            QStringLiteral("%1: the password line is longer than %2 bytes")
+                .arg(passwordFile.isEmpty() ? QStringLiteral("standard input") : passwordFile)
+                .arg(MaximumPasswordBytes));
     };
     if (!passwordFile.isEmpty()) {
         QFile file(passwordFile);
         if (!file.open(QIODevice::ReadOnly))
-            throw TKvCommandError{QStringLiteral("%1: %2").arg(passwordFile, file.errorString())};
+            throw TKvCliError::Failure(QStringLiteral("%1: %2").arg(passwordFile, file.errorString()));
         line = file.readLine(MaximumPasswordBytes + 3); // room for CR LF and one byte too many
     } else {
         int c;

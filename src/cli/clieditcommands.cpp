@@ -25,7 +25,7 @@ TKvIniSection &RequireSection(TKvMemIni &ini, const QString &name)
 {
     TKvIniSection *section = FindSection(ini, name);
     if (!section)
-        throw TKvCommandError{QStringLiteral("no section [%1] in %2").arg(name, ini.FileName)};
+        throw TKvCliError::Failure(QStringLiteral("no section [%1] in %2").arg(name, ini.FileName));
     return *section;
 }
 
@@ -33,7 +33,8 @@ TKvIniVal &RequireKey(const TKvMemIni &ini, const TKvIniSection &section, const 
 {
     TKvIniVal *val = FindKey(section, key);
     if (!val)
-        throw TKvCommandError{QStringLiteral("no key %1 in section [%2] of %3").arg(key, section.Name, ini.FileName)};
+        throw TKvCliError::Failure(
+            QStringLiteral("no key %1 in section [%2] of %3").arg(key, section.Name, ini.FileName));
     return *val;
 }
 
@@ -57,7 +58,7 @@ void RequireReadsBack(TKvField field, const QString &what, const QString &text)
     const QString problem = FieldProblem(field, text);
     if (!problem.isEmpty()) {
         PrintError(QStringLiteral("the %1 cannot be written as given: %2").arg(what, problem));
-        throw TKvExitRequest{KvExit::Usage};
+        throw TKvCliError::Reported(KvExit::Usage);
     }
 }
 
@@ -119,7 +120,7 @@ int SetCommand(const QStringList &argv)
     const QString value = GivenText(args.At(3), QStringLiteral("value"));
     const QString comment = args.Option(QStringLiteral("--comment"));
     if (key.trimmed().isEmpty())
-        throw TKvUsageError{QStringLiteral("the key must not be empty")};
+        throw TKvCliError::Usage(QStringLiteral("the key must not be empty"));
     RequireReadsBack(TKvField::SectionName, QStringLiteral("section name"), name);
     RequireReadsBack(TKvField::ItemName, QStringLiteral("key"), key);
     RequireReadsBack(TKvField::ItemValue, QStringLiteral("value"), value);
@@ -173,9 +174,9 @@ int SortCommand(const QStringList &argv)
                                                 {QStringLiteral("comment"), skComment}};
     const auto key = keys.find(by);
     if (key == keys.end())
-        throw TKvUsageError{QStringLiteral("--by takes name, value, count or comment")};
+        throw TKvCliError::Usage(QStringLiteral("--by takes name, value, count or comment"));
     if (args.Has(sectionsOnly) && args.Has(itemsOnly))
-        throw TKvUsageError{QStringLiteral("--sections-only and --items-only exclude each other")};
+        throw TKvCliError::Usage(QStringLiteral("--sections-only and --items-only exclude each other"));
 
     const TKvEditLock lock(args.At(0));
     TKvMemIni ini;

@@ -10,14 +10,16 @@ void ParseWhere(const QString &text, TSearchStruct &options)
     options.SectionNames = options.SectionComments = false;
     options.ItemNames = options.ItemValues = options.ItemComments = false;
     const std::map<QString, bool TSearchStruct::*> flags = {
-        {QStringLiteral("SN"), &TSearchStruct::SectionNames}, {QStringLiteral("SC"), &TSearchStruct::SectionComments},
-        {QStringLiteral("IN"), &TSearchStruct::ItemNames},    {QStringLiteral("IV"), &TSearchStruct::ItemValues},
+        {QStringLiteral("SN"), &TSearchStruct::SectionNames},
+        {QStringLiteral("SC"), &TSearchStruct::SectionComments},
+        {QStringLiteral("IN"), &TSearchStruct::ItemNames},
+        {QStringLiteral("IV"), &TSearchStruct::ItemValues},
         {QStringLiteral("IC"), &TSearchStruct::ItemComments},
     };
     for (const QString &part : text.split(u',', Qt::SkipEmptyParts)) {
         const auto flag = flags.find(part.trimmed().toUpper());
         if (flag == flags.end())
-            throw TKvUsageError{QStringLiteral("--where takes SN, SC, IN, IV and IC")};
+            throw TKvCliError::Usage(QStringLiteral("--where takes SN, SC, IN, IV and IC"));
         options.*(flag->second) = true;
     }
 }
@@ -31,9 +33,9 @@ bool IsSentinel(qint32 cursor)
 
 int FindCommand(const QStringList &argv)
 {
-    const TKvArguments args(argv, {QStringLiteral("--encoding"), QStringLiteral("--where")},
-                            {QStringLiteral("--whole-words"), QStringLiteral("--case-sensitive"),
-                             QStringLiteral("--backward")});
+    const TKvArguments args(
+        argv, {QStringLiteral("--encoding"), QStringLiteral("--where")},
+        {QStringLiteral("--whole-words"), QStringLiteral("--case-sensitive"), QStringLiteral("--backward")});
     args.Expect(2, 2);
     TSearchStruct options;
     options.WholeWords = args.Has(QStringLiteral("--whole-words"));
@@ -64,8 +66,8 @@ int FindCommand(const QStringList &argv)
         if (IsSentinel(sectionCursor))
             break;
     }
-    Print(QStringLiteral(R"({"result": %1, "matches": [%2]})").arg(matches.isEmpty() ? u"false" : u"true",
-                                                                  matches.join(u", "))
+    Print(QStringLiteral(R"({"result": %1, "matches": [%2]})")
+              .arg(matches.isEmpty() ? u"false" : u"true", matches.join(u", "))
           + u'\n');
     return KvExit::Ok;
 }

@@ -29,7 +29,8 @@ int DumpCommand(const QStringList &argv)
     args.Expect(1, 1);
     TKvMemIni ini;
     const int result = Load(ini, args.At(0), args);
-    QString out = QStringLiteral(R"({"result": %1, "encoding": %2, "sections": [)").arg(result).arg(ini.Encoding);
+    QString out =
+        QStringLiteral(R"({"result": %1, "encoding": %2, "sections": [)").arg(result).arg(ini.Encoding);
     for (qint32 s = 0; s < ini.Sections.Count; ++s) {
         const TKvIniSection &section = *ini.Sections[s];
         if (s > 0)

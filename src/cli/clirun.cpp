@@ -67,11 +67,11 @@ file or wrong password, 6 a UTF-32 file (not read, nothing written),
 QString UsageText(bool chosen)
 {
     const quint32 inUse = KvTextCodec::SystemAnsiCodePage();
-    const QString line = QStringLiteral("In use now: %1 (%2), %3.")
-                             .arg(inUse)
-                             .arg(KvTextCodec::CodePageName(inUse),
-                                  chosen ? QStringLiteral("chosen with --ansi-codepage")
-                                         : QStringLiteral("from the locale"));
+    const QString line =
+        QStringLiteral("In use now: %1 (%2), %3.")
+            .arg(inUse)
+            .arg(KvTextCodec::CodePageName(inUse),
+                 chosen ? QStringLiteral("chosen with --ansi-codepage") : QStringLiteral("from the locale"));
     return QString::fromUtf8(Usage).arg(line);
 }
 
@@ -96,9 +96,9 @@ int RunQuillonIni(QStringList args)
     bool codePageChosen = false;
     try {
         codePageChosen = ApplyAnsiCodePage(args);
-    } catch (const TKvUsageError &error) {
-        PrintError(error.message + QStringLiteral(" (see --help)"));
-        return KvExit::Usage;
+    } catch (const TKvCliError &error) {
+        PrintError(error.Message());
+        return error.Code();
     }
     // A run in-process leaves the code page as it found it.
     const auto restoreCodePage = qScopeGuard([codePageChosen] {
@@ -127,14 +127,10 @@ int RunQuillonIni(QStringList args)
     }
     try {
         return command->second(args);
-    } catch (const TKvUsageError &error) {
-        PrintError(error.message + QStringLiteral(" (see --help)"));
-        return KvExit::Usage;
-    } catch (const TKvCommandError &error) {
-        PrintError(error.message);
-        return KvExit::Failure;
-    } catch (const TKvExitRequest &request) {
-        return request.code;
+    } catch (const TKvCliError &error) {
+        if (!error.Message().isEmpty())
+            PrintError(error.Message());
+        return error.Code();
     } catch (const TKvFileError &error) {
         PrintError(error.FileName().isEmpty()
                        ? error.Message()
