@@ -186,7 +186,8 @@ QString DecodeSingleByte(QByteArrayView bytes, const char16_t *table)
     return text;
 }
 
-QByteArray EncodeSingleByte(QStringView text, const uchar *table, TKvEncodingLoss *loss, qsizetype maxExamples)
+QByteArray EncodeSingleByte(QStringView text, const uchar *table, TKvEncodingLoss *loss,
+                            qsizetype maxExamples)
 {
     QByteArray bytes(text.size(), Qt::Uninitialized);
     char *out = bytes.data();
@@ -495,6 +496,26 @@ qsizetype Utf8Length(const char16_t *units, qsizetype count)
     return length;
 }
 
+// True when no byte has its top bit set.
+bool IsAscii(const uchar *p, const uchar *end)
+{
+#ifdef __SSE2__
+    // Sixteen bytes at a time, or-ed together so the loop has one test per 64 bytes.
+    for (; end - p >= 64; p += 64) {
+        const auto *block = reinterpret_cast<const __m128i *>(p);
+        const __m128i any =
+            _mm_or_si128(_mm_or_si128(_mm_loadu_si128(block), _mm_loadu_si128(block + 1)),
+                         _mm_or_si128(_mm_loadu_si128(block + 2), _mm_loadu_si128(block + 3)));
+        if (_mm_movemask_epi8(any) != 0)
+            return false;
+    }
+#endif
+    for (; p < end; ++p)
+        if (*p >= 0x80)
+            return false;
+    return true;
+}
+
 // True when the text holds any surrogate code unit, paired or not.
 bool HasSurrogates(QStringView text)
 {
@@ -583,8 +604,8 @@ quint32 CodePageForCharset(const QString &charset, const QString &localeName)
 
 const QList<quint32> &SelectableCodePages()
 {
-    static const QList<quint32> pages = {874, 932, 936, 949, 950, 1250, 1251, 1252, 1253,
-                                         1254, 1255, 1256, 1257, 1258, Utf8CodePage};
+    static const QList<quint32> pages = {874,  932,  936,  949,  950,  1250, 1251,        1252,
+                                         1253, 1254, 1255, 1256, 1257, 1258, Utf8CodePage};
     return pages;
 }
 
@@ -686,6 +707,10 @@ QString DecodeUtf8(QByteArrayView bytes)
         text.truncate(DecodeUtf8Lossless(begin, end, Units(text)) - Units(text));
         return text;
     }
+    // All-ASCII text (most files) decodes as Latin-1, the fastest of Qt's decoders,
+    // and then needs no search for replacement characters.
+    if (IsAscii(begin, end))
+        return QString::fromLatin1(bytes.data(), bytes.size());
     // Qt's decoder is the fast path; it marks every invalid sequence with U+FFFD.
     QString text = QString::fromUtf8(bytes);
     const qsizetype firstReplacement = QStringView(text).indexOf(QChar(ReplacementChar));

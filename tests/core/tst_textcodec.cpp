@@ -71,6 +71,8 @@ private slots:
     void utf8LongTextWithOneBadByte();
     void utf8BadByteAfterValidPrefix_data();
     void utf8BadByteAfterValidPrefix();
+    void utf8AfterAsciiRun_data();
+    void utf8AfterAsciiRun();
 };
 
 void TestTextCodec::codePageForLocale_data()
@@ -591,6 +593,51 @@ void TestTextCodec::utf8BadByteAfterValidPrefix()
     const QString text = DecodeUtf8(bytes);
     QCOMPARE(text, expected);
     QCOMPARE(EncodeUtf8(text), bytes);
+}
+
+// The decoder takes a shortcut for all-ASCII text and reads blocks of bytes at a time;
+// a single non-ASCII byte anywhere, also the last of a block or of the text, must
+// leave the shortcut and keep or decode that byte exactly.
+void TestTextCodec::utf8AfterAsciiRun_data()
+{
+    QTest::addColumn<int>("before");
+    QTest::addColumn<QByteArray>("tail");
+    QTest::addColumn<QString>("tailText");
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+        QString text;
+    } tails[] = {
+        {"bad E9", QByteArray("\xE9"), Units({0xDCE9})},
+        {"bad E9 then ASCII", QByteArray("\xE9xyz"), Units({0xDCE9, 'x', 'y', 'z'})},
+        {"valid 2-byte", QByteArray("\xC3\xA9"), QStringLiteral("\u00E9")},
+        {"valid 4-byte", QByteArray("\xF0\x9F\x98\x80"), QStringLiteral("\U0001F600")},
+        {"cut 3-byte", QByteArray("\xE2\x82"), Units({0xDCE2, 0xDC82})},
+        {"overlong", QByteArray("\xC0\xAF"), Units({0xDCC0, 0xDCAF})},
+        {"encoded surrogate", QByteArray("\xED\xB0\x80"), Units({0xDCED, 0xDCB0, 0xDC80})},
+        {"DEL stays ASCII", QByteArray("\x7F"), Units({0x7F})},
+    };
+    // Lengths of the ASCII run around the block sizes (8, 16, 64 bytes), so the tail
+    // starts at, or its sequence straddles, a block border.
+    for (int before : {0, 1, 7, 8, 15, 16, 17, 62, 63, 64, 65, 127, 128})
+        for (const auto &tail : tails)
+            QTest::addRow("%d ASCII, %s", before, tail.name) << before << tail.bytes << tail.text;
+}
+
+void TestTextCodec::utf8AfterAsciiRun()
+{
+    QFETCH(int, before);
+    QFETCH(QByteArray, tail);
+    QFETCH(QString, tailText);
+    const QByteArray run(before, 'a');
+    const QString runText(before, u'a');
+    for (const QByteArray &after : {QByteArray(), QByteArray(70, 'b')}) {
+        const QByteArray bytes = run + tail + after;
+        const QString text = runText + tailText + QString::fromLatin1(after);
+        QCOMPARE(DecodeUtf8(bytes), text);
+        QCOMPARE(EncodeUtf8(text), bytes);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestTextCodec)
