@@ -371,7 +371,7 @@ void TForm1::LvSectionsColumnClick(int column)
                            : column == TKvSectionModel::CountColumn ? skCount
                                                                     : skComment;
     TKvEditStep *step = MakeHeaderSortStep(*this, LvSections, column, state,
-                                           [this, key, state] { m_ini.SortSections(key, state == 1); });
+                                           [this, key, state] { m_document.Ini().SortSections(key, state == 1); });
     TKvIniSection *remembered = m_selectedSection;
     m_selectedSection = nullptr;
     PushStep(step);
