@@ -357,7 +357,6 @@ void TForm1::LvValuesColumnClick(int column)
     SetSortArrows(LvValues, column, state);
     PushStep(step);
     FillValueList(m_selectedSection);
-    SetModified(true);
     step->SelectionSettled();
 }
 
@@ -379,7 +378,6 @@ void TForm1::LvSectionsColumnClick(int column)
     SetSortArrows(LvSections, column, state);
     if (remembered)
         SelectRowOfData(remembered);
-    SetModified(true);
     step->SelectionSettled();
 }
 
