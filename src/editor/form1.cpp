@@ -57,7 +57,7 @@ TForm1::TForm1(const QStringList &commandLine, QWidget *parent) : QWidget(parent
     firstRun.ThankYouUrl = KvConfig::ThankYouUrl.toString();
     firstRun.Run();
 
-    m_sectionModel = new TKvSectionModel(m_ini, this);
+    m_sectionModel = new TKvSectionModel(m_document.Ini(), this);
     m_valueModel = new TKvValueModel(this);
 
     CreateActions();
@@ -300,7 +300,7 @@ void TForm1::UpdateTitle(bool bare)
 
 void TForm1::UpdateCounters()
 {
-    const TKvIniCounts counts = m_ini.CountAll();
+    const TKvIniCounts counts = m_document.Ini().CountAll();
     LbSectionCount->SetCaption(GroupThousands(QString::number(counts.Sections)));
     LbValueCount->SetCaption(GroupThousands(QString::number(counts.Values)));
     LbCommentCount->SetCaption(GroupThousands(QString::number(counts.Comments)));
@@ -310,7 +310,7 @@ void TForm1::UpdateCounters()
 
 void TForm1::SetModified(bool modified)
 {
-    m_modified = modified;
+    m_document.SetModified(modified);
     ActSave->setEnabled(modified);
     UpdateCounters();
 }

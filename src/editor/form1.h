@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/kvdocument.h"
 #include "kvcolor.h"
 #include "kvmemini.h"
 #include "kvsearchoptions.h"
@@ -58,9 +59,10 @@ public:
     ~TForm1() override;
 
     // ---- State ----
-    TKvMemIni &Document() { return m_ini; }
+    TKvMemIni &Document() { return m_document.Ini(); }
+    TKvDocument &Doc() { return m_document; }
     const QString &FileName() const { return m_fileName; }
-    bool Modified() const { return m_modified; }
+    bool Modified() const { return m_document.Modified(); }
     bool ReadOnly() const { return m_readOnly; }
     bool Encrypted() const { return m_encrypted; }
     int EncodingIdx() const { return m_encodingIndex; }
@@ -202,7 +204,7 @@ public:
     QAction *ActRedo = nullptr;             // Ctrl+Shift+Z, Ctrl+Y
     QAction *ActCommentUncomment = nullptr; // Ctrl+Space
     QAction *ActSortAll = nullptr;          // Alt+S (Ctrl held: descending)
-    QUndoStack *UndoStack() const { return m_undoStack.get(); }
+    QUndoStack *UndoStack() { return m_document.UndoStack(); }
     // Pushes one change of the document; the stack applies it.
     void PushStep(TKvEditStep *step);
     // A new, opened or reloaded document: nothing to undo. Call it before the
@@ -256,11 +258,11 @@ private:
     void SetShowTime(quint64 ms);
     void SetLoadTime(quint64 ms);
 
-    TKvMemIni m_ini;
+    // The entries, their undo steps and the modified flag; declared first so that it goes last.
+    TKvDocument m_document;
     QStringList m_commandLine;
     QString m_fileName;
     QString m_password;
-    bool m_modified = false;
     bool m_shown = false;
     bool m_readOnly = false;
     bool m_encrypted = false;
@@ -282,9 +284,6 @@ private:
     QIcon m_sectionIcon;
     std::array<QIcon, 4> m_kindIcons;
 
-    // Declared after the document so that they go first: undo steps may
-    // hold entries that live in the memory of the document's sections.
-    std::unique_ptr<QUndoStack> m_undoStack;
     std::unique_ptr<TSectionCommands> m_sectionCommands;
     std::unique_ptr<TItemCommands> m_itemCommands;
     std::unique_ptr<TFindCommands> m_findCommands;

@@ -25,7 +25,7 @@ void TForm1::ClearDocument()
     DeselectBeforeRefill(LvSections);
     m_valueModel->Clear();
     m_sectionModel->Clear();
-    m_ini.Clear();
+    m_document.Ini().Clear();
     UpdateTitle(true);
     // The counters show the emptied document, also after a failed load.
     UpdateCounters();

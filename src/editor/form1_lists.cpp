@@ -357,7 +357,6 @@ void TForm1::LvValuesColumnClick(int column)
     SetSortArrows(LvValues, column, state);
     PushStep(step);
     FillValueList(m_selectedSection);
-    SetModified(true);
     step->SelectionSettled();
 }
 
@@ -371,7 +370,7 @@ void TForm1::LvSectionsColumnClick(int column)
                            : column == TKvSectionModel::CountColumn ? skCount
                                                                     : skComment;
     TKvEditStep *step = MakeHeaderSortStep(*this, LvSections, column, state,
-                                           [this, key, state] { m_ini.SortSections(key, state == 1); });
+                                           [this, key, state] { m_document.Ini().SortSections(key, state == 1); });
     TKvIniSection *remembered = m_selectedSection;
     m_selectedSection = nullptr;
     PushStep(step);
@@ -379,7 +378,6 @@ void TForm1::LvSectionsColumnClick(int column)
     SetSortArrows(LvSections, column, state);
     if (remembered)
         SelectRowOfData(remembered);
-    SetModified(true);
     step->SelectionSettled();
 }
 

@@ -39,7 +39,6 @@ void ShowStepName(QAction *action, const QString &verb, const QString &step)
 
 void TForm1::CreateEditCommands()
 {
-    m_undoStack = std::make_unique<QUndoStack>();
     m_sectionCommands = std::make_unique<TSectionCommands>(*this);
     m_itemCommands = std::make_unique<TItemCommands>(*this);
     m_findCommands = std::make_unique<TFindCommands>(*this);
@@ -82,7 +81,7 @@ void TForm1::CreateEditCommands()
     ActRedo =
         MakeAction(this, "ActRedo", "Edit Actions", QStringLiteral("Redo"),
                    {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
-    QUndoStack *stack = m_undoStack.get();
+    QUndoStack *stack = m_document.UndoStack();
     connect(ActUndo, &QAction::triggered, this, [this, stack] { RunCommand([stack] { stack->undo(); }); });
     connect(ActRedo, &QAction::triggered, this, [this, stack] { RunCommand([stack] { stack->redo(); }); });
     connect(stack, &QUndoStack::canUndoChanged, ActUndo, &QAction::setEnabled);
@@ -91,28 +90,24 @@ void TForm1::CreateEditCommands()
             [this](const QString &step) { ShowStepName(ActUndo, QStringLiteral("Undo"), step); });
     connect(stack, &QUndoStack::redoTextChanged, ActRedo,
             [this](const QString &step) { ShowStepName(ActRedo, QStringLiteral("Redo"), step); });
-    // Undoing back to the loaded or saved state clears the modified flag; redoing past it sets it.
-    connect(stack, &QUndoStack::cleanChanged, this, [this](bool clean) { SetModified(!clean); });
+    // The save action follows the document's flag; the counters follow every step.
+    connect(&m_document, &TKvDocument::ModifiedChanged, ActSave, &QAction::setEnabled);
+    connect(&m_document, &TKvDocument::Edited, this, &TForm1::UpdateCounters);
     ActUndo->setEnabled(false);
     ActRedo->setEnabled(false);
 }
 
 void TForm1::PushStep(TKvEditStep *step)
 {
-    const bool wasClean = m_undoStack->isClean();
-    m_undoStack->push(step);
-    // Leaving the clean state sets the flag through the stack; otherwise the counters still change.
-    if (!wasClean)
-        SetModified(true);
+    m_document.Push(step);
 }
 
 void TForm1::ResetUndo()
 {
-    if (m_undoStack)
-        m_undoStack->clear();
+    m_document.ResetUndo();
 }
 
 void TForm1::MarkClean()
 {
-    m_undoStack->setClean();
+    m_document.MarkSaved();
 }

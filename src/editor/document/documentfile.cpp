@@ -57,14 +57,6 @@ bool IsEncryptedName(const QString &path)
     return path.toLower().endsWith(QStringLiteral(".inicry"));
 }
 
-// The reader refused the file (a UTF-32 file) after telling the user so:
-// Refused32Bit, or the ANSI code page with nothing read and no encoding set.
-bool ReaderRefused(int result, const TKvMemIni &ini)
-{
-    return result == KvReadResult::Refused32Bit
-           || (result == int(KvEncoding::Ansi) && ini.Encoding == KvEncoding::Unknown);
-}
-
 // Marks a command that replaces the document, so that a file error thrown
 // inside it leaves the window without a document: TForm1::RunCommand reads the
 // mark when it catches the error, so it stays set while an error unwinds.
@@ -120,13 +112,13 @@ void TKvDocumentFile::LoadFileTimerTimer()
 
 bool TKvDocumentFile::AskSaveChanges()
 {
-    if (!m_form.m_modified)
+    if (!m_form.m_document.Modified())
         return false;
     switch (YesNoCancelBox(QStringLiteral("Question"),
                            QStringLiteral("There is Unsaved Changes\r\nDoYou want to save ??"), &m_form)) {
     case tmrYes:
         ActSaveExecute();
-        return m_form.m_modified; // the save failed or its Save As was cancelled
+        return m_form.m_document.Modified(); // the save failed or its Save As was cancelled
     case tmrNo:
         return false;
     default:
@@ -145,7 +137,7 @@ void TKvDocumentFile::ActNewFileExecute()
     // A new document has no file that could be read-only.
     m_form.m_readOnly = false;
     m_form.SetFileName(QString());
-    TKvIniSection *section = m_form.m_ini.AddSection(QString());
+    TKvIniSection *section = m_form.m_document.Ini().AddSection(QString());
     section->AddVal(u"", u"", u"");
     m_form.FillSectionList();
     m_form.FitSectionColumns();
@@ -200,7 +192,7 @@ int TKvDocumentFile::LoadPlainFile(const QString &path, int encodingIndex)
     const QString fileName = path.isEmpty() ? m_form.m_fileName : path;
     QElapsedTimer clock;
     clock.start();
-    TKvMemIni &ini = m_form.m_ini;
+    TKvMemIni &ini = m_form.m_document.Ini();
     const int result = encodingIndex >= TForm1::EncUtf8 && encodingIndex <= TForm1::EncUtf16BE
                            ? ini.LoadFromFile(fileName, TForm1::CodePageOf(encodingIndex))
                            : ini.LoadFromFile(fileName);
@@ -221,7 +213,7 @@ bool TKvDocumentFile::OpenEncryptedFile(const QString &path, const QString &pass
     m_form.SetShowTime(0);
     QElapsedTimer clock;
     clock.start();
-    const int result = LoadEncrypted(m_form.m_ini, path, password);
+    const int result = LoadEncrypted(m_form.m_document.Ini(), path, password);
     if (result < 0) {
         if (result == lrNotContainer)
             ErrorBox(FileErrorCaption, path + QStringLiteral("\r\nIs not an Encrypted Quillon File"),
@@ -236,7 +228,7 @@ bool TKvDocumentFile::OpenEncryptedFile(const QString &path, const QString &pass
     m_form.m_password = password;
     m_form.SetLoadTime(quint64(clock.elapsed()));
     m_form.m_readOnly = IsReadOnlyFile(path);
-    m_form.m_encodingIndex = EncodingIndexOf(m_form.m_ini.Encoding);
+    m_form.m_encodingIndex = EncodingIndexOf(m_form.m_document.Ini().Encoding);
     m_form.FillSectionList();
     m_form.FitSectionColumns();
     m_form.EnableFileActions(true);
@@ -322,7 +314,7 @@ void TKvDocumentFile::ActSaveExecute()
     if (!MayOverwrite())
         return;
     if (m_form.m_encrypted) {
-        SaveEncrypted(m_form.m_ini, fileName, m_form.m_password);
+        SaveEncrypted(m_form.m_document.Ini(), fileName, m_form.m_password);
         m_form.SetModified(false);
     } else if (!SavePlain()) {
         return;
@@ -346,7 +338,7 @@ bool TKvDocumentFile::SavePlain()
 
 std::optional<int> TKvDocumentFile::WritePlain(const QString &path, int encodingIndex)
 {
-    TKvMemIni &ini = m_form.m_ini;
+    TKvMemIni &ini = m_form.m_document.Ini();
     ini.KeepLayout = CurrentPreferences().KeepLayout;
     const std::optional<quint32> codePage = ChooseSaveEncoding(ini, TForm1::CodePageOf(encodingIndex), &m_form);
     if (!codePage)
@@ -369,7 +361,7 @@ void TKvDocumentFile::ActSaveAsExecute()
         if (!typed)
             return;
         password = *typed;
-        SaveEncrypted(m_form.m_ini, path, password);
+        SaveEncrypted(m_form.m_document.Ini(), path, password);
     } else {
         const std::optional<int> written = WritePlain(path, encodingIndex);
         if (!written)
@@ -399,13 +391,13 @@ void TKvDocumentFile::ActSaveAsExecute()
 
 bool TKvDocumentFile::FormCloseQuery()
 {
-    if (!m_form.m_modified)
+    if (!m_form.m_document.Modified())
         return true;
     switch (YesNoCancelBox(QStringLiteral("Exit Quillon"),
                            QStringLiteral("There is unsaved changes!\r\nDo You want to Save ?"), &m_form)) {
     case tmrYes:
         ActSaveExecute();
-        return !m_form.m_modified;
+        return !m_form.m_document.Modified();
     case tmrNo:
         return true;
     default:
@@ -438,7 +430,7 @@ void TKvDocumentFile::FileChangedOnDisk()
     }
     const QString path = m_watcher->Path();
     const QString changed = path + QStringLiteral("\r\nhas been changed by another program.");
-    if (m_form.m_modified) {
+    if (m_form.m_document.Modified()) {
         ShowMsgBox(
             ChangedCaption,
             changed
