@@ -3,10 +3,12 @@
 # Usage: scripts/install-deps.sh [extra-package ...]
 set -euo pipefail
 
+# libsodium-dev: the strong container's cipher; python3-nacl: its independent test.
 # locales: localedef, for the test of a legacy 8-bit locale's code page.
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libpng-dev
           libgl-dev libxkbcommon-dev xvfb xauth xdotool openbox x11-utils
-          locales desktop-file-utils shared-mime-info libxml2-utils libglib2.0-bin groff-base xclip "$@")
+          locales desktop-file-utils shared-mime-info libxml2-utils libglib2.0-bin groff-base xclip
+          libsodium-dev python3-nacl "$@")
 
 missing=()
 for p in "${packages[@]}"; do

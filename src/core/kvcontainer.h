@@ -15,6 +15,7 @@
 #include <QString>
 
 #include <array>
+#include <cstdint>
 
 class TKvMemIni;
 
@@ -40,13 +41,71 @@ TKvFileKey MakeFileKey(const QString &password);
 // XORs byte j with key byte j mod 64 for j from 0 to length - 1, in place.
 void XorWithKey(char *bytes, qsizetype length, const TKvFileKey &key);
 
-// Writes the document as a container file through the safe save (the old file
+// The two container formats. Strong: the 8-byte magic 89 4B 56 43 52 59 0D 0A,
+// version 2, algorithm 1 (Argon2id), opslimit and memlimit in KiB (unsigned
+// 32-bit little-endian), a 16-byte salt and a 24-byte nonce (58 header bytes),
+// then XChaCha20-Poly1305 of the legacy body (EF BB BF and the UTF-8 text) with
+// the 58 header bytes as associated data, the 16-byte tag last.
+enum class TKvContainerFormat { Legacy, Strong };
+
+namespace KvStrong {
+constexpr QByteArrayView Magic = "\x89KVCRY\r\n";
+constexpr uint8_t Version = 2;
+constexpr uint8_t AlgorithmArgon2id = 1;
+constexpr qsizetype SaltLength = 16;
+constexpr qsizetype NonceLength = 24;
+constexpr qsizetype HeaderLength = 58;
+constexpr qsizetype TagLength = 16;
+constexpr quint32 DefaultOpsLimit = 3;
+constexpr quint32 DefaultMemLimitKiB = 65536;
+// A header outside these is refused before anything is derived, so a crafted
+// file cannot make the reader allocate gigabytes or spin for minutes.
+constexpr quint32 MinOpsLimit = 1, MaxOpsLimit = 16;
+constexpr quint32 MinMemLimitKiB = 8192, MaxMemLimitKiB = 1048576;
+static_assert(Magic.size() == 8);
+} // namespace KvStrong
+
+// What the strong header carries. Salt and nonce are random per save; tests
+// fix them to compare a container byte for byte.
+struct TKvStrongParams
+{
+    quint32 OpsLimit = KvStrong::DefaultOpsLimit;
+    quint32 MemLimitKiB = KvStrong::DefaultMemLimitKiB;
+    std::array<unsigned char, KvStrong::SaltLength> Salt{};
+    std::array<unsigned char, KvStrong::NonceLength> Nonce{};
+};
+
+// Fresh random salt and nonce with the given limits.
+TKvStrongParams FreshStrongParams(quint32 opsLimit = KvStrong::DefaultOpsLimit,
+                                  quint32 memLimitKiB = KvStrong::DefaultMemLimitKiB);
+
+// The format of a container by its first bytes: strong exactly when they are
+// the strong magic (no legacy container starts with byte 89).
+TKvContainerFormat ContainerFormatOf(QByteArrayView head);
+
+// The strong container of a document, with the given header fields.
+QByteArray StrongContainerBytes(const TKvMemIni &ini, const QString &password, const TKvStrongParams &params);
+
+// Writes the document in the given format (strong with fresh salt and nonce and
+// the default limits). Throws TKvFileError when the file cannot be written.
+void SaveEncrypted(const TKvMemIni &ini, const QString &fileName, const QString &password,
+                   TKvContainerFormat format);
+// Writes a strong container with these header fields.
+void SaveEncrypted(const TKvMemIni &ini, const QString &fileName, const QString &password,
+                   const TKvStrongParams &params);
+
+// Writes the document as a legacy container file through the safe save (the old file
 // stays intact until the new one is complete). Throws TKvFileError when the
 // file cannot be written. The document's FileName is not changed.
 void SaveEncrypted(const TKvMemIni &ini, const QString &fileName, const QString &password);
 
-// Reads a container file into the document (appending, as the readers do):
-// the UTF-8 reader's result, lrNotContainer or lrWrongPassword. A file that is
+// Reads a container file of either format, told apart by the magic, into the
+// document (appending, as the readers do): the UTF-8 reader's result,
+// lrNotContainer or lrWrongPassword. A strong file with a header the reader
+// does not know or refuses, or shorter than header and tag, is lrNotContainer;
+// a wrong password and any changed byte that passes those checks give
+// lrWrongPassword, and then nothing reaches the document. A file that is
 // missing or cannot be read throws TKvFileError. The document's FileName is
-// not changed.
-int LoadEncrypted(TKvMemIni &ini, const QString &fileName, const QString &password);
+// not changed. `format`, when given, receives the format of the file read.
+int LoadEncrypted(TKvMemIni &ini, const QString &fileName, const QString &password,
+                  TKvContainerFormat *format = nullptr);

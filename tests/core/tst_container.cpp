@@ -1,15 +1,17 @@
 // The password-protected file format. Expected files are put together here
 // byte by byte from the format's layout, with a key worked out from a known
 // digest, so the writer is checked against the layout rather than itself.
+#include "describedocument.h"
 #include "kvcontainer.h"
 #include "kvfileerror.h"
-#include "describedocument.h"
 #include "kvmemini.h"
 #include "kvplainmessage.h"
 
+#include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -86,6 +88,38 @@ QByteArray ReadFile(const QString &fileName)
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray("<cannot open>");
     return file.readAll();
+}
+
+// The strong container of GoldenText with GoldenPassword, opslimit 1, memlimit
+// 8192 KiB, salt 00..0F and nonce 20..37, sealed by an independent Python
+// implementation of the layout (tests/core/data/strong-seal.py).
+const QByteArray StrongGolden = QByteArray::fromHex(
+    "894b564352590d0a02010100000000200000000102030405060708090a0b0c0d0e0f202122232425262728292a2b2c2d"
+    "2e2f30313233343536378d66dfd07622a64ce7bb52ac2ca97dcc06d78a61c1719cfad25966261a7c5b714801fc5d784d"
+    "ade8bde998c8dc92664d1c86c1853bbf370b375a2f8ef2b21e2c1e227381c92261edcb380a71d06aa2e125c92883b449"
+    "59e38cb8d1f736c2605df89c83b5f9a1ed4ec362d8de6bb55e512cb40f9f8de2cbef26c711633c869034af02b0a22143"
+    "9d8bbc4b8d8803b8aa6879439847d3c57e1a");
+
+// Modest limits so that the suite stays fast; the header carries them.
+TKvStrongParams FixedParams()
+{
+    TKvStrongParams params;
+    params.OpsLimit = 1;
+    params.MemLimitKiB = 8192;
+    for (int i = 0; i < 16; ++i)
+        params.Salt[size_t(i)] = static_cast<unsigned char>(i);
+    for (int i = 0; i < 24; ++i)
+        params.Nonce[size_t(i)] = static_cast<unsigned char>(0x20 + i);
+    return params;
+}
+
+void ReadGoldenText(TKvMemIni &ini)
+{
+    QByteArray text = Bom + GoldenText.toUtf8();
+    QBuffer stream(&text);
+    stream.open(QIODevice::ReadOnly);
+    stream.seek(3);
+    ini.ReadUtf8(stream);
 }
 
 } // namespace
@@ -207,6 +241,149 @@ private Q_SLOTS:
         SaveEncrypted(ini, fileName, GoldenPassword);
         QCOMPARE(ReadFile(fileName), ContainerByHand(GoldenText.toUtf8(), GoldenDigestHex));
         QCOMPARE(ini.FileName, QStringLiteral("kept.ini"));
+    }
+
+    void strongGoldenBytes()
+    {
+        TKvMemIni ini;
+        ReadGoldenText(ini);
+        QCOMPARE(Describe(ini), GoldenPicture);
+        QCOMPARE(StrongContainerBytes(ini, GoldenPassword, FixedParams()).toHex(), StrongGolden.toHex());
+    }
+
+    void strongGoldenReads()
+    {
+        const QString fileName = Path(QStringLiteral("strong-golden.IniCry"));
+        WriteFile(fileName, StrongGolden);
+        TKvMemIni ini;
+        TKvContainerFormat format = TKvContainerFormat::Legacy;
+        QCOMPARE(LoadEncrypted(ini, fileName, GoldenPassword, &format), 65001);
+        QCOMPARE(format, TKvContainerFormat::Strong);
+        QCOMPARE(Describe(ini), GoldenPicture);
+    }
+
+    // A container sealed at test time by python3-nacl with a random salt and nonce.
+    void pythonSealedReads()
+    {
+        QProcess probe;
+        probe.start(QStringLiteral("/usr/bin/python3"),
+                    {QStringLiteral("-c"), QStringLiteral("import nacl")});
+        if (!probe.waitForFinished() || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0)
+            QSKIP("python3-nacl is not installed (scripts/install-deps.sh installs it)");
+        const QString plain = Path(QStringLiteral("python-plain.bin"));
+        WriteFile(plain, Bom + GoldenText.toUtf8());
+        const QString password = QString::fromUtf8("P\xC3\xA4ssw\xC3\xB6rd");
+        QProcess seal;
+        seal.start(
+            QStringLiteral("/usr/bin/python3"),
+            {QStringLiteral(QUILLON_STRONG_SEAL), plain, password, QStringLiteral("2"),
+             QStringLiteral("9000"),
+             QByteArray::fromRawData("\x5a\x17\x00\xfe\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c", 16)
+                 .toHex(),
+             QByteArray(24, '\xA5').toHex()});
+        QVERIFY(seal.waitForFinished());
+        QCOMPARE(seal.exitCode(), 0);
+        const QString fileName = Path(QStringLiteral("python.IniCry"));
+        WriteFile(fileName, seal.readAllStandardOutput());
+        TKvMemIni ini;
+        QCOMPARE(LoadEncrypted(ini, fileName, password), 65001);
+        QCOMPARE(Describe(ini), GoldenPicture);
+        TKvMemIni wrong;
+        QCOMPARE(LoadEncrypted(wrong, fileName, GoldenPassword), lrWrongPassword);
+    }
+
+    // Every changed byte class and every truncation is refused, and nothing
+    // reaches the document.
+    void strongTampering_data()
+    {
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("xorMask");
+        QTest::addColumn<int>("truncateTo");
+        QTest::addColumn<int>("result");
+        const int size = int(StrongGolden.size());
+        QTest::addRow("magic first byte") << 0 << 0x01 << -1 << lrWrongPassword; // read as legacy
+        QTest::addRow("magic last byte") << 7 << 0x40 << -1 << lrWrongPassword;
+        QTest::addRow("version") << 8 << 0x01 << -1 << lrNotContainer;
+        QTest::addRow("algorithm") << 9 << 0x02 << -1 << lrNotContainer;
+        QTest::addRow("opslimit within range") << 10 << 0x02 << -1 << lrWrongPassword;
+        QTest::addRow("opslimit out of range") << 13 << 0x01 << -1 << lrNotContainer;
+        QTest::addRow("memlimit within range") << 14 << 0x01 << -1 << lrWrongPassword;
+        QTest::addRow("memlimit out of range") << 17 << 0x80 << -1 << lrNotContainer;
+        QTest::addRow("salt") << 18 << 0x01 << -1 << lrWrongPassword;
+        QTest::addRow("nonce") << 40 << 0x10 << -1 << lrWrongPassword;
+        QTest::addRow("ciphertext") << 70 << 0x01 << -1 << lrWrongPassword;
+        QTest::addRow("tag") << size - 1 << 0x80 << -1 << lrWrongPassword;
+        QTest::addRow("one byte short") << 0 << 0 << size - 1 << lrWrongPassword;
+        QTest::addRow("header and tag only") << 0 << 0 << 74 << lrWrongPassword;
+        QTest::addRow("shorter than header and tag") << 0 << 0 << 73 << lrNotContainer;
+        QTest::addRow("magic only") << 0 << 0 << 8 << lrNotContainer;
+    }
+    void strongTampering()
+    {
+        QFETCH(int, offset);
+        QFETCH(int, xorMask);
+        QFETCH(int, truncateTo);
+        QFETCH(int, result);
+        QByteArray bytes = StrongGolden;
+        bytes[offset] = char(bytes[offset] ^ xorMask);
+        if (truncateTo >= 0)
+            bytes.truncate(truncateTo);
+        const QString fileName = Path(QStringLiteral("tampered.IniCry"));
+        WriteFile(fileName, bytes);
+        TKvMemIni ini;
+        QCOMPARE(LoadEncrypted(ini, fileName, GoldenPassword), result);
+        QCOMPARE(ini.Sections.Count, 0);
+        QCOMPARE(ReadFile(fileName), bytes);
+    }
+
+    // Refused from the header alone: deriving would need 4 GiB.
+    void hugeMemLimitRefused()
+    {
+        QByteArray bytes = StrongGolden;
+        const quint32 fourGiBInKiB = 4u * 1024 * 1024;
+        for (int i = 0; i < 4; ++i)
+            bytes[14 + i] = char(fourGiBInKiB >> (8 * i));
+        const QString fileName = Path(QStringLiteral("huge.IniCry"));
+        WriteFile(fileName, bytes);
+        TKvMemIni ini;
+        QCOMPARE(LoadEncrypted(ini, fileName, GoldenPassword), lrNotContainer);
+    }
+
+    void legacyReportsItsFormat()
+    {
+        TKvMemIni ini;
+        TKvContainerFormat format = TKvContainerFormat::Strong;
+        QCOMPARE(LoadEncrypted(ini, Path(QStringLiteral("golden.IniCry")), GoldenPassword, &format), 65001);
+        QCOMPARE(format, TKvContainerFormat::Legacy);
+        QCOMPARE(ContainerFormatOf(ReadFile(Path(QStringLiteral("golden.IniCry")))),
+                 TKvContainerFormat::Legacy);
+        QCOMPARE(ContainerFormatOf(StrongGolden), TKvContainerFormat::Strong);
+    }
+
+    // A legacy file saved strong reads back with the same text; each save has
+    // its own salt and nonce.
+    void upgradeToStrong()
+    {
+        TKvMemIni ini;
+        QCOMPARE(LoadEncrypted(ini, Path(QStringLiteral("golden.IniCry")), GoldenPassword), 65001);
+        const QString first = Path(QStringLiteral("upgraded1.IniCry"));
+        const QString second = Path(QStringLiteral("upgraded2.IniCry"));
+        SaveEncrypted(ini, first, GoldenPassword, FreshStrongParams(1, 8192));
+        SaveEncrypted(ini, second, GoldenPassword, FreshStrongParams(1, 8192));
+        const QByteArray a = ReadFile(first);
+        const QByteArray b = ReadFile(second);
+        QVERIFY(a.startsWith(QByteArrayLiteral("\x89KVCRY\r\n\x02\x01")));
+        QVERIFY(a.mid(18, 40) != b.mid(18, 40));
+        QCOMPARE(a.size(), 58 + 3 + GoldenText.toUtf8().size() + 16);
+        TKvMemIni back;
+        TKvContainerFormat format = TKvContainerFormat::Legacy;
+        QCOMPARE(LoadEncrypted(back, first, GoldenPassword, &format), 65001);
+        QCOMPARE(format, TKvContainerFormat::Strong);
+        QCOMPARE(Describe(back), GoldenPicture);
+        // And back to legacy on request: the original bytes.
+        const QString legacy = Path(QStringLiteral("downgraded.IniCry"));
+        SaveEncrypted(back, legacy, GoldenPassword, TKvContainerFormat::Legacy);
+        QCOMPARE(ReadFile(legacy), ContainerByHand(GoldenText.toUtf8(), GoldenDigestHex));
     }
 
     // A document built through the model, not the reader.
