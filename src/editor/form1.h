@@ -2,6 +2,7 @@
 
 #include "document/kvdocument.h"
 #include "kvcolor.h"
+#include "kvcontainer.h"
 #include "kvmemini.h"
 #include "kvsearchoptions.h"
 
@@ -266,6 +267,9 @@ private:
     bool m_shown = false;
     bool m_readOnly = false;
     bool m_encrypted = false;
+    // The container a protected file is saved in: the one it was read in
+    // (a legacy file stays legacy), strong for a new one.
+    TKvContainerFormat m_containerFormat = TKvContainerFormat::Strong;
     bool m_opening = false; // an open or reload is under way (see RunCommand)
     int m_encodingIndex = EncUtf8;
     bool m_valuesOnly = false;

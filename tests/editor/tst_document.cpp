@@ -245,6 +245,7 @@ void TestDocument::saveAsEncryptedThenPlain()
     QVERIFY(form->Encrypted());
     QCOMPARE(form->windowTitle(), Caption(QStringLiteral("   [") + secret + QStringLiteral("] [Encrypted]")));
     QVERIFY(!ReadFile(secret).contains("[beta]"));
+    QVERIFY(ReadFile(secret).startsWith("\x89KVCRY\r\n")); // a new protected file is strong
     TKvMemIni check;
     QCOMPARE(LoadEncrypted(check, secret, QStringLiteral("pw")), int(KvEncoding::Utf8));
     QCOMPARE(check.Sections.Count, 2);
@@ -501,6 +502,17 @@ void TestDocument::encryptedReloadAfterOutsideChange()
     QCOMPARE(form->Document().Sections.Count, 2);
     QVERIFY(form->Encrypted());
     QCOMPARE(m_fix.Prompts.size(), 1); // the reload uses the known password
+    // A file read in the legacy container is saved in it again.
+    Edit(*form);
+    form->DocumentFile()->Watcher().Watch(path);
+    Trigger(form->ActSave);
+    TKvMemIni check;
+    TKvContainerFormat format = TKvContainerFormat::Strong;
+    QCOMPARE(LoadEncrypted(check, path, QStringLiteral("pw"), &format), int(KvEncoding::Utf8));
+    QVERIFY(format == TKvContainerFormat::Legacy);
+    const TKvIniSection &saved = *check.Sections[0];
+    QVERIFY(std::any_of(saved.Vals.begin(), saved.Vals.end(),
+                        [](const TKvIniVal *val) { return val->Name() == u"edited"; }));
 }
 
 // The real password dialog, answered as a user would.

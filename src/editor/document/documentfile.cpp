@@ -205,6 +205,21 @@ int TKvDocumentFile::LoadPlainFile(const QString &path, int encodingIndex)
     return result;
 }
 
+namespace {
+
+// Deriving a strong container's key takes a moment (and 64 MiB): the pointer says so.
+template <typename Work> auto WithBusyCursor(Work work)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    struct Restore
+    {
+        ~Restore() { QApplication::restoreOverrideCursor(); }
+    } restore;
+    return work();
+}
+
+} // namespace
+
 bool TKvDocumentFile::OpenEncryptedFile(const QString &path, const QString &password)
 {
     TOpening opening(m_form.m_opening);
@@ -213,7 +228,9 @@ bool TKvDocumentFile::OpenEncryptedFile(const QString &path, const QString &pass
     m_form.SetShowTime(0);
     QElapsedTimer clock;
     clock.start();
-    const int result = LoadEncrypted(m_form.m_document.Ini(), path, password);
+    TKvContainerFormat format = TKvContainerFormat::Strong;
+    const int result = WithBusyCursor([&] { return LoadEncrypted(m_form.m_document.Ini(), path, password, &format); });
+    m_form.m_containerFormat = format;
     if (result < 0) {
         if (result == lrNotContainer)
             ErrorBox(FileErrorCaption, path + QStringLiteral("\r\nIs not an Encrypted Quillon File"),
@@ -314,7 +331,10 @@ void TKvDocumentFile::ActSaveExecute()
     if (!MayOverwrite())
         return;
     if (m_form.m_encrypted) {
-        SaveEncrypted(m_form.m_document.Ini(), fileName, m_form.m_password);
+        WithBusyCursor([&] {
+            SaveEncrypted(m_form.m_document.Ini(), fileName, m_form.m_password, m_form.m_containerFormat);
+            return 0;
+        });
         m_form.SetModified(false);
     } else if (!SavePlain()) {
         return;
@@ -361,7 +381,12 @@ void TKvDocumentFile::ActSaveAsExecute()
         if (!typed)
             return;
         password = *typed;
-        SaveEncrypted(m_form.m_document.Ini(), path, password);
+        // A new protected file gets the strong container.
+        WithBusyCursor([&] {
+            SaveEncrypted(m_form.m_document.Ini(), path, password, TKvContainerFormat::Strong);
+            return 0;
+        });
+        m_form.m_containerFormat = TKvContainerFormat::Strong;
     } else {
         const std::optional<int> written = WritePlain(path, encodingIndex);
         if (!written)
