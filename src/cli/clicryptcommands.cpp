@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include <cstdio>
+#include <optional>
 #include <iostream>
 #include <string>
 
@@ -43,13 +44,21 @@ QString ReadPassword(const TKvArguments &args)
     return QString::fromUtf8(line);
 }
 
-QString ResultJson(int result)
+QString FormatName(TKvContainerFormat format)
+{
+    return format == TKvContainerFormat::Strong ? QStringLiteral("strong") : QStringLiteral("legacy");
+}
+
+// The result, and the container's format when one was read or written.
+QString ResultJson(int result, std::optional<TKvContainerFormat> format = std::nullopt)
 {
     QString value = QString::number(result);
     if (result == lrNotContainer)
         value = QStringLiteral("\"lrNotContainer\"");
     else if (result == lrWrongPassword)
         value = QStringLiteral("\"lrWrongPassword\"");
+    if (format)
+        return QStringLiteral(R"({"result": %1, "format": "%2"})").arg(value, FormatName(*format)) + u'\n';
     return QStringLiteral(R"({"result": %1})").arg(value) + u'\n';
 }
 
@@ -57,8 +66,14 @@ QString ResultJson(int result)
 
 int EncryptCommand(const QStringList &argv)
 {
-    const TKvArguments args(argv, {QStringLiteral("--password-file")}, {});
+    const TKvArguments args(argv, {QStringLiteral("--password-file"), QStringLiteral("--format")}, {});
     args.Expect(2, 2);
+    const QString formatName = args.Has(QStringLiteral("--format")) ? args.Option(QStringLiteral("--format"))
+                                                                    : QStringLiteral("strong");
+    if (formatName != u"strong" && formatName != u"legacy")
+        throw TKvCliError::Usage(QStringLiteral("--format takes strong or legacy"));
+    const TKvContainerFormat format =
+        formatName == u"strong" ? TKvContainerFormat::Strong : TKvContainerFormat::Legacy;
     const QString password = ReadPassword(args);
     // As the editor asks of a new password.
     if (password.size() < MinimumPasswordLength) {
@@ -70,8 +85,8 @@ int EncryptCommand(const QStringList &argv)
     const int result = ini.LoadFromFile(args.At(0));
     if (const int code = ReportRead(result, args.At(0)))
         return code;
-    SaveEncrypted(ini, args.At(1), password);
-    Print(ResultJson(result));
+    SaveEncrypted(ini, args.At(1), password, format);
+    Print(ResultJson(result, format));
     return KvExit::Ok;
 }
 
@@ -81,8 +96,9 @@ int DecryptCommand(const QStringList &argv)
     args.Expect(2, 2);
     const QString password = ReadPassword(args);
     TKvMemIni ini;
-    const int result = LoadEncrypted(ini, args.At(0), password);
-    Print(ResultJson(result));
+    TKvContainerFormat format = TKvContainerFormat::Strong;
+    const int result = LoadEncrypted(ini, args.At(0), password, &format);
+    Print(result >= 0 ? ResultJson(result, format) : ResultJson(result));
     if (result == lrNotContainer) {
         PrintError(QStringLiteral("%1: not a password-protected file").arg(args.At(0)));
         return KvExit::NotOpened;
@@ -96,5 +112,25 @@ int DecryptCommand(const QStringList &argv)
     // The plain text is created readable by its owner only.
     SafeSaveFile(
         args.At(1), [&](QIODevice &file) { ini.SaveToStream(file, KvEncoding::Utf8); }, 0600);
+    return KvExit::Ok;
+}
+
+// What a file is, read without a password: a strong or a legacy container, or
+// neither (then an INI text, if anything).
+int InfoCommand(const QStringList &argv)
+{
+    const TKvArguments args(argv, {}, {});
+    args.Expect(1, 1);
+    QFile file(args.At(0));
+    if (!file.exists()) {
+        PrintError(QStringLiteral("%1: File Does not exist").arg(args.At(0)));
+        return KvExit::FileMissing;
+    }
+    if (!file.open(QIODevice::ReadOnly))
+        throw TKvCliError::Failure(QStringLiteral("%1: %2").arg(args.At(0), file.errorString()));
+    const std::optional<TKvContainerFormat> format = RecognisedContainer(file.read(64));
+    Print(QStringLiteral(R"({"container": %1})")
+              .arg(format ? u'"' + FormatName(*format) + u'"' : QStringLiteral("null"))
+          + u'\n');
     return KvExit::Ok;
 }

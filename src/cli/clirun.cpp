@@ -32,8 +32,13 @@ Commands:
                                       sort sections and items
   find FILE TEXT [--whole-words] [--case-sensitive] [--backward]
             [--where SN,SC,IN,IV,IC]  list every match as JSON
-  encrypt IN OUT [--password-file F]  write IN as a password-protected file
+  encrypt IN OUT [--password-file F] [--format strong|legacy]
+                                      write IN as a password-protected file
+                                      (strong: Argon2id + XChaCha20-Poly1305,
+                                      the default; legacy: for older versions)
   decrypt IN OUT [--password-file F]  write a password-protected file as UTF-8
+  info FILE                           say whether FILE is a strong or legacy
+                                      password-protected file
 
 Encodings: auto (detect, the default), 65001 (UTF-8), 0 (ANSI code page),
 1200 (UTF-16 LE), 1201 (UTF-16 BE). Files are written back in the encoding
@@ -85,6 +90,7 @@ const std::map<QString, Command> &Commands()
         {QStringLiteral("set"), SetCommand},         {QStringLiteral("del"), DelCommand},
         {QStringLiteral("sort"), SortCommand},       {QStringLiteral("find"), FindCommand},
         {QStringLiteral("encrypt"), EncryptCommand}, {QStringLiteral("decrypt"), DecryptCommand},
+        {QStringLiteral("info"), InfoCommand},
     };
     return commands;
 }

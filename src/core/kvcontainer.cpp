@@ -10,6 +10,8 @@
 #include <QBuffer>
 #include <QFile>
 
+#include <cctype>
+
 #include <sodium.h>
 
 #include <cstring>
@@ -139,6 +141,22 @@ TKvStrongParams FreshStrongParams(quint32 opsLimit, quint32 memLimitKiB)
 TKvContainerFormat ContainerFormatOf(QByteArrayView head)
 {
     return head.startsWith(KvStrong::Magic) ? TKvContainerFormat::Strong : TKvContainerFormat::Legacy;
+}
+
+std::optional<TKvContainerFormat> RecognisedContainer(QByteArrayView head)
+{
+    if (head.startsWith(KvStrong::Magic))
+        return TKvContainerFormat::Strong;
+    if (head.size() < KvContainer::HeaderLength)
+        return std::nullopt;
+    const auto isKeyByte = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+    for (qsizetype i = 0; i < KvContainer::HeaderLength; i += 2) {
+        const char first = char(head[i] ^ KvContainer::Header[i]);
+        const char second = char(head[i + 1] ^ KvContainer::Header[i + 1]);
+        if (!isKeyByte(first) || first != second)
+            return std::nullopt;
+    }
+    return TKvContainerFormat::Legacy;
 }
 
 QByteArray StrongContainerBytes(const TKvMemIni &ini, const QString &password, const TKvStrongParams &params)

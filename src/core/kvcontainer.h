@@ -14,6 +14,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 #include <array>
 #include <cstdint>
 
@@ -82,6 +84,10 @@ TKvStrongParams FreshStrongParams(quint32 opsLimit = KvStrong::DefaultOpsLimit,
 // The format of a container by its first bytes: strong exactly when they are
 // the strong magic (no legacy container starts with byte 89).
 TKvContainerFormat ContainerFormatOf(QByteArrayView head);
+// What a file's first bytes show without the password: the strong magic, or a
+// legacy header (its known text XORed with a key of doubled hex digits), or
+// neither (nullopt).
+std::optional<TKvContainerFormat> RecognisedContainer(QByteArrayView head);
 
 // The strong container of a document, with the given header fields.
 QByteArray StrongContainerBytes(const TKvMemIni &ini, const QString &password, const TKvStrongParams &params);

@@ -61,6 +61,8 @@ private slots:
     void find_data();
     void find();
     void encryptAndDecrypt();
+    void containerFormats_data();
+    void containerFormats();
     void helpNamesTheCodePage_data();
     void helpNamesTheCodePage();
     void utf8FileOnUtf8Locale();
@@ -203,8 +205,8 @@ void TestCli::encryptAndDecrypt()
     const QString opened = m_dir.filePath(QStringLiteral("opened.ini"));
     Run run = RunTool({QStringLiteral("encrypt"), m_file, sealed}, "s3cret\n");
     QCOMPARE(run.exitCode, 0);
-    QCOMPARE(run.out, QByteArray("{\"result\": 0}\n"));
-    QVERIFY(ReadFile(sealed) != Sample);
+    QCOMPARE(run.out, QByteArray("{\"result\": 0, \"format\": \"strong\"}\n"));
+    QVERIFY(ReadFile(sealed).startsWith("\x89KVCRY\r\n"));
 
     run = RunTool({QStringLiteral("decrypt"), sealed, opened}, "wrong\n");
     QCOMPARE(run.exitCode, 5);
@@ -219,9 +221,43 @@ void TestCli::encryptAndDecrypt()
     WriteFile(passwordFile, "s3cret\r\nignored\n");
     run = RunTool({QStringLiteral("decrypt"), sealed, opened, QStringLiteral("--password-file"), passwordFile});
     QCOMPARE(run.exitCode, 0);
-    QCOMPARE(run.out, QByteArray("{\"result\": 65001}\n"));
+    QCOMPARE(run.out, QByteArray("{\"result\": 65001, \"format\": \"strong\"}\n"));
     QCOMPARE(ReadFile(opened),
              QByteArray("\xEF\xBB\xBF;top\r\n\r\n[b] ;c\r\nk=1\r\n;note\r\n\r\n[a]\r\nx=hello world\r\nName=Hello\r\n\r\n"));
+}
+
+// Both containers are written on request, read back alike and told apart by info.
+void TestCli::containerFormats_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QByteArray>("info");
+    QTest::addColumn<int>("exitCode");
+    QTest::addRow("default") << QStringList() << QByteArray("{\"container\": \"strong\"}\n") << 0;
+    QTest::addRow("strong") << QStringList{QStringLiteral("--format"), QStringLiteral("strong")}
+                            << QByteArray("{\"container\": \"strong\"}\n") << 0;
+    QTest::addRow("legacy") << QStringList{QStringLiteral("--format"), QStringLiteral("legacy")}
+                            << QByteArray("{\"container\": \"legacy\"}\n") << 0;
+    QTest::addRow("unknown") << QStringList{QStringLiteral("--format"), QStringLiteral("rot13")} << QByteArray()
+                             << 2;
+}
+
+void TestCli::containerFormats()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, info);
+    QFETCH(int, exitCode);
+    const QString sealed = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".IniCry"));
+    Run run = RunTool(QStringList{QStringLiteral("encrypt"), m_file, sealed} + options, "s3cret\n");
+    QCOMPARE(run.exitCode, exitCode);
+    if (exitCode != 0) {
+        QCOMPARE(ReadFile(sealed), QByteArray("<missing>"));
+        return;
+    }
+    QCOMPARE(RunTool({QStringLiteral("info"), sealed}).out, info);
+    run = RunTool({QStringLiteral("decrypt"), sealed, m_dir.filePath(QStringLiteral("o.ini"))}, "s3cret\n");
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(run.out.contains(info.contains("legacy") ? "\"legacy\"" : "\"strong\""));
+    QCOMPARE(RunTool({QStringLiteral("info"), m_file}).out, QByteArray("{\"container\": null}\n"));
 }
 
 void TestCli::helpNamesTheCodePage_data()
