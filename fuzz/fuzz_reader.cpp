@@ -73,9 +73,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (detected.GetText() != again.GetText())
             FuzzFail("a written document reads as another text when detected", first.toHex(' '));
     }
-    const QByteArray second = again.Encode(encoding);
+    // A known normalisation may change the text (and move "utf-8" into the
+    // first bytes, so that the next save is refused): no stability to check.
     if (KnownNormalisation(ini))
         return 0;
+    const QByteArray second = again.Encode(encoding);
     if (second != first)
         FuzzFail("the text changes from one save to the next", first.toHex(' ') + "\n" + second.toHex(' '));
     return 0;
