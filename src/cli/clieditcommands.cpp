@@ -67,15 +67,9 @@ void RequireReadsBack(TKvField field, const QString &what, const QString &text)
 // finding as for storing, and the user is told.
 QString GivenText(const QString &text, const QString &what)
 {
-    qsizetype first = 0;
-    qsizetype end = text.size();
-    while (first < end && (text[first] == u' ' || text[first] == u'\t'))
-        ++first;
-    while (end > first && (text[end - 1] == u' ' || text[end - 1] == u'\t'))
-        --end;
-    if (first == 0 && end == text.size())
+    const QString taken = TrimmedFieldText(text).toString();
+    if (taken.size() == text.size())
         return text;
-    const QString taken = text.mid(first, end - first);
     PrintError(QStringLiteral("the %1 \"%2\" is taken as \"%3\": spaces and tabs around it are not kept")
                    .arg(what, text, taken));
     return taken;

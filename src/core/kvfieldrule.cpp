@@ -58,6 +58,11 @@ bool HasCommentStart(QStringView value)
 
 } // namespace
 
+QStringView TrimmedFieldText(QStringView text)
+{
+    return TrimSpacesAndTabs(text);
+}
+
 QString FieldProblem(TKvField field, QStringView text)
 {
     const QStringView trimmed = TrimSpacesAndTabs(text);

@@ -18,3 +18,5 @@ enum class TKvField { SectionName, SectionComment, ItemName, ItemValue, ItemComm
 // a problem only for a section name (a nameless section writes no header). An
 // item's value is judged as the value of a value item, written after "=".
 QString FieldProblem(TKvField field, QStringView text);
+// The text as a field keeps it: without the spaces and tabs around it.
+QStringView TrimmedFieldText(QStringView text);
