@@ -85,6 +85,7 @@ const std::map<QString, Command> &Commands()
         {QStringLiteral("set"), SetCommand},         {QStringLiteral("del"), DelCommand},
         {QStringLiteral("sort"), SortCommand},       {QStringLiteral("find"), FindCommand},
         {QStringLiteral("encrypt"), EncryptCommand}, {QStringLiteral("decrypt"), DecryptCommand},
+        {QStringLiteral("diff"), DiffCommand},       {QStringLiteral("merge"), MergeCommand},
     };
     return commands;
 }
