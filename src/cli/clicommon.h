@@ -124,6 +124,8 @@ int FindCommand(const QStringList &argv);
 int EncryptCommand(const QStringList &argv);
 int DecryptCommand(const QStringList &argv);
 int InfoCommand(const QStringList &argv);
+int DiffCommand(const QStringList &argv);
+int MergeCommand(const QStringList &argv);
 
 // Runs one command line (without the program name) and returns the exit code;
 // every failure is reported on stderr, none escapes.

@@ -38,20 +38,6 @@ TKvIniVal &RequireKey(const TKvMemIni &ini, const TKvIniSection &section, const 
     return *val;
 }
 
-// Where a new item goes: after the section's last value item, or, without
-// one, after its last line that is not blank (so trailing blank lines stay last).
-qint32 NewItemIndex(const TKvIniSection &section)
-{
-    for (qint32 i = section.Vals.Count - 1; i >= 0; --i) {
-        if (section.Vals[i]->Kind() == ikValue)
-            return i + 1;
-    }
-    qint32 index = section.Vals.Count;
-    while (index > 0 && section.Vals[index - 1]->Kind() == ikBlank)
-        --index;
-    return index;
-}
-
 // Refuses a text that would not read back as given once written.
 void RequireReadsBack(TKvField field, const QString &what, const QString &text)
 {
@@ -132,7 +118,7 @@ int SetCommand(const QStringList &argv)
         if (args.Has(QStringLiteral("--comment")))
             val->SetComment(comment);
     } else {
-        section->InsertVal(NewItemIndex(*section), key, value, comment);
+        section->InsertVal(section->NewItemIndex(), key, value, comment);
     }
     WriteBack(ini, args, lock);
     return KvExit::Ok;

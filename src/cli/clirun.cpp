@@ -39,6 +39,14 @@ Commands:
   decrypt IN OUT [--password-file F]  write a password-protected file as UTF-8
   info FILE                           say whether FILE is a strong or legacy
                                       password-protected file
+  diff A B [--json] [--ignore-case] [--with-comments]
+                                      the differences by meaning: sections and
+                                      items by name and occurrence, values as
+                                      read (exit 0 equal, 1 different)
+  merge BASE MINE THEIRS [-o OUT] [--prefer mine|theirs] [--json]
+                                      bring THEIRS' changes since BASE into MINE
+                                      (in place by default, keeping its layout);
+                                      a conflict writes nothing (exit 1)
 
 Encodings: auto (detect, the default), 65001 (UTF-8), 0 (ANSI code page),
 1200 (UTF-16 LE), 1201 (UTF-16 BE). Files are written back in the encoding
@@ -91,6 +99,7 @@ const std::map<QString, Command> &Commands()
         {QStringLiteral("sort"), SortCommand},       {QStringLiteral("find"), FindCommand},
         {QStringLiteral("encrypt"), EncryptCommand}, {QStringLiteral("decrypt"), DecryptCommand},
         {QStringLiteral("info"), InfoCommand},
+        {QStringLiteral("diff"), DiffCommand},       {QStringLiteral("merge"), MergeCommand},
     };
     return commands;
 }

@@ -25,6 +25,18 @@ TKvIniSection *TKvMemIni::CopySection(const TKvIniSection *source, const QString
     return copy;
 }
 
+qint32 TKvIniSection::NewItemIndex() const
+{
+    for (qint32 i = Vals.Count - 1; i >= 0; --i) {
+        if (Vals[i]->Kind() == ikValue)
+            return i + 1;
+    }
+    qint32 index = Vals.Count;
+    while (index > 0 && Vals[index - 1]->Kind() == ikBlank)
+        --index;
+    return index;
+}
+
 namespace {
 
 // An empty text that still points somewhere (StoreTexts copies from it).

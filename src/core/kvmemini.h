@@ -249,6 +249,10 @@ public:
     TKvIniVal *AddVal(QStringView name, QStringView value, QStringView comment);
     TKvIniVal *InsertVal(qint32 index, QStringView name, QStringView value, QStringView comment);
     void DeleteVal(TKvIniVal *val) { Vals.Delete(val); }
+    // Where a new value item goes when no place is chosen: after the section's
+    // last value item, or, without one, after its last line that is not blank
+    // (so trailing blank lines stay last).
+    qint32 NewItemIndex() const;
     qint32 IndexOfVal(const TKvIniVal *val, qint32 start = 0) const { return Vals.IndexOf(val, start); }
     // Adds one to the counter of each entry's kind; returns the number of entries.
     qint32 CountKinds(TKvIniCounts &counts) const;

@@ -81,6 +81,22 @@ public:
         RemoveAt(index);
     }
 
+    // Destroys every element for which doomed holds and closes the gaps, in
+    // one pass (deleting k elements one by one would move the tail k times).
+    template <typename Doomed> void DeleteIf(Doomed doomed)
+    {
+        qint32 kept = 0;
+        for (qint32 i = 0; i < Count; ++i) {
+            if (doomed(Items[i]))
+                delete Items[i];
+            else
+                Items[kept++] = Items[i];
+        }
+        for (qint32 i = kept; i < Count; ++i)
+            Items[i] = nullptr;
+        Count = kept;
+    }
+
     void Clear()
     {
         for (qint32 i = 0; i < Count; ++i)

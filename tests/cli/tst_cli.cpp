@@ -61,6 +61,10 @@ private slots:
     void find_data();
     void find();
     void encryptAndDecrypt();
+    void diff_data();
+    void diff();
+    void merge_data();
+    void merge();
     void containerFormats_data();
     void containerFormats();
     void helpNamesTheCodePage_data();
@@ -224,6 +228,104 @@ void TestCli::encryptAndDecrypt()
     QCOMPARE(run.out, QByteArray("{\"result\": 65001, \"format\": \"strong\"}\n"));
     QCOMPARE(ReadFile(opened),
              QByteArray("\xEF\xBB\xBF;top\r\n\r\n[b] ;c\r\nk=1\r\n;note\r\n\r\n[a]\r\nx=hello world\r\nName=Hello\r\n\r\n"));
+}
+
+// diff compares by meaning: sections and items by name and occurrence, values
+// as read, order and layout ignored.
+void TestCli::diff_data()
+{
+    QTest::addColumn<QByteArray>("a");
+    QTest::addColumn<QByteArray>("b");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("json");
+    const QByteArray a = "[PHP]\nmemory_limit=128M\nx=1\nx=2\n[old]\na=1\n";
+    QTest::addRow("equal") << a << a << QStringList() << 0 << QByteArray("{\"equal\": true, \"changes\": []}");
+    QTest::addRow("sorted copy, other spacing")
+        << a << QByteArray("[old]\r\na = 1\r\n[PHP]\r\nx=1\r\nmemory_limit = 128M ; c\r\nx=2\r\n") << QStringList() << 0
+        << QByteArray("\"equal\": true");
+    QTest::addRow("changed value")
+        << a << QByteArray(a).replace("128M", "256M") << QStringList() << 1
+        << QByteArray("{\"change\": \"changed\", \"section\": \"PHP\", \"occurrence\": 0, \"key\": \"memory_limit\", "
+                      "\"key_occurrence\": 0, \"old\": \"128M\", \"new\": \"256M\"}");
+    QTest::addRow("second occurrence changed")
+        << a << QByteArray(a).replace("x=2", "x=3") << QStringList() << 1
+        << QByteArray("\"key\": \"x\", \"key_occurrence\": 1, \"old\": \"2\", \"new\": \"3\"");
+    QTest::addRow("item added") << a << a + "y=5\n" << QStringList() << 1
+                                << QByteArray("{\"change\": \"added\", \"section\": \"old\", \"occurrence\": 0, "
+                                              "\"key\": \"y\", \"key_occurrence\": 0, \"old\": null, \"new\": \"5\"}");
+    QTest::addRow("section removed") << a << QByteArray("[PHP]\nmemory_limit=128M\nx=1\nx=2\n") << QStringList() << 1
+                                     << QByteArray("{\"change\": \"section-removed\", \"section\": \"old\", "
+                                                   "\"occurrence\": 0}");
+    QTest::addRow("names differ in case") << a << QByteArray(a).replace("memory_limit", "MEMORY_LIMIT")
+                                          << QStringList() << 1 << QByteArray("\"change\": \"removed\"");
+    QTest::addRow("case folded") << a << QByteArray(a).replace("memory_limit", "MEMORY_LIMIT")
+                                 << QStringList{QStringLiteral("--ignore-case")} << 0 << QByteArray("\"equal\": true");
+    QTest::addRow("comments ignored") << a << QByteArray(a).replace("x=1", "x=1 ;new note") << QStringList() << 0
+                                      << QByteArray("\"equal\": true");
+    QTest::addRow("comments compared") << a << QByteArray(a).replace("x=1", "x=1 ;new note")
+                                       << QStringList{QStringLiteral("--with-comments")} << 1
+                                       << QByteArray("\"equal\": false");
+}
+
+void TestCli::diff()
+{
+    QFETCH(QByteArray, a);
+    QFETCH(QByteArray, b);
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, json);
+    const QString first = m_dir.filePath(QStringLiteral("a.ini"));
+    const QString second = m_dir.filePath(QStringLiteral("b.ini"));
+    WriteFile(first, a);
+    WriteFile(second, b);
+    const Run run = RunTool(QStringList{QStringLiteral("diff"), first, second, QStringLiteral("--json")} + options);
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY2(run.out.contains(json), run.out.constData());
+    QCOMPARE(RunTool(QStringList{QStringLiteral("diff"), first, second} + options).exitCode, exitCode);
+}
+
+// merge brings THEIRS' changes since BASE into MINE, MINE's untouched lines
+// byte-identical; a conflict writes nothing unless --prefer decides it.
+void TestCli::merge_data()
+{
+    QTest::addColumn<QByteArray>("theirs");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("after");
+    // BASE is "[s]\nk=1\nj=1\n"; MINE changed j to 2 in its own layout.
+    const QByteArray mine = "[s]\r\nk=1   ; keep\r\nj=2\r\n";
+    QTest::addRow("disjoint edits both land")
+        << QByteArray("[s]\nk=1\nj=1\nn=3\n[t]\nz=9\n") << QStringList() << 0
+        << QByteArray("[s]\r\nk=1   ; keep\r\nj=2\r\nn=3\r\n[t]\r\nz=9\r\n");
+    QTest::addRow("the same change on both sides") << QByteArray("[s]\nk=1\nj=2\n") << QStringList() << 0 << mine;
+    QTest::addRow("changed on both: refused") << QByteArray("[s]\nk=1\nj=3\n") << QStringList() << 1 << mine;
+    QTest::addRow("changed on both: theirs preferred")
+        << QByteArray("[s]\nk=1\nj=3\n") << QStringList{QStringLiteral("--prefer"), QStringLiteral("theirs")} << 0
+        << QByteArray("[s]\r\nk=1   ; keep\r\nj=3\r\n");
+    QTest::addRow("changed on both: mine preferred")
+        << QByteArray("[s]\nk=1\nj=3\n") << QStringList{QStringLiteral("--prefer"), QStringLiteral("mine")} << 0 << mine;
+    QTest::addRow("removed by theirs, changed by mine: refused") << QByteArray("[s]\nk=1\n") << QStringList() << 1
+                                                                  << mine;
+    QTest::addRow("removed by theirs, untouched by mine") << QByteArray("[s]\nj=1\n") << QStringList() << 0
+                                                          << QByteArray("[s]\r\nj=2\r\n");
+}
+
+void TestCli::merge()
+{
+    QFETCH(QByteArray, theirs);
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, after);
+    const QString base = m_dir.filePath(QStringLiteral("base.ini"));
+    const QString mine = m_dir.filePath(QStringLiteral("mine.ini"));
+    const QString their = m_dir.filePath(QStringLiteral("theirs.ini"));
+    WriteFile(base, "[s]\nk=1\nj=1\n");
+    WriteFile(mine, "[s]\r\nk=1   ; keep\r\nj=2\r\n");
+    WriteFile(their, theirs);
+    const Run run = RunTool(QStringList{QStringLiteral("merge"), base, mine, their} + options);
+    QVERIFY2(run.exitCode == exitCode, run.err.constData());
+    QCOMPARE(ReadFile(mine), after);
 }
 
 // Both containers are written on request, read back alike and told apart by info.

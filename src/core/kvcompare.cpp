@@ -1,0 +1,169 @@
+#include "kvcompare.h"
+
+#include "kvnamematch.h"
+
+#include <unordered_map>
+#include <unordered_set>
+
+using namespace KvNameMatch;
+
+namespace KvCompare {
+
+bool SameName(QStringView a, QStringView b, bool ignoreCase)
+{
+    return KvNameMatch::SameName(a, b, ignoreCase);
+}
+
+bool ItemsDiffer(const TKvIniVal &a, const TKvIniVal &b, const TKvCompareOptions &options)
+{
+    return a.ValueView() != b.ValueView() || (options.WithComments && a.CommentView() != b.CommentView());
+}
+
+namespace {
+
+// Compares the value items of two matched sections (either may be null: a
+// nameless section one side lacks) and appends their differences.
+// sectionDifference makes a difference that names the section.
+template <typename SectionDifference>
+void DiffItems(const TKvIniSection *a, const TKvIniSection *b, const TKvCompareOptions &options,
+               const SectionDifference &sectionDifference, std::vector<TKvDifference> &out)
+{
+    const std::vector<const TKvIniVal *> itemsA = ValueItems(a);
+    const std::vector<const TKvIniVal *> itemsB = ValueItems(b);
+    Matching<TKvIniVal, 2> items =
+        Match<TKvIniVal, 2>({Side<TKvIniVal>(itemsA), Side<TKvIniVal>(itemsB)}, options.IgnoreCase);
+    auto add = [&](TKvChange change, const Row<TKvIniVal, 2> &row) {
+        items.EnsureOccurrences();
+        TKvDifference difference = sectionDifference();
+        difference.Change = change;
+        difference.ValA = row.Side[0];
+        difference.ValB = row.Side[1];
+        difference.KeyOccurrence = row.Occurrence;
+        out.push_back(difference);
+    };
+    // Changed and removed items in A's order first, then the added ones in B's.
+    for (const Row<TKvIniVal, 2> &row : items.Rows) {
+        if (row.Side[0] && row.Side[1] && ItemsDiffer(*row.Side[0], *row.Side[1], options))
+            add(TKvChange::ItemChanged, row);
+        else if (!row.Side[1])
+            add(TKvChange::ItemRemoved, row);
+    }
+    for (const Row<TKvIniVal, 2> &row : items.Rows) {
+        if (!row.Side[0])
+            add(TKvChange::ItemAdded, row);
+    }
+}
+
+} // namespace
+
+std::vector<TKvDifference> Diff(const TKvMemIni &a, const TKvMemIni &b, const TKvCompareOptions &options)
+{
+    std::vector<TKvDifference> out;
+    Matching<TKvIniSection, 2> sections =
+        Match<TKvIniSection, 2>({SectionsOf(a), SectionsOf(b)}, options.IgnoreCase);
+    for (const Row<TKvIniSection, 2> &row : sections.Rows) {
+        const TKvIniSection *sectionA = row.Side[0];
+        const TKvIniSection *sectionB = row.Side[1];
+        auto sectionDifference = [&] {
+            sections.EnsureOccurrences();
+            TKvDifference difference;
+            difference.SectionA = sectionA;
+            difference.SectionB = sectionB;
+            difference.SectionOccurrence = row.Occurrence;
+            return difference;
+        };
+        const bool nameless = row.Name().isEmpty();
+        if (!sectionB && !nameless) {
+            TKvDifference difference = sectionDifference();
+            difference.Change = TKvChange::SectionRemoved;
+            out.push_back(difference);
+            continue;
+        }
+        if (!sectionA && !nameless) {
+            TKvDifference difference = sectionDifference();
+            difference.Change = TKvChange::SectionAdded;
+            out.push_back(difference);
+            continue;
+        }
+        if (options.WithComments && sectionA && sectionB && sectionA->Comment != sectionB->Comment) {
+            TKvDifference difference = sectionDifference();
+            difference.Change = TKvChange::SectionChanged;
+            out.push_back(difference);
+        }
+        DiffItems(sectionA, sectionB, options, sectionDifference, out);
+    }
+    return out;
+}
+
+void Apply(TKvMemIni &a, const std::vector<const TKvDifference *> &differences,
+           const TKvCompareOptions &options)
+{
+    // The A side of a difference is an object of a, which the caller hands
+    // over for changing.
+    auto mutableSection = [](const TKvIniSection *section) { return const_cast<TKvIniSection *>(section); };
+    auto mutableVal = [](const TKvIniVal *val) { return const_cast<TKvIniVal *>(val); };
+
+    std::unordered_map<TKvIniSection *, std::unordered_set<const TKvIniVal *>> doomedItems;
+    std::unordered_set<const TKvIniSection *> doomedSections;
+    std::vector<const TKvDifference *> additions;
+    for (const TKvDifference *difference : differences) {
+        switch (difference->Change) {
+        case TKvChange::ItemChanged: {
+            TKvIniVal *val = mutableVal(difference->ValA);
+            val->SetValue(difference->ValB->ValueView());
+            if (options.WithComments)
+                val->SetComment(difference->ValB->CommentView());
+            break;
+        }
+        case TKvChange::SectionChanged:
+            mutableSection(difference->SectionA)->Comment = difference->SectionB->Comment;
+            break;
+        case TKvChange::ItemRemoved:
+            doomedItems[mutableSection(difference->SectionA)].insert(difference->ValA);
+            break;
+        case TKvChange::SectionRemoved:
+            doomedSections.insert(difference->SectionA);
+            break;
+        case TKvChange::ItemAdded:
+        case TKvChange::SectionAdded:
+            additions.push_back(difference);
+            break;
+        }
+    }
+    for (auto &[section, vals] : doomedItems)
+        section->Vals.DeleteIf([&vals](const TKvIniVal *val) { return vals.count(val) != 0; });
+
+    // Added items of one section go in one after another at the place found once.
+    std::unordered_map<TKvIniSection *, qint32> nextIndex;
+    TKvIniSection *madeNameless = nullptr;
+    for (const TKvDifference *difference : additions) {
+        const TKvIniSection *source = difference->SectionB;
+        if (difference->Change == TKvChange::SectionAdded) {
+            TKvIniSection *copy = a.AddSection(source->Name);
+            copy->Comment = source->Comment;
+            copy->Vals.Reserve(source->Vals.Count);
+            for (const TKvIniVal *val : source->Vals)
+                copy->Vals.Add(val->Clone());
+            continue;
+        }
+        TKvIniSection *target = mutableSection(difference->SectionA);
+        if (!target) {
+            // Items of a nameless section that a lacked when compared: it
+            // gets one at the front (unless an earlier call made it).
+            if (!madeNameless) {
+                const bool hasNameless = a.Sections.Count > 0 && a.Sections[0]->Name.isEmpty();
+                madeNameless = hasNameless ? a.Sections[0] : a.InsertSection(0, QString());
+            }
+            target = madeNameless;
+        }
+        auto place = nextIndex.try_emplace(target, 0);
+        if (place.second)
+            place.first->second = target->NewItemIndex();
+        const TKvIniVal *val = difference->ValB;
+        target->InsertVal(place.first->second++, val->NameView(), val->ValueView(), val->CommentView());
+    }
+    if (!doomedSections.empty())
+        a.Sections.DeleteIf([&](const TKvIniSection *section) { return doomedSections.count(section) != 0; });
+}
+
+} // namespace KvCompare
