@@ -130,8 +130,10 @@ void Apply(TKvMemIni &a, const std::vector<const TKvDifference *> &differences,
             break;
         }
     }
-    for (auto &[section, vals] : doomedItems)
-        section->Vals.DeleteIf([&vals](const TKvIniVal *val) { return vals.count(val) != 0; });
+    for (auto &doomed : doomedItems) {
+        const auto &vals = doomed.second; // a named copy: clang 14 captures no structured binding
+        doomed.first->Vals.DeleteIf([&vals](const TKvIniVal *val) { return vals.count(val) != 0; });
+    }
 
     // Added items of one section go in one after another at the place found once.
     std::unordered_map<TKvIniSection *, qint32> nextIndex;
