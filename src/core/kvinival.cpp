@@ -24,7 +24,7 @@ bool IsControl(char16_t c)
 } // namespace
 
 // One per line of a document: the size is part of what a document costs.
-static_assert(sizeof(void *) != 8 || sizeof(TKvIniVal) == 32);
+static_assert(sizeof(void *) != 8 || sizeof(TKvIniVal) == 24);
 
 TKvIniVal::TKvIniVal(QStringView name, QStringView value, QStringView comment)
 {

@@ -33,23 +33,28 @@ TKvIniVal *TKvIniSection::InsertVal(qint32 index, QStringView name, QStringView 
     return val;
 }
 
+void TKvIniCounts::AddKind(int kind, qint64 delta)
+{
+    switch (kind) {
+    case ikValue:
+        Values += delta;
+        break;
+    case ikComment:
+        Comments += delta;
+        break;
+    case ikBlank:
+        Blanks += delta;
+        break;
+    default:
+        Errors += delta;
+        break;
+    }
+}
+
 qint32 TKvIniSection::CountKinds(TKvIniCounts &counts) const
 {
     for (const TKvIniVal *val : Vals) {
-        switch (val->Kind()) {
-        case ikValue:
-            ++counts.Values;
-            break;
-        case ikComment:
-            ++counts.Comments;
-            break;
-        case ikBlank:
-            ++counts.Blanks;
-            break;
-        default:
-            ++counts.Errors;
-            break;
-        }
+        counts.AddKind(val->Kind(), 1);
     }
     return Vals.Count;
 }

@@ -72,6 +72,10 @@ struct TKvIniCounts
     qint64 Comments = 0;
     qint64 Errors = 0;
     qint64 Blanks = 0;
+
+    // Counts an entry of the kind in (delta 1) or out (delta -1).
+    void AddKind(int kind, qint64 delta);
+    bool operator==(const TKvIniCounts &) const = default;
 };
 
 // One entry: one line of a section.
@@ -91,8 +95,6 @@ struct TKvIniCounts
 class TKvIniVal
 {
 public:
-    void *Row = nullptr; // the presentation row showing this entry, or null
-
     explicit TKvIniVal(TKvIniValKind kind = ikBlank)
         : m_kind(quint8(kind))
     {}
@@ -209,7 +211,7 @@ private:
     void FreeBlock()
     {
         if (m_flags & OwnsBlock) {
-            delete[] (m_flags & AnchorBlock ? m_text - AnchorUnits : m_text);
+            delete[](m_flags & AnchorBlock ? m_text - AnchorUnits : m_text);
             m_flags &= ~(OwnsBlock | AnchorBlock);
         }
         m_text = u"";
@@ -236,7 +238,6 @@ public:
     QString Name;    // the text between "[" and "]"; empty for a nameless section
     QString Comment; // the comment after the header, exactly as read
     TKvPtrVector<TKvIniVal> Vals;
-    void *Row = nullptr; // the presentation row showing this section, or null
 
     TKvIniSection() = default;
     explicit TKvIniSection(const QString &name)

@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
 #include <cstring>
 
 // An owning vector of pointers. Removing an element through Delete or Clear
@@ -61,6 +62,30 @@ public:
                 return i;
         }
         return -1;
+    }
+
+    // Puts count items at index, in order, with one move of the slots after them.
+    void InsertRange(qint32 index, T *const *items, qint32 count)
+    {
+        if (count <= 0)
+            return;
+        if (index < 0 || index > Count)
+            index = Count;
+        if (Count + count > Capacity)
+            Reserve(std::max(Count + count, GrownCapacity(Count + count - 1)));
+        MoveSlots(index + count, index, Count - index);
+        std::copy(items, items + count, Items + index);
+        Count += count;
+    }
+
+    // Takes count slots out at index, with one move; the elements are not destroyed.
+    void TakeRange(qint32 index, qint32 count)
+    {
+        if (index < 0 || count <= 0 || index + count > Count)
+            return;
+        MoveSlots(index, index + count, Count - index - count);
+        Count -= count;
+        std::fill(Items + Count, Items + Count + count, nullptr);
     }
 
     void RemoveAt(qint32 index)

@@ -2,23 +2,23 @@
 #include "form1.h"
 
 #include "clipboardcommands.h"
+#include "dialogs/preferencesdlg.h"
 #include "document/documentfile.h"
 #include "document/filewatcher.h"
-#include "dialogs/preferencesdlg.h"
-#include "kvfileerror.h"
+#include "kvart.h"
 #include "kvconfig.h"
+#include "kvfileerror.h"
 #include "kvfirstrun.h"
 #include "kvfunctions.h"
-#include "kvart.h"
 #include "kvgradilabel.h"
-#include "kvmsgbox.h"
 #include "kvmanual.h"
+#include "kvmsgbox.h"
 #include "kvshell.h"
-#include "shortcutfrm.h"
 #include "sectionmodel.h"
 #include "settings/preferences.h"
 #include "settings/recentfiles.h"
 #include "settings/settingsstore.h"
+#include "shortcutfrm.h"
 #include "valuemodel.h"
 // Complete types for the window's command members.
 #include "findcommands.h"
@@ -42,7 +42,9 @@ const TForm1::ColourScheme TForm1::DefaultColourScheme = {
     KvRgb(0xFF, 0xEF, 0xCF), KvRgb(0xD1, 0x88, 0x3B), KvRgb(0x00, 0x00, 0xD5), KvRgb(0x12, 0x0C, 0x8D),
 };
 
-TForm1::TForm1(const QStringList &commandLine, QWidget *parent) : QWidget(parent), m_commandLine(commandLine)
+TForm1::TForm1(const QStringList &commandLine, QWidget *parent)
+    : QWidget(parent)
+    , m_commandLine(commandLine)
 {
     setWindowTitle(QStringLiteral("Velmora's Quillon"));
     setAcceptDrops(true);
@@ -57,8 +59,8 @@ TForm1::TForm1(const QStringList &commandLine, QWidget *parent) : QWidget(parent
     firstRun.ThankYouUrl = KvConfig::ThankYouUrl.toString();
     firstRun.Run();
 
-    m_sectionModel = new TKvSectionModel(m_document.Ini(), this);
-    m_valueModel = new TKvValueModel(this);
+    m_sectionModel = new TKvSectionModel(m_document, this);
+    m_valueModel = new TKvValueModel(m_document, this);
 
     CreateActions();
     LoadImageLists();
@@ -95,7 +97,8 @@ TForm1::TForm1(const QStringList &commandLine, QWidget *parent) : QWidget(parent
     // Nothing is selected yet: the section and item commands wait for a selection.
     ApplySectionRule();
     ApplyValueRule();
-    SetModified(false);
+    FollowDocument();
+    ActSave->setEnabled(false);
 }
 
 TForm1::~TForm1()
@@ -107,7 +110,6 @@ TForm1::~TForm1()
     m_recentFiles = nullptr;
     // The lists let go of the document before it goes.
     m_valueModel->Clear();
-    m_sectionModel->Clear();
 }
 
 int TForm1::ScreenDpi() const
@@ -140,50 +142,59 @@ struct ActionRow
 void TForm1::CreateActions()
 {
     const ActionRow rows[] = {
-        {&TForm1::ActNewFile, "ActNewFile", "File Actions", "New", " Create a New Ini File ", QKeySequence(Qt::CTRL | Qt::Key_N)},
+        {&TForm1::ActNewFile, "ActNewFile", "File Actions", "New", " Create a New Ini File ",
+         QKeySequence(Qt::CTRL | Qt::Key_N)},
         {&TForm1::ActOpenFile, "ActOpenFile", "File Actions", "Open", " Open an Existing Ini File ",
          QKeySequence(Qt::CTRL | Qt::Key_O)},
         {&TForm1::ActReload, "ActReload", "File Actions", "Reload", " Reload The Open Ini File From Disk ",
          QKeySequence(Qt::Key_F5)},
-        {&TForm1::ActSave, "ActSave", "File Actions", "Save", " Save Ini File to Disk ", QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {&TForm1::ActSave, "ActSave", "File Actions", "Save", " Save Ini File to Disk ",
+         QKeySequence(Qt::CTRL | Qt::Key_S)},
         {&TForm1::ActSaveAs, "ActSaveAs", "File Actions", "Save As", " Save the Ini File to a New File Name ",
          QKeySequence(Qt::Key_F12)},
         {&TForm1::ActSearch, "ActSearch", "File Actions", "Find",
          " Search the Ini File (F3=Find Next) (Shift+F3=Find Previous)", QKeySequence(Qt::CTRL | Qt::Key_F)},
         {&TForm1::ActFindNext, "ActFindNext", "File Actions", "Find Next", "", QKeySequence(Qt::Key_F3)},
-        {&TForm1::ActFindPrevious, "ActFindPrevious", "File Actions", "Find Previous", "", QKeySequence(Qt::SHIFT | Qt::Key_F3)},
-        {&TForm1::ActValuesOnly, "ActValuesOnly", "File Actions", "Values Only", "Hide Comment, Empty Items and Error Items. ",
-         QKeySequence(Qt::Key_F4)},
+        {&TForm1::ActFindPrevious, "ActFindPrevious", "File Actions", "Find Previous", "",
+         QKeySequence(Qt::SHIFT | Qt::Key_F3)},
+        {&TForm1::ActValuesOnly, "ActValuesOnly", "File Actions", "Values Only",
+         "Hide Comment, Empty Items and Error Items. ", QKeySequence(Qt::Key_F4)},
         {&TForm1::ActAddSection, "ActAddSection", "Section Actions", "Add", " Add a New Section ",
          QKeySequence(Qt::CTRL | Qt::Key_F8)},
         {&TForm1::ActCopySection, "ActCopySection", "Section Actions", "Copy", " Copy Selected Section ",
          QKeySequence(Qt::CTRL | Qt::Key_F10)},
-        {&TForm1::ActInsertSection, "ActInsertSection", "Section Actions", "Insert", " Insert a New Section Before the Selected Section ",
-         QKeySequence(Qt::CTRL | Qt::Key_F9)},
+        {&TForm1::ActInsertSection, "ActInsertSection", "Section Actions", "Insert",
+         " Insert a New Section Before the Selected Section ", QKeySequence(Qt::CTRL | Qt::Key_F9)},
         {&TForm1::ActEditSection, "ActEditSection", "Section Actions", "Edit", " Edit the Selected Section ",
          QKeySequence(Qt::CTRL | Qt::Key_Return)},
-        {&TForm1::ActDeleteSection, "ActDeleteSection", "Section Actions", "Del", " Delete the Selected Section ",
-         QKeySequence(Qt::CTRL | Qt::Key_Delete)},
-        {&TForm1::ActSilentDeleteSection, "ActSilentDeleteSection", "Section Actions", "Silent Delete Section", "",
-         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete)},
-        {&TForm1::ActAddItem, "ActAddItem", "Item Actions", "Add", " Add a New Value Item ", QKeySequence(Qt::Key_F8)},
-        {&TForm1::ActInsertItem, "ActInsertItem", "Item Actions", "Insert", " Insert a New Value Item ", QKeySequence(Qt::Key_F9)},
-        {&TForm1::ActEditItem, "ActEditItem", "Item Actions", "Edit", " Edit Selected Value Item ", QKeySequence(Qt::Key_Return)},
+        {&TForm1::ActDeleteSection, "ActDeleteSection", "Section Actions", "Del",
+         " Delete the Selected Section ", QKeySequence(Qt::CTRL | Qt::Key_Delete)},
+        {&TForm1::ActSilentDeleteSection, "ActSilentDeleteSection", "Section Actions",
+         "Silent Delete Section", "", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete)},
+        {&TForm1::ActAddItem, "ActAddItem", "Item Actions", "Add", " Add a New Value Item ",
+         QKeySequence(Qt::Key_F8)},
+        {&TForm1::ActInsertItem, "ActInsertItem", "Item Actions", "Insert", " Insert a New Value Item ",
+         QKeySequence(Qt::Key_F9)},
+        {&TForm1::ActEditItem, "ActEditItem", "Item Actions", "Edit", " Edit Selected Value Item ",
+         QKeySequence(Qt::Key_Return)},
         {&TForm1::ActDeleteItem, "ActDeleteItem", "Item Actions", "Del", " Delete Selected Value Item ",
          QKeySequence(Qt::Key_Delete)},
         {&TForm1::ActSilentDeleteItem, "ActSilentDeleteItem", "Item Actions", "Silent Delete Item", "",
          QKeySequence(Qt::SHIFT | Qt::Key_Delete)},
-        {&TForm1::ActCopyItemValue, "ActCopyItemValue", "Item Actions", "CopyItemValue", "", QKeySequence(Qt::CTRL | Qt::Key_Insert)},
+        {&TForm1::ActCopyItemValue, "ActCopyItemValue", "Item Actions", "CopyItemValue", "",
+         QKeySequence(Qt::CTRL | Qt::Key_Insert)},
         {&TForm1::ActPasteItemValue, "ActPasteItemValue", "Item Actions", "PasteItemValue", "",
          QKeySequence(Qt::SHIFT | Qt::Key_Insert)},
-        {&TForm1::ActAbout, "ActAbout", "Program Actions", "", "Opens the about dialog", QKeySequence(Qt::Key_F2)},
-        {&TForm1::ActHelp, "ActHelp", "Program Actions", "", "Opens the help on the internet in Your browser ",
-         QKeySequence(Qt::Key_F1)},
-        {&TForm1::ActGeneratePassword, "ActGeneratePassword", "Program Actions", "GeneratePassword", " Opens the Password Generator ",
-         QKeySequence(Qt::CTRL | Qt::Key_G)},
-        {&TForm1::ActCreateShortcut, "ActCreateShortcut", "Program Actions", "", "", QKeySequence(Qt::CTRL | Qt::Key_K)},
-        {&TForm1::ActPreferences, "ActPreferences", "Program Actions", "Preferences", " Opens the Preferences ",
-         QKeySequence(Qt::CTRL | Qt::Key_Comma)},
+        {&TForm1::ActAbout, "ActAbout", "Program Actions", "", "Opens the about dialog",
+         QKeySequence(Qt::Key_F2)},
+        {&TForm1::ActHelp, "ActHelp", "Program Actions", "",
+         "Opens the help on the internet in Your browser ", QKeySequence(Qt::Key_F1)},
+        {&TForm1::ActGeneratePassword, "ActGeneratePassword", "Program Actions", "GeneratePassword",
+         " Opens the Password Generator ", QKeySequence(Qt::CTRL | Qt::Key_G)},
+        {&TForm1::ActCreateShortcut, "ActCreateShortcut", "Program Actions", "", "",
+         QKeySequence(Qt::CTRL | Qt::Key_K)},
+        {&TForm1::ActPreferences, "ActPreferences", "Program Actions", "Preferences",
+         " Opens the Preferences ", QKeySequence(Qt::CTRL | Qt::Key_Comma)},
     };
     for (const ActionRow &row : rows) {
         auto *action = new QAction(QString::fromLatin1(row.caption), this);
@@ -199,12 +210,15 @@ void TForm1::CreateActions()
     }
     // Enter on the keypad too.
     ActEditItem->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
-    ActEditSection->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    ActEditSection->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
 
-    connect(ActValuesOnly, &QAction::triggered, this, [this] { RunCommand([this] { ActValuesOnlyExecute(); }); });
+    connect(ActValuesOnly, &QAction::triggered, this,
+            [this] { RunCommand([this] { ActValuesOnlyExecute(); }); });
     connect(ActHelp, &QAction::triggered, this, [this] { RunCommand([this] { ActHelpExecute(); }); });
     ConnectProgramDialogs();
-    connect(ActPreferences, &QAction::triggered, this, [this] { RunCommand([this] { ActPreferencesExecute(*this); }); });
+    connect(ActPreferences, &QAction::triggered, this,
+            [this] { RunCommand([this] { ActPreferencesExecute(*this); }); });
     connect(ActCreateShortcut, &QAction::triggered, this,
             [this] { RunCommand([this] { ActCreateShortcutExecute(); }); });
     // The commands of the other actions are connected where they are built.
@@ -218,7 +232,7 @@ void TForm1::ActHelpExecute()
 
 void TForm1::ActCreateShortcutExecute()
 {
-    TFrmShortcut form(m_fileName, IlButtons, this);
+    TFrmShortcut form(FileName(), IlButtons, this);
     form.exec();
 }
 
@@ -229,14 +243,7 @@ void TForm1::RunCommand(const std::function<void()> &command)
     try {
         command();
     } catch (const TKvFileError &error) {
-        const bool opening = m_opening;
-        m_opening = false;
-        QString text = error.Message();
-        if (!error.FileName().isEmpty())
-            text = error.FileName() + QStringLiteral("\r\n") + text;
-        ErrorBox(QStringLiteral("File Error"), text, this);
-        if (opening)
-            ResetAfterFailedOpen();
+        ShowFileError(error, this);
     }
 }
 
@@ -244,12 +251,8 @@ void TForm1::RunCommand(const std::function<void()> &command)
 void TForm1::ResetAfterFailedOpen()
 {
     ClearDocument();
-    m_fileName.clear();
-    m_password.clear();
-    m_encrypted = false;
-    m_readOnly = false;
+    m_document.SetFile({});
     EnableFileActions(false);
-    SetModified(false);
     UpdateTitle(true);
     m_documentFile->Watcher().Unwatch();
     DocumentReplaced();
@@ -289,10 +292,12 @@ void TForm1::UpdateTitle(bool bare)
 {
     QString title = QStringLiteral("Velmora's Quillon");
     if (!bare) {
-        title += QStringLiteral("   [") + (m_fileName.isEmpty() ? QStringLiteral("UnNamed.Ini") : m_fileName)
-                 + QStringLiteral("] [") + (m_encrypted ? QStringLiteral("Encrypted") : EncodingName(m_encodingIndex))
-                 + u']';
-        if (m_readOnly)
+        const TKvFileState &file = m_document.File();
+        title += QStringLiteral("   [")
+                 + (file.FileName.isEmpty() ? QStringLiteral("UnNamed.Ini") : file.FileName)
+                 + QStringLiteral("] [")
+                 + (file.Encrypted ? QStringLiteral("Encrypted") : EncodingName(file.EncodingIndex)) + u']';
+        if (file.ReadOnly)
             title += QStringLiteral(" [Read Only]");
     }
     setWindowTitle(title);
@@ -300,19 +305,12 @@ void TForm1::UpdateTitle(bool bare)
 
 void TForm1::UpdateCounters()
 {
-    const TKvIniCounts counts = m_document.Ini().CountAll();
+    const TKvIniCounts &counts = m_document.Counts();
     LbSectionCount->SetCaption(GroupThousands(QString::number(counts.Sections)));
     LbValueCount->SetCaption(GroupThousands(QString::number(counts.Values)));
     LbCommentCount->SetCaption(GroupThousands(QString::number(counts.Comments)));
     LbErrorCount->SetCaption(GroupThousands(QString::number(counts.Errors)));
     LbEmptyCount->SetCaption(GroupThousands(QString::number(counts.Blanks)));
-}
-
-void TForm1::SetModified(bool modified)
-{
-    m_document.SetModified(modified);
-    ActSave->setEnabled(modified);
-    UpdateCounters();
 }
 
 void TForm1::EnableFileActions(bool enabled)
@@ -401,18 +399,38 @@ void TForm1::dropEvent(QDropEvent *event)
     const QList<QUrl> urls = event->mimeData()->urls();
     event->acceptProposedAction();
     // Opened once the drop is over, so that the program the file came from is not kept waiting.
-    QTimer::singleShot(0, this, [this, urls] { RunCommand([&] { m_documentFile->DropFilesMessage(urls); }); });
+    QTimer::singleShot(0, this,
+                       [this, urls] { RunCommand([&] { m_documentFile->DropFilesMessage(urls); }); });
 }
 
 // ---- Document hooks ---------------------------------------------------------------
 
-void TForm1::DocumentReplaced()
-{
-    ResetUndo();
-}
+void TForm1::DocumentReplaced() {}
 
 void TForm1::DocumentSaved()
 {
-    MarkClean();
-    SetModified(false);
+    m_document.MarkSaved();
+}
+
+// The save action follows the document's flag, the counters its changes; the
+// lists let go of their selection before their rows start over.
+void TForm1::FollowDocument()
+{
+    connect(&m_document, &TKvDocument::ModifiedChanged, ActSave, &QAction::setEnabled);
+    connect(&m_document, &TKvDocument::CountsChanged, this, &TForm1::UpdateCounters);
+    // Read-only files take no edits.
+    connect(&m_document, &TKvDocument::FileStateChanged, this, [this] {
+        ApplySectionRule();
+        ApplyValueRule();
+    });
+    connect(&m_document, &TKvDocument::AboutToReset, this, [this] {
+        DeselectBeforeRefill(LvValues);
+        DeselectBeforeRefill(LvSections);
+    });
+    connect(&m_document, &TKvDocument::AboutToReorder, this, [this](TKvIniSection *section) {
+        if (!section)
+            DeselectBeforeRefill(LvSections);
+        else if (section == m_valueModel->Section())
+            DeselectBeforeRefill(LvValues);
+    });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/kvdocument.h"
+#include "document/kvselection.h"
 #include "kvcolor.h"
 #include "kvcontainer.h"
 #include "kvmemini.h"
@@ -31,7 +32,7 @@ class TKvSectionModel;
 class TKvValueModel;
 class TClipboardCommands;
 class QUndoStack;
-class TKvEditStep;
+class QUndoCommand;
 class TSectionCommands;
 class TItemCommands;
 class TFindCommands;
@@ -44,7 +45,7 @@ class TFindCommands;
 // and status bar), form1_lists.cpp (the two lists), form1_file.cpp (the file
 // state). The file commands live in document/, the settings and the recent
 // files in settings/, the file dialogs in dialogs/.
-class TForm1 : public QWidget
+class TForm1 : public QWidget, public TKvSelection
 {
     Q_OBJECT
 
@@ -62,17 +63,20 @@ public:
     // ---- State ----
     TKvMemIni &Document() { return m_document.Ini(); }
     TKvDocument &Doc() { return m_document; }
-    const QString &FileName() const { return m_fileName; }
+    const QString &FileName() const { return m_document.File().FileName; }
     bool Modified() const { return m_document.Modified(); }
-    bool ReadOnly() const { return m_readOnly; }
-    bool Encrypted() const { return m_encrypted; }
-    int EncodingIdx() const { return m_encodingIndex; }
+    bool ReadOnly() const { return m_document.File().ReadOnly; }
+    bool Encrypted() const { return m_document.File().Encrypted; }
+    int EncodingIdx() const { return m_document.File().EncodingIndex; }
     bool ValuesOnly() const { return m_valuesOnly; }
     TKvIniSection *SelectedSection() const { return m_selectedSection; }
     const ColourScheme &Colours() const { return m_colourScheme; }
 
+    // ---- The lists' selection, for the commands and the undo steps ----
+    TKvListSelection Current() const override;
+    void Restore(const TKvListSelection &selection) override;
+
     // ---- Window operations shared by the commands ----
-    void SetModified(bool modified);
     void UpdateCounters();
     void UpdateTitle(bool bare);
     static QString EncodingName(int encodingIndex);
@@ -89,7 +93,6 @@ public:
     void FillSectionList();
     void FitSectionColumns();
     void SizeIconColumns();
-    void ShowSectionRow(TKvIniSection *section);
     void FillValueList(TKvIniSection *section);
     void FitValueColumns();
     void SelectRow(QTableView *list, int row);
@@ -196,9 +199,10 @@ public:
     quint64 LoadTimeMs() const { return m_loadTimeMs; }
     quint64 ShowTimeMs() const { return m_showTimeMs; }
 
-    // Runs a command; a file error is shown and, when it hit an open, the
-    // window goes back to the state without a document.
+    // Runs a command; a file error it throws is shown.
     void RunCommand(const std::function<void()> &command);
+    // No document, no file name, bare caption, file actions off.
+    void ResetAfterFailedOpen();
 
     // ---- Section and item commands, find, undo (src/editor/commands, src/editor/find) ----
     QAction *ActUndo = nullptr;             // Ctrl+Z
@@ -207,12 +211,7 @@ public:
     QAction *ActSortAll = nullptr;          // Alt+S (Ctrl held: descending)
     QUndoStack *UndoStack() { return m_document.UndoStack(); }
     // Pushes one change of the document; the stack applies it.
-    void PushStep(TKvEditStep *step);
-    // A new, opened or reloaded document: nothing to undo. Call it before the
-    // old document is cleared (steps may hold entries of its sections).
-    void ResetUndo();
-    // The document was saved: this is the state without changes.
-    void MarkClean();
+    void PushStep(QUndoCommand *step) { m_document.Push(step); }
     TSectionCommands &SectionCommands() { return *m_sectionCommands; }
     TItemCommands &ItemCommands() { return *m_itemCommands; }
     TFindCommands &FindCommands() { return *m_findCommands; }
@@ -228,7 +227,6 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
-    friend class TKvDocumentFile; // sets the file state
     void CreateActions();
     void CreateEditCommands();
     void CreateLists();
@@ -237,7 +235,6 @@ private:
     void LoadImageLists();
     void FormShow();
 
-    void ResetAfterFailedOpen();
     void ConnectCommand(QAction *action, void (TForm1::*handler)());
 
     void LvSectionsSelectItem(int row, bool selected);
@@ -256,22 +253,19 @@ private:
     void ApplySectionRule();
     void DeselectBeforeRefill(QTableView *list);
     void ApplyValueRule();
+    void FollowDocument();
+
+public:
+    // The load and show times of the status bar.
     void SetShowTime(quint64 ms);
     void SetLoadTime(quint64 ms);
+    const QStringList &CommandLine() const { return m_commandLine; }
 
+private:
     // The entries, their undo steps and the modified flag; declared first so that it goes last.
     TKvDocument m_document;
     QStringList m_commandLine;
-    QString m_fileName;
-    QString m_password;
     bool m_shown = false;
-    bool m_readOnly = false;
-    bool m_encrypted = false;
-    // The container a protected file is saved in: the one it was read in
-    // (a legacy file stays legacy), strong for a new one.
-    TKvContainerFormat m_containerFormat = TKvContainerFormat::Strong;
-    bool m_opening = false; // an open or reload is under way (see RunCommand)
-    int m_encodingIndex = EncUtf8;
     bool m_valuesOnly = false;
     TKvIniSection *m_selectedSection = nullptr;
     ColourScheme m_colourScheme = DefaultColourScheme;

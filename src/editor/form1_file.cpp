@@ -20,22 +20,17 @@ void TForm1::OpenFile(const QString &path, int encodingIndex)
 
 void TForm1::ClearDocument()
 {
-    ResetUndo();
-    DeselectBeforeRefill(LvValues);
-    DeselectBeforeRefill(LvSections);
-    m_valueModel->Clear();
-    m_sectionModel->Clear();
-    m_document.Ini().Clear();
+    m_document.Clear();
     UpdateTitle(true);
-    // The counters show the emptied document, also after a failed load.
-    UpdateCounters();
 }
 
 void TForm1::SetFileName(const QString &path)
 {
-    m_fileName = path;
+    TKvFileState file = m_document.File();
+    file.FileName = path;
+    m_document.SetFile(file);
     if (MRUList)
-        MRUList->AddRecentFile(path, m_encodingIndex);
+        MRUList->AddRecentFile(path, file.EncodingIndex);
     UpdateTitle(false);
     if (ButCreateShortcut)
         ButCreateShortcut->setEnabled(!path.isEmpty());

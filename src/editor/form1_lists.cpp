@@ -60,7 +60,8 @@ QTableView *MakeList(QWidget *parent, QAbstractItemModel *model, int iconColumn,
     columns->setStretchLastSection(false);
     // The selection stays visible when the list loses the focus.
     QPalette palette = list->palette();
-    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::Highlight,
+                     palette.color(QPalette::Active, QPalette::Highlight));
     palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
                      palette.color(QPalette::Active, QPalette::HighlightedText));
     list->setPalette(palette);
@@ -166,9 +167,45 @@ void TForm1::FillSectionList()
     SetShowTime(quint64(clock.elapsed()));
 }
 
-void TForm1::ShowSectionRow(TKvIniSection *section)
+TKvListSelection TForm1::Current() const
 {
-    m_sectionModel->SectionChanged(section);
+    TKvListSelection selection;
+    selection.Section = m_selectedSection;
+    if (selection.Section) {
+        const QModelIndexList rows = LvValues->selectionModel()->selectedRows();
+        const int row = rows.isEmpty() ? -1 : rows.first().row();
+        selection.Position = m_valueModel->PositionAt(row);
+        selection.Val = m_valueModel->ValAt(row);
+    }
+    for (int column = 0; column < 4; ++column) {
+        if (const int state = m_sortStates[SectionList][size_t(column)])
+            selection.SectionSort = {column, state};
+        if (const int state = m_sortStates[ValueList][size_t(column)])
+            selection.ValueSort = {column, state};
+    }
+    return selection;
+}
+
+void TForm1::Restore(const TKvListSelection &selection)
+{
+    SetSortArrows(LvSections, selection.SectionSort[0], selection.SectionSort[1]);
+    const int sectionRow = m_sectionModel->RowOf(selection.Section);
+    if (sectionRow < 0) {
+        LvSections->selectionModel()->clearSelection();
+        return;
+    }
+    if (m_selectedSection != selection.Section || m_valueModel->Section() != selection.Section)
+        SelectRow(LvSections, sectionRow);
+    SetSortArrows(LvValues, selection.ValueSort[0], selection.ValueSort[1]);
+    // The entry is looked for where it was first, which spares a search through a long section.
+    const TKvPtrVector<TKvIniVal> &vals = selection.Section->Vals;
+    const bool inPlace = selection.Position >= 0 && selection.Position < vals.Count
+                         && vals[selection.Position] == selection.Val;
+    const int valRow = inPlace ? m_valueModel->RowAt(selection.Position) : m_valueModel->RowOf(selection.Val);
+    if (valRow >= 0)
+        SelectRow(LvValues, valRow);
+    else
+        LvValues->selectionModel()->clearSelection();
 }
 
 // The designed width, or more where the icon would not show whole.
@@ -263,7 +300,8 @@ void TForm1::SelectRow(QTableView *list, int row)
         return;
     const QModelIndex index = list->model()->index(row, 1);
     list->selectionModel()->clearSelection();
-    list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    list->selectionModel()->setCurrentIndex(index,
+                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     list->scrollTo(index, QAbstractItemView::EnsureVisible);
 }
 
@@ -273,7 +311,8 @@ void TForm1::SelectRowOfData(TKvIniSection *section)
     if (row < 0)
         return;
     const QModelIndex index = m_sectionModel->index(row, 1);
-    LvSections->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    LvSections->selectionModel()->select(index,
+                                         QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void TForm1::SetSortArrows(QTableView *list, int column, int state)
@@ -294,16 +333,16 @@ int TForm1::SortState(QTableView *list, int column) const
 
 void TForm1::ApplySectionRule()
 {
-    const bool rule = m_selectedSection != nullptr && !m_readOnly;
+    const bool rule = m_selectedSection != nullptr && !ReadOnly();
     for (QAction *action : {ActCopySection, ActInsertSection, ActEditSection, ActDeleteSection,
                             ActSilentDeleteSection, ActAddItem})
         action->setEnabled(rule);
-    ActAddSection->setEnabled(rule || !m_fileName.isEmpty());
+    ActAddSection->setEnabled(rule || !FileName().isEmpty());
 }
 
 void TForm1::ApplyValueRule()
 {
-    const bool rule = LvValues->selectionModel()->hasSelection() && !m_readOnly;
+    const bool rule = LvValues->selectionModel()->hasSelection() && !ReadOnly();
     for (QAction *action : {ActInsertItem, ActEditItem, ActDeleteItem, ActSilentDeleteItem})
         action->setEnabled(rule);
     ActAddItem->setEnabled(rule || LvSections->selectionModel()->hasSelection());
@@ -348,15 +387,14 @@ void TForm1::LvValuesColumnClick(int column)
     if (column == TKvValueModel::IconColumn || !m_selectedSection)
         return;
     const int state = NextSortState(SortState(LvValues, column));
-    const TKvSortKey key = column == TKvValueModel::NameColumn ? skName
+    const TKvSortKey key = column == TKvValueModel::NameColumn    ? skName
                            : column == TKvValueModel::ValueColumn ? skValue
                                                                   : skComment;
-    TKvEditStep *step = MakeHeaderSortStep(*this, LvValues, column, state, [section = m_selectedSection, key, state] {
-        section->SortVals(key, state == 1);
-    });
-    SetSortArrows(LvValues, column, state);
+    auto *step = new TKvOrderStep(
+        m_document, *this, QStringLiteral("Sort Items"), TKvOrderStep::OneSectionsEntries, m_selectedSection,
+        [section = m_selectedSection, key, state](TKvMemIni &) { section->SortVals(key, state == 1); });
     PushStep(step);
-    FillValueList(m_selectedSection);
+    SetSortArrows(LvValues, column, state);
     step->SelectionSettled();
 }
 
@@ -366,15 +404,14 @@ void TForm1::LvSectionsColumnClick(int column)
     if (column == TKvSectionModel::IconColumn)
         return;
     const int state = NextSortState(SortState(LvSections, column));
-    const TKvSortKey key = column == TKvSectionModel::NameColumn ? skName
+    const TKvSortKey key = column == TKvSectionModel::NameColumn    ? skName
                            : column == TKvSectionModel::CountColumn ? skCount
                                                                     : skComment;
-    TKvEditStep *step = MakeHeaderSortStep(*this, LvSections, column, state,
-                                           [this, key, state] { m_document.Ini().SortSections(key, state == 1); });
+    auto *step =
+        new TKvOrderStep(m_document, *this, QStringLiteral("Sort Sections"), TKvOrderStep::SectionOrder,
+                         nullptr, [key, state](TKvMemIni &ini) { ini.SortSections(key, state == 1); });
     TKvIniSection *remembered = m_selectedSection;
-    m_selectedSection = nullptr;
     PushStep(step);
-    FillSectionList();
     SetSortArrows(LvSections, column, state);
     if (remembered)
         SelectRowOfData(remembered);
@@ -402,7 +439,7 @@ void TForm1::SetValuesOnly(bool on)
         GlValuesOnly->SetImageIndex(on ? 12 : 11);
         GlValuesOnly->SetImageHotIndex(on ? 14 : 13);
     }
-    if (m_shown && !m_fileName.isEmpty()) {
+    if (m_shown && !FileName().isEmpty()) {
         FillSectionList();
         FitSectionColumns();
     }
@@ -413,7 +450,8 @@ void TForm1::ActValuesOnlyExecute()
     const QModelIndexList sectionRows = LvSections->selectionModel()->selectedRows();
     const int sectionRow = sectionRows.isEmpty() ? -1 : sectionRows.first().row();
     const QModelIndexList valueRows = LvValues->selectionModel()->selectedRows();
-    const TKvIniVal *remembered = valueRows.isEmpty() ? nullptr : m_valueModel->ValAt(valueRows.first().row());
+    const TKvIniVal *remembered =
+        valueRows.isEmpty() ? nullptr : m_valueModel->ValAt(valueRows.first().row());
 
     SetValuesOnly(!m_valuesOnly);
     SelectRow(LvSections, sectionRow);

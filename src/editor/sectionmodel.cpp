@@ -1,9 +1,45 @@
 #include "sectionmodel.h"
 
+#include "document/kvdocument.h"
 #include "kvmemini.h"
 
-TKvSectionModel::TKvSectionModel(const TKvMemIni &ini, QObject *parent) : QAbstractTableModel(parent), m_ini(ini)
+TKvSectionModel::TKvSectionModel(const TKvDocument &document, QObject *parent)
+    : QAbstractTableModel(parent)
+    , m_document(document)
 {
+    Follow();
+}
+
+void TKvSectionModel::Follow()
+{
+    const TKvDocument *document = &m_document;
+    connect(document, &TKvDocument::AboutToReset, this, [this] { beginResetModel(); });
+    connect(document, &TKvDocument::DocumentReset, this, [this] {
+        m_rows = m_document.Ini().Sections.Count;
+        endResetModel();
+    });
+    connect(document, &TKvDocument::SectionsAboutToBeInserted, this,
+            [this](int first, int count) { beginInsertRows({}, first, first + count - 1); });
+    connect(document, &TKvDocument::SectionsInserted, this, [this](int, int count) {
+        m_rows += count;
+        endInsertRows();
+    });
+    connect(document, &TKvDocument::SectionsAboutToBeRemoved, this,
+            [this](int first, int count) { beginRemoveRows({}, first, first + count - 1); });
+    connect(document, &TKvDocument::SectionsRemoved, this, [this](int, int count) {
+        m_rows -= count;
+        endRemoveRows();
+    });
+    connect(document, &TKvDocument::SectionChanged, this, &TKvSectionModel::ShowRow);
+    // Sorting the sections, or everything, gives new rows; the steps restore the selection.
+    connect(document, &TKvDocument::AboutToReorder, this, [this](TKvIniSection *section) {
+        if (!section)
+            beginResetModel();
+    });
+    connect(document, &TKvDocument::Reordered, this, [this](TKvIniSection *section) {
+        if (!section)
+            endResetModel();
+    });
 }
 
 int TKvSectionModel::rowCount(const QModelIndex &parent) const
@@ -18,14 +54,14 @@ int TKvSectionModel::columnCount(const QModelIndex &parent) const
 
 TKvIniSection *TKvSectionModel::SectionAt(int row) const
 {
-    if (row < 0 || row >= m_rows || row >= m_ini.Sections.Count)
+    if (row < 0 || row >= m_rows || row >= m_document.Ini().Sections.Count)
         return nullptr;
-    return m_ini.Sections[row];
+    return m_document.Ini().Sections[row];
 }
 
 int TKvSectionModel::RowOf(const TKvIniSection *section) const
 {
-    const int row = section ? m_ini.IndexOfSection(section) : -1;
+    const int row = section ? m_document.IndexOfSection(section) : -1;
     return row < m_rows ? row : -1;
 }
 
@@ -91,44 +127,13 @@ void TKvSectionModel::Fill(bool valuesOnly)
 {
     beginResetModel();
     m_valuesOnly = valuesOnly;
-    m_rows = m_ini.Sections.Count;
-    for (TKvIniSection *section : m_ini.Sections)
-        section->Row = this;
+    m_rows = m_document.Ini().Sections.Count;
     endResetModel();
 }
 
-void TKvSectionModel::Clear()
-{
-    beginResetModel();
-    for (qint32 i = 0; i < qMin(m_rows, m_ini.Sections.Count); ++i)
-        m_ini.Sections[i]->Row = nullptr;
-    m_rows = 0;
-    endResetModel();
-}
-
-void TKvSectionModel::SectionChanged(const TKvIniSection *section)
+void TKvSectionModel::ShowRow(TKvIniSection *section)
 {
     const int row = RowOf(section);
     if (row >= 0)
         emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
-}
-
-void TKvSectionModel::InsertSectionRows(int row, int count, const std::function<void()> &change)
-{
-    beginInsertRows({}, row, row + count - 1);
-    change();
-    m_rows += count;
-    for (int i = row; i < row + count; ++i)
-        m_ini.Sections[i]->Row = this;
-    endInsertRows();
-}
-
-void TKvSectionModel::RemoveSectionRows(int row, int count, const std::function<void()> &change)
-{
-    beginRemoveRows({}, row, row + count - 1);
-    for (int i = row; i < row + count; ++i)
-        m_ini.Sections[i]->Row = nullptr;
-    change();
-    m_rows -= count;
-    endRemoveRows();
 }

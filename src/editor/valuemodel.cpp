@@ -1,10 +1,121 @@
 #include "valuemodel.h"
 
+#include "document/kvdocument.h"
 #include "kvmemini.h"
 
 #include <algorithm>
 
-TKvValueModel::TKvValueModel(QObject *parent) : QAbstractTableModel(parent) {}
+TKvValueModel::TKvValueModel(const TKvDocument &document, QObject *parent)
+    : QAbstractTableModel(parent)
+    , m_document(document)
+{
+    Follow();
+}
+
+void TKvValueModel::Follow()
+{
+    const TKvDocument *document = &m_document;
+    // A new document: nothing of the old one may be shown.
+    connect(document, &TKvDocument::AboutToReset, this, [this] { Clear(); });
+    connect(document, &TKvDocument::ValsAboutToBeInserted, this,
+            [this](TKvIniSection *section, int first, const std::vector<TKvIniVal *> &vals) {
+                if (section != m_section)
+                    return;
+                const int count = int(vals.size());
+                if (!m_valuesOnly) {
+                    beginInsertRows({}, first, first + count - 1);
+                    return;
+                }
+                const auto at = std::lower_bound(m_valuePositions.begin(), m_valuePositions.end(), first);
+                const int row = int(at - m_valuePositions.begin());
+                Shift(m_valuePositions.begin() + row, count);
+                std::vector<int> added;
+                for (int i = 0; i < count; ++i) {
+                    if (vals[size_t(i)]->Kind() == ikValue)
+                        added.push_back(first + i);
+                }
+                if (added.empty())
+                    return;
+                beginInsertRows({}, row, row + int(added.size()) - 1);
+                m_valuePositions.insert(m_valuePositions.begin() + row, added.begin(), added.end());
+            });
+    connect(document, &TKvDocument::ValsInserted, this, [this](TKvIniSection *section, int, int count) {
+        if (section != m_section)
+            return;
+        const int rows = m_valuesOnly ? int(m_valuePositions.size()) : m_rows + count;
+        if (rows == m_rows)
+            return;
+        m_rows = rows;
+        endInsertRows();
+    });
+    connect(document, &TKvDocument::ValsAboutToBeRemoved, this,
+            [this](TKvIniSection *section, int first, int count) {
+                if (section != m_section)
+                    return;
+                m_removing = {first, first + count};
+                if (m_valuesOnly) {
+                    const auto begin =
+                        std::lower_bound(m_valuePositions.begin(), m_valuePositions.end(), first);
+                    const auto end = std::lower_bound(begin, m_valuePositions.end(), first + count);
+                    m_removing = {int(begin - m_valuePositions.begin()), int(end - m_valuePositions.begin())};
+                }
+                if (m_removing.first < m_removing.second)
+                    beginRemoveRows({}, m_removing.first, m_removing.second - 1);
+            });
+    connect(document, &TKvDocument::ValsRemoved, this, [this](TKvIniSection *section, int, int count) {
+        if (section != m_section)
+            return;
+        const auto [firstRow, endRow] = m_removing;
+        if (m_valuesOnly) {
+            const auto at = m_valuePositions.erase(m_valuePositions.begin() + firstRow,
+                                                   m_valuePositions.begin() + endRow);
+            Shift(at, -count);
+            m_rows = int(m_valuePositions.size());
+        } else {
+            m_rows -= endRow - firstRow;
+        }
+        if (firstRow < endRow)
+            endRemoveRows();
+    });
+    connect(document, &TKvDocument::ValReplaced, this,
+            [this](TKvIniSection *section, int position, TKvIniVal *old, TKvIniVal *now) {
+                if (section != m_section)
+                    return;
+                const bool wasShown = !m_valuesOnly || old->Kind() == ikValue;
+                const bool isShown = !m_valuesOnly || now->Kind() == ikValue;
+                const auto at = std::lower_bound(m_valuePositions.begin(), m_valuePositions.end(), position);
+                const int row = m_valuesOnly ? int(at - m_valuePositions.begin()) : position;
+                if (wasShown && isShown) {
+                    emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+                } else if (isShown) {
+                    beginInsertRows({}, row, row);
+                    m_valuePositions.insert(at, position);
+                    ++m_rows;
+                    endInsertRows();
+                } else if (wasShown) {
+                    beginRemoveRows({}, row, row);
+                    m_valuePositions.erase(at);
+                    --m_rows;
+                    endRemoveRows();
+                }
+            });
+    // Another order gives other rows; the steps restore the selection.
+    connect(document, &TKvDocument::Reordered, this, [this](TKvIniSection *section) {
+        if (m_section && (!section || section == m_section))
+            Fill(m_section, m_valuesOnly);
+    });
+    connect(document, &TKvDocument::SectionsAboutToBeRemoved, this, [this](int first, int count) {
+        const int index = m_section ? m_document.IndexOfSection(m_section) : -1;
+        if (index >= first && index < first + count)
+            Clear();
+    });
+}
+
+void TKvValueModel::Shift(std::vector<int>::iterator from, int delta)
+{
+    for (auto it = from; it != m_valuePositions.end(); ++it)
+        *it += delta;
+}
 
 int TKvValueModel::rowCount(const QModelIndex &parent) const
 {
@@ -16,25 +127,33 @@ int TKvValueModel::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-TKvIniVal *TKvValueModel::ValAt(int row) const
+int TKvValueModel::PositionAt(int row) const
 {
     if (!m_section || row < 0 || row >= m_rows)
-        return nullptr;
-    if (m_valuesOnly)
-        return m_valueRows[size_t(row)];
-    return row < m_section->Vals.Count ? m_section->Vals[row] : nullptr;
+        return -1;
+    const int position = m_valuesOnly ? m_valuePositions[size_t(row)] : row;
+    return position < m_section->Vals.Count ? position : -1;
+}
+
+int TKvValueModel::RowAt(int position) const
+{
+    if (!m_section || position < 0)
+        return -1;
+    if (!m_valuesOnly)
+        return position < m_rows ? position : -1;
+    const auto at = std::lower_bound(m_valuePositions.begin(), m_valuePositions.end(), position);
+    return at != m_valuePositions.end() && *at == position ? int(at - m_valuePositions.begin()) : -1;
+}
+
+TKvIniVal *TKvValueModel::ValAt(int row) const
+{
+    const int position = PositionAt(row);
+    return position >= 0 ? m_section->Vals[position] : nullptr;
 }
 
 int TKvValueModel::RowOf(const TKvIniVal *val) const
 {
-    if (!m_section || !val)
-        return -1;
-    if (m_valuesOnly) {
-        const auto it = std::find(m_valueRows.begin(), m_valueRows.end(), val);
-        return it == m_valueRows.end() ? -1 : int(it - m_valueRows.begin());
-    }
-    const int row = m_section->IndexOfVal(val);
-    return row < m_rows ? row : -1;
+    return m_section && val ? RowAt(m_section->IndexOfVal(val)) : -1;
 }
 
 QVariant TKvValueModel::data(const QModelIndex &index, int role) const
@@ -85,67 +204,19 @@ void TKvValueModel::Fill(TKvIniSection *section, bool valuesOnly)
     beginResetModel();
     m_section = section;
     m_valuesOnly = valuesOnly;
-    m_valueRows.clear();
-    m_valueRows.shrink_to_fit();
+    m_valuePositions.clear();
+    m_valuePositions.shrink_to_fit();
     m_rows = 0;
     if (section) {
         if (valuesOnly) {
-            for (TKvIniVal *val : section->Vals) {
-                const bool shown = val->Kind() == ikValue;
-                val->Row = shown ? this : nullptr;
-                if (shown)
-                    m_valueRows.push_back(val);
+            for (qint32 i = 0; i < section->Vals.Count; ++i) {
+                if (section->Vals[i]->Kind() == ikValue)
+                    m_valuePositions.push_back(i);
             }
-            m_rows = int(m_valueRows.size());
+            m_rows = int(m_valuePositions.size());
         } else {
-            for (TKvIniVal *val : section->Vals)
-                val->Row = this;
             m_rows = section->Vals.Count;
         }
     }
     endResetModel();
-}
-
-void TKvValueModel::ValChanged(const TKvIniVal *val)
-{
-    const int row = RowOf(val);
-    if (row >= 0)
-        emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
-}
-
-void TKvValueModel::InsertValRows(int row, const std::vector<TKvIniVal *> &vals, const std::function<void()> &change)
-{
-    const int count = int(vals.size());
-    beginInsertRows({}, row, row + count - 1);
-    change();
-    if (m_valuesOnly)
-        m_valueRows.insert(m_valueRows.begin() + row, vals.begin(), vals.end());
-    for (TKvIniVal *val : vals)
-        val->Row = this;
-    m_rows += count;
-    endInsertRows();
-}
-
-void TKvValueModel::RemoveValRows(int row, int count, const std::function<void()> &change)
-{
-    beginRemoveRows({}, row, row + count - 1);
-    for (int i = row; i < row + count; ++i)
-        ValAt(i)->Row = nullptr;
-    change();
-    if (m_valuesOnly)
-        m_valueRows.erase(m_valueRows.begin() + row, m_valueRows.begin() + row + count);
-    m_rows -= count;
-    endRemoveRows();
-}
-
-void TKvValueModel::ReplaceVal(const TKvIniVal *old, TKvIniVal *now)
-{
-    if (m_valuesOnly) {
-        const auto it = std::find(m_valueRows.begin(), m_valueRows.end(), old);
-        if (it == m_valueRows.end())
-            return;
-        *it = now;
-    }
-    now->Row = old->Row;
-    ValChanged(now);
 }

@@ -4,15 +4,17 @@
 #include <QIcon>
 
 #include <array>
-#include <functional>
 #include <vector>
 
+class TKvDocument;
 class TKvIniSection;
 class TKvIniVal;
 
 // The rows of the value list: the entries of one section, read from the
 // document directly. Outside values-only mode row r shows Vals[r]; in
-// values-only mode a list of the value items maps rows to entries.
+// values-only mode an ascending list of the value items' positions maps rows
+// to entries. The rows follow the document's change signals, one range at a
+// time.
 class TKvValueModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -20,39 +22,38 @@ class TKvValueModel : public QAbstractTableModel
 public:
     enum Column { IconColumn, NameColumn, ValueColumn, CommentColumn, ColumnCount };
 
-    explicit TKvValueModel(QObject *parent = nullptr);
+    explicit TKvValueModel(const TKvDocument &document, QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
-    // Shows the entries of a section (none: an empty list). Sets the row
-    // reference of every entry shown and clears it for every entry hidden.
+    // Shows the entries of a section (none: an empty list).
     void Fill(TKvIniSection *section, bool valuesOnly);
     void Clear() { Fill(nullptr, m_valuesOnly); }
-    // Tells the views that the cells of one entry changed.
-    void ValChanged(const TKvIniVal *val);
-    // Rows at row for vals, which change() puts into the shown section;
-    // change() runs between the model's begin and end notifications.
-    void InsertValRows(int row, const std::vector<TKvIniVal *> &vals, const std::function<void()> &change);
-    // Removes count rows at row while change() takes their entries out.
-    void RemoveValRows(int row, int count, const std::function<void()> &change);
-    // The row showing old shows now instead (the entry was replaced in place).
-    void ReplaceVal(const TKvIniVal *old, TKvIniVal *now);
 
     TKvIniSection *Section() const { return m_section; }
     TKvIniVal *ValAt(int row) const;
     int RowOf(const TKvIniVal *val) const;
+    // The position in the section of the entry shown in row, or -1.
+    int PositionAt(int row) const;
+    // The row showing the entry at position, or -1 when it is not shown.
+    int RowAt(int position) const;
     bool ValuesOnly() const { return m_valuesOnly; }
 
     // Kind icons, indexed by the entry kind.
     void SetKindIcons(const std::array<QIcon, 4> &icons) { m_kindIcons = icons; }
 
 private:
+    void Follow();
+    void Shift(std::vector<int>::iterator from, int delta);
+
+    const TKvDocument &m_document;
     TKvIniSection *m_section = nullptr;
     int m_rows = 0;
     bool m_valuesOnly = false;
-    std::vector<TKvIniVal *> m_valueRows; // values-only mode only
+    std::vector<int> m_valuePositions; // values-only mode only, ascending
+    std::pair<int, int> m_removing;    // the rows a removal under way takes
     std::array<QIcon, 4> m_kindIcons;
 };

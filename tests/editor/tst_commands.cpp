@@ -673,7 +673,7 @@ void TestCommands::modifiedFollowsTheStack()
     QVERIFY(!form->Modified());
     form->ActRedo->trigger();
     QVERIFY(form->Modified());
-    form->MarkClean(); // saved
+    form->Doc().MarkSaved();
     QVERIFY(!form->Modified());
     form->ActUndo->trigger();
     QVERIFY(form->Modified());

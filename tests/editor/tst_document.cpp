@@ -1,5 +1,6 @@
 // New, Open, Reload, Save, Save As, encrypted files, drops and closing,
 // driven through the window's actions with the dialogs answered by hooks.
+#include "commands/editsteps.h"
 #include "dialogs/formpassword.h"
 #include "document/documentfile.h"
 #include "document/filewatcher.h"
@@ -40,11 +41,17 @@ bool HasEdit(TForm1 &form)
     return false;
 }
 
+// One more entry at the end of the first section, as one undo step.
+void AddEntry(TForm1 &form, QStringView name, QStringView value)
+{
+    form.PushStep(new TKvValsStep(form.Doc(), form, QStringLiteral("Add Item"), form.Document().Sections[0],
+                                  -1, {new TKvIniVal(name, value, u"")}));
+}
+
 // An edit as a command makes it: one more entry, modified on.
 void Edit(TForm1 &form)
 {
-    form.Document().Sections[0]->AddVal(u"edited", u"yes", u"");
-    form.SetModified(true);
+    AddEntry(form, u"edited", u"yes");
 }
 
 } // namespace
@@ -561,8 +568,7 @@ void TestDocument::saveAsEncodingAndReopen()
     TForm1 *form = Show();
     QVERIFY(form);
     Trigger(form->ActNewFile);
-    form->Document().Sections[0]->AddVal(u"key", u"välue", u"");
-    form->SetModified(true);
+    AddEntry(*form, u"key", u"välue");
     const QString path = Path(QStringLiteral("new.ini"));
     m_fix.Choices = {TKvFileChoice{path, TForm1::EncUtf16BE}};
     Trigger(form->ActSave); // no name yet: Save As, without the file-name question

@@ -1,28 +1,105 @@
-// The document alone, without a window: its modified flag and its signals
-// across steps done, undone and redone, saves and resets.
+// The document alone, without a window: the undo steps change it through its
+// operations, and every change shows as exactly the signals the views follow,
+// with the counters kept and the modified flag true exactly off the clean state.
+#include "commands/editsteps.h"
 #include "document/kvdocument.h"
 
+#include <QBuffer>
 #include <QSignalSpy>
 #include <QTest>
 
 namespace {
 
-// A step that adds a section on redo and takes it away on undo.
-class TAddSectionStep : public QUndoCommand
+// A selection that stays empty: the steps record and restore it.
+class TNoSelection : public TKvSelection
 {
 public:
-    TAddSectionStep(TKvMemIni &ini, const QString &name)
-        : m_ini(ini)
-        , m_name(name)
-    {}
-    void redo() override { m_section = m_ini.AddSection(m_name); }
-    void undo() override { m_ini.DeleteSection(m_section); }
+    TKvListSelection Current() const override { return {}; }
+    void Restore(const TKvListSelection &) override {}
+};
+
+std::unique_ptr<TKvMemIni> Parsed(const QByteArray &text)
+{
+    auto ini = std::make_unique<TKvMemIni>();
+    QBuffer buffer;
+    buffer.setData(text);
+    buffer.open(QIODevice::ReadOnly);
+    ini->LoadFromStream(buffer, KvEncoding::Utf8);
+    return ini;
+}
+
+// Every signal of the document as a short token, in order.
+class TSignalLog : public QObject
+{
+public:
+    explicit TSignalLog(TKvDocument &document)
+    {
+        auto add = [this](const QString &token) { m_tokens << token; };
+        auto range = [add](const char *what) {
+            return [add, what](int first, int count) {
+                add(QStringLiteral("%1%2:%3").arg(what).arg(first).arg(count));
+            };
+        };
+        auto valRange = [add, &document](const char *what) {
+            return [add, what, &document](TKvIniSection *section, int first, int count) {
+                add(QStringLiteral("%1%2/%3:%4")
+                        .arg(what)
+                        .arg(document.IndexOfSection(section))
+                        .arg(first)
+                        .arg(count));
+            };
+        };
+        connect(&document, &TKvDocument::SectionsAboutToBeInserted, this, range("s+"));
+        connect(&document, &TKvDocument::SectionsInserted, this, range("S+"));
+        connect(&document, &TKvDocument::SectionsAboutToBeRemoved, this, range("s-"));
+        connect(&document, &TKvDocument::SectionsRemoved, this, range("S-"));
+        connect(&document, &TKvDocument::ValsAboutToBeInserted, this,
+                [valRange](TKvIniSection *section, int first, const std::vector<TKvIniVal *> &vals) {
+                    valRange("v+")(section, first, int(vals.size()));
+                });
+        connect(&document, &TKvDocument::ValsInserted, this, valRange("V+"));
+        connect(&document, &TKvDocument::ValsAboutToBeRemoved, this, valRange("v-"));
+        connect(&document, &TKvDocument::ValsRemoved, this, valRange("V-"));
+        connect(&document, &TKvDocument::ValReplaced, this,
+                [add, &document](TKvIniSection *section, int position) {
+                    add(QStringLiteral("V=%1/%2").arg(document.IndexOfSection(section)).arg(position));
+                });
+        connect(&document, &TKvDocument::SectionChanged, this, [add, &document](TKvIniSection *section) {
+            add(QStringLiteral("C%1").arg(document.IndexOfSection(section)));
+        });
+        connect(&document, &TKvDocument::AboutToReorder, this, [add](TKvIniSection *section) {
+            add(section ? QStringLiteral("o1") : QStringLiteral("o*"));
+        });
+        connect(&document, &TKvDocument::Reordered, this, [add](TKvIniSection *section) {
+            add(section ? QStringLiteral("O1") : QStringLiteral("O*"));
+        });
+        connect(&document, &TKvDocument::ModifiedChanged, this,
+                [add](bool modified) { add(modified ? QStringLiteral("M1") : QStringLiteral("M0")); });
+        connect(&document, &TKvDocument::CountsChanged, this, [add] { add(QStringLiteral("N")); });
+    }
+    QString Take()
+    {
+        const QString text = m_tokens.join(u' ');
+        m_tokens.clear();
+        return text;
+    }
 
 private:
-    TKvMemIni &m_ini;
-    QString m_name;
-    TKvIniSection *m_section = nullptr;
+    QStringList m_tokens;
 };
+
+QString Text(const TKvDocument &document)
+{
+    QString text;
+    for (const TKvIniSection *section : document.Ini().Sections) {
+        text += u'[' + section->Name + u']';
+        for (const TKvIniVal *val : section->Vals)
+            text +=
+                u' ' + (val->Kind() == ikValue ? val->Name() + u'=' + val->Value() : u';' + val->Comment());
+        text += u' ';
+    }
+    return text.trimmed();
+}
 
 } // namespace
 
@@ -31,62 +108,138 @@ class TestKvDocument : public QObject
     Q_OBJECT
 
 private slots:
-    void flagAndSignalsFollowTheSteps_data();
-    void flagAndSignalsFollowTheSteps();
+    void stepsShowAsSignals_data();
+    void stepsShowAsSignals();
+    void replaceStartsOver();
+    void fileStateSignalsOnlyChanges();
 };
 
-// ops: p = push a step, u = undo, r = redo, s = save, x = reset the undo steps, m = set modified.
-// flags: the modified flag after each op; flips: how many times ModifiedChanged fired in all;
-// edits: how many times Edited fired; sections: the sections left at the end.
-void TestKvDocument::flagAndSignalsFollowTheSteps_data()
+// The document starts as "[a] x=1 ;c [b] y=2". Each op is one of:
+// A add section "n" at the end; D delete section 0; I insert "k=v" and
+// ";note" into section 1 at 0; R remove entry 0 of section 0; E edit entry 0
+// of section 0 into a comment; T rename section 1; O sort all descending;
+// u undo; r redo; s save. signals: every signal of the last op; text: the
+// document after the last op; modified: the flag after each op.
+void TestKvDocument::stepsShowAsSignals_data()
 {
     QTest::addColumn<QString>("ops");
-    QTest::addColumn<QString>("flags");
-    QTest::addColumn<int>("flips");
-    QTest::addColumn<int>("edits");
-    QTest::addColumn<int>("sections");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("modified");
 
-    QTest::newRow("one step") << "p"
-                              << "1" << 1 << 1 << 1;
-    QTest::newRow("two steps flip once") << "pp"
-                                         << "11" << 1 << 2 << 2;
-    QTest::newRow("undo back to the start") << "pu"
-                                            << "10" << 2 << 2 << 0;
-    QTest::newRow("redo past the start") << "pur"
-                                         << "101" << 3 << 3 << 1;
-    QTest::newRow("save then undo") << "psu"
-                                    << "101" << 3 << 2 << 0;
-    QTest::newRow("save then undo and redo") << "psur"
-                                             << "1010" << 4 << 3 << 1;
-    QTest::newRow("undo below the save") << "ppsuu"
-                                         << "11011" << 3 << 4 << 0;
-    QTest::newRow("reset keeps the entries") << "ppx"
-                                             << "110" << 2 << 3 << 2;
-    QTest::newRow("set outside the steps") << "mm"
-                                           << "11" << 1 << 0 << 0;
-    QTest::newRow("save of a set flag") << "ms"
-                                        << "10" << 2 << 0 << 0;
-    QTest::newRow("step after save") << "psp"
-                                     << "101" << 3 << 2 << 2;
+    QTest::newRow("add section") << "A"
+                                 << "s+2:1 S+2:1 N M1"
+                                 << "[a] x=1 ;c [b] y=2 [n]"
+                                 << "1";
+    QTest::newRow("delete section") << "D"
+                                    << "s-0:1 S-0:1 N M1"
+                                    << "[b] y=2"
+                                    << "1";
+    QTest::newRow("undo delete puts it back in place") << "Du"
+                                                       << "s+0:1 S+0:1 N M0"
+                                                       << "[a] x=1 ;c [b] y=2"
+                                                       << "10";
+    QTest::newRow("insert entries") << "I"
+                                    << "v+1/0:2 V+1/0:2 C1 N M1"
+                                    << "[a] x=1 ;c [b] k=v ;note y=2"
+                                    << "1";
+    QTest::newRow("undo insert") << "Iu"
+                                 << "v-1/0:2 V-1/0:2 C1 N M0"
+                                 << "[a] x=1 ;c [b] y=2"
+                                 << "10";
+    QTest::newRow("redo insert") << "Iur"
+                                 << "v+1/0:2 V+1/0:2 C1 N M1"
+                                 << "[a] x=1 ;c [b] k=v ;note y=2"
+                                 << "101";
+    QTest::newRow("remove entry") << "R"
+                                  << "v-0/0:1 V-0/0:1 C0 N M1"
+                                  << "[a] ;c [b] y=2"
+                                  << "1";
+    QTest::newRow("edit into another kind") << "E"
+                                            << "V=0/0 C0 N M1"
+                                            << "[a] ;x=1 ;c [b] y=2"
+                                            << "1";
+    QTest::newRow("undo edit") << "Eu"
+                               << "V=0/0 C0 N M0"
+                               << "[a] x=1 ;c [b] y=2"
+                               << "10";
+    QTest::newRow("rename section") << "T"
+                                    << "C1 M1"
+                                    << "[a] x=1 ;c [renamed] y=2"
+                                    << "1";
+    QTest::newRow("sort all") << "O"
+                              << "o* O* M1"
+                              << "[b] y=2 [a] x=1 ;c"
+                              << "1";
+    QTest::newRow("undo sort all") << "Ou"
+                                   << "o* O* M0"
+                                   << "[a] x=1 ;c [b] y=2"
+                                   << "10";
+    QTest::newRow("save clears the flag") << "As"
+                                          << "M0"
+                                          << "[a] x=1 ;c [b] y=2 [n]"
+                                          << "10";
+    QTest::newRow("undo below the save") << "Asu"
+                                         << "s-2:1 S-2:1 N M1"
+                                         << "[a] x=1 ;c [b] y=2"
+                                         << "101";
+    QTest::newRow("back to the save") << "Asur"
+                                      << "s+2:1 S+2:1 N M0"
+                                      << "[a] x=1 ;c [b] y=2 [n]"
+                                      << "1010";
+    QTest::newRow("two steps flip the flag once") << "AI"
+                                                  << "v+1/0:2 V+1/0:2 C1 N"
+                                                  << "[a] x=1 ;c [b] k=v ;note y=2 [n]"
+                                                  << "11";
     QTest::newRow("undo with nothing to undo") << "u"
-                                               << "0" << 0 << 0 << 0;
+                                               << ""
+                                               << "[a] x=1 ;c [b] y=2"
+                                               << "0";
 }
 
-void TestKvDocument::flagAndSignalsFollowTheSteps()
+void TestKvDocument::stepsShowAsSignals()
 {
     QFETCH(QString, ops);
-    QFETCH(QString, flags);
-    QFETCH(int, flips);
-    QFETCH(int, edits);
-    QFETCH(int, sections);
+    QFETCH(QString, expected);
+    QFETCH(QString, text);
+    QFETCH(QString, modified);
 
     TKvDocument document;
-    QSignalSpy flipSpy(&document, &TKvDocument::ModifiedChanged);
-    QSignalSpy editSpy(&document, &TKvDocument::Edited);
+    document.Replace(Parsed("[a]\nx=1\n;c\n[b]\ny=2\n"));
+    TNoSelection selection;
+    TSignalLog log(document);
     for (qsizetype i = 0; i < ops.size(); ++i) {
+        log.Take();
+        TKvMemIni &ini = document.Ini();
         switch (ops[i].toLatin1()) {
-        case 'p':
-            document.Push(new TAddSectionStep(document.Ini(), QStringLiteral("s%1").arg(i)));
+        case 'A':
+            document.Push(
+                new TKvSectionsStep(document, selection, {}, nullptr, -1, {new TKvIniSection(u"n"_qs)}));
+            break;
+        case 'D':
+            document.Push(new TKvSectionsStep(document, selection, {}, nullptr, 0, 1));
+            break;
+        case 'I':
+            document.Push(
+                new TKvValsStep(document, selection, {}, ini.Sections[1], 0,
+                                {new TKvIniVal(u"k", u"v", u""), new TKvIniVal(u"", u"", u"note")}));
+            break;
+        case 'R':
+            document.Push(new TKvValsStep(document, selection, {}, ini.Sections[0], 0, 1));
+            break;
+        case 'E': {
+            TKvIniVal *edited = ini.Sections[0]->Vals[0]->Clone();
+            edited->ToggleComment();
+            document.Push(new TKvReplaceValStep(document, selection, {}, ini.Sections[0], 0, edited));
+            break;
+        }
+        case 'T':
+            document.Push(
+                new TKvSectionTextStep(document, selection, {}, ini.Sections[1], u"renamed"_qs, {}));
+            break;
+        case 'O':
+            document.Push(new TKvOrderStep(document, selection, {}, TKvOrderStep::AllSections, nullptr,
+                                           [](TKvMemIni &all) { all.SortAll(skName, false); }));
             break;
         case 'u':
             document.UndoStack()->undo();
@@ -97,21 +250,47 @@ void TestKvDocument::flagAndSignalsFollowTheSteps()
         case 's':
             document.MarkSaved();
             break;
-        case 'x':
-            document.ResetUndo();
-            break;
-        case 'm':
-            document.SetModified(true);
-            break;
         }
-        QCOMPARE(document.Modified(), flags[i] == u'1');
+        QCOMPARE(document.Modified(), modified[i] == u'1');
+        // The counters kept from the changes equal a fresh count.
+        QCOMPARE(document.Counts(), document.Ini().CountAll());
     }
-    QCOMPARE(flipSpy.count(), flips);
-    // Every flip carries the new flag.
-    for (qsizetype i = 0; i < flipSpy.count(); ++i)
-        QCOMPARE(flipSpy[i][0].toBool(), i % 2 == 0);
-    QCOMPARE(editSpy.count(), edits);
-    QCOMPARE(document.Ini().Sections.Count, sections);
+    QCOMPARE(log.Take(), expected);
+    QCOMPARE(Text(document), text);
+}
+
+void TestKvDocument::replaceStartsOver()
+{
+    TKvDocument document;
+    TNoSelection selection;
+    document.Push(new TKvSectionsStep(document, selection, {}, nullptr, -1, {new TKvIniSection(u"n"_qs)}));
+    QVERIFY(document.Modified());
+    TSignalLog log(document);
+    QSignalSpy reset(&document, &TKvDocument::DocumentReset);
+    document.Replace(Parsed("[x]\na=1\n\n"));
+    // A new document has nothing to undo and is not modified.
+    QCOMPARE(reset.count(), 1);
+    QVERIFY(!document.Modified());
+    QVERIFY(!document.UndoStack()->canUndo());
+    QCOMPARE(document.Counts().Sections, 1);
+    QCOMPARE(document.Counts().Values, 1);
+    QCOMPARE(document.Counts().Blanks, 1);
+    QCOMPARE(log.Take(), u"M0 N"_qs);
+}
+
+void TestKvDocument::fileStateSignalsOnlyChanges()
+{
+    TKvDocument document;
+    QSignalSpy changed(&document, &TKvDocument::FileStateChanged);
+    TKvFileState file;
+    file.FileName = u"/tmp/a.ini"_qs;
+    document.SetFile(file);
+    document.SetFile(file);
+    QCOMPARE(changed.count(), 1);
+    file.ReadOnly = true;
+    document.SetFile(file);
+    QCOMPARE(changed.count(), 2);
+    QVERIFY(document.File().ReadOnly);
 }
 
 QTEST_GUILESS_MAIN(TestKvDocument)

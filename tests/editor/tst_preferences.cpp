@@ -1,5 +1,6 @@
 // Preferences (system code page, keep-layout saving), their dialog and the
 // question before a save that would turn characters into "?".
+#include "commands/editsteps.h"
 #include "dialogs/preferencesdlg.h"
 #include "document/lossysave.h"
 #include "formfixture.h"
@@ -298,8 +299,8 @@ void TestPreferences::windowSaveAsksAndSwitchesToUtf8()
     auto form = ShowForm(path);
     QVERIFY(form);
     QCOMPARE(form->EncodingIdx(), int(TForm1::EncAnsi));
-    form->Document().Sections[0]->AddVal(u"j", u"\u65E5", u"");
-    form->SetModified(true);
+    form->PushStep(new TKvValsStep(form->Doc(), *form, QStringLiteral("Add Item"),
+                                   form->Document().Sections[0], -1, {new TKvIniVal(u"j", u"\u65E5", u"")}));
 
     m_fix.Replies = {tmrCancel};
     form->ActSave->trigger();
@@ -323,8 +324,10 @@ void TestPreferences::windowSaveKeepsLayoutWhenChosen()
     const QString path = WriteFile(m_dir.filePath(QStringLiteral("linux.ini")), bytes);
     auto form = ShowForm(path);
     QVERIFY(form);
-    form->Document().Sections[1]->Vals[1]->SetValue(u"/opt");
-    form->SetModified(true);
+    TKvIniVal *edited = form->Document().Sections[1]->Vals[1]->Clone();
+    edited->SetValue(u"/opt");
+    form->PushStep(new TKvReplaceValStep(form->Doc(), *form, QStringLiteral("Edit Item"),
+                                         form->Document().Sections[1], 1, edited));
     form->ActSave->trigger();
     QVERIFY(m_fix.Messages.isEmpty());
     QCOMPARE(ReadFile(path), QByteArray("; settings\n[s]\n  name = caf\xC3\xA9   ; who\npath=/opt\n"));

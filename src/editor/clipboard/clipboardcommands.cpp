@@ -329,13 +329,13 @@ void TClipboardCommands::MnuCopySectionCommentClick()
 // entry takes its place as one undo step.
 void TClipboardCommands::PasteItemField(void (TKvIniVal::*setter)(QStringView), const QString &stepName)
 {
-    TKvIniSection *section = m_form.SelectedSection();
-    TKvIniVal *val = SelectedVal();
-    if (!section || !val || !ClipStateOf(QGuiApplication::clipboard()->mimeData()).HasText)
+    const TKvListSelection selected = m_form.Current();
+    if (!selected.Section || !selected.Val || !ClipStateOf(QGuiApplication::clipboard()->mimeData()).HasText)
         return;
-    TKvIniVal *pasted = val->Clone();
+    TKvIniVal *pasted = selected.Val->Clone();
     (pasted->*setter)(PastedLine());
-    auto *step = new TKvReplaceValStep(m_form, stepName, section, val, pasted);
+    auto *step =
+        new TKvReplaceValStep(m_form.Doc(), m_form, stepName, selected.Section, selected.Position, pasted);
     m_form.PushStep(step);
     step->SelectionSettled();
 }
@@ -348,7 +348,7 @@ void TClipboardCommands::PasteSectionField(bool name, const QString &stepName)
     if (!section || !ClipStateOf(QGuiApplication::clipboard()->mimeData()).HasText)
         return;
     const QString line = PastedLine();
-    auto *step = new TKvSectionTextStep(m_form, stepName, section, name ? line : section->Name,
+    auto *step = new TKvSectionTextStep(m_form.Doc(), m_form, stepName, section, name ? line : section->Name,
                                         name ? section->Comment : line);
     m_form.PushStep(step);
     step->SelectionSettled();
@@ -381,62 +381,45 @@ void TClipboardCommands::MnuPasteSectionCommentClick()
 
 // ---- Item and section pastes -----------------------------------------------------
 
-// Every paste is one undo step, however many rows it adds.
-class TClipboardCommands::TPasteStep
+// Every paste is one undo step, however many entries it adds.
+
+namespace {
+
+// New entries for the pasted ones that are not empty (blank lines too, when keepBlanks).
+std::vector<TKvIniVal *> PastedVals(const TKvIniSection &parsed, bool keepBlank)
 {
-public:
-    TPasteStep(TForm1 &form, const QString &name)
-        : m_stack(form.UndoStack())
-    {
-        m_stack->beginMacro(name);
+    std::vector<TKvIniVal *> vals;
+    vals.reserve(size_t(parsed.Vals.Count));
+    for (const TKvIniVal *val : parsed.Vals) {
+        if (keepBlank ? val->Kind() != ikBlank : !val->IsEmpty())
+            vals.push_back(new TKvIniVal(val->Name(), val->Value(), val->Comment()));
     }
-    ~TPasteStep() { m_stack->endMacro(); }
-    TPasteStep(const TPasteStep &) = delete;
-    TPasteStep &operator=(const TPasteStep &) = delete;
-
-private:
-    QUndoStack *m_stack;
-};
-
-int TClipboardCommands::SelectedSectionRow() const
-{
-    const QModelIndexList rows = m_form.LvSections->selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.first().row();
+    return vals;
 }
 
-void TClipboardCommands::AddPastedItem(const TKvIniVal &val, int position, int row, int sectionRow)
-{
-    m_form.ItemCommands().AddItemRow(position, row, val.Name(), val.Value(), val.Comment(), sectionRow);
-}
+} // namespace
 
 void TClipboardCommands::MnuPasteItemClick()
 {
     UpdateClipboardState();
-    const int sectionRow = SelectedSectionRow();
-    if (!m_state.HasText || !m_state.HasItem || !m_form.SelectedSection() || sectionRow < 0)
+    TKvIniSection *section = m_form.SelectedSection();
+    if (!m_state.HasText || !m_state.HasItem || !section)
         return;
     const std::unique_ptr<TKvIniVal> val = ParseClipItem(ClipboardText());
-    const TPasteStep step(m_form, QStringLiteral("Paste Item"));
-    AddPastedItem(*val, -1, -1, sectionRow);
+    m_form.ItemCommands().AddVals(section, -1, {new TKvIniVal(val->Name(), val->Value(), val->Comment())},
+                                  QStringLiteral("Paste Item"));
 }
 
 void TClipboardCommands::MnuPasteAllItemsClick()
 {
     UpdateClipboardState();
-    const int sectionRow = SelectedSectionRow();
-    if (!m_state.HasText || !m_state.HasItem || !m_form.SelectedSection() || sectionRow < 0)
+    TKvIniSection *section = m_form.SelectedSection();
+    if (!m_state.HasText || !m_state.HasItem || !section)
         return;
     const std::unique_ptr<TKvIniSection> parsed = ParseClipSection(ClipboardText());
-    bool any = false;
-    for (const TKvIniVal *val : parsed->Vals)
-        any = any || !val->IsEmpty();
-    if (!any)
-        return;
-    const TPasteStep step(m_form, QStringLiteral("Paste All Items"));
-    for (const TKvIniVal *val : parsed->Vals) {
-        if (!val->IsEmpty())
-            AddPastedItem(*val, -1, -1, sectionRow);
-    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_form.ItemCommands().AddVals(section, -1, PastedVals(*parsed, false), QStringLiteral("Paste All Items"));
+    QApplication::restoreOverrideCursor();
 }
 
 void TClipboardCommands::MnuPasteSectionClick()
@@ -447,28 +430,13 @@ void TClipboardCommands::MnuPasteSectionClick()
     const std::unique_ptr<TKvIniSection> parsed = ParseClipSection(ClipboardText());
     QString name = parsed->Name;
     QString comment = parsed->Comment;
-    if (name.isEmpty() || m_form.Document().SectionExists(name)) {
+    if (name.isEmpty() || m_form.Doc().Ini().SectionExists(name)) {
         if (!SectionNameAsker()(&m_form, name, comment))
             return;
     }
-    const TPasteStep step(m_form, QStringLiteral("Paste Section"));
-    TKvIniSection *section =
-        m_form.SectionCommands().AddSectionRow(-1, name, comment, QStringLiteral("Paste Section"));
-    const int sectionRow = m_form.SectionModel()->RowOf(section);
-    // The parsed entries go before the new section's blank entry, which stays last.
-    int position = 0;
-    for (qint32 i = section->Vals.Count - 1; i >= 0; --i) {
-        if (section->Vals[i]->Kind() != ikBlank) {
-            position = i + 1;
-            break;
-        }
-    }
-    m_form.LvValues->setUpdatesEnabled(false);
-    for (const TKvIniVal *val : parsed->Vals) {
-        if (val->Kind() == ikBlank)
-            continue;
-        AddPastedItem(*val, position, position, sectionRow);
-        ++position;
-    }
-    m_form.LvValues->setUpdatesEnabled(true);
+    // The new section holds the pasted entries before its blank entry, which stays last.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_form.SectionCommands().AddSection(-1, name, comment, PastedVals(*parsed, true),
+                                        QStringLiteral("Paste Section"));
+    QApplication::restoreOverrideCursor();
 }

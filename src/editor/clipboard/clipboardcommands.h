@@ -101,10 +101,6 @@ private:
 
     void PasteItemField(void (TKvIniVal::*setter)(QStringView), const QString &stepName);
     void PasteSectionField(bool name, const QString &stepName);
-    class TPasteStep;
-    int SelectedSectionRow() const;
-    // Adds one pasted entry through the window's item command.
-    void AddPastedItem(const TKvIniVal &val, int position, int row, int sectionRow);
 
     TForm1 &m_form;
     TKvClipState m_state;

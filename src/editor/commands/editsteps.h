@@ -1,36 +1,26 @@
 #pragma once
 
+#include "document/kvselection.h"
+
 #include <QString>
 #include <QUndoCommand>
 
 #include <functional>
 #include <vector>
 
-class QTableView;
-class TForm1;
+class TKvDocument;
 class TKvIniSection;
 class TKvIniVal;
-
-// The selection of the two lists, by the objects their rows carry, so that it
-// survives a change of the values-only mode.
-struct TKvListSelection
-{
-    TKvIniSection *Section = nullptr;
-    TKvIniVal *Val = nullptr;
-};
-
-TKvListSelection CurrentSelection(const TForm1 &form);
-// Selects the rows carrying the objects; a section already selected is not
-// selected again, so its value list is not refilled.
-void RestoreSelection(TForm1 &form, const TKvListSelection &selection);
+class TKvMemIni;
 
 // One change of the document made from the window, and its undo step.
 //
-// Apply() makes the change to the document and to the rows of the lists,
-// Revert() takes it back exactly; each is written once and serves the command,
-// its undo and its redo. The command pushes the step (which applies it), then
-// leaves the selection its rules ask for and calls SelectionSettled(). Undo
-// returns to the selection the step started from, redo to the one it settled on.
+// Apply() makes the change through the document's operations and Revert()
+// takes it back exactly; each is written once and serves the command, its
+// undo and its redo. The lists follow the document's signals, so no step
+// touches a view. The command pushes the step (which applies it), then leaves
+// the selection its rules ask for and calls SelectionSettled(). Undo returns
+// to the selection the step started from, redo to the one it settled on.
 //
 // Steps keep the objects they take out of the document (a deleted section or
 // entry) or have not yet put in (an undone addition) and destroy them with
@@ -38,7 +28,7 @@ void RestoreSelection(TForm1 &form, const TKvListSelection &selection);
 class TKvEditStep : public QUndoCommand
 {
 public:
-    TKvEditStep(TForm1 &form, const QString &name);
+    TKvEditStep(TKvDocument &document, TKvSelection &selection, const QString &name);
 
     void redo() final;
     void undo() final;
@@ -47,66 +37,58 @@ public:
 protected:
     virtual void Apply() = 0;
     virtual void Revert() = 0;
-    // Brings the lists in step after a redo or undo where Apply and Revert
-    // leave that to the window (the sorts refill them).
-    virtual void AfterUndoRedo(bool undone) { Q_UNUSED(undone) }
 
-    // How the rows of the value list follow a change to a section's entries:
-    // outside values-only mode row r is entry r, so rows follow positions; in
-    // values-only mode the command places rows by its own rules the first
-    // time, and undo and redo refill the list.
-    enum class RowMode { NotShown, Positions, CommandRows, Refill };
-    RowMode RowModeFor(const TKvIniSection *section) const;
-
-    TForm1 &m_form;
+    TKvDocument &m_document;
 
 private:
+    TKvSelection &m_selection;
     TKvListSelection m_before;
     TKvListSelection m_after;
     bool m_pushed = false;
 };
 
-// A new section put at an index (the end when the index is negative or past the end).
-class TKvInsertSectionStep : public TKvEditStep
+// Sections of the document (T = TKvIniSection) or entries of one section
+// (T = TKvIniVal) put in at one place, or taken out there.
+template <typename T> class TKvRangeStep : public TKvEditStep
 {
 public:
-    TKvInsertSectionStep(TForm1 &form, const QString &name, TKvIniSection *section, int index);
-    ~TKvInsertSectionStep() override;
-    TKvIniSection *Section() const { return m_section; }
+    // Puts items in at position (the end when negative or past the end).
+    TKvRangeStep(TKvDocument &document, TKvSelection &selection, const QString &name, TKvIniSection *owner,
+                 qint32 position, std::vector<T *> items);
+    // Takes count items out at position.
+    TKvRangeStep(TKvDocument &document, TKvSelection &selection, const QString &name, TKvIniSection *owner,
+                 qint32 position, qint32 count);
+    ~TKvRangeStep() override;
+
+    const std::vector<T *> &Items() const { return m_items; }
+    // Where the items are or were, once applied.
+    qint32 Position() const { return m_position; }
 
 protected:
-    void Apply() override;
-    void Revert() override;
+    void Apply() override { m_inserting ? Put() : Take(); }
+    void Revert() override { m_inserting ? Take() : Put(); }
 
 private:
-    TKvIniSection *m_section;
-    int m_index;
-    bool m_owned = true;
+    void Put();
+    void Take();
+
+    TKvIniSection *m_owner; // the section of the entries; unused for sections
+    qint32 m_position;
+    qint32 m_count;
+    std::vector<T *> m_items;
+    bool m_inserting;
+    bool m_owned; // the items are out of the document
 };
 
-// A section taken out of the document with all its entries.
-class TKvRemoveSectionStep : public TKvEditStep
-{
-public:
-    TKvRemoveSectionStep(TForm1 &form, const QString &name, TKvIniSection *section);
-    ~TKvRemoveSectionStep() override;
-
-protected:
-    void Apply() override;
-    void Revert() override;
-
-private:
-    TKvIniSection *m_section;
-    int m_index = -1;
-    bool m_owned = false;
-};
+using TKvSectionsStep = TKvRangeStep<TKvIniSection>;
+using TKvValsStep = TKvRangeStep<TKvIniVal>;
 
 // A section's name and comment replaced.
 class TKvSectionTextStep : public TKvEditStep
 {
 public:
-    TKvSectionTextStep(TForm1 &form, const QString &name, TKvIniSection *section, const QString &newName,
-                       const QString &newComment);
+    TKvSectionTextStep(TKvDocument &document, TKvSelection &selection, const QString &name,
+                       TKvIniSection *section, const QString &newName, const QString &newComment);
 
 protected:
     void Apply() override { Swap(); }
@@ -119,67 +101,24 @@ private:
     QString m_comment;
 };
 
-// New entries put into a section one after the other at a position (the end
-// when negative), with their rows at a row of the value list (the end when
-// negative or past the last row).
-class TKvInsertValsStep : public TKvEditStep
-{
-public:
-    TKvInsertValsStep(TForm1 &form, const QString &name, TKvIniSection *section, int position, int row,
-                      std::vector<TKvIniVal *> vals);
-    ~TKvInsertValsStep() override;
-    // The row of the last new entry after Apply, or -1 when it has none.
-    int LastRow() const;
-
-protected:
-    void Apply() override;
-    void Revert() override;
-
-private:
-    TKvIniSection *m_section;
-    int m_position;
-    int m_row;
-    std::vector<TKvIniVal *> m_vals;
-    bool m_owned = true;
-};
-
-// One entry taken out of its section.
-class TKvRemoveValStep : public TKvEditStep
-{
-public:
-    TKvRemoveValStep(TForm1 &form, const QString &name, TKvIniSection *section, TKvIniVal *val);
-    ~TKvRemoveValStep() override;
-
-protected:
-    void Apply() override;
-    void Revert() override;
-
-private:
-    TKvIniSection *m_section;
-    TKvIniVal *m_val;
-    int m_position = -1;
-    bool m_owned = false;
-};
-
-// One entry replaced by another at the same place (an edit, a comment toggle).
-// The entry that is out of the document is kept by the step.
+// The entry at a position replaced by another (an edit, a comment toggle,
+// a pasted field). The entry that is out of the document is kept by the step.
 class TKvReplaceValStep : public TKvEditStep
 {
 public:
-    TKvReplaceValStep(TForm1 &form, const QString &name, TKvIniSection *section, TKvIniVal *old,
-                      TKvIniVal *now);
+    TKvReplaceValStep(TKvDocument &document, TKvSelection &selection, const QString &name,
+                      TKvIniSection *section, qint32 position, TKvIniVal *now);
     ~TKvReplaceValStep() override;
 
 protected:
-    void Apply() override { Swap(m_old, m_now); }
-    void Revert() override { Swap(m_now, m_old); }
+    void Apply() override { Swap(); }
+    void Revert() override { Swap(); }
 
 private:
-    void Swap(TKvIniVal *out, TKvIniVal *in);
+    void Swap();
     TKvIniSection *m_section;
-    TKvIniVal *m_old;
-    TKvIniVal *m_now;
-    bool m_applied = false;
+    qint32 m_position;
+    TKvIniVal *m_out; // the entry that is not in the document
 };
 
 // A new order of sections and/or entries. The orders before and after are
@@ -192,15 +131,13 @@ public:
         SectionOrder,       // the order of the sections only
         OneSectionsEntries, // the order of one section's entries
     };
-    // sort() makes the new order the first time; refresh() brings the lists in
-    // step after an undo or a redo.
-    TKvOrderStep(TForm1 &form, const QString &name, Scope scope, TKvIniSection *section,
-                 std::function<void()> sort, std::function<void(bool undone)> refresh);
+    // sort() makes the new order the first time.
+    TKvOrderStep(TKvDocument &document, TKvSelection &selection, const QString &name, Scope scope,
+                 TKvIniSection *section, std::function<void(TKvMemIni &)> sort);
 
 protected:
     void Apply() override;
     void Revert() override;
-    void AfterUndoRedo(bool undone) override { m_refresh(undone); }
 
 private:
     struct Order
@@ -210,18 +147,12 @@ private:
     };
     Order Take() const;
     void Put(const Order &order);
+    TKvIniSection *ReorderedSection() const { return m_scope == OneSectionsEntries ? m_section : nullptr; }
 
     Scope m_scope;
     TKvIniSection *m_section;
-    std::function<void()> m_sort;
-    std::function<void(bool)> m_refresh;
+    std::function<void(TKvMemIni &)> m_sort;
     Order m_beforeOrder;
     Order m_afterOrder;
     bool m_sorted = false;
 };
-
-// The step of a click on a column header of a list: sort() sorts the sections
-// (section list) or the selected section's entries (value list); undo and redo
-// refill the list and put back its header arrow.
-TKvEditStep *MakeHeaderSortStep(TForm1 &form, QTableView *list, int column, int state,
-                                std::function<void()> sort);

@@ -90,24 +90,6 @@ void TForm1::CreateEditCommands()
             [this](const QString &step) { ShowStepName(ActUndo, QStringLiteral("Undo"), step); });
     connect(stack, &QUndoStack::redoTextChanged, ActRedo,
             [this](const QString &step) { ShowStepName(ActRedo, QStringLiteral("Redo"), step); });
-    // The save action follows the document's flag; the counters follow every step.
-    connect(&m_document, &TKvDocument::ModifiedChanged, ActSave, &QAction::setEnabled);
-    connect(&m_document, &TKvDocument::Edited, this, &TForm1::UpdateCounters);
     ActUndo->setEnabled(false);
     ActRedo->setEnabled(false);
-}
-
-void TForm1::PushStep(TKvEditStep *step)
-{
-    m_document.Push(step);
-}
-
-void TForm1::ResetUndo()
-{
-    m_document.ResetUndo();
-}
-
-void TForm1::MarkClean()
-{
-    m_document.MarkSaved();
 }

@@ -16,31 +16,10 @@
 
 #include <utility>
 
-namespace {
-
-int SelectedRowOf(const QTableView *list)
+void TItemCommands::AddVals(TKvIniSection *section, int position, std::vector<TKvIniVal *> vals,
+                            const QString &stepName)
 {
-    const QModelIndexList rows = list->selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.first().row();
-}
-
-} // namespace
-
-int TItemCommands::SelectedSectionRow() const
-{
-    return m_form.SelectedSection() ? SelectedRowOf(m_form.LvSections) : -1;
-}
-
-int TItemCommands::SelectedValueRow() const
-{
-    return SelectedRowOf(m_form.LvValues);
-}
-
-void TItemCommands::AddItemRow(int position, int row, const QString &name, const QString &value,
-                               const QString &comment, int sectionRow)
-{
-    TKvIniSection *section = m_form.SectionModel()->SectionAt(sectionRow);
-    if (!section)
+    if (!section || vals.empty())
         return;
     if (position < 0 && m_form.ValuesOnly()) {
         // Just after the last value item; at the top when there is none.
@@ -51,30 +30,11 @@ void TItemCommands::AddItemRow(int position, int row, const QString &name, const
                 break;
             }
         }
-        row = -1;
     }
-    auto *step = new TKvInsertValsStep(m_form, m_stepName, section, position, row,
-                                       {new TKvIniVal(name, value, comment)});
+    const auto count = int(vals.size());
+    auto *step = new TKvValsStep(m_form.Doc(), m_form, stepName, section, position, std::move(vals));
     m_form.PushStep(step);
-    m_form.ShowSectionRow(section);
-    m_form.SelectRow(m_form.LvValues, step->LastRow());
-    m_form.FitValueColumns();
-    step->SelectionSettled();
-}
-
-void TItemCommands::AddCommentLines(int position, int row, const QStringList &lines, int sectionRow)
-{
-    TKvIniSection *section = m_form.SectionModel()->SectionAt(sectionRow);
-    if (!section || lines.isEmpty())
-        return;
-    std::vector<TKvIniVal *> vals;
-    vals.reserve(size_t(lines.size()));
-    for (const QString &line : lines)
-        vals.push_back(new TKvIniVal(u"", u"", line));
-    auto *step = new TKvInsertValsStep(m_form, m_stepName, section, position, row, std::move(vals));
-    m_form.PushStep(step);
-    m_form.ShowSectionRow(section);
-    m_form.SelectRow(m_form.LvValues, step->LastRow());
+    m_form.SelectRow(m_form.LvValues, m_form.ValueModel()->RowAt(step->Position() + count - 1));
     m_form.FitValueColumns();
     step->SelectionSettled();
 }
@@ -92,42 +52,43 @@ bool TItemCommands::IsMultiLineComment(const TFrmItem &dialog)
            && dialog.MemoComment->Text().split(u'\n').size() > 1;
 }
 
-void TItemCommands::AddFromDialog(const TFrmItem &dialog, int position, int row, const QString &stepName)
+void TItemCommands::AddFromDialog(const TFrmItem &dialog, int position, const QString &stepName)
 {
-    m_stepName = stepName;
-    const int sectionRow = SelectedSectionRow();
-    if (IsMultiLineComment(dialog))
-        AddCommentLines(position, row, dialog.MemoComment->Text().split(u'\n'), sectionRow);
-    else
-        AddItemRow(position, row, dialog.Name(), dialog.Value(), dialog.Comment(), sectionRow);
+    std::vector<TKvIniVal *> vals;
+    if (IsMultiLineComment(dialog)) {
+        // One comment entry per line (a blank entry for an empty line), in order.
+        for (const QString &line : dialog.MemoComment->Text().split(u'\n'))
+            vals.push_back(new TKvIniVal(u"", u"", line));
+    } else {
+        vals.push_back(new TKvIniVal(dialog.Name(), dialog.Value(), dialog.Comment()));
+    }
+    AddVals(m_form.SelectedSection(), position, std::move(vals), stepName);
 }
 
 void TItemCommands::ActAddItemExecute()
 {
-    if (SelectedSectionRow() < 0)
+    if (!m_form.SelectedSection())
         return;
     TFrmItem dialog(&m_form);
     if (RunItemDialog(dialog, QStringLiteral("Add Value Item")))
-        AddFromDialog(dialog, -1, -1, QStringLiteral("Add Item"));
+        AddFromDialog(dialog, -1, QStringLiteral("Add Item"));
 }
 
 void TItemCommands::ActInsertItemExecute()
 {
-    TKvIniSection *section = m_form.SelectedSection();
-    const int row = SelectedValueRow();
-    const TKvIniVal *val = m_form.ValueModel()->ValAt(row);
-    if (!section || !val)
+    const TKvListSelection selected = m_form.Current();
+    if (!selected.Section || !selected.Val)
         return;
     TFrmItem dialog(&m_form);
     if (RunItemDialog(dialog, QStringLiteral("Insert Value Item")))
-        AddFromDialog(dialog, section->IndexOfVal(val), row, QStringLiteral("Insert Item"));
+        AddFromDialog(dialog, selected.Position, QStringLiteral("Insert Item"));
 }
 
 void TItemCommands::ActEditItemExecute()
 {
-    TKvIniSection *section = m_form.SelectedSection();
-    TKvIniVal *val = m_form.ValueModel()->ValAt(SelectedValueRow());
-    if (!section || !val)
+    const TKvListSelection selected = m_form.Current();
+    const TKvIniVal *val = selected.Val;
+    if (!selected.Section || !val)
         return;
     TFrmItem dialog(&m_form);
     dialog.SetName(val->Name());
@@ -141,15 +102,15 @@ void TItemCommands::ActEditItemExecute()
     edited->SetName(dialog.Name());
     edited->SetValue(dialog.Value());
     edited->SetComment(dialog.Comment());
-    auto *step = new TKvReplaceValStep(m_form, QStringLiteral("Edit Item"), section, val, edited);
+    auto *step = new TKvReplaceValStep(m_form.Doc(), m_form, QStringLiteral("Edit Item"), selected.Section,
+                                       selected.Position, edited);
     m_form.PushStep(step);
     step->SelectionSettled();
 }
 
 void TItemCommands::ActDeleteItemExecute()
 {
-    const TKvIniVal *val =
-        m_form.SelectedSection() ? m_form.ValueModel()->ValAt(SelectedValueRow()) : nullptr;
+    const TKvIniVal *val = m_form.Current().Val;
     if (!val)
         return;
     if (!(KeyModifiersNow() & Qt::ShiftModifier)) {
@@ -163,12 +124,12 @@ void TItemCommands::ActDeleteItemExecute()
 
 void TItemCommands::ActSilentDeleteItemExecute()
 {
-    TKvIniSection *section = m_form.SelectedSection();
-    int row = SelectedValueRow();
-    TKvIniVal *val = m_form.ValueModel()->ValAt(row);
-    if (!section || !val)
+    const TKvListSelection selected = m_form.Current();
+    if (!selected.Section || !selected.Val)
         return;
-    auto *step = new TKvRemoveValStep(m_form, QStringLiteral("Delete Item"), section, val);
+    int row = m_form.ValueModel()->RowAt(selected.Position);
+    auto *step = new TKvValsStep(m_form.Doc(), m_form, QStringLiteral("Delete Item"), selected.Section,
+                                 selected.Position, 1);
     m_form.PushStep(step);
     if (row >= m_form.ValueModel()->rowCount())
         --row;
@@ -181,15 +142,16 @@ void TItemCommands::MnuCommentUncommentItemClick()
 {
     if (m_form.LvSections->hasFocus())
         return;
-    TKvIniSection *section = m_form.SelectedSection();
-    TKvIniVal *val = m_form.ValueModel()->ValAt(SelectedValueRow());
-    if (!section || !val)
+    const TKvListSelection selected = m_form.Current();
+    const TKvIniVal *val = selected.Val;
+    if (!selected.Section || !val)
         return;
     TKvIniVal *toggled = val->Clone();
     toggled->ToggleComment();
     const QString name =
         val->Kind() == ikComment ? QStringLiteral("Uncomment Item") : QStringLiteral("Comment Item");
-    auto *step = new TKvReplaceValStep(m_form, name, section, val, toggled);
+    auto *step =
+        new TKvReplaceValStep(m_form.Doc(), m_form, name, selected.Section, selected.Position, toggled);
     m_form.PushStep(step);
     step->SelectionSettled();
 }
@@ -197,21 +159,16 @@ void TItemCommands::MnuCommentUncommentItemClick()
 void TItemCommands::MnuSortAllAlphabeticallyClick()
 {
     const bool ascending = !(KeyModifiersNow() & Qt::ControlModifier);
-    TKvIniSection *section = m_form.SelectedSection();
-    const TKvIniVal *val = section ? m_form.ValueModel()->ValAt(SelectedValueRow()) : nullptr;
-    TKvMemIni &ini = m_form.Document();
-    TForm1 &form = m_form;
+    const TKvListSelection selected = m_form.Current();
     auto *step = new TKvOrderStep(
-        m_form, ascending ? QStringLiteral("Sort All") : QStringLiteral("Sort All Descending"),
-        TKvOrderStep::AllSections, nullptr, [&ini, ascending] { ini.SortAll(skName, ascending); },
-        [&form](bool) { form.FillSectionList(); });
+        m_form.Doc(), m_form, ascending ? QStringLiteral("Sort All") : QStringLiteral("Sort All Descending"),
+        TKvOrderStep::AllSections, nullptr, [ascending](TKvMemIni &ini) { ini.SortAll(skName, ascending); });
     m_form.PushStep(step);
-    m_form.FillSectionList();
-    if (section) {
-        m_form.SelectRowOfData(section);
-        if (val) {
+    if (selected.Section) {
+        m_form.SelectRowOfData(selected.Section);
+        if (selected.Val) {
             QApplication::processEvents();
-            const int row = m_form.ValueModel()->RowOf(val);
+            const int row = m_form.ValueModel()->RowOf(selected.Val);
             if (row >= 0)
                 m_form.SelectRow(m_form.LvValues, row);
         }

@@ -16,16 +16,18 @@ int TSectionCommands::SelectedRow() const
     return rows.isEmpty() ? -1 : rows.first().row();
 }
 
-TKvIniSection *TSectionCommands::AddSectionRow(int position, const QString &name, const QString &comment,
-                                               const QString &stepName)
+TKvIniSection *TSectionCommands::AddSection(int position, const QString &name, const QString &comment,
+                                            std::vector<TKvIniVal *> vals, const QString &stepName)
 {
     auto *section = new TKvIniSection(name);
     if (!comment.isEmpty())
         section->Comment = comment;
+    for (TKvIniVal *val : vals)
+        section->Vals.Add(val);
     section->AddVal(u"", u"", u"");
-    auto *step = new TKvInsertSectionStep(m_form, stepName, section, position);
+    auto *step = new TKvSectionsStep(m_form.Doc(), m_form, stepName, nullptr, position, {section});
     m_form.PushStep(step);
-    m_form.SelectRow(m_form.LvSections, m_form.SectionModel()->RowOf(section));
+    m_form.SelectRow(m_form.LvSections, step->Position());
     step->SelectionSettled();
     return section;
 }
@@ -35,7 +37,7 @@ void TSectionCommands::ActAddSectionExecute()
     TFrmSection dialog(&m_form);
     dialog.setWindowTitle(QStringLiteral("Add Section"));
     if (ExecDialog(dialog) == QDialog::Accepted)
-        AddSectionRow(-1, dialog.Name(), dialog.Comment(), QStringLiteral("Add Section"));
+        AddSection(-1, dialog.Name(), dialog.Comment(), {}, QStringLiteral("Add Section"));
 }
 
 void TSectionCommands::ActInsertSectionExecute()
@@ -46,7 +48,7 @@ void TSectionCommands::ActInsertSectionExecute()
     TFrmSection dialog(&m_form);
     dialog.setWindowTitle(QStringLiteral("Insert Section"));
     if (ExecDialog(dialog) == QDialog::Accepted)
-        AddSectionRow(row, dialog.Name(), dialog.Comment(), QStringLiteral("Insert Section"));
+        AddSection(row, dialog.Name(), dialog.Comment(), {}, QStringLiteral("Insert Section"));
 }
 
 void TSectionCommands::ActCopySectionExecute()
@@ -61,11 +63,12 @@ void TSectionCommands::ActCopySectionExecute()
     if (ExecDialog(dialog) != QDialog::Accepted)
         return;
     // The copy is made in the document and taken out again; the step puts it back.
-    TKvMemIni &ini = m_form.Document();
+    TKvMemIni &ini = m_form.Doc().Ini();
     TKvIniSection *copy = ini.CopySection(source, dialog.Name());
     ini.Sections.RemoveAt(ini.Sections.Count - 1);
     copy->Comment = dialog.Comment();
-    auto *step = new TKvInsertSectionStep(m_form, QStringLiteral("Copy Section"), copy, -1);
+    auto *step =
+        new TKvSectionsStep(m_form.Doc(), m_form, QStringLiteral("Copy Section"), nullptr, -1, {copy});
     m_form.PushStep(step);
     m_form.SelectRow(m_form.LvSections, m_form.SectionModel()->rowCount() - 1);
     step->SelectionSettled();
@@ -82,8 +85,8 @@ void TSectionCommands::ActEditSectionExecute()
     dialog.setWindowTitle(QStringLiteral("Edit Section"));
     if (ExecDialog(dialog) != QDialog::Accepted)
         return;
-    auto *step = new TKvSectionTextStep(m_form, QStringLiteral("Edit Section"), section, dialog.Name(),
-                                        dialog.Comment());
+    auto *step = new TKvSectionTextStep(m_form.Doc(), m_form, QStringLiteral("Edit Section"), section,
+                                        dialog.Name(), dialog.Comment());
     m_form.PushStep(step);
     step->SelectionSettled();
 }
@@ -108,7 +111,7 @@ void TSectionCommands::ActSilentDeleteSectionExecute()
     int row = SelectedRow();
     if (!section || row < 0)
         return;
-    auto *step = new TKvRemoveSectionStep(m_form, QStringLiteral("Delete Section"), section);
+    auto *step = new TKvSectionsStep(m_form.Doc(), m_form, QStringLiteral("Delete Section"), nullptr, row, 1);
     m_form.PushStep(step);
     if (row >= m_form.SectionModel()->rowCount())
         --row;

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <vector>
+
 #include <QString>
 
 class TForm1;
 class TKvIniSection;
+class TKvIniVal;
+class TKvIniVal;
 
 // The section commands of the window: add, insert, copy, edit, delete and
 // silent delete. Each changes the document through one undo step.
@@ -21,10 +25,10 @@ public:
     void ActDeleteSectionExecute();
     void ActSilentDeleteSectionExecute();
 
-    // A new section with one blank entry at position (the end when negative
-    // or past the last section), selected.
-    TKvIniSection *AddSectionRow(int position, const QString &name, const QString &comment,
-                                 const QString &stepName);
+    // A new section holding vals and one blank entry after them, at position
+    // (the end when negative or past the last section), selected.
+    TKvIniSection *AddSection(int position, const QString &name, const QString &comment,
+                              std::vector<TKvIniVal *> vals, const QString &stepName);
 
 private:
     int SelectedRow() const;

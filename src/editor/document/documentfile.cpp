@@ -1,6 +1,7 @@
 #include "documentfile.h"
 
 #include "dialogs/filedialogs.h"
+#include "document/lossysave.h"
 #include "filewatcher.h"
 #include "form1.h"
 #include "kvcontainer.h"
@@ -8,7 +9,6 @@
 #include "kvmsgbox.h"
 #include "kvsafesave.h"
 #include "passwordprompt.h"
-#include "document/lossysave.h"
 #include "settings/preferences.h"
 
 #include <QAction>
@@ -17,12 +17,17 @@
 #include <QFileInfo>
 #include <QTimer>
 
-#include <exception>
+#include "kvfileerror.h"
+
+#include <functional>
+#include <memory>
 
 namespace {
 
 const QString FileErrorCaption = QStringLiteral("File Error");
 const QString ChangedCaption = QStringLiteral("File Changed");
+// A read result of the editor's own: the failure has been told already.
+constexpr int FailureShown = -100;
 
 // The window's encoding index of a document's encoding after a read.
 int EncodingIndexOf(quint32 encoding)
@@ -57,28 +62,6 @@ bool IsEncryptedName(const QString &path)
     return path.toLower().endsWith(QStringLiteral(".inicry"));
 }
 
-// Marks a command that replaces the document, so that a file error thrown
-// inside it leaves the window without a document: TForm1::RunCommand reads the
-// mark when it catches the error, so it stays set while an error unwinds.
-class TOpening
-{
-public:
-    explicit TOpening(bool &flag)
-        : m_flag(flag)
-    {
-        m_flag = true;
-    }
-    ~TOpening()
-    {
-        if (std::uncaught_exceptions() == m_exceptions)
-            m_flag = false;
-    }
-
-private:
-    bool &m_flag;
-    int m_exceptions = std::uncaught_exceptions();
-};
-
 } // namespace
 
 TKvDocumentFile::TKvDocumentFile(TForm1 &form)
@@ -98,11 +81,24 @@ TKvDocumentFile::TKvDocumentFile(TForm1 &form)
     connect(m_watcher, &TKvFileWatcher::Changed, this, &TKvDocumentFile::FileChangedOnDisk);
 }
 
+void ShowFileError(const TKvFileError &error, QWidget *owner)
+{
+    QString text = error.Message();
+    if (!error.FileName().isEmpty())
+        text = error.FileName() + QStringLiteral("\r\n") + text;
+    ErrorBox(FileErrorCaption, text, owner);
+}
+
+TKvDocument &TKvDocumentFile::Doc() const
+{
+    return m_form.Doc();
+}
+
 void TKvDocumentFile::LoadFileTimerTimer()
 {
     m_form.LoadFileTimer->stop();
-    if (!m_form.m_commandLine.isEmpty()) {
-        const QString path = m_form.m_commandLine.first();
+    if (!m_form.CommandLine().isEmpty()) {
+        const QString path = m_form.CommandLine().first();
         if (QFileInfo(path).isFile())
             OpenFile(path, -1);
     }
@@ -112,13 +108,13 @@ void TKvDocumentFile::LoadFileTimerTimer()
 
 bool TKvDocumentFile::AskSaveChanges()
 {
-    if (!m_form.m_document.Modified())
+    if (!Doc().Modified())
         return false;
     switch (YesNoCancelBox(QStringLiteral("Question"),
                            QStringLiteral("There is Unsaved Changes\r\nDoYou want to save ??"), &m_form)) {
     case tmrYes:
         ActSaveExecute();
-        return m_form.m_document.Modified(); // the save failed or its Save As was cancelled
+        return Doc().Modified(); // the save failed or its Save As was cancelled
     case tmrNo:
         return false;
     default:
@@ -130,20 +126,16 @@ void TKvDocumentFile::ActNewFileExecute()
 {
     if (AskSaveChanges())
         return;
-    m_form.ClearDocument();
-    m_form.m_encrypted = false;
-    m_form.m_password.clear();
-    m_form.m_encodingIndex = TForm1::EncUtf8;
-    // A new document has no file that could be read-only.
-    m_form.m_readOnly = false;
+    auto ini = std::make_unique<TKvMemIni>();
+    ini->AddSection(QString())->AddVal(u"", u"", u"");
+    Doc().Replace(std::move(ini));
+    // A new document: no file (that could be read-only), UTF-8, not protected.
+    Doc().SetFile({});
     m_form.SetFileName(QString());
-    TKvIniSection *section = m_form.m_document.Ini().AddSection(QString());
-    section->AddVal(u"", u"", u"");
     m_form.FillSectionList();
     m_form.FitSectionColumns();
     m_form.SelectFirstRows();
     m_form.EnableFileActions(true);
-    m_form.SetModified(false);
     m_watcher->Unwatch();
     m_form.DocumentReplaced();
 }
@@ -152,7 +144,7 @@ void TKvDocumentFile::ActOpenFileExecute()
 {
     if (AskSaveChanges())
         return;
-    if (const std::optional<TKvFileChoice> choice = OpenTextFileDialog(&m_form, m_form.m_fileName))
+    if (const std::optional<TKvFileChoice> choice = OpenTextFileDialog(&m_form, Doc().File().FileName))
         OpenFile(choice->Path, choice->EncodingIndex);
 }
 
@@ -169,16 +161,8 @@ void TKvDocumentFile::OpenFile(const QString &path, int encodingIndex)
 
 void TKvDocumentFile::OpenPlainFile(const QString &path, int encodingIndex)
 {
-    TOpening opening(m_form.m_opening);
-    m_form.ClearDocument();
-    m_form.m_password.clear();
-    m_form.m_encrypted = false;
-    m_form.m_encodingIndex = encodingIndex;
-    const int result = LoadPlainFile(path, encodingIndex);
-    if (ReportLoadError(result, path)) {
-        LoadFailed();
+    if (!LoadPlainFile(path, encodingIndex))
         return;
-    }
     m_form.EnableFileActions(true);
     m_form.SetFileName(path);
     m_form.SelectFirstRows();
@@ -187,22 +171,46 @@ void TKvDocumentFile::OpenPlainFile(const QString &path, int encodingIndex)
     ReportInterruptedSave(path);
 }
 
-int TKvDocumentFile::LoadPlainFile(const QString &path, int encodingIndex)
+std::unique_ptr<TKvMemIni> TKvDocumentFile::ReadFresh(const QString &path,
+                                                      const std::function<int(TKvMemIni &)> &read)
 {
-    const QString fileName = path.isEmpty() ? m_form.m_fileName : path;
+    auto ini = std::make_unique<TKvMemIni>();
+    int result = KvReadResult::FileMissing;
+    try {
+        result = read(*ini);
+    } catch (const TKvFileError &error) {
+        ShowFileError(error, &m_form);
+        LoadFailed();
+        return nullptr;
+    }
+    if (ReportLoadError(result, path)) {
+        LoadFailed();
+        return nullptr;
+    }
+    return ini;
+}
+
+bool TKvDocumentFile::LoadPlainFile(const QString &path, int encodingIndex)
+{
     QElapsedTimer clock;
     clock.start();
-    TKvMemIni &ini = m_form.m_document.Ini();
-    const int result = encodingIndex >= TForm1::EncUtf8 && encodingIndex <= TForm1::EncUtf16BE
-                           ? ini.LoadFromFile(fileName, TForm1::CodePageOf(encodingIndex))
-                           : ini.LoadFromFile(fileName);
+    std::unique_ptr<TKvMemIni> ini = ReadFresh(path, [&](TKvMemIni &fresh) {
+        return encodingIndex >= TForm1::EncUtf8 && encodingIndex <= TForm1::EncUtf16BE
+                   ? fresh.LoadFromFile(path, TForm1::CodePageOf(encodingIndex))
+                   : fresh.LoadFromFile(path);
+    });
+    if (!ini)
+        return false;
     m_form.SetLoadTime(quint64(clock.elapsed()));
-    m_form.m_readOnly = IsReadOnlyFile(fileName);
-    m_form.m_encodingIndex = EncodingIndexOf(ini.Encoding);
+    TKvFileState file;
+    file.FileName = path;
+    file.EncodingIndex = EncodingIndexOf(ini->Encoding);
+    file.ReadOnly = IsReadOnlyFile(path);
+    Doc().Replace(std::move(ini));
+    Doc().SetFile(file);
     m_form.FillSectionList();
     m_form.FitSectionColumns();
-    m_form.SetModified(false);
-    return result;
+    return true;
 }
 
 namespace {
@@ -222,35 +230,37 @@ template <typename Work> auto WithBusyCursor(Work work)
 
 bool TKvDocumentFile::OpenEncryptedFile(const QString &path, const QString &password)
 {
-    TOpening opening(m_form.m_opening);
-    m_form.ClearDocument();
-    m_form.SetLoadTime(0);
-    m_form.SetShowTime(0);
     QElapsedTimer clock;
     clock.start();
     TKvContainerFormat format = TKvContainerFormat::Strong;
-    const int result = WithBusyCursor([&] { return LoadEncrypted(m_form.m_document.Ini(), path, password, &format); });
-    m_form.m_containerFormat = format;
-    if (result < 0) {
-        if (result == lrNotContainer)
+    std::unique_ptr<TKvMemIni> ini = ReadFresh(path, [&](TKvMemIni &fresh) {
+        const int result = WithBusyCursor([&] { return LoadEncrypted(fresh, path, password, &format); });
+        if (result == lrNotContainer) {
             ErrorBox(FileErrorCaption, path + QStringLiteral("\r\nIs not an Encrypted Quillon File"),
                      &m_form);
-        else if (result == lrWrongPassword)
+            return FailureShown;
+        }
+        if (result == lrWrongPassword) {
             ErrorBox(FileErrorCaption, QStringLiteral("Wrong password for:\r\n") + path, &m_form);
-        else
-            ReportLoadError(result, path);
-        LoadFailed();
+            return FailureShown;
+        }
+        return result;
+    });
+    if (!ini)
         return false;
-    }
-    m_form.m_password = password;
     m_form.SetLoadTime(quint64(clock.elapsed()));
-    m_form.m_readOnly = IsReadOnlyFile(path);
-    m_form.m_encodingIndex = EncodingIndexOf(m_form.m_document.Ini().Encoding);
+    TKvFileState file;
+    file.FileName = path;
+    file.Password = password;
+    file.Encrypted = true;
+    file.ContainerFormat = format;
+    file.EncodingIndex = EncodingIndexOf(ini->Encoding);
+    file.ReadOnly = IsReadOnlyFile(path);
+    Doc().Replace(std::move(ini));
+    Doc().SetFile(file);
     m_form.FillSectionList();
     m_form.FitSectionColumns();
     m_form.EnableFileActions(true);
-    m_form.SetModified(false);
-    m_form.m_encrypted = true;
     m_form.SetFileName(path);
     m_form.SelectFirstRows();
     m_watcher->Watch(path);
@@ -265,16 +275,17 @@ void TKvDocumentFile::ReportInterruptedSave(const QString &path)
     if (backup.isEmpty())
         return;
     InfoBox(QStringLiteral("Interrupted Save"),
-            QStringLiteral("An earlier save of this file was interrupted.\r\nIts old content is in:\r\n") + backup
+            QStringLiteral("An earlier save of this file was interrupted.\r\nIts old content is in:\r\n")
+                + backup
                 + QStringLiteral("\r\n\r\nCompare the two, keep the right one and remove the other."),
             &m_form);
 }
 
 bool TKvDocumentFile::ReportLoadError(int result, const QString &path)
 {
-    if (result == KvReadResult::Refused32Bit) {
-        // Left without a document: an empty document under the file's name
-        // would replace the whole file at the first Save.
+    if (result == KvReadResult::Refused32Bit || result == FailureShown) {
+        // Refused32Bit: left without a document: an empty document under the
+        // file's name would replace the whole file at the first Save.
     } else if (result >= 0) {
         return false;
     } else if (result == KvReadResult::FileMissing) {
@@ -282,9 +293,6 @@ bool TKvDocumentFile::ReportLoadError(int result, const QString &path)
     } else {
         ErrorBox(FileErrorCaption, QStringLiteral("Error Reading File\r\n") + path, &m_form);
     }
-    m_form.ClearDocument();
-    m_form.m_fileName.clear();
-    m_form.UpdateTitle(true);
     return true;
 }
 
@@ -299,58 +307,50 @@ void TKvDocumentFile::ActReloadExecute()
 {
     if (AskSaveChanges())
         return;
-    TOpening opening(m_form.m_opening);
-    const QString fileName = m_form.m_fileName;
-    m_form.ClearDocument();
-    if (m_form.m_encrypted) {
-        const QString password = m_form.m_password;
-        if (!OpenEncryptedFile(fileName, password))
+    const TKvFileState file = Doc().File();
+    if (file.Encrypted) {
+        if (!OpenEncryptedFile(file.FileName, file.Password))
             return;
-        m_form.m_opening = true; // still reloading
-    } else {
-        const int result = LoadPlainFile(fileName, m_form.m_encodingIndex);
-        if (ReportLoadError(result, fileName)) {
-            LoadFailed();
-            return;
-        }
+    } else if (!LoadPlainFile(file.FileName, file.EncodingIndex)) {
+        return;
     }
     m_form.UpdateTitle(false);
     m_form.SelectFirstRows();
-    m_watcher->Watch(fileName);
+    m_watcher->Watch(file.FileName);
     m_form.DocumentReplaced();
 }
 
 void TKvDocumentFile::ActSaveExecute()
 {
-    const QString &fileName = m_form.m_fileName;
+    const TKvFileState file = Doc().File();
     // "NoName.Ini" is a placeholder name: it is saved under a name the user chooses.
-    if (fileName.isEmpty() || fileName == QStringLiteral("NoName.Ini")) {
+    if (file.FileName.isEmpty() || file.FileName == QStringLiteral("NoName.Ini")) {
         ActSaveAsExecute();
         return;
     }
     if (!MayOverwrite())
         return;
-    if (m_form.m_encrypted) {
+    if (file.Encrypted) {
         WithBusyCursor([&] {
-            SaveEncrypted(m_form.m_document.Ini(), fileName, m_form.m_password, m_form.m_containerFormat);
+            SaveEncrypted(Doc().Ini(), file.FileName, file.Password, file.ContainerFormat);
             return 0;
         });
-        m_form.SetModified(false);
     } else if (!SavePlain()) {
         return;
     }
-    m_watcher->Watch(fileName);
+    m_watcher->Watch(file.FileName);
     m_form.DocumentSaved();
 }
 
 bool TKvDocumentFile::SavePlain()
 {
-    std::optional<int> encodingIndex = WritePlain(m_form.m_fileName, m_form.m_encodingIndex);
+    TKvFileState file = Doc().File();
+    std::optional<int> encodingIndex = WritePlain(file.FileName, file.EncodingIndex);
     if (!encodingIndex)
         return false;
-    const bool switched = *encodingIndex != m_form.m_encodingIndex;
-    m_form.m_encodingIndex = *encodingIndex;
-    m_form.SetModified(false);
+    const bool switched = *encodingIndex != file.EncodingIndex;
+    file.EncodingIndex = *encodingIndex;
+    Doc().SetFile(file);
     if (switched)
         m_form.UpdateTitle(false);
     return true;
@@ -358,9 +358,10 @@ bool TKvDocumentFile::SavePlain()
 
 std::optional<int> TKvDocumentFile::WritePlain(const QString &path, int encodingIndex)
 {
-    TKvMemIni &ini = m_form.m_document.Ini();
+    TKvMemIni &ini = Doc().Ini();
     ini.KeepLayout = CurrentPreferences().KeepLayout;
-    const std::optional<quint32> codePage = ChooseSaveEncoding(ini, TForm1::CodePageOf(encodingIndex), &m_form);
+    const std::optional<quint32> codePage =
+        ChooseSaveEncoding(ini, TForm1::CodePageOf(encodingIndex), &m_form);
     if (!codePage)
         return std::nullopt;
     ini.SaveToFile(path, *codePage);
@@ -369,60 +370,57 @@ std::optional<int> TKvDocumentFile::WritePlain(const QString &path, int encoding
 
 void TKvDocumentFile::ActSaveAsExecute()
 {
-    const std::optional<TKvFileChoice> choice = SaveTextFileDialog(&m_form, m_form.m_fileName);
+    const std::optional<TKvFileChoice> choice = SaveTextFileDialog(&m_form, Doc().File().FileName);
     if (!choice)
         return;
     const QString path = choice->Path;
-    const bool encrypted = IsEncryptedName(path);
-    QString password;
-    int encodingIndex = choice->EncodingIndex;
-    if (encrypted) {
+    TKvFileState file = Doc().File();
+    file.Encrypted = IsEncryptedName(path);
+    file.EncodingIndex = choice->EncodingIndex;
+    file.Password.clear();
+    if (file.Encrypted) {
         const std::optional<QString> typed = AskFilePassword(&m_form, true);
         if (!typed)
             return;
-        password = *typed;
+        file.Password = *typed;
         // A new protected file gets the strong container.
+        file.ContainerFormat = TKvContainerFormat::Strong;
         WithBusyCursor([&] {
-            SaveEncrypted(m_form.m_document.Ini(), path, password, TKvContainerFormat::Strong);
+            SaveEncrypted(Doc().Ini(), path, file.Password, file.ContainerFormat);
             return 0;
         });
-        m_form.m_containerFormat = TKvContainerFormat::Strong;
     } else {
-        const std::optional<int> written = WritePlain(path, encodingIndex);
+        const std::optional<int> written = WritePlain(path, file.EncodingIndex);
         if (!written)
             return;
-        encodingIndex = *written;
+        file.EncodingIndex = *written;
     }
     // Written over the watched file itself: this version is ours.
     if (QFileInfo(path).absoluteFilePath() == m_watcher->Path())
         m_watcher->Watch(path);
     // No keeps the document on its old file; the copy stays written.
-    if (!m_form.m_fileName.isEmpty()
+    if (!Doc().File().FileName.isEmpty()
         && !YesNoBox(QStringLiteral("FileName Question:"), QStringLiteral("Use new FileName ?\r\n") + path,
                      &m_form))
         return;
-    m_form.m_encrypted = encrypted;
-    m_form.m_password = password;
-    m_form.m_encodingIndex = encodingIndex;
     // The document now lives in the file just written, which decides read-only.
-    m_form.m_readOnly = IsReadOnlyFile(path);
-    m_form.ApplySectionRule();
-    m_form.ApplyValueRule();
+    file.FileName = path;
+    file.ReadOnly = IsReadOnlyFile(path);
+    Doc().SetFile(file);
     m_form.SetFileName(path);
-    m_form.SetModified(false);
     m_watcher->Watch(path);
     m_form.DocumentSaved();
 }
 
 bool TKvDocumentFile::FormCloseQuery()
 {
-    if (!m_form.m_document.Modified())
+    if (!Doc().Modified())
         return true;
     switch (YesNoCancelBox(QStringLiteral("Exit Quillon"),
                            QStringLiteral("There is unsaved changes!\r\nDo You want to Save ?"), &m_form)) {
     case tmrYes:
         ActSaveExecute();
-        return !m_form.m_document.Modified();
+        return !Doc().Modified();
     case tmrNo:
         return true;
     default:
@@ -455,7 +453,7 @@ void TKvDocumentFile::FileChangedOnDisk()
     }
     const QString path = m_watcher->Path();
     const QString changed = path + QStringLiteral("\r\nhas been changed by another program.");
-    if (m_form.m_document.Modified()) {
+    if (Doc().Modified()) {
         ShowMsgBox(
             ChangedCaption,
             changed
@@ -469,7 +467,8 @@ void TKvDocumentFile::FileChangedOnDisk()
 
 bool TKvDocumentFile::MayOverwrite()
 {
-    if (!m_watcher->ChangedOnDisk() || m_watcher->Path() != QFileInfo(m_form.m_fileName).absoluteFilePath())
+    if (!m_watcher->ChangedOnDisk()
+        || m_watcher->Path() != QFileInfo(Doc().File().FileName).absoluteFilePath())
         return true;
     return YesNoBox(ChangedCaption,
                     m_watcher->Path()
