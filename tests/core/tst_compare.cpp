@@ -3,19 +3,15 @@
 // layout ignored, MINE's untouched lines written back byte for byte.
 #include "kvcompare.h"
 #include "kvmerge.h"
+#include "loadbytes.h"
 
-#include <QBuffer>
 #include <QTest>
 
 namespace {
 
-// Reads bytes as a file is read (detection, layout kept for a keep-layout save).
 void Load(TKvMemIni &ini, const QByteArray &bytes)
 {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QVERIFY(ini.LoadFromStream(buffer) >= 0);
+    QVERIFY(LoadBytes(ini, bytes) >= 0);
 }
 
 QString Identity(QStringView section, qint32 occurrence)

@@ -1,19 +1,16 @@
 // The marks the two lists show in a comparison: what each section and entry
 // is against the other document, the other document's version, what this
 // one lacks, and the way from difference to difference.
+#include "../core/loadbytes.h"
 #include "compare/comparemarks.h"
 
-#include <QBuffer>
 #include <QTest>
 
 namespace {
 
 void Load(TKvMemIni &ini, const QByteArray &bytes)
 {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QVERIFY(ini.LoadFromStream(buffer) >= 0);
+    QVERIFY(LoadBytes(ini, bytes) >= 0);
 }
 
 QString MarkName(TCompareMark mark)

@@ -1,10 +1,10 @@
 // The merge conflicts dialog: one row per conflict with the three versions,
 // mine kept unless theirs is chosen, by keyboard or buttons, and the choices
 // fed back into the merge.
+#include "../core/loadbytes.h"
 #include "compare/mergeconflictsdialog.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -15,10 +15,7 @@ namespace {
 
 void Load(TKvMemIni &ini, const QByteArray &bytes)
 {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QVERIFY(ini.LoadFromStream(buffer) >= 0);
+    QVERIFY(LoadBytes(ini, bytes) >= 0);
 }
 
 // Three documents and the plan of merging THEIRS into MINE.
