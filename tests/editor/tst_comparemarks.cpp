@@ -69,6 +69,8 @@ private slots:
     void nextAndPrevious();
     void positionsBeyondTheDocument();
     void otherSectionOfAChangedSection();
+    void takeTheOtherVersion_data();
+    void takeTheOtherVersion();
 };
 
 void TestCompareMarks::marks_data()
@@ -232,6 +234,42 @@ void TestCompareMarks::otherSectionOfAChangedSection()
     const TCompareMarks marks(a, KvCompare::Diff(a, b, options), TCompareSide::A);
     QCOMPARE(marks.OtherSection(0), b.Sections[1]);
     QCOMPARE(marks.OtherSection(1), nullptr);
+}
+
+// The differences behind an entry or a section, handed to KvCompare::Apply,
+// make just that entry or section like the other document's.
+void TestCompareMarks::takeTheOtherVersion_data()
+{
+    QTest::addColumn<TComparePosition>("at");
+    QTest::addColumn<QByteArray>("after");
+    QTest::addRow("a changed entry") << TComparePosition{0, 0}
+                                     << QByteArray("[s]\nk=2\nr=1\n[t]\nq=1\nz=1\n");
+    QTest::addRow("an entry only here") << TComparePosition{0, 1} << QByteArray("[s]\nk=1\n[t]\nq=1\nz=1\n");
+    QTest::addRow("a whole section") << TComparePosition{0, -1}
+                                     << QByteArray("[s]\nk=2\nn=1\n[t]\nq=1\nz=1\n");
+    QTest::addRow("an alike entry") << TComparePosition{1, 0} << QByteArray("[s]\nk=1\nr=1\n[t]\nq=1\nz=1\n");
+}
+
+void TestCompareMarks::takeTheOtherVersion()
+{
+    QFETCH(TComparePosition, at);
+    QFETCH(QByteArray, after);
+    TKvMemIni a;
+    TKvMemIni b;
+    Load(a, "[s]\nk=1\nr=1\n[t]\nq=1\nz=1\n");
+    Load(b, "[s]\nk=2\nn=1\n[t]\nq=1\nz=1\n");
+    const std::vector<TKvDifference> differences = KvCompare::Diff(a, b);
+    const TCompareMarks marks(a, differences, TCompareSide::A);
+    std::vector<const TKvDifference *> taken;
+    if (at.Entry < 0) {
+        taken = marks.SectionDifferences(at.Section);
+    } else if (const TKvDifference *difference = marks.EntryDifference(at.Section, at.Entry)) {
+        QCOMPARE(marks.EntryMark(at.Section, at.Entry) == TCompareMark::Same, false);
+        taken.push_back(difference);
+    }
+    KvCompare::Apply(a, taken, {});
+    a.KeepLayout = true;
+    QCOMPARE(a.Encode(a.Encoding), after);
 }
 
 QTEST_GUILESS_MAIN(TestCompareMarks)

@@ -44,6 +44,7 @@ TSeen Seen(const TKvDifference &d, bool onA)
 }
 
 const std::vector<const TKvIniVal *> NoEntries;
+const std::vector<const TKvDifference *> NoDifferences;
 
 } // namespace
 
@@ -74,6 +75,7 @@ TCompareMarks::TCompareMarks(const TKvMemIni &shown, const std::vector<TKvDiffer
         }
         const qint32 index = indexOf.at(seen.Here);
         TSectionMarks &section = m_sections[size_t(index)];
+        section.Differences.push_back(&difference);
         switch (seen.What) {
         case TSeen::SectionHere:
             section.Mark = onlyHere;
@@ -89,10 +91,10 @@ TCompareMarks::TCompareMarks(const TKvMemIni &shown, const std::vector<TKvDiffer
             section.Missing.push_back(seen.ThereVal);
             break;
         case TSeen::ItemHere:
-            entryMarks[index][seen.HereVal] = {onlyHere, nullptr};
+            entryMarks[index][seen.HereVal] = {onlyHere, nullptr, &difference};
             break;
         case TSeen::ItemChanged:
-            entryMarks[index][seen.HereVal] = {TCompareMark::Changed, seen.ThereVal};
+            entryMarks[index][seen.HereVal] = {TCompareMark::Changed, seen.ThereVal, &difference};
             break;
         }
         section.Mark = TCompareMark::Changed;
@@ -130,14 +132,21 @@ TCompareMark TCompareMarks::SectionMark(qint32 section) const
     return marks ? marks->Mark : TCompareMark::Same;
 }
 
+const TCompareMarks::TEntryMark *TCompareMarks::EntryAt(qint32 section, qint32 entry) const
+{
+    const TSectionMarks *marks = SectionAt(section);
+    if (!marks || entry < 0 || size_t(entry) >= marks->Entries.size())
+        return nullptr;
+    return &marks->Entries[size_t(entry)];
+}
+
 TCompareMark TCompareMarks::EntryMark(qint32 section, qint32 entry) const
 {
     const TSectionMarks *marks = SectionAt(section);
-    if (!marks || entry < 0)
-        return TCompareMark::Same;
-    if (marks->Mark == TCompareMark::Added || marks->Mark == TCompareMark::Removed)
+    if (marks && entry >= 0 && (marks->Mark == TCompareMark::Added || marks->Mark == TCompareMark::Removed))
         return marks->Mark; // the whole section is only here
-    return size_t(entry) < marks->Entries.size() ? marks->Entries[size_t(entry)].Mark : TCompareMark::Same;
+    const TEntryMark *mark = EntryAt(section, entry);
+    return mark ? mark->Mark : TCompareMark::Same;
 }
 
 const TKvIniSection *TCompareMarks::OtherSection(qint32 section) const
@@ -148,10 +157,20 @@ const TKvIniSection *TCompareMarks::OtherSection(qint32 section) const
 
 const TKvIniVal *TCompareMarks::OtherEntry(qint32 section, qint32 entry) const
 {
+    const TEntryMark *mark = EntryAt(section, entry);
+    return mark ? mark->Other : nullptr;
+}
+
+const TKvDifference *TCompareMarks::EntryDifference(qint32 section, qint32 entry) const
+{
+    const TEntryMark *mark = EntryAt(section, entry);
+    return mark ? mark->Difference : nullptr;
+}
+
+const std::vector<const TKvDifference *> &TCompareMarks::SectionDifferences(qint32 section) const
+{
     const TSectionMarks *marks = SectionAt(section);
-    if (!marks || entry < 0 || size_t(entry) >= marks->Entries.size())
-        return nullptr;
-    return marks->Entries[size_t(entry)].Other;
+    return marks ? marks->Differences : NoDifferences;
 }
 
 const std::vector<const TKvIniVal *> &TCompareMarks::MissingEntries(qint32 section) const

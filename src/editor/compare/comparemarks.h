@@ -15,7 +15,9 @@ enum class TCompareMark : quint8 {
              // section its comment, any of its items, or items it lacks
 };
 
-// Which document of KvCompare::Diff(A, B) the marks are for.
+// Which document of KvCompare::Diff(A, B) the marks are for. Taking the
+// other document's versions (KvCompare::Apply) changes A, so a document
+// that takes them is compared as A.
 enum class TCompareSide : quint8 { A, B };
 
 // A place in a document as the two lists show it: a section and an entry of
@@ -37,7 +39,8 @@ struct TComparePosition
 // Built in one pass over the differences and the sections they touch; every
 // lookup then costs O(1) and Next/Previous O(log d) for d differences.
 // Positions are those of the document when the marks were built: after a
-// change to it the marks are built again.
+// change to it the marks are built again. The differences must outlive the
+// marks (they are handed out for taking the other version).
 class TCompareMarks
 {
 public:
@@ -54,6 +57,13 @@ public:
     // changed entry; null everywhere else.
     const TKvIniSection *OtherSection(qint32 section) const;
     const TKvIniVal *OtherEntry(qint32 section, qint32 entry) const;
+
+    // The difference behind an entry's mark (null for Same), and every
+    // difference of a section: its own, its entries' and the items it lacks,
+    // in the order of the differences. What "take the other version" of an
+    // entry or a section hands to KvCompare::Apply.
+    const TKvDifference *EntryDifference(qint32 section, qint32 entry) const;
+    const std::vector<const TKvDifference *> &SectionDifferences(qint32 section) const;
 
     // The other document's items that this section lacks, in their order.
     const std::vector<const TKvIniVal *> &MissingEntries(qint32 section) const;
@@ -80,6 +90,7 @@ private:
     {
         TCompareMark Mark = TCompareMark::Same;
         const TKvIniVal *Other = nullptr;
+        const TKvDifference *Difference = nullptr;
     };
     struct TSectionMarks
     {
@@ -89,9 +100,11 @@ private:
         // One per entry when some entry differs; empty when none does.
         std::vector<TEntryMark> Entries;
         std::vector<const TKvIniVal *> Missing;
+        std::vector<const TKvDifference *> Differences;
     };
 
     const TSectionMarks *SectionAt(qint32 section) const;
+    const TEntryMark *EntryAt(qint32 section, qint32 entry) const;
 
     std::vector<TSectionMarks> m_sections; // one per section of the document
     std::vector<const TKvIniSection *> m_missingSections;
