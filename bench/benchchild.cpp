@@ -1,5 +1,6 @@
 // The measured operations: loading and saving with our core and with the peers,
-// sorting and searching with our core. Each runs once in a process of its own.
+// sorting and searching with our core, reading and comparing with quillon-ini. Each runs once in a process of
+// its own.
 #include "benchchild.h"
 #include "benchreport.h"
 
@@ -18,12 +19,15 @@
 #include <ini.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <random>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -44,6 +48,7 @@ struct TMeasured
 {
     double Seconds = 0;
     qint64 Check = 0;
+    qint64 PeakKb = 0; // when set, the peak of the process measured rather than this one
     bool Ok = true;
     std::string Note = "-";
 
@@ -53,7 +58,6 @@ struct TMeasured
         Note = std::move(note);
     }
 };
-
 
 std::string Native(const QString &path)
 {
@@ -279,6 +283,56 @@ TMeasured OursSearch(const QString &file)
     return m;
 }
 
+// ---- quillon-ini as a whole process --------------------------------------------
+
+// Runs quillon-ini with the arguments, as a shell would, and times it from
+// start to exit. Its output is read and counted (the check); its peak is the
+// tool's own. An exit code other than the one expected fails the measurement.
+TMeasured CliRun(std::vector<std::string> args, int expectedExit)
+{
+    TMeasured m;
+    args.insert(args.begin(), QUILLON_CLI);
+    std::vector<char *> argv;
+    for (std::string &arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    int output[2];
+    if (pipe(output) != 0) {
+        m.Fail("no-pipe");
+        return m;
+    }
+    TStopwatch watch;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(output[1], STDOUT_FILENO);
+        close(output[0]);
+        close(output[1]);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(output[1]);
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = read(output[0], buffer, sizeof buffer);
+        if (n > 0)
+            m.Check += n;
+        else if (n == 0 || errno != EINTR)
+            break;
+    }
+    close(output[0]);
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid) {
+        m.Fail("not-run");
+        return m;
+    }
+    m.Seconds = watch.Seconds();
+    m.PeakKb = usage.ru_maxrss;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != expectedExit)
+        m.Fail("exit-" + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1));
+    return m;
+}
+
 // ---- inih, storing every entry as three std::string ----------------------------
 
 struct TTriple
@@ -425,6 +479,11 @@ TMeasured Measure(const QString &tool, const QString &operation, const QString &
         return OursSaveParts(file, output);
     if (tool == Ours && operation == BenchOp::Search)
         return OursSearch(file);
+    if (tool == Cli && operation == BenchOp::Stats)
+        return CliRun({"stats", Native(file)}, 0);
+    // Two different files: diff exits with 1.
+    if (tool == Cli && operation == BenchOp::Diff)
+        return CliRun({"diff", Native(file), Native(output)}, 1);
     if (tool == Inih && load)
         return InihLoad(file);
     if (tool == SimpleIniA && load)
@@ -458,7 +517,8 @@ int RunOneOperation(const QString &tool, const QString &operation, const QString
         m.Fail("exception");
         std::fprintf(stderr, "%s\n", error.what());
     }
-    std::printf("result %.6f %lld %lld %d %s\n", m.Seconds, static_cast<long long>(PeakResidentKb()),
+    std::printf("result %.6f %lld %lld %d %s\n", m.Seconds,
+                static_cast<long long>(m.PeakKb > 0 ? m.PeakKb : PeakResidentKb()),
                 static_cast<long long>(m.Check), m.Ok ? 1 : 0, m.Note.c_str());
     std::fflush(stdout);
     std::fflush(stderr);

@@ -9,7 +9,8 @@
 // The child prints one line to standard output:
 //   result SECONDS PEAK_KB CHECK OK NOTE
 // SECONDS covers the operation only (not process start, not loading a file
-// that a save, sort or search works on), PEAK_KB is the process's VmHWM, CHECK
+// that a save, sort or search works on), PEAK_KB is the process's VmHWM (for
+// quillon-ini, that of the tool's process, whose whole run is timed), CHECK
 // a count that proves the work was done (entries read, characters scanned), OK
 // 1 or 0, NOTE a word or two about a failure.
 int RunOneOperation(const QString &tool, const QString &operation, const QString &file,
@@ -29,6 +30,8 @@ inline const QString Inih = QStringLiteral("inih");
 inline const QString SimpleIniA = QStringLiteral("simpleini-a");
 inline const QString SimpleIniW = QStringLiteral("simpleini-w");
 inline const QString Settings = QStringLiteral("qsettings");
+// The command-line tool run as a whole process, as a person runs it.
+inline const QString Cli = QStringLiteral("quillon-ini");
 } // namespace BenchTool
 
 namespace BenchOp {
@@ -38,4 +41,8 @@ inline const QString SortAscending = QStringLiteral("sort-asc");
 inline const QString SortDescending = QStringLiteral("sort-desc");
 inline const QString SortShuffled = QStringLiteral("sort-shuffled");
 inline const QString Search = QStringLiteral("search");
+// quillon-ini stats FILE, and quillon-ini diff FILE OTHER (OTHER given where
+// the other operations take their output).
+inline const QString Stats = QStringLiteral("stats");
+inline const QString Diff = QStringLiteral("diff");
 } // namespace BenchOp

@@ -1,6 +1,7 @@
 // quillon-bench: loads and saves the corpus with our core and with the peers
-// (inih, SimpleIni, QSettings), sorts and searches with our core, and prints a
-// markdown table of the medians with the targets passed or missed.
+// (inih, SimpleIni, QSettings), sorts and searches with our core, reads and
+// compares two files with quillon-ini, and prints a markdown table of the
+// medians with the targets passed or missed.
 //
 // Every single measurement runs in a child process (this program started again
 // with --one), so that the peak memory a child reports is that of one
@@ -96,7 +97,6 @@ struct TResult
     }
 };
 
-
 // ---- Children -------------------------------------------------------------------
 
 class TRunner
@@ -109,7 +109,9 @@ public:
         , m_verbose(verbose)
     {}
 
-    TResult Measure(const QString &tool, const QString &operation, const TCorpusFile &file)
+    // other: the second file of an operation on two (diff).
+    TResult Measure(const QString &tool, const QString &operation, const TCorpusFile &file,
+                    const TCorpusFile *other = nullptr)
     {
         QList<double> seconds;
         QList<double> peaks;
@@ -117,7 +119,7 @@ public:
         TResult result;
         result.Ok = true;
         for (int run = 1; run <= m_runs; ++run) {
-            const TSample sample = RunChild(tool, operation, file.Path);
+            const TSample sample = RunChild(tool, operation, file.Path, other ? other->Path : QString());
             seconds.append(sample.Seconds);
             peaks.append(double(sample.PeakKb));
             result.Check = sample.Check;
@@ -159,10 +161,14 @@ public:
         }
     }
 
-    TSample RunChild(const QString &tool, const QString &operation, const QString &file)
+    TSample RunChild(const QString &tool, const QString &operation, const QString &file, const QString &other)
     {
-        const QString output = m_scratchDir + QStringLiteral("/saved-") + tool + QStringLiteral(".ini");
-        QFile::remove(output);
+        // An operation on two files gets the second where the others get their output.
+        const QString output = other.isEmpty()
+                                   ? m_scratchDir + QStringLiteral("/saved-") + tool + QStringLiteral(".ini")
+                                   : other;
+        if (other.isEmpty())
+            QFile::remove(output);
         QProcess child;
         child.setProcessEnvironment(m_environment);
         child.setProcessChannelMode(QProcess::SeparateChannels);
@@ -173,7 +179,8 @@ public:
             sample.Note = QStringLiteral("could not run: ") + child.errorString();
             return sample;
         }
-        QFile::remove(output);
+        if (other.isEmpty())
+            QFile::remove(output);
         const QString out = QString::fromLocal8Bit(child.readAllStandardOutput());
         const QString err = QString::fromLocal8Bit(child.readAllStandardError()).trimmed();
         if (m_verbose || child.exitCode() != 0) {
@@ -205,7 +212,6 @@ private:
 
 // ---- Formatting -----------------------------------------------------------------
 
-
 double MegaBytes(qint64 bytes)
 {
     return double(bytes) / 1e6;
@@ -222,7 +228,6 @@ QString Times(double value)
     return Fixed(value, 2) + QStringLiteral("×");
 }
 
-
 struct TTarget
 {
     QString What;
@@ -237,6 +242,8 @@ struct TTarget
 const QString PhpFile = QStringLiteral("php-50mb.ini");
 const QString OneSectionFile = QStringLiteral("section-1m.ini");
 const QString ManySectionsFile = QStringLiteral("sections-100k.ini");
+// The other side of the comparison, only read by diff.
+const QString EditedFile = QStringLiteral("section-1m-edited.ini");
 
 qint64 CountLines(const QString &path)
 {
@@ -248,6 +255,21 @@ qint64 CountLines(const QString &path)
     if (!bytes.isEmpty() && !bytes.endsWith('\n'))
         ++lines;
     return lines;
+}
+
+// Fills in the path, size and lines of a corpus file; false when it is missing.
+bool FindFile(const QString &dir, TCorpusFile &file)
+{
+    file.Path = QDir(dir).absoluteFilePath(file.Name);
+    const QFileInfo info(file.Path);
+    if (!info.isFile()) {
+        std::fprintf(stderr, "quillon-bench: %s is missing (bench/run.sh generates the corpus)\n",
+                     qPrintable(file.Path));
+        return false;
+    }
+    file.Bytes = info.size();
+    file.Lines = CountLines(file.Path);
+    return true;
 }
 
 std::optional<QList<TCorpusFile>> FindCorpus(const QString &dir)
@@ -262,19 +284,11 @@ std::optional<QList<TCorpusFile>> FindCorpus(const QString &dir)
         {ManySectionsFile, QStringLiteral("100,000 sections of 10 keys, comments, blank lines"), {}, 0, 0},
     };
     for (TCorpusFile &file : files) {
-        file.Path = QDir(dir).absoluteFilePath(file.Name);
-        const QFileInfo info(file.Path);
-        if (!info.isFile()) {
-            std::fprintf(stderr, "quillon-bench: %s is missing (bench/run.sh generates the corpus)\n",
-                         qPrintable(file.Path));
+        if (!FindFile(dir, file))
             return std::nullopt;
-        }
-        file.Bytes = info.size();
-        file.Lines = CountLines(file.Path);
     }
     return files;
 }
-
 
 // The locale the children run in. Collation in the C locale is a plain code
 // point comparison, which would make the sort look cheaper than any user sees
@@ -300,7 +314,7 @@ struct TOptions
 {
     QString CorpusDir;
     int Runs = 5;
-    QStringList Operations; // load, save, sort, search
+    QStringList Operations; // load, save, sort, search, diff
     QStringList ToolFilter; // empty: all
     QString Locale;
     bool Verbose = false;
@@ -309,9 +323,10 @@ struct TOptions
 class TBenchmark
 {
 public:
-    TBenchmark(const TOptions &options, const QList<TCorpusFile> &files, TRunner &runner)
+    TBenchmark(const TOptions &options, const QList<TCorpusFile> &files, TCorpusFile edited, TRunner &runner)
         : m_options(options)
         , m_files(files)
+        , m_edited(std::move(edited))
         , m_runner(runner)
     {}
 
@@ -326,6 +341,8 @@ public:
             RunSort();
         if (m_options.Operations.contains(u"search"))
             RunSearch();
+        if (m_options.Operations.contains(u"diff"))
+            RunDiff();
     }
 
     QString Report(const QString &locale, const QString &saveDir) const
@@ -352,7 +369,8 @@ public:
             r.Line(QStringLiteral("Saves write to %1, a new file each run.").arg(saveDir));
         r.Line();
         r.Header(
-            {QStringLiteral("file"), QStringLiteral("what"), QStringLiteral("MB"), QStringLiteral("lines")}, 2);
+            {QStringLiteral("file"), QStringLiteral("what"), QStringLiteral("MB"), QStringLiteral("lines")},
+            2);
         for (const TCorpusFile &file : m_files)
             r.Row(
                 {file.Name, file.Label, Fixed(MegaBytes(file.Bytes), 1), QLocale::c().toString(file.Lines)});
@@ -365,6 +383,8 @@ public:
             ReportBreakdown(r);
         if (m_options.Operations.contains(u"sort") || m_options.Operations.contains(u"search"))
             ReportSortAndSearch(r);
+        if (m_options.Operations.contains(u"diff"))
+            ReportDiff(r);
         ReportTargets(r);
         return r.Text();
     }
@@ -422,6 +442,36 @@ private:
         const TCorpusFile &file = FileNamed(PhpFile);
         Results(BenchOp::Search)[{BenchTool::Ours, file.Name}] =
             m_runner.Measure(BenchTool::Ours, BenchOp::Search, file);
+    }
+
+    // quillon-ini reading each of two 1,000,000-line files, then comparing them.
+    void RunDiff()
+    {
+        std::fprintf(stderr, "diff:\n");
+        const TCorpusFile &file = FileNamed(OneSectionFile);
+        Results(BenchOp::Stats)[{BenchTool::Cli, file.Name}] =
+            m_runner.Measure(BenchTool::Cli, BenchOp::Stats, file);
+        Results(BenchOp::Stats)[{BenchTool::Cli, m_edited.Name}] =
+            m_runner.Measure(BenchTool::Cli, BenchOp::Stats, m_edited);
+        Results(BenchOp::Diff)[{BenchTool::Cli, file.Name}] =
+            m_runner.Measure(BenchTool::Cli, BenchOp::Diff, file, &m_edited);
+    }
+
+    // The results of RunDiff: stats of each file, diff of both; null when not all ran.
+    struct TDiffResults
+    {
+        const TResult *StatsA = nullptr;
+        const TResult *StatsB = nullptr;
+        const TResult *Diff = nullptr;
+    };
+    std::optional<TDiffResults> DiffResults() const
+    {
+        TDiffResults results{Find(BenchOp::Stats, BenchTool::Cli, OneSectionFile),
+                             Find(BenchOp::Stats, BenchTool::Cli, m_edited.Name),
+                             Find(BenchOp::Diff, BenchTool::Cli, OneSectionFile)};
+        if (!results.StatsA || !results.StatsB || !results.Diff)
+            return std::nullopt;
+        return results;
     }
 
     const TCorpusFile &FileNamed(const QString &name) const
@@ -584,6 +634,41 @@ private:
         }
     }
 
+    void ReportDiff(TReport &r) const
+    {
+        const std::optional<TDiffResults> results = DiffResults();
+        if (!results)
+            return;
+        r.Line(QStringLiteral("### Compare (quillon-ini, the whole process)"));
+        r.Line();
+        r.Header({QStringLiteral("command"), QStringLiteral("seconds"), QStringLiteral("peak MiB"),
+                  QStringLiteral("output bytes")},
+                 1);
+        const struct
+        {
+            QString Command;
+            const TResult *Result;
+        } rows[] = {
+            {QStringLiteral("stats ") + OneSectionFile, results->StatsA},
+            {QStringLiteral("stats ") + m_edited.Name, results->StatsB},
+            {QStringLiteral("diff %1 %2").arg(OneSectionFile, m_edited.Name), results->Diff},
+        };
+        for (const auto &row : rows) {
+            if (!row.Result->Ok) {
+                r.Row({row.Command, QStringLiteral("failed: ") + row.Result->Note, {}, {}});
+                continue;
+            }
+            r.Row({row.Command, Fixed(row.Result->Seconds, 3), Fixed(Mib(row.Result->PeakKb), 1),
+                   QLocale::c().toString(row.Result->Check)});
+        }
+        r.Line();
+        r.Line(
+            QStringLiteral("%1 is %2 with one value in a hundred changed and one key in a thousand replaced; "
+                           "seconds run from the tool's start to its exit.")
+                .arg(m_edited.Name, OneSectionFile));
+        r.Line();
+    }
+
     void ReportTargets(TReport &r) const
     {
         QList<TTarget> targets;
@@ -692,6 +777,23 @@ private:
             targets.append(target);
         }
 
+        if (const std::optional<TDiffResults> diff = DiffResults()) {
+            TTarget target{QStringLiteral("quillon-ini diff of two 1,000,000-line files / stats on each"),
+                           OneSectionFile + QStringLiteral(", ") + m_edited.Name,
+                           {},
+                           QStringLiteral("≤ ") + Times(2.0),
+                           std::nullopt};
+            if (diff->StatsA->Ok && diff->StatsB->Ok && diff->Diff->Ok) {
+                const double reading = diff->StatsA->Seconds + diff->StatsB->Seconds;
+                const double ratio = diff->Diff->Seconds / qMax(reading, 1e-9);
+                target.Measured =
+                    Times(ratio)
+                    + QStringLiteral(" (%1 s vs %2 s)").arg(Fixed(diff->Diff->Seconds, 3), Fixed(reading, 3));
+                target.Passed = ratio <= 2.0;
+            }
+            targets.append(target);
+        }
+
         r.Line(QStringLiteral("### Targets"));
         r.Line();
         r.Header({QStringLiteral("target"), QStringLiteral("file"), QStringLiteral("measured"),
@@ -716,6 +818,7 @@ private:
 
     const TOptions &m_options;
     const QList<TCorpusFile> &m_files;
+    TCorpusFile m_edited;
     TRunner &m_runner;
     TResult m_baseline;
     std::map<QString, std::map<TKey, TResult>> m_results;
@@ -736,21 +839,22 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillon-bench"));
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Times loading, saving, sorting and searching INI files with the Quillon core and its "
-                       "peers, and prints a markdown table of the medians."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Times loading, saving, sorting and searching INI files with the Quillon core and its "
+        "peers, and comparing two with quillon-ini, and prints a markdown table of the medians."));
     parser.addHelpOption();
     const QCommandLineOption corpusOption(QStringLiteral("corpus"), QStringLiteral("Folder of the corpus."),
                                           QStringLiteral("dir"));
     const QCommandLineOption runsOption(QStringLiteral("runs"), QStringLiteral("Runs per measurement (5)."),
                                         QStringLiteral("n"), QStringLiteral("5"));
-    const QCommandLineOption opsOption(QStringLiteral("ops"),
-                                       QStringLiteral("Comma-separated operations: load,save,sort,search."),
-                                       QStringLiteral("list"), QStringLiteral("load,save,sort,search"));
+    const QCommandLineOption opsOption(
+        QStringLiteral("ops"), QStringLiteral("Comma-separated operations: load,save,sort,search,diff."),
+        QStringLiteral("list"), QStringLiteral("load,save,sort,search,diff"));
     const QCommandLineOption toolsOption(
         QStringLiteral("tools"),
-        QStringLiteral("Comma-separated peers besides ours: decode,ours-stream,ours-keep,ours-parts,inih,simpleini-a,"
-                       "simpleini-w,qsettings (default: all)."),
+        QStringLiteral(
+            "Comma-separated peers besides ours: decode,ours-stream,ours-keep,ours-parts,inih,simpleini-a,"
+            "simpleini-w,qsettings (default: all)."),
         QStringLiteral("list"));
     const QCommandLineOption localeOption(
         QStringLiteral("locale"),
@@ -782,6 +886,9 @@ int main(int argc, char **argv)
     const std::optional<QList<TCorpusFile>> files = FindCorpus(options.CorpusDir);
     if (!files)
         return 1;
+    TCorpusFile edited{EditedFile, QStringLiteral("section-1m.ini edited, the other side of diff"), {}, 0, 0};
+    if (options.Operations.contains(u"diff") && !FindFile(options.CorpusDir, edited))
+        return 1;
     const QString scratch =
         QDir(parser.isSet(saveDirOption) ? parser.value(saveDirOption) : options.CorpusDir)
             .absoluteFilePath(QStringLiteral("quillon-bench-scratch"));
@@ -796,7 +903,7 @@ int main(int argc, char **argv)
     environment.remove(QStringLiteral("LANGUAGE"));
 
     TRunner runner(options.Runs, scratch, environment, options.Verbose);
-    TBenchmark benchmark(options, *files, runner);
+    TBenchmark benchmark(options, *files, edited, runner);
     benchmark.Run();
     QDir(scratch).removeRecursively();
 

@@ -1,11 +1,13 @@
-// Writes the benchmark corpus: three INI files of about 50 MB each that stress
-// different parts of a reader.
+// Writes the benchmark corpus: INI files of about 50 MB each that stress
+// different parts of a reader, and an edited copy of one to compare with.
 //
 //   php-50mb.ini      the php.ini-production PHP ships, repeated until the file
 //                     reaches 50 MB, every section name made unique by the copy
 //                     number (mostly comments: the comment-heavy case)
 //   section-1m.ini    one section of 1,000,000 lines
 //                     "keyNNNNNNN = value number NNNNNNN ; note"
+//   section-1m-edited.ini  the same with values changed and keys replaced,
+//                     the other side of the comparison
 //   sections-100k.ini 100,000 sections of 10 keys, with comment and blank lines
 //
 // Usage: quillon-bench-corpus --php-ini FILE --out DIR [--force]
@@ -101,13 +103,22 @@ std::string MakePhpCorpus(const std::string &phpIni)
     return text;
 }
 
-std::string MakeOneSectionCorpus()
+// The edited copy is what a program that rewrote the file might leave: one
+// value in a hundred changed, one key in a thousand replaced by a new one
+// (so that the two files no longer hold the same names line for line).
+std::string MakeOneSectionCorpus(bool edited)
 {
     std::string text = "[main]\n";
     text.reserve(45'000'000);
     char line[96];
     for (int i = 0; i < 1'000'000; ++i) {
-        const int n = std::snprintf(line, sizeof line, "key%07d = value number %07d ; note\n", i, i);
+        int n = 0;
+        if (edited && i % 1000 == 500)
+            n = std::snprintf(line, sizeof line, "added%07d = new value %07d ; note\n", i, i);
+        else if (edited && i % 100 == 7)
+            n = std::snprintf(line, sizeof line, "key%07d = value number %07d, changed ; note\n", i, i);
+        else
+            n = std::snprintf(line, sizeof line, "key%07d = value number %07d ; note\n", i, i);
         text.append(line, std::size_t(n));
     }
     return text;
@@ -172,7 +183,8 @@ int main(int argc, char **argv)
         };
         const Target targets[] = {
             {"php-50mb.ini", MakePhpCorpus},
-            {"section-1m.ini", [](const std::string &) { return MakeOneSectionCorpus(); }},
+            {"section-1m.ini", [](const std::string &) { return MakeOneSectionCorpus(false); }},
+            {"section-1m-edited.ini", [](const std::string &) { return MakeOneSectionCorpus(true); }},
             {"sections-100k.ini", [](const std::string &) { return MakeManySectionsCorpus(); }},
         };
         std::string phpText;

@@ -2,7 +2,8 @@
 # Installs the benchmark's peers when missing, generates the corpus when
 # missing, builds the benchmarks (Release) and runs them: first the core
 # benchmark (quillon-bench), then the window benchmark (quillon-formbench,
-# the editor window opening each corpus file offscreen). The tables go to
+# the editor window opening each corpus file offscreen). The core benchmark
+# also times quillon-ini comparing two 1,000,000-line files. The tables go to
 # stdout, progress to stderr.
 #
 # Usage: bench/run.sh [--no-form] [quillon-bench options, e.g. --runs 3 --ops load,save]
@@ -25,7 +26,8 @@ scripts/install-deps.sh libinih-dev libsimpleini-dev libicu-dev php8.2-common >&
 
 build=${QUILLON_BENCH_BUILD:-build/bench}
 targets=(quillon-bench-corpus)
-if [ "$mode" != form ]; then targets+=(quillon-bench); fi
+# quillon-bench times quillon-ini (stats, diff) as whole processes.
+if [ "$mode" != form ]; then targets+=(quillon-bench quillon-ini); fi
 if [ "$mode" != core ]; then targets+=(quillon-formbench); fi
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLON_BUILD_BENCH=ON \
       -DQUILLON_BUILD_TESTS=OFF >/dev/null

@@ -1,6 +1,6 @@
 // Shows each of the editor's own dialogs in turn: message boxes of every
-// kind, the file password dialog, the password generator and the about
-// dialog.
+// kind, the file password dialog, the password generator, the merge
+// conflicts dialog and the about dialog.
 //
 //   dialoggallery [folder]
 //
@@ -12,6 +12,7 @@
 // xvfb-run, with openbox for frames, and with QT_SCALE_FACTOR=2 for a dense
 // screen.
 
+#include "compare/mergeconflictsdialog.h"
 #include "dialogs/formpassword.h"
 #include "dialogs/passwordfrm.h"
 #include "infoform.h"
@@ -123,6 +124,24 @@ int main(int argc, char *argv[])
         dialog.ButGenerateClick();
         dialog.EdResult->setText(dialog.EdResult->text().left(5));
         Present(QStringLiteral("generator-short"), &dialog);
+    }
+    {
+        // The file on disk and the unsaved document both changed since it was loaded.
+        TKvMemIni base;
+        TKvMemIni mine;
+        TKvMemIni theirs;
+        base.Parse(QStringLiteral(
+            "[PHP]\nmemory_limit=128M\nmax_execution_time=30\nerror_reporting=E_ALL\n"
+            "[Session]\nsession.save_path=/var/lib/php/sessions\n[mail function]\nSMTP=localhost\n"));
+        mine.Parse(QStringLiteral("[PHP]\nmemory_limit=256M\nmax_execution_time=60\nerror_reporting=E_ALL\n"
+                                  "[Session]\nsession.save_path=/tmp/sessions\n"));
+        theirs.Parse(QStringLiteral(
+            "[PHP]\nmemory_limit=512M\nmax_execution_time=30\n"
+            "[Session]\nsession.save_path=/srv/php/sessions\n[mail function]\nSMTP=mail.example.org\n"));
+        const TKvMergePlan plan = KvMerge::Plan(base, mine, theirs);
+        TMergeConflictsDialog dialog(nullptr, plan);
+        dialog.SetTakeTheirs(1, true);
+        Present(QStringLiteral("merge-conflicts"), &dialog);
     }
     {
         TInfoForm dialog;

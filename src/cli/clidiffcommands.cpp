@@ -5,6 +5,7 @@
 #include "kvcompare.h"
 #include "kvmerge.h"
 
+#include <initializer_list>
 #include <optional>
 
 namespace {
@@ -54,38 +55,63 @@ QString IdentityJson(const TKvDifference &difference)
     return out;
 }
 
-QString ChangeName(TKvChange change)
+// The names of the changes in the JSON records, in the order of TKvChange.
+const char *const ChangeNames[] = {"added",         "removed",         "changed",
+                                   "section-added", "section-removed", "section-changed"};
+
+// A conflict's name in the JSON records and in the lines, by TKvConflict.
+struct TConflictNames
 {
-    switch (change) {
-    case TKvChange::ItemAdded:
-        return QStringLiteral("added");
-    case TKvChange::ItemRemoved:
-        return QStringLiteral("removed");
-    case TKvChange::ItemChanged:
-        return QStringLiteral("changed");
-    case TKvChange::SectionAdded:
-        return QStringLiteral("section-added");
-    case TKvChange::SectionRemoved:
-        return QStringLiteral("section-removed");
-    case TKvChange::SectionChanged:
-        return QStringLiteral("section-changed");
+    const char *Json;
+    const char *Text;
+};
+const TConflictNames ConflictNames[] = {
+    {"", ""},
+    {"changed-on-both", "changed on both sides"},
+    {"removed-by-mine", "removed in mine, changed in theirs"},
+    {"removed-by-theirs", "changed in mine, removed in theirs"},
+    {"added-on-both", "added on both sides"},
+};
+
+// One version of a changed section or item: its label in the JSON record
+// ("old", "mine", ...) and its section and item, null where it lacks them.
+struct TVersion
+{
+    const char *Label;
+    const TKvIniSection *Section;
+    const TKvIniVal *Val;
+};
+
+// The fields of the versions of one change: a section's comment as
+// "<label>_comment" of each version; an item's value as "<label>" of each,
+// then with comments its comment as "<label>_comment" of each.
+QString VersionsJson(const TKvDifference &d, std::initializer_list<TVersion> versions,
+                     const TKvCompareOptions &options)
+{
+    QString out;
+    const auto field = [&out](const TVersion &version, QLatin1String suffix, const QString &json) {
+        out += QStringLiteral(R"(, "%1%2": %3)").arg(QLatin1String(version.Label), suffix, json);
+    };
+    const QLatin1String comment("_comment");
+    if (d.Change == TKvChange::SectionChanged) {
+        for (const TVersion &version : versions)
+            field(version, comment, SectionCommentJson(version.Section));
+    } else if (!d.IsSectionChange()) {
+        for (const TVersion &version : versions)
+            field(version, QLatin1String(), ValueJson(version.Val));
+        if (options.WithComments) {
+            for (const TVersion &version : versions)
+                field(version, comment, CommentJson(version.Val));
+        }
     }
-    return {};
+    return out;
 }
 
 QString DifferenceJson(const TKvDifference &d, const TKvCompareOptions &options)
 {
-    QString out = QStringLiteral(R"({"change": "%1", %2)").arg(ChangeName(d.Change), IdentityJson(d));
-    if (d.Change == TKvChange::SectionChanged) {
-        out += QStringLiteral(R"(, "old_comment": %1, "new_comment": %2)")
-                   .arg(SectionCommentJson(d.SectionA), SectionCommentJson(d.SectionB));
-    } else if (!d.IsSectionChange()) {
-        out += QStringLiteral(R"(, "old": %1, "new": %2)").arg(ValueJson(d.ValA), ValueJson(d.ValB));
-        if (options.WithComments)
-            out += QStringLiteral(R"(, "old_comment": %1, "new_comment": %2)")
-                       .arg(CommentJson(d.ValA), CommentJson(d.ValB));
-    }
-    return out + u'}';
+    return QStringLiteral(R"({"change": "%1", %2)")
+               .arg(QLatin1String(ChangeNames[int(d.Change)]), IdentityJson(d))
+           + VersionsJson(d, {{"old", d.SectionA, d.ValA}, {"new", d.SectionB, d.ValB}}, options) + u'}';
 }
 
 QString Occurrence(qint32 occurrence)
@@ -160,39 +186,16 @@ QString DifferencesText(const std::vector<TKvDifference> &differences, const TKv
     return out;
 }
 
-QString ConflictName(TKvConflict conflict)
-{
-    switch (conflict) {
-    case TKvConflict::ChangedOnBoth:
-        return QStringLiteral("changed-on-both");
-    case TKvConflict::RemovedByMine:
-        return QStringLiteral("removed-by-mine");
-    case TKvConflict::RemovedByTheirs:
-        return QStringLiteral("removed-by-theirs");
-    case TKvConflict::AddedOnBoth:
-        return QStringLiteral("added-on-both");
-    case TKvConflict::None:
-        break;
-    }
-    return {};
-}
-
 QString ConflictJson(const TKvMergeStep &step, const TKvCompareOptions &options, bool decided)
 {
     const TKvDifference &d = step.Change;
-    QString out =
-        QStringLiteral(R"({"conflict": "%1", %2)").arg(ConflictName(step.Conflict), IdentityJson(d));
-    if (d.Change == TKvChange::SectionChanged) {
-        out += QStringLiteral(R"(, "base_comment": %1, "mine_comment": %2, "theirs_comment": %3)")
-                   .arg(SectionCommentJson(step.SectionBase), SectionCommentJson(d.SectionA),
-                        SectionCommentJson(d.SectionB));
-    } else if (!d.IsSectionChange()) {
-        out += QStringLiteral(R"(, "base": %1, "mine": %2, "theirs": %3)")
-                   .arg(ValueJson(step.ValBase), ValueJson(d.ValA), ValueJson(d.ValB));
-        if (options.WithComments)
-            out += QStringLiteral(R"(, "base_comment": %1, "mine_comment": %2, "theirs_comment": %3)")
-                       .arg(CommentJson(step.ValBase), CommentJson(d.ValA), CommentJson(d.ValB));
-    }
+    QString out = QStringLiteral(R"({"conflict": "%1", %2)")
+                      .arg(QLatin1String(ConflictNames[int(step.Conflict)].Json), IdentityJson(d))
+                  + VersionsJson(d,
+                                 {{"base", step.SectionBase, step.ValBase},
+                                  {"mine", d.SectionA, d.ValA},
+                                  {"theirs", d.SectionB, d.ValB}},
+                                 options);
     if (decided)
         out += QStringLiteral(R"(, "resolved": "%1")").arg(step.TakeTheirs ? u"theirs" : u"mine");
     return out + u'}';
@@ -206,21 +209,7 @@ QString VersionText(const TKvIniVal *val, const TKvCompareOptions &options)
 QString ConflictText(const TKvMergeStep &step, const TKvCompareOptions &options, bool decided)
 {
     const TKvDifference &d = step.Change;
-    QString what;
-    switch (step.Conflict) {
-    case TKvConflict::ChangedOnBoth:
-        what = QStringLiteral("changed on both sides");
-        break;
-    case TKvConflict::RemovedByMine:
-        what = QStringLiteral("removed in mine, changed in theirs");
-        break;
-    case TKvConflict::RemovedByTheirs:
-        what = QStringLiteral("changed in mine, removed in theirs");
-        break;
-    default:
-        what = QStringLiteral("added on both sides");
-        break;
-    }
+    const QLatin1String what(ConflictNames[int(step.Conflict)].Text);
     QString text = QStringLiteral("conflict %1").arg(SectionTitle(d));
     if (d.Change == TKvChange::SectionChanged) {
         text += QStringLiteral(" comment: %1 (base %2, mine %3, theirs %4)")

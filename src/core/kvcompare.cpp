@@ -113,6 +113,9 @@ void Apply(TKvMemIni &a, const std::vector<const TKvDifference *> &differences,
             val->SetValue(difference->ValB->ValueView());
             if (options.WithComments)
                 val->SetComment(difference->ValB->CommentView());
+            // The kind rule would make an item without a name ("=x") an
+            // unparsable line; it stays the value item it is.
+            val->SetKind(ikValue);
             break;
         }
         case TKvChange::SectionChanged:
@@ -161,8 +164,9 @@ void Apply(TKvMemIni &a, const std::vector<const TKvDifference *> &differences,
         auto place = nextIndex.try_emplace(target, 0);
         if (place.second)
             place.first->second = target->NewItemIndex();
-        const TKvIniVal *val = difference->ValB;
-        target->InsertVal(place.first->second++, val->NameView(), val->ValueView(), val->CommentView());
+        // A copy as it is: through the kind rule an item without a name would
+        // become an unparsable line.
+        target->Vals.Insert(place.first->second++, difference->ValB->Clone());
     }
     if (!doomedSections.empty())
         a.Sections.DeleteIf([&](const TKvIniSection *section) { return doomedSections.count(section) != 0; });

@@ -6,9 +6,10 @@
 #include "kvmemini.h"
 
 #include <QChar>
-#include <QHash>
+#include <QHashFunctions>
 #include <QVarLengthArray>
 
+#include <algorithm>
 #include <array>
 #include <span>
 #include <vector>
@@ -37,22 +38,16 @@ inline bool SameName(QStringView a, QStringView b, bool fold)
     return true;
 }
 
-// A name as a hash key, folded or not.
-struct Key
+// The hash of a name, folded or not (equal for names SameName pairs).
+inline size_t NameHash(QStringView name, bool fold)
 {
-    QStringView Name;
-    bool Fold = false;
-    friend bool operator==(const Key &a, const Key &b) { return SameName(a.Name, b.Name, a.Fold); }
-    friend size_t qHash(const Key &key, size_t seed)
-    {
-        if (!key.Fold)
-            return qHash(key.Name, seed);
-        QVarLengthArray<char16_t, 64> folded(key.Name.size());
-        for (qsizetype i = 0; i < key.Name.size(); ++i)
-            folded[i] = FoldUnit(key.Name[i].unicode());
-        return qHash(QStringView(folded.data(), folded.size()), seed);
-    }
-};
+    if (!fold)
+        return qHash(name, 0);
+    QVarLengthArray<char16_t, 64> folded(name.size());
+    for (qsizetype i = 0; i < name.size(); ++i)
+        folded[i] = FoldUnit(name[i].unicode());
+    return qHash(QStringView(folded.data(), folded.size()), 0);
+}
 
 inline QStringView NameOf(const TKvIniSection *section)
 {
@@ -89,16 +84,137 @@ template <typename T, int N> struct Matching
     // The occurrences are counted only once a caller needs them: when every
     // side holds the same names in the same order (a file and its copy with
     // changed values), pairing is by position and needs no counting.
-    void EnsureOccurrences()
-    {
-        if (Rows.empty() || Rows.front().Occurrence >= 0)
-            return;
-        QHash<Key, qint32> counts;
-        counts.reserve(qsizetype(Rows.size()));
-        for (Row<T, N> &row : Rows)
-            row.Occurrence = counts[Key{row.Name(), Fold}]++;
-    }
+    void EnsureOccurrences();
 };
+
+// The rows of each distinct name, chained in occurrence order, found through
+// an open-addressing table. Pairing a million items is bound by cache misses,
+// so a table entry carries part of the name's hash (most probes end without
+// touching a slot) and lookups are made in batches whose table entries are
+// fetched ahead.
+template <typename T, int N> class RowChains
+{
+public:
+    struct Slot
+    {
+        QStringView Name;
+        qint32 LastRow = -1;
+        // The row of each side's next occurrence; NoRow once the side has
+        // passed every row there is.
+        std::array<qint32, N> Cursor;
+    };
+    static constexpr qint32 NoRow = -1;
+
+    RowChains(std::vector<Row<T, N>> &rows, size_t names, bool fold)
+        : m_rows(rows)
+        , m_fold(fold)
+    {
+        size_t capacity = 16;
+        while (capacity < names * 2)
+            capacity *= 2;
+        m_table.assign(capacity, Entry{});
+        m_slots.reserve(names);
+        m_nextRow.reserve(rows.capacity());
+    }
+
+    // Puts the objects of one side into the rows, side 0 first: the k-th
+    // occurrence of a name joins the k-th row of that name, made by the first
+    // side that had k + 1 of them.
+    void AddSide(int side, std::span<const T *const> objects)
+    {
+        constexpr size_t Batch = 16;
+        std::array<size_t, Batch> hashes;
+        for (size_t first = 0; first < objects.size(); first += Batch) {
+            const size_t count = std::min(Batch, objects.size() - first);
+            for (size_t i = 0; i < count; ++i) {
+                hashes[i] = NameHash(NameOf(objects[first + i]), m_fold);
+                __builtin_prefetch(&m_table[hashes[i] & (m_table.size() - 1)]);
+            }
+            for (size_t i = 0; i < count; ++i)
+                Add(side, objects[first + i], hashes[i]);
+        }
+    }
+
+    // The occurrence of every row, counted in row order.
+    void CountOccurrences()
+    {
+        for (Row<T, N> &row : m_rows) {
+            Slot &slot = SlotOf(row.Name(), NameHash(row.Name(), m_fold));
+            row.Occurrence = slot.LastRow == NoRow ? 0 : m_rows[size_t(slot.LastRow)].Occurrence + 1;
+            slot.LastRow = qint32(&row - m_rows.data());
+        }
+    }
+
+private:
+    struct Entry
+    {
+        quint32 Tag = 0;
+        qint32 Slot = -1;
+    };
+
+    void Add(int side, const T *object, size_t hash)
+    {
+        Slot &slot = SlotOf(NameOf(object), hash);
+        qint32 &cursor = slot.Cursor[size_t(side)];
+        if (cursor != NoRow) {
+            m_rows[size_t(cursor)].Side[size_t(side)] = object;
+            cursor = m_nextRow[size_t(cursor)];
+            return;
+        }
+        const qint32 made = qint32(m_rows.size());
+        Row<T, N> &row = m_rows.emplace_back();
+        row.Side[size_t(side)] = object;
+        row.Occurrence = slot.LastRow == NoRow ? 0 : m_rows[size_t(slot.LastRow)].Occurrence + 1;
+        m_nextRow.push_back(NoRow);
+        if (slot.LastRow != NoRow)
+            m_nextRow[size_t(slot.LastRow)] = made;
+        else
+            Start(slot, side, made);
+        slot.LastRow = made;
+    }
+
+    // A name first met on a side: the later sides will start at its first row.
+    static void Start(Slot &slot, int side, qint32 firstRow)
+    {
+        for (int s = side + 1; s < N; ++s)
+            slot.Cursor[size_t(s)] = firstRow;
+    }
+
+    // The slot of a name, made (with every cursor at NoRow) when it is new.
+    Slot &SlotOf(QStringView name, size_t hash)
+    {
+        const size_t mask = m_table.size() - 1;
+        const quint32 tag = quint32(hash >> 32) | 1; // never 0, the tag of an empty entry
+        for (size_t i = hash & mask;; i = (i + 1) & mask) {
+            Entry &entry = m_table[i];
+            if (entry.Slot < 0) {
+                entry = Entry{tag, qint32(m_slots.size())};
+                Slot &slot = m_slots.emplace_back();
+                slot.Name = name;
+                slot.Cursor.fill(NoRow);
+                return slot;
+            }
+            if (entry.Tag == tag) {
+                Slot &slot = m_slots[size_t(entry.Slot)];
+                if (SameName(slot.Name, name, m_fold))
+                    return slot;
+            }
+        }
+    }
+
+    std::vector<Row<T, N>> &m_rows;
+    bool m_fold;
+    std::vector<Entry> m_table;
+    std::vector<Slot> m_slots;
+    std::vector<qint32> m_nextRow; // the row of the next occurrence of the same name
+};
+
+template <typename T, int N> void Matching<T, N>::EnsureOccurrences()
+{
+    if (Rows.empty() || Rows.front().Occurrence >= 0)
+        return;
+    RowChains<T, N>(Rows, Rows.size(), Fold).CountOccurrences();
+}
 
 template <typename T> using Side = std::span<const T *const>;
 
@@ -123,29 +239,13 @@ template <typename T, int N> Matching<T, N> Match(const std::array<Side<T>, N> &
         return result;
     }
 
-    // Per name: the rows holding it, by occurrence, and how many times each
-    // side has had it so far.
-    struct Slot
-    {
-        QVarLengthArray<qint32, 1> Rows;
-        std::array<qint32, N> Seen{};
-    };
-    QHash<Key, Slot> byName;
-    byName.reserve(qsizetype(sides[0].size()));
-    for (int s = 0; s < N; ++s) {
-        for (const T *object : sides[s]) {
-            Slot &slot = byName[Key{NameOf(object), fold}];
-            const qint32 occurrence = slot.Seen[s]++;
-            if (occurrence < slot.Rows.size()) {
-                result.Rows[size_t(slot.Rows[occurrence])].Side[s] = object;
-            } else {
-                slot.Rows.append(qint32(result.Rows.size()));
-                Row<T, N> &row = result.Rows.emplace_back();
-                row.Side[s] = object;
-                row.Occurrence = occurrence;
-            }
-        }
-    }
+    size_t total = 0;
+    for (int s = 0; s < N; ++s)
+        total += sides[s].size();
+    result.Rows.reserve(sides[0].size() + sides[0].size() / 8);
+    RowChains<T, N> chains(result.Rows, total, fold);
+    for (int s = 0; s < N; ++s)
+        chains.AddSide(s, sides[s]);
     return result;
 }
 
