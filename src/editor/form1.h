@@ -279,6 +279,7 @@ private:
 
     TKvSectionModel *m_sectionModel = nullptr;
     TKvValueModel *m_valueModel = nullptr;
+    class TKvColumnWidths *m_valueWidths = nullptr; // the widest texts of the value list
     QIcon m_sectionIcon;
     std::array<QIcon, 4> m_kindIcons;
 

@@ -6,6 +6,7 @@
 
 #include "kvgradilabel.h"
 #include "kvimagelist.h"
+#include "lists/kvcolumnwidths.h"
 #include "lists/kvreportview.h"
 #include "lists/kvtextwidth.h"
 #include "sectionmodel.h"
@@ -104,6 +105,7 @@ void TForm1::CreateLists()
     LvSections->setObjectName(QStringLiteral("LvSections"));
     LvValues = MakeList(Splitter1, m_valueModel, TKvValueModel::IconColumn, iconSize);
     LvValues->setObjectName(QStringLiteral("LvValues"));
+    m_valueWidths = new TKvColumnWidths(m_document, *m_valueModel, LvValues->font(), this);
     Splitter1->addWidget(LvSections);
     Splitter1->addWidget(LvValues);
     Splitter1->setStretchFactor(0, 0);
@@ -258,16 +260,9 @@ void TForm1::FitValueColumns()
     const int rows = m_valueModel->rowCount();
     const int measured = m_valuesOnly ? 2 : 3;
 
-    // Every cell is measured: a short text can be the widest.
+    // The widest texts are kept as rows come and go: a short text can be the widest.
     const TKvTextWidth measure(LvValues->font());
-    std::array<int, 3> widest{};
-    for (int row = 0; row < rows; ++row) {
-        const TKvIniVal *val = m_valueModel->ValAt(row);
-        widest[0] = std::max(widest[0], measure.Width(val->NameView()));
-        widest[1] = std::max(widest[1], measure.Width(val->ValueView()));
-        if (measured == 3)
-            widest[2] = std::max(widest[2], measure.Width(val->CommentView()));
-    }
+    const std::array<int, 3> widest = m_valueWidths->Widest();
     std::array<int, 3> widths{};
     for (int i = 0; i < measured; ++i) {
         const QString caption =

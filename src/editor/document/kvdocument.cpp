@@ -122,6 +122,7 @@ std::vector<TKvIniVal *> TKvDocument::TakeVals(TKvIniSection *section, qint32 po
 TKvIniVal *TKvDocument::ReplaceVal(TKvIniSection *section, qint32 position, TKvIniVal *val)
 {
     TKvIniVal *old = section->Vals[position];
+    emit ValAboutToBeReplaced(section, position, old);
     section->Vals.Items[position] = val;
     m_counts.AddKind(old->Kind(), -1);
     m_counts.AddKind(val->Kind(), 1);

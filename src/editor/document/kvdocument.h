@@ -101,7 +101,8 @@ signals:
     void ValsInserted(TKvIniSection *section, int first, int count);
     void ValsAboutToBeRemoved(TKvIniSection *section, int first, int count);
     void ValsRemoved(TKvIniSection *section, int first, int count);
-    // The entry at position is now now instead of old.
+    // The entry old at position is about to be replaced; now it was, by now.
+    void ValAboutToBeReplaced(TKvIniSection *section, int position, TKvIniVal *old);
     void ValReplaced(TKvIniSection *section, int position, TKvIniVal *old, TKvIniVal *now);
     // The order of the sections (section null) or of one section's entries is
     // about to change, or did.
