@@ -38,4 +38,11 @@ inline const QString SortAscending = QStringLiteral("sort-asc");
 inline const QString SortDescending = QStringLiteral("sort-desc");
 inline const QString SortShuffled = QStringLiteral("sort-shuffled");
 inline const QString Search = QStringLiteral("search");
+// SortAll(skName, ascending) of the whole document.
+inline const QString SortAll = QStringLiteral("sort-all");
+// The first single-entry changes of the biggest section after loading; the
+// note says "step=seconds,...".
+inline const QString FirstChange = QStringLiteral("first-change");
+// Loading with KeepLayout, editing and saving: the peak memory of a session.
+inline const QString EditAndSave = QStringLiteral("edit-save");
 } // namespace BenchOp

@@ -5,6 +5,7 @@
 // are placed one after another in the memory of a parse store that the section
 // keeps alive along with the text; nothing is copied but the section headers.
 #include "kvfileerror.h"
+#include "kvhugepages.h"
 #include "kvlayoutwriter.h"
 #include "kvlineend.h"
 #include "kvmemini.h"
@@ -484,6 +485,7 @@ bool TStreamRest::ReadIntoBlock(QIODevice &stream)
     if (expected < OwnBlockSize || expected > std::numeric_limits<qsizetype>::max())
         return false;
     TKvMemoryBlock block{qsizetype(expected)};
+    KvAdviseHugePages(block.Data(), size_t(block.Size()));
     qint64 got = 0;
     while (got < expected) {
         const qint64 read = stream.read(block.Data() + got, expected - got);
