@@ -674,9 +674,10 @@ private:
                 const TResult *ours = Find(operation, BenchTool::Ours, file.Name);
                 if (!ours)
                     continue;
-                TTarget target{operation == BenchOp::Load ? QStringLiteral("memory per line (peak), load")
-                                                          : QStringLiteral("memory per line (peak), keep-layout "
-                                                                           "load, edits and save"),
+                TTarget target{operation == BenchOp::Load
+                                   ? QStringLiteral("memory per line (peak), load")
+                                   : QStringLiteral("memory per line (peak), keep-layout "
+                                                    "load, edits and save"),
                                file.Name,
                                {},
                                QStringLiteral("≤ 125 B"),
