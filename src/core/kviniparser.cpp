@@ -18,11 +18,12 @@
 #include <QFileInfo>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <sys/stat.h>
 #include <limits>
 #include <memory>
+#include <sys/stat.h>
 #include <typeinfo>
 #include <utility>
 
@@ -180,8 +181,8 @@ public:
                 return nullptr;
         }
         // The entries lie one after another in the store; the section's vector
-        // takes them all at once at the end, in an array of exactly that size
-        // from the store too (or its own array, grown, when it has entries).
+        // takes them all at once at the end, in an array from the store too
+        // (or its own array, grown, when it has entries).
         const TKvParseStore::Mark first = m_store->NextEntry();
         qint32 count = 0;
         while (*p != 0 && *p != u'[') {
@@ -203,9 +204,13 @@ public:
         if (count > 0) {
             TKvPtrVector<TKvIniVal> &vals = section.Vals;
             if (vals.Items == nullptr) {
-                TKvIniVal **array = m_store->AllocateArray(count);
+                // A big section gets a few spare slots, so that the first
+                // entries added to it do not copy its whole array.
+                const qint32 capacity = count + count / SpareSlotsPer;
+                TKvIniVal **array = m_store->AllocateArray(capacity);
                 m_store->CollectEntries(first, count, array);
-                vals.UseArray(array, count);
+                std::fill(array + count, array + capacity, nullptr);
+                vals.UseArray(array, count, capacity);
             } else {
                 m_store->CollectEntries(first, count, vals.AppendSlots(count));
             }
@@ -237,6 +242,9 @@ public:
     }
 
 private:
+    // One spare slot in a parsed section's array per this many entries.
+    static constexpr qint32 SpareSlotsPer = 64;
+
     TKvIniVal *NewEntry(TKvIniValKind kind) const
     {
         return new (m_store->AllocateEntry()) TKvIniVal(kind, TKvIniVal::InStore);
