@@ -210,7 +210,10 @@ public:
                 TKvIniVal **array = m_store->AllocateArray(capacity);
                 m_store->CollectEntries(first, count, array);
                 std::fill(array + count, array + capacity, nullptr);
-                vals.UseArray(array, count, capacity);
+                vals.UseArray(array, count);
+                // The null spare slots are the vector's too: an insertion
+                // fills them in place, and only outgrowing them moves it.
+                vals.Capacity = capacity;
             } else {
                 m_store->CollectEntries(first, count, vals.AppendSlots(count));
             }

@@ -138,15 +138,14 @@ public:
     }
 
     // Makes an empty vector without an array use one that someone else owns,
-    // with count elements in it and room for capacity (the slots from count on
-    // must be null); it never frees that array, which must outlive it, and
-    // moves to an array of its own only when it outgrows it.
-    void UseArray(T **items, qint32 count, qint32 capacity)
+    // with count elements in it and no spare slots; it never frees that array,
+    // which must outlive it, and moves to an array of its own when it grows.
+    void UseArray(T **items, qint32 count)
     {
-        Q_ASSERT(Items == nullptr && Count == 0 && capacity >= count);
+        Q_ASSERT(Items == nullptr && Count == 0);
         Items = items;
         Count = count;
-        Capacity = capacity;
+        Capacity = count;
         m_borrowed = true;
     }
 
