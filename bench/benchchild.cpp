@@ -251,6 +251,83 @@ TMeasured OursSort(const QString &file, const QString &operation)
     return m;
 }
 
+TMeasured OursSortAll(const QString &file)
+{
+    TMeasured m;
+    TKvMemIni *ini = LoadOurs(file, m);
+    TStopwatch watch;
+    ini->SortAll(skName, true);
+    m.Seconds = watch.Seconds();
+    m.Check = CountEntries(*ini);
+    return m;
+}
+
+// The first changes of the biggest section after loading, one entry each, in
+// its middle: an insertion, an edit, a deletion, then a second insertion. The
+// seconds are the first change's; the note has every step.
+TMeasured OursFirstChange(const QString &file)
+{
+    TMeasured m;
+    TKvMemIni *ini = LoadOurs(file, m);
+    TKvIniSection *section = BiggestSection(*ini);
+    if (!section || section->Vals.Count < 2) {
+        m.Fail("no-section");
+        return m;
+    }
+    const qint32 middle = section->Vals.Count / 2;
+    std::string note;
+    const auto step = [&](const char *name, auto change) {
+        TStopwatch watch;
+        change();
+        const double seconds = watch.Seconds();
+        note += (note.empty() ? "" : ",") + std::string(name) + "=" + std::to_string(seconds);
+        return seconds;
+    };
+    m.Seconds = step("insert", [&] { section->InsertVal(middle, u"new", u"1", u""); });
+    step("edit", [&] { section->Vals[middle + 1]->SetValue(u"edited"); });
+    step("delete", [&] { section->DeleteVal(section->Vals[middle]); }); // the entry inserted above
+    step("insert2", [&] { section->InsertVal(middle, u"new", u"2", u""); });
+    m.Check = section->Vals.Count;
+    m.Note = note;
+    return m;
+}
+
+// A session on the file as the editor holds it: loaded with KeepLayout, one
+// entry in every thousand edited, one inserted into the biggest section, one
+// deleted from it, then saved keeping the layout. The peak memory is what
+// counts; the seconds are those of the edits and the save.
+TMeasured OursEditAndSave(const QString &file, const QString &output)
+{
+    TMeasured m;
+    auto *ini = new TKvMemIni;
+    ini->KeepLayout = true;
+    const int result = ini->LoadFromFile(file);
+    if (result < 0) {
+        m.Fail("read-result-" + std::to_string(result));
+        return m;
+    }
+    TStopwatch watch;
+    qint64 edited = 0;
+    qint64 line = 0;
+    for (TKvIniSection *section : ini->Sections) {
+        for (TKvIniVal *val : section->Vals) {
+            if (++line % 1000 == 0) {
+                val->SetValue(QStringLiteral("edited %1").arg(line));
+                ++edited;
+            }
+        }
+    }
+    TKvIniSection *biggest = BiggestSection(*ini);
+    if (biggest && biggest->Vals.Count > 0) {
+        biggest->InsertVal(biggest->Vals.Count / 2, u"new", u"1", u"");
+        biggest->DeleteVal(biggest->Vals[biggest->Vals.Count / 3]);
+    }
+    ini->SaveToFile(output, KvEncoding::Utf8);
+    m.Seconds = watch.Seconds();
+    m.Check = edited;
+    return m;
+}
+
 // The characters the search examines: section names and comments, entry
 // names, values and comments.
 qint64 FieldCharacters(const TKvMemIni &ini)
@@ -484,6 +561,12 @@ TMeasured Measure(const QString &tool, const QString &operation, const QString &
     // Two different files: diff exits with 1.
     if (tool == Cli && operation == BenchOp::Diff)
         return CliRun({"diff", Native(file), Native(output)}, 1);
+    if (tool == Ours && operation == BenchOp::SortAll)
+        return OursSortAll(file);
+    if (tool == Ours && operation == BenchOp::FirstChange)
+        return OursFirstChange(file);
+    if (tool == Ours && operation == BenchOp::EditAndSave)
+        return OursEditAndSave(file, output);
     if (tool == Inih && load)
         return InihLoad(file);
     if (tool == SimpleIniA && load)

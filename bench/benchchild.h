@@ -45,4 +45,11 @@ inline const QString Search = QStringLiteral("search");
 // the other operations take their output).
 inline const QString Stats = QStringLiteral("stats");
 inline const QString Diff = QStringLiteral("diff");
+// SortAll(skName, ascending) of the whole document.
+inline const QString SortAll = QStringLiteral("sort-all");
+// The first single-entry changes of the biggest section after loading; the
+// note says "step=seconds,...".
+inline const QString FirstChange = QStringLiteral("first-change");
+// Loading with KeepLayout, editing and saving: the peak memory of a session.
+inline const QString EditAndSave = QStringLiteral("edit-save");
 } // namespace BenchOp

@@ -343,6 +343,8 @@ public:
             RunSearch();
         if (m_options.Operations.contains(u"diff"))
             RunDiff();
+        if (m_options.Operations.contains(u"edit"))
+            RunEdit();
     }
 
     QString Report(const QString &locale, const QString &saveDir) const
@@ -385,6 +387,8 @@ public:
             ReportSortAndSearch(r);
         if (m_options.Operations.contains(u"diff"))
             ReportDiff(r);
+        if (m_options.Operations.contains(u"edit"))
+            ReportEdit(r);
         ReportTargets(r);
         return r.Text();
     }
@@ -472,6 +476,19 @@ private:
         if (!results.StatsA || !results.StatsB || !results.Diff)
             return std::nullopt;
         return results;
+    }
+
+    void RunEdit()
+    {
+        std::fprintf(stderr, "edit:\n");
+        for (const QString &name : {PhpFile, ManySectionsFile})
+            Results(BenchOp::SortAll)[{BenchTool::Ours, name}] =
+                m_runner.Measure(BenchTool::Ours, BenchOp::SortAll, FileNamed(name));
+        Results(BenchOp::FirstChange)[{BenchTool::Ours, OneSectionFile}] =
+            m_runner.Measure(BenchTool::Ours, BenchOp::FirstChange, FileNamed(OneSectionFile));
+        for (const TCorpusFile &file : m_files)
+            Results(BenchOp::EditAndSave)[{BenchTool::Ours, file.Name}] =
+                m_runner.Measure(BenchTool::Ours, BenchOp::EditAndSave, file);
     }
 
     const TCorpusFile &FileNamed(const QString &name) const
@@ -666,6 +683,39 @@ private:
             QStringLiteral("%1 is %2 with one value in a hundred changed and one key in a thousand replaced; "
                            "seconds run from the tool's start to its exit.")
                 .arg(m_edited.Name, OneSectionFile));
+    }
+
+    void ReportEdit(TReport &r) const
+    {
+        r.Line(QStringLiteral("### Editing (Quillon core)"));
+        r.Line();
+        r.Header({QStringLiteral("operation"), QStringLiteral("file"), QStringLiteral("seconds"),
+                  QStringLiteral("peak MiB"), QStringLiteral("B/line"), QStringLiteral("steps (seconds)")},
+                 2);
+        const auto row = [&](const QString &label, const QString &operation, const TCorpusFile &file) {
+            const TResult *result = Find(operation, BenchTool::Ours, file.Name);
+            if (!result)
+                return;
+            if (!result->Ok) {
+                r.Row({label, file.Name, QStringLiteral("failed: ") + result->Note, {}, {}, {}});
+                return;
+            }
+            QStringList steps;
+            for (const auto &[name, seconds] : result->Parts)
+                steps.append(name + QStringLiteral(" ") + Fixed(seconds, 4));
+            r.Row({label, file.Name, Fixed(result->Seconds, 4), Fixed(Mib(result->PeakKb), 1),
+                   Fixed(BytesPerLine(*result, file), 0), steps.join(QStringLiteral(", "))});
+        };
+        for (const QString &name : {PhpFile, ManySectionsFile})
+            row(QStringLiteral("SortAll(skName, ascending)"), BenchOp::SortAll, FileNamed(name));
+        row(QStringLiteral("first single-entry changes of the biggest section after loading"),
+            BenchOp::FirstChange, FileNamed(OneSectionFile));
+        for (const TCorpusFile &file : m_files)
+            row(QStringLiteral("keep-layout load, 1 line in 1,000 edited, insert, delete, save"),
+                BenchOp::EditAndSave, file);
+        r.Line();
+        r.Line(
+            QStringLiteral("B/line of the editing rows: the peak of the whole session (load, edits, save)."));
         r.Line();
     }
 
@@ -700,8 +750,48 @@ private:
 
         for (const TCorpusFile &file : m_files) {
             ratioTarget(QStringLiteral("load time / decode limit"), BenchOp::Load, BenchTool::Decode, file,
-                        2.0, false);
+                        1.25, false);
         }
+        // Memory per line, after loading and over an editing session with KeepLayout.
+        for (const QString &operation : {BenchOp::Load, BenchOp::EditAndSave}) {
+            for (const TCorpusFile &file : m_files) {
+                const TResult *ours = Find(operation, BenchTool::Ours, file.Name);
+                if (!ours)
+                    continue;
+                TTarget target{operation == BenchOp::Load
+                                   ? QStringLiteral("memory per line (peak), load")
+                                   : QStringLiteral("memory per line (peak), keep-layout "
+                                                    "load, edits and save"),
+                               file.Name,
+                               {},
+                               QStringLiteral("≤ 125 B"),
+                               std::nullopt};
+                if (ours->Ok) {
+                    const double bytes = BytesPerLine(*ours, file);
+                    target.Measured = Fixed(bytes, 0) + QStringLiteral(" B");
+                    target.Passed = bytes <= 125;
+                }
+                targets.append(target);
+            }
+        }
+        const auto secondsTarget = [&](const QString &what, const QString &operation, const QString &fileName,
+                                       double goal) {
+            const TResult *result = Find(operation, BenchTool::Ours, fileName);
+            if (!result)
+                return;
+            TTarget target{what, fileName, {}, QStringLiteral("≤ %1 s").arg(goal), std::nullopt};
+            if (result->Ok) {
+                target.Measured = Fixed(result->Seconds, 3) + QStringLiteral(" s");
+                target.Passed = result->Seconds <= goal;
+            } else {
+                target.Measured = QStringLiteral("failed: ") + result->Note;
+            }
+            targets.append(target);
+        };
+        secondsTarget(QStringLiteral("SortAll(skName, ascending)"), BenchOp::SortAll, PhpFile, 0.8);
+        secondsTarget(QStringLiteral("SortAll(skName, ascending)"), BenchOp::SortAll, ManySectionsFile, 0.8);
+        secondsTarget(QStringLiteral("first single-entry change after loading (the core's part)"),
+                      BenchOp::FirstChange, OneSectionFile, 0.03);
         for (const QString &peer : simpleInis) {
             for (const TCorpusFile &file : m_files) {
                 ratioTarget(QStringLiteral("load faster than SimpleIni ") + simpleName(peer)
@@ -848,8 +938,8 @@ int main(int argc, char **argv)
     const QCommandLineOption runsOption(QStringLiteral("runs"), QStringLiteral("Runs per measurement (5)."),
                                         QStringLiteral("n"), QStringLiteral("5"));
     const QCommandLineOption opsOption(
-        QStringLiteral("ops"), QStringLiteral("Comma-separated operations: load,save,sort,search,diff."),
-        QStringLiteral("list"), QStringLiteral("load,save,sort,search,diff"));
+        QStringLiteral("ops"), QStringLiteral("Comma-separated operations: load,save,sort,search,edit,diff."),
+        QStringLiteral("list"), QStringLiteral("load,save,sort,search,edit,diff"));
     const QCommandLineOption toolsOption(
         QStringLiteral("tools"),
         QStringLiteral(

@@ -2,11 +2,12 @@
 //
 // Sorting moves pointers only. Texts are ordered by the collation of the
 // user's locale, ignoring case. Instead of calling the collator for every
-// comparison (far too slow for sections of a million entries), each element's
-// collation sort key is built once and the keys are compared.
+// comparison (far too slow for sections of a million entries), collation sort
+// keys are built once per text (texts that repeat share one) and compared.
 #include "kvmemini.h"
 
 #include <QCollator>
+#include <QHashFunctions>
 #include <QLocale>
 
 #include <algorithm>
@@ -150,6 +151,15 @@ qint32 FieldCount(const TKvIniSection *section)
 // The user's locale's collation, ignoring case. In the C (POSIX) locale Qt has
 // no collator and its sort keys would respect case, so the root collation
 // (which English uses) stands in.
+//
+// Building a sort key costs far more than comparing two, and documents repeat
+// their texts (the same key names in every section, the same comment on many
+// lines), so texts seen recently share one key (a shared copy). The texts seen
+// are remembered in a table of fixed size, one per slot of their hash, the
+// later of two in one slot winning: what repeats is found, and a million
+// distinct texts cost no more than a hash each and no growing table. The
+// texts are remembered by view: they must stay unchanged while the collation
+// lives, as they do during a sort.
 class TextCollation
 {
 public:
@@ -159,14 +169,28 @@ public:
         m_collator.setCaseSensitivity(Qt::CaseInsensitive);
     }
 
-    QCollatorSortKey Key(QStringView text) const
+    // The text's sort key; equal texts seen recently share one. Tells
+    // whether it was seen.
+    const QCollatorSortKey &Key(QStringView text, bool *wasSeen = nullptr) const
     {
-        if (text.isEmpty()) {
-            // Empty texts are common (comments, values); they share one key.
-            if (!m_emptyKey)
-                m_emptyKey.emplace(m_collator.sortKey(QString()));
-            return *m_emptyKey;
+        if (m_seen.empty())
+            m_seen.resize(SeenSlots);
+        const size_t hash = qHash(text);
+        Seen &seen = m_seen[hash & (SeenSlots - 1)];
+        const bool found = seen.Key && seen.Hash == hash && seen.Text == text;
+        if (!found) {
+            seen.Key.emplace(NewKey(text));
+            seen.Text = text;
+            seen.Hash = hash;
         }
+        if (wasSeen)
+            *wasSeen = found;
+        return *seen.Key;
+    }
+
+    // A key of the text's own, for texts that are not expected to repeat.
+    QCollatorSortKey NewKey(QStringView text) const
+    {
         // A view of the text, not a copy.
         return m_collator.sortKey(QString::fromRawData(text.data(), text.size()));
     }
@@ -180,13 +204,22 @@ private:
         return locale;
     }
 
+    static constexpr size_t SeenSlots = size_t(1) << 15; // a power of two
+
+    struct Seen
+    {
+        QStringView Text;
+        size_t Hash = 0;
+        std::optional<QCollatorSortKey> Key;
+    };
+
     QCollator m_collator;
-    mutable std::optional<QCollatorSortKey> m_emptyKey;
+    mutable std::vector<Seen> m_seen;
 };
 
 // The order of elements by up to three fields in turn, for a stable sort of
-// their indices. The first field's keys are built up front; the keys of the
-// later fields are built only for elements that tie on the earlier ones.
+// their indices. The first field's keys are taken up front; the keys of the
+// later fields only for elements that tie on the earlier ones.
 template <typename T> class FieldOrder
 {
 public:
@@ -200,13 +233,23 @@ public:
             return;
         m_firstKeys.reserve(size_t(count));
         QStringView previous;
+        // Where texts hardly repeat (a key name per line), looking for them
+        // only costs: after a sample that finds few, keys are just built.
+        qsizetype looked = 0;
+        qsizetype found = 0;
         for (qsizetype i = 0; i < count; ++i) {
-            // Runs of one text (the same comment on every line) share one key.
+            // Runs of one text (the same comment on every line) need no lookup.
             const QStringView text = FieldText(items[i], m_fields[0]);
-            if (i > 0 && text == previous)
+            if (i > 0 && text == previous) {
                 m_firstKeys.push_back(m_firstKeys.back());
-            else
-                m_firstKeys.push_back(m_collation.Key(text));
+            } else if (looked < RepeatSample || found * 16 >= looked) {
+                bool seen = false;
+                m_firstKeys.push_back(m_collation.Key(text, &seen));
+                ++looked;
+                found += seen ? 1 : 0;
+            } else {
+                m_firstKeys.push_back(m_collation.NewKey(text));
+            }
             previous = text;
         }
     }
@@ -221,6 +264,8 @@ public:
     }
 
 private:
+    static constexpr qsizetype RepeatSample = 1024;
+
     int CompareField(size_t level, quint32 a, quint32 b) const
     {
         if (m_fields[level] == SortField::Count) {

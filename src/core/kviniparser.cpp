@@ -5,6 +5,7 @@
 // are placed one after another in the memory of a parse store that the section
 // keeps alive along with the text; nothing is copied but the section headers.
 #include "kvfileerror.h"
+#include "kvhugepages.h"
 #include "kvlayoutwriter.h"
 #include "kvlineend.h"
 #include "kvmemini.h"
@@ -17,11 +18,12 @@
 #include <QFileInfo>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <sys/stat.h>
 #include <limits>
 #include <memory>
+#include <sys/stat.h>
 #include <typeinfo>
 #include <utility>
 
@@ -179,8 +181,8 @@ public:
                 return nullptr;
         }
         // The entries lie one after another in the store; the section's vector
-        // takes them all at once at the end, in an array of exactly that size
-        // from the store too (or its own array, grown, when it has entries).
+        // takes them all at once at the end, in an array from the store too
+        // (or its own array, grown, when it has entries).
         const TKvParseStore::Mark first = m_store->NextEntry();
         qint32 count = 0;
         while (*p != 0 && *p != u'[') {
@@ -202,9 +204,16 @@ public:
         if (count > 0) {
             TKvPtrVector<TKvIniVal> &vals = section.Vals;
             if (vals.Items == nullptr) {
-                TKvIniVal **array = m_store->AllocateArray(count);
+                // A big section gets a few spare slots, so that the first
+                // entries added to it do not copy its whole array.
+                const qint32 capacity = count + count / SpareSlotsPer;
+                TKvIniVal **array = m_store->AllocateArray(capacity);
                 m_store->CollectEntries(first, count, array);
+                std::fill(array + count, array + capacity, nullptr);
                 vals.UseArray(array, count);
+                // The null spare slots are the vector's too: an insertion
+                // fills them in place, and only outgrowing them moves it.
+                vals.Capacity = capacity;
             } else {
                 m_store->CollectEntries(first, count, vals.AppendSlots(count));
             }
@@ -236,6 +245,9 @@ public:
     }
 
 private:
+    // One spare slot in a parsed section's array per this many entries.
+    static constexpr qint32 SpareSlotsPer = 64;
+
     TKvIniVal *NewEntry(TKvIniValKind kind) const
     {
         return new (m_store->AllocateEntry()) TKvIniVal(kind, TKvIniVal::InStore);
@@ -484,6 +496,7 @@ bool TStreamRest::ReadIntoBlock(QIODevice &stream)
     if (expected < OwnBlockSize || expected > std::numeric_limits<qsizetype>::max())
         return false;
     TKvMemoryBlock block{qsizetype(expected)};
+    KvAdviseHugePages(block.Data(), size_t(block.Size()));
     qint64 got = 0;
     while (got < expected) {
         const qint64 read = stream.read(block.Data() + got, expected - got);

@@ -9,6 +9,7 @@
 #include <new>
 
 #include "kvasan.h"
+#include "kvhugepages.h"
 
 #if __has_include(<sys/mman.h>)
 #include <sys/mman.h>
@@ -101,6 +102,7 @@ void TKvParseStore::AddBlock(std::size_t atLeast)
     char *begin = static_cast<char *>(std::malloc(bytes));
     if (!begin)
         throw std::bad_alloc();
+    KvAdviseHugePages(begin, bytes);
     m_blocks.push_back({begin, begin + bytes});
     m_next = begin;
     m_end = begin + bytes;

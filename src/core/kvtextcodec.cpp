@@ -8,6 +8,7 @@
 #include "kvtextcodec.h"
 
 #include "kvcodepages.h"
+#include "kvhugepages.h"
 
 #include <QStringList>
 
@@ -29,7 +30,6 @@ namespace KvTextCodec {
 
 namespace {
 
-constexpr char16_t ReplacementChar = 0xFFFD;
 constexpr char QuestionMark = '?';
 constexpr quint32 DefaultCodePage = 1252;
 
@@ -414,28 +414,37 @@ int Utf8Sequence(const uchar *p, const uchar *end, char32_t &cp)
     return 0; // a continuation byte, C0, C1 or F5..FF
 }
 
+// Widens the run of ASCII bytes at p into out; returns its length. Checking and
+// widening in one pass reads the bytes once (a big file's bytes are long out of
+// the cache by the time they are decoded).
+inline qsizetype WidenAscii(const uchar *p, const uchar *end, char16_t *out)
+{
+    const uchar *start = p;
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    for (; end - p >= 16; p += 16, out += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        if (_mm_movemask_epi8(bytes) != 0)
+            break;
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_unpacklo_epi8(bytes, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 8), _mm_unpackhi_epi8(bytes, zero));
+    }
+#endif
+    for (; p < end && *p < 0x80; ++p)
+        *out++ = *p;
+    return p - start;
+}
+
 // Decodes bytes into out (room for one unit per byte): every valid sequence to its
 // character, every other byte to U+DC00 + byte. Returns the end of the units written.
 char16_t *DecodeUtf8Lossless(const uchar *p, const uchar *end, char16_t *out)
 {
     while (p < end) {
-        // Runs of ASCII, eight bytes at a time.
-        while (end - p >= 8) {
-            quint64 block;
-            std::memcpy(&block, p, 8);
-            if (block & 0x8080808080808080ull)
-                break;
-            for (int i = 0; i < 8; ++i)
-                out[i] = p[i];
-            p += 8;
-            out += 8;
-        }
+        const qsizetype ascii = WidenAscii(p, end, out);
+        p += ascii;
+        out += ascii;
         if (p == end)
             break;
-        if (*p < 0x80) {
-            *out++ = *p++;
-            continue;
-        }
         char32_t cp = 0;
         const int length = Utf8Sequence(p, end, cp);
         if (length == 0) {
@@ -451,69 +460,6 @@ char16_t *DecodeUtf8Lossless(const uchar *p, const uchar *end, char16_t *out)
         p += length;
     }
     return out;
-}
-
-// Number of UTF-8 bytes the units encode to; the units hold only valid characters.
-qsizetype Utf8Length(const char16_t *units, qsizetype count)
-{
-    const char16_t *p = units;
-    const char16_t *end = units + count;
-    qsizetype length = 0;
-#ifdef __SSE2__
-    // Per unit: one byte, one more from U+0080, one more from U+0800 except for the
-    // two units of a surrogate pair, which give four bytes together. The extra bytes
-    // are counted per lane (a true comparison is -1, so subtracting counts it) and
-    // summed before a lane could overflow.
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i ones = _mm_set1_epi16(1);
-    const __m128i above7Bits = _mm_set1_epi16(short(0xFF80));
-    const __m128i above11Bits = _mm_set1_epi16(short(0xF800));
-    const __m128i surrogate = _mm_set1_epi16(short(0xD800));
-    while (end - p >= 8) {
-        __m128i extra = zero;
-        for (int round = 0; round < 16384 && end - p >= 8; ++round, p += 8) {
-            const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-            const __m128i top = _mm_and_si128(c, above11Bits);
-            const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(c, above7Bits), zero);
-            const __m128i upToTwo = _mm_or_si128(_mm_cmpeq_epi16(top, zero), _mm_cmpeq_epi16(top, surrogate));
-            // Lanes get 2 - (ascii ? 1 : 0) - (upToTwo ? 1 : 0) extra bytes.
-            extra = _mm_add_epi16(extra, _mm_add_epi16(_mm_set1_epi16(2), _mm_add_epi16(ascii, upToTwo)));
-            length += 8;
-        }
-        // Sum the eight 16-bit lanes (as unsigned, at most 32768 each).
-        const __m128i pairs = _mm_madd_epi16(_mm_srli_epi16(extra, 1), _mm_set1_epi16(2));
-        const __m128i odd = _mm_madd_epi16(_mm_and_si128(extra, ones), ones);
-        __m128i sum = _mm_add_epi32(pairs, odd);
-        sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(1, 0, 3, 2)));
-        sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(2, 3, 0, 1)));
-        length += _mm_cvtsi128_si32(sum);
-    }
-#endif
-    for (; p < end; ++p) {
-        const char16_t c = *p;
-        length += 1 + (c >= 0x80) + (c >= 0x800 && (c & 0xF800) != 0xD800);
-    }
-    return length;
-}
-
-// True when no byte has its top bit set.
-bool IsAscii(const uchar *p, const uchar *end)
-{
-#ifdef __SSE2__
-    // Sixteen bytes at a time, or-ed together so the loop has one test per 64 bytes.
-    for (; end - p >= 64; p += 64) {
-        const auto *block = reinterpret_cast<const __m128i *>(p);
-        const __m128i any =
-            _mm_or_si128(_mm_or_si128(_mm_loadu_si128(block), _mm_loadu_si128(block + 1)),
-                         _mm_or_si128(_mm_loadu_si128(block + 2), _mm_loadu_si128(block + 3)));
-        if (_mm_movemask_epi8(any) != 0)
-            return false;
-    }
-#endif
-    for (; p < end; ++p)
-        if (*p >= 0x80)
-            return false;
-    return true;
 }
 
 // True when the text holds any surrogate code unit, paired or not.
@@ -698,30 +644,15 @@ QByteArray EncodeAnsi(QStringView text, quint32 codePage)
 
 QString DecodeUtf8(QByteArrayView bytes)
 {
+    // One pass: runs of ASCII (most files are nothing else) are widened as they
+    // are checked, and only the other bytes are decoded one sequence at a time.
+    // Unlike QString::fromUtf8 this keeps a leading byte-order mark (the caller
+    // has already skipped the one mark a file may start with) and every
+    // invalid byte.
     const uchar *begin = Bytes(bytes);
-    const uchar *end = begin + bytes.size();
-    // QString::fromUtf8 drops a leading byte-order mark, which must stay here (the
-    // caller has already skipped the one mark a file may start with).
-    if (bytes.startsWith("\xEF\xBB\xBF")) {
-        QString text(bytes.size(), Qt::Uninitialized); // never more units than bytes
-        text.truncate(DecodeUtf8Lossless(begin, end, Units(text)) - Units(text));
-        return text;
-    }
-    // All-ASCII text (most files) decodes as Latin-1, the fastest of Qt's decoders,
-    // and then needs no search for replacement characters.
-    if (IsAscii(begin, end))
-        return QString::fromLatin1(bytes.data(), bytes.size());
-    // Qt's decoder is the fast path; it marks every invalid sequence with U+FFFD.
-    QString text = QString::fromUtf8(bytes);
-    const qsizetype firstReplacement = QStringView(text).indexOf(QChar(ReplacementChar));
-    if (firstReplacement < 0)
-        return text;
-    // Everything before the first U+FFFD came from valid bytes and stays; decode the
-    // rest again, keeping its invalid bytes.
-    const qsizetype validBytes = Utf8Length(Units(text), firstReplacement);
-    text.resize(firstReplacement + (bytes.size() - validBytes));
-    char16_t *out = DecodeUtf8Lossless(begin + validBytes, end, Units(text) + firstReplacement);
-    text.truncate(out - Units(text));
+    QString text(bytes.size(), Qt::Uninitialized); // never more units than bytes
+    KvAdviseHugePages(Units(text), size_t(text.size()) * sizeof(char16_t));
+    text.truncate(DecodeUtf8Lossless(begin, begin + bytes.size(), Units(text)) - Units(text));
     return text;
 }
 

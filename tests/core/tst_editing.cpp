@@ -113,6 +113,7 @@ private Q_SLOTS:
     void sortSectionsKeepsEqualSectionsInOrder();
     void sortAll_data();
     void sortAll();
+    void sortAllEqualsSortingEachSection();
 };
 
 void TstEditing::copySection_data()
@@ -397,8 +398,13 @@ void TstEditing::sortValsKeepsEqualEntriesInOrder()
 void TstEditing::sortValsMatchesCollator_data()
 {
     QTest::addColumn<int>("key");
-    for (int key : {skName, skValue, skComment})
-        QTest::addRow("key %d", key) << key;
+    QTest::addColumn<int>("distinct"); // 0: ten short texts that repeat and tie
+    for (int key : {skName, skValue, skComment}) {
+        QTest::addRow("key %d, texts repeat", key) << key << 0;
+        // Texts that seldom repeat (the sort stops looking for repeats), some
+        // differing in case only.
+        QTest::addRow("key %d, texts seldom repeat", key) << key << 40000;
+    }
 }
 
 // Many entries with ties on every field: the order must be the stable order
@@ -406,12 +412,15 @@ void TstEditing::sortValsMatchesCollator_data()
 void TstEditing::sortValsMatchesCollator()
 {
     QFETCH(int, key);
+    QFETCH(int, distinct);
 
     QRandomGenerator random(1234);
-    const QStringList pieces{QStringLiteral(""),    QStringLiteral("a"),      QStringLiteral("A"),
-                             QStringLiteral("b"),   QStringLiteral("\u00e9"), QStringLiteral("E"),
-                             QStringLiteral("a-b"), QStringLiteral("ab"),     QStringLiteral("10"),
-                             QStringLiteral("9")};
+    QStringList pieces{QStringLiteral(""),    QStringLiteral("a"),      QStringLiteral("A"),
+                       QStringLiteral("b"),   QStringLiteral("\u00e9"), QStringLiteral("E"),
+                       QStringLiteral("a-b"), QStringLiteral("ab"),     QStringLiteral("10"),
+                       QStringLiteral("9")};
+    for (int i = 0; i < distinct; ++i)
+        pieces.append((i % 3 == 0 ? QStringLiteral("Key%1") : QStringLiteral("key%1")).arg(i / 2));
     auto pick = [&] { return pieces[random.bounded(int(pieces.size()))]; };
     TKvMemIni ini;
     TKvIniSection *section = ini.AddSection(QStringLiteral("s"));
@@ -632,6 +641,36 @@ void TstEditing::sortAll()
                 .has_value());
     ini.SortAll(skName, ascending);
     QCOMPARE(ini.GetText(), expected);
+}
+
+// Sort All shares the sort keys of repeated texts across sections: its result
+// must be that of sorting the sections and then each section on its own.
+void TstEditing::sortAllEqualsSortingEachSection()
+{
+    QRandomGenerator random(77);
+    const QStringList names{QStringLiteral("path"), QStringLiteral("Path"), QStringLiteral("PATH"),
+                            QStringLiteral("name"), QStringLiteral("z"),    QStringLiteral("")};
+    QString text;
+    for (int section = 0; section < 300; ++section) {
+        text += QStringLiteral("[s%1]\n").arg(random.bounded(40));
+        for (int line = 0; line < 20; ++line) {
+            const QString &name = names[random.bounded(int(names.size()))];
+            if (name.isEmpty())
+                text += QStringLiteral(";note %1\n").arg(random.bounded(5));
+            else
+                text += QStringLiteral("%1=%2\n").arg(name).arg(random.bounded(4));
+        }
+    }
+    for (bool ascending : {true, false}) {
+        TKvMemIni all;
+        TKvMemIni each;
+        QVERIFY(all.Parse(text) && each.Parse(text));
+        all.SortAll(skName, ascending);
+        each.SortSections(skName, ascending);
+        for (TKvIniSection *section : each.Sections)
+            section->SortVals(skName, ascending);
+        QCOMPARE(all.GetText(), each.GetText());
+    }
 }
 
 QTEST_GUILESS_MAIN(TstEditing)

@@ -29,6 +29,8 @@ private slots:
     void memoryStreams();
     void textsFarApartOnTheirLine();
     void parsedSectionVectorCanBeEdited();
+    void firstInsertionsUseSpareSlots_data();
+    void firstInsertionsUseSpareSlots();
 };
 
 // delete, RemoveAt + delete, edits, toggles on parsed entries
@@ -79,7 +81,7 @@ void TestParseStore::manyEntriesAndBigFilesRoundTrip()
     QVERIFY(ini.Parse(big));
     QVERIFY(ini.Sections.Count == 1 && ini.Sections[0]->Vals.Count == 200000);
     QVERIFY(ini.Sections[0]->Vals[199999]->Name() == u"k199999");
-    QVERIFY(ini.Sections[0]->Vals.Capacity == 200000);
+    QVERIFY(ini.Sections[0]->Vals.Capacity == 200000 + 200000 / 64); // spare slots
     // reads through a file, big enough to read into a block of its own
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("big.ini"));
@@ -171,6 +173,54 @@ void TestParseStore::parsedSectionVectorCanBeEdited()
     QVERIFY(b->Vals.Count == 3 && b->Vals[2]->Name() == u"s" && b->Vals[0]->Name() == u"q");
     ini.DeleteSection(a);
     ini.Clear();
+}
+
+// A big parsed section has spare slots in the store's array: the first
+// insertions take them without copying the array, the one after them moves it
+// to an array of its own. Either way the entries, the null slots and a
+// keep-layout save after taking the insertions out again are as before.
+void TestParseStore::firstInsertionsUseSpareSlots_data()
+{
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("inserted");
+    QTest::addColumn<bool>("arrayMoves");
+    QTest::newRow("63 lines: no spare slot") << 63 << 1 << true;
+    QTest::newRow("640 lines, 10 insertions: the spare slots") << 640 << 10 << false;
+    QTest::newRow("640 lines, 11 insertions: one more") << 640 << 11 << true;
+    QTest::newRow("6400 lines, 100 insertions") << 6400 << 100 << false;
+}
+
+void TestParseStore::firstInsertionsUseSpareSlots()
+{
+    QFETCH(int, lines);
+    QFETCH(int, inserted);
+    QFETCH(bool, arrayMoves);
+    QByteArray bytes("[big] ; head\r\n");
+    for (int i = 0; i < lines; ++i)
+        bytes += "  k" + QByteArray::number(i) + " =  v\r\n";
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    TKvMemIni ini;
+    QCOMPARE(ini.ReadUtf8(buffer), 65001);
+    ini.KeepLayout = true;
+    TKvIniSection *big = ini.Sections[0];
+    TKvIniVal **const parsedArray = big->Vals.Items;
+    QCOMPARE(big->Vals.Capacity, lines + lines / 64);
+    QList<TKvIniVal *> added;
+    for (int i = 0; i < inserted; ++i)
+        added.append(big->InsertVal(i * 5, u"new", QString::number(i), u""));
+    QCOMPARE(big->Vals.Items != parsedArray, arrayMoves);
+    QCOMPARE(big->Vals.Count, lines + inserted);
+    for (int i = 0; i < inserted; ++i)
+        QCOMPARE(big->Vals[i * 5], added[i]);
+    for (qint32 i = big->Vals.Count; i < big->Vals.Capacity; ++i)
+        QVERIFY(big->Vals.Items[i] == nullptr);
+    for (TKvIniVal *val : std::as_const(added))
+        big->DeleteVal(val);
+    QCOMPARE(big->Vals.Count, lines);
+    for (int i = 0; i < lines; ++i)
+        QCOMPARE(big->Vals[i]->Name(), QStringLiteral("k%1").arg(i));
+    QCOMPARE(ini.Encode(65001), bytes); // every line unchanged, written as read
 }
 
 QTEST_GUILESS_MAIN(TestParseStore)

@@ -617,6 +617,7 @@ void TestTextCodec::utf8AfterAsciiRun_data()
         {"overlong", QByteArray("\xC0\xAF"), Units({0xDCC0, 0xDCAF})},
         {"encoded surrogate", QByteArray("\xED\xB0\x80"), Units({0xDCED, 0xDCB0, 0xDC80})},
         {"DEL stays ASCII", QByteArray("\x7F"), Units({0x7F})},
+        {"byte-order mark stays", QByteArray("\xEF\xBB\xBF"), Units({0xFEFF})},
     };
     // Lengths of the ASCII run around the block sizes (8, 16, 64 bytes), so the tail
     // starts at, or its sequence straddles, a block border.
