@@ -17,7 +17,9 @@ root="$work/dest/usr"
 
 # Every file in its place.
 files=(bin/quillon bin/quillon-ini share/applications/quillon.desktop share/mime/packages/quillon.xml
-       share/man/man1/quillon-ini.1 share/doc/quillon/index.html)
+       share/man/man1/quillon.1.gz share/man/man1/quillon-ini.1.gz share/doc/quillon/index.html
+       share/doc/quillon/copyright share/doc/quillon/changelog.gz
+       share/metainfo/example.velmora.quillon.metainfo.xml)
 for size in 16 22 24 32 48 64 128 256; do
     files+=("share/icons/hicolor/${size}x${size}/apps/quillon.png")
 done
@@ -87,14 +89,35 @@ for type in $mimetypes; do
         || fail "the launcher names the unknown type $type"
 done
 
-# The manual page formats without a warning.
+# The manual pages format without a warning.
 if command -v groff >/dev/null; then
-    check
-    out=$(groff -man -ww -z "$root/share/man/man1/quillon-ini.1" 2>&1) || fail "groff failed: $out"
-    [ -z "$out" ] || fail "groff says: $out"
+    for page in quillon quillon-ini; do
+        check
+        out=$(zcat "$root/share/man/man1/$page.1.gz" | groff -man -ww -z 2>&1) || fail "groff failed on $page: $out"
+        [ -z "$out" ] || fail "groff says of $page: $out"
+    done
 else
     echo "skipped: groff is not installed"
 fi
+
+# The software centres' data: valid, and naming what is installed.
+metainfo="$root/share/metainfo/example.velmora.quillon.metainfo.xml"
+if command -v appstreamcli >/dev/null; then
+    check
+    out=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "appstreamcli validate: $out"
+else
+    echo "skipped: appstreamcli is not installed"
+fi
+check
+grep -q '<launchable type="desktop-id">quillon.desktop</launchable>' "$metainfo" || fail "the metainfo does not launch the installed launcher"
+for binary in quillon quillon-ini; do
+    check
+    grep -q "<binary>$binary</binary>" "$metainfo" || fail "the metainfo does not provide $binary"
+done
+for type in $(sed -n 's/^MimeType=//p' "$root/share/applications/quillon.desktop" | tr ';' ' '); do
+    check
+    grep -q "<mediatype>$type</mediatype>" "$metainfo" || fail "the metainfo does not provide $type"
+done
 
 # The installed tool runs.
 check
