@@ -4,12 +4,7 @@
 set -euo pipefail
 cmake=$1
 build=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fails=0
-checks=0
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
-check() { checks=$((checks + 1)); }
+source "$(dirname "$0")/checks.sh"
 
 DESTDIR="$work/dest" "$cmake" --install "$build" --prefix /usr >"$work/install.log" || {
     cat "$work/install.log"; echo "FAIL: cmake --install"; exit 1; }
@@ -39,11 +34,7 @@ check
 for size in 16 22 24 32 48 64 128 256; do
     check
     png="$root/share/icons/hicolor/${size}x${size}/apps/quillon.png"
-    read -r -a header < <(od -An -tu1 -N24 -w24 "$png")
-    signature="${header[*]:0:8}"
-    width=$(( (header[16] << 24) | (header[17] << 16) | (header[18] << 8) | header[19] ))
-    height=$(( (header[20] << 24) | (header[21] << 16) | (header[22] << 8) | header[23] ))
-    [ "$signature" = "137 80 78 71 13 10 26 10" ] || fail "$png is not a PNG"
+    read -r width height < <(png_size "$png")
     [ "$width" = "$size" ] && [ "$height" = "$size" ] || fail "$png is ${width}x${height}"
 done
 
@@ -102,12 +93,7 @@ fi
 
 # The software centres' data: valid, and naming what is installed.
 metainfo="$root/share/metainfo/example.velmora.quillon.metainfo.xml"
-if command -v appstreamcli >/dev/null; then
-    check
-    out=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "appstreamcli validate: $out"
-else
-    echo "skipped: appstreamcli is not installed"
-fi
+validate_metainfo "$metainfo"
 check
 grep -q '<launchable type="desktop-id">quillon.desktop</launchable>' "$metainfo" || fail "the metainfo does not launch the installed launcher"
 for binary in quillon quillon-ini; do
@@ -123,5 +109,4 @@ done
 check
 "$root/bin/quillon-ini" --help >/dev/null || fail "quillon-ini --help failed"
 
-echo "$((checks - fails)) passed, $fails failed"
-[ "$fails" -eq 0 ]
+finish

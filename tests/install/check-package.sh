@@ -13,12 +13,7 @@ for tool in dpkg-deb dpkg; do
         exit 77
     fi
 done
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fails=0
-checks=0
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
-check() { checks=$((checks + 1)); }
+source "$(dirname "$0")/checks.sh"
 
 # Warnings lintian may give, each with the reason it is left; any other
 # warning or any error fails.
@@ -85,20 +80,13 @@ zcat "$work/root/usr/share/doc/quillon/changelog.gz" | head -1 | grep -q "^quill
 # The metainfo: valid, and its screenshot is the one the project ships, at the
 # size it says.
 metainfo="$work/root/usr/share/metainfo/example.velmora.quillon.metainfo.xml"
-if command -v appstreamcli >/dev/null; then
-    check
-    out=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "appstreamcli validate: $out"
-else
-    echo "skipped: appstreamcli is not installed"
-fi
+validate_metainfo "$metainfo"
 image=$(sed -n 's/.*<image type="source" width="\([0-9]*\)" height="\([0-9]*\)">\(.*\)<\/image>.*/\1 \2 \3/p' "$metainfo")
 read -r width height url <<<"$image"
 shot="$source/dist/screenshots/$(basename "${url:-none}")"
 check
 if [ -s "$shot" ]; then
-    read -r -a header < <(od -An -tu1 -N24 -w24 "$shot")
-    real_width=$(( (header[16] << 24) | (header[17] << 16) | (header[18] << 8) | header[19] ))
-    real_height=$(( (header[20] << 24) | (header[21] << 16) | (header[22] << 8) | header[23] ))
+    read -r real_width real_height < <(png_size "$shot")
     [ "$real_width $real_height" = "$width $height" ] \
         || fail "the screenshot is ${real_width}x$real_height, the metainfo says ${width}x$height"
 else
@@ -127,5 +115,4 @@ if command -v apt-get >/dev/null; then
     out=$(apt-get install -s "$deb" 2>&1) || fail "apt-get install -s: $out"
 fi
 
-echo "$((checks - fails)) passed, $fails failed"
-[ "$fails" -eq 0 ]
+finish
