@@ -45,7 +45,7 @@ def check(what, ok, detail=""):
         print(f"FAIL: {what} {detail}")
 
 
-def wait_for(find, seconds=10.0):
+def wait_for(find, seconds=30.0):
     """Polls find() until it returns something, or None after the time."""
     end = time.monotonic() + seconds
     while time.monotonic() < end:
@@ -131,7 +131,7 @@ def close_with(window, caption):
 
 
 def main():
-    app = wait_for(application, 20.0)
+    app = wait_for(application, 60.0)
     if app is None:
         print("FAIL: no application named Quillon on the accessibility bus")
         return 1
