@@ -717,7 +717,7 @@ TKvButtonState TKvButton::getButtonState() const
         return !m_mouseHeld || m_heldOutside ? tbsHot : tbsPressed;
     if (m_mouseHeld)
         return m_heldOutside ? tbsHot : tbsPressed;
-    if ((hasFocus() || m_default) && m_focusStyle == tfsHalfHot)
+    if (ShowsFocus() && m_focusStyle == tfsHalfHot)
         return tbsHalfHot;
     return tbsNormal;
 }
@@ -957,9 +957,16 @@ void TKvButton::paintCaption(TKvButtonState state)
     Bitmap()->DrawCaption(LayoutCaption(), flags, r, ResolveColor(colour));
 }
 
+// The default button shows the focus indicator only while no other button of
+// its window has the focus: two framed buttons would hide where the focus is.
+bool TKvButton::ShowsFocus() const
+{
+    return hasFocus() || (m_default && m_activeDefault);
+}
+
 void TKvButton::paintFocus(TKvButtonState state)
 {
-    if (!hasFocus() && !m_default)
+    if (!ShowsFocus())
         return;
     TKvBmp *bitmap = Bitmap();
     const TKvRect &r = Bounds();

@@ -194,6 +194,9 @@ public:
     TKvButtonState getButtonState() const;
     // Enter answers this button.
     bool ActiveDefault() const { return m_activeDefault; }
+    // The focus indicator is drawn: the button has the focus, or it is the
+    // default button and no other button has it (Enter would press it).
+    bool ShowsFocus() const;
     // The 1-based position of the first line-break pair ("¤¤", else "||",
     // else "**"); 0 when the caption has none.
     int MarkerPos() const { return m_markerPos; }

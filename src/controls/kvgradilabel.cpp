@@ -5,10 +5,25 @@
 #include "kvcustomcontrol.h"
 #include "kvimagelist.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QEnterEvent>
 #include <QMouseEvent>
 #include <QPainter>
+
+namespace {
+
+// Only while assistive technology listens: an event makes the object's
+// accessible interface, which a label under construction should not have yet.
+void NotifyStateChange(QObject *object, QAccessible::State changed)
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleStateChangeEvent event(object, changed);
+    QAccessible::updateAccessibility(&event);
+}
+
+} // namespace
 
 TKvGradiLabel::TKvGradiLabel(QWidget *parent)
     : QWidget(parent)
@@ -201,6 +216,59 @@ void TKvGradiLabel::SetCaption(const QString &caption)
     m_dirty = true;
     adjustBounds();
     update();
+    notifyAccessibleName();
+}
+
+// Assistive technology reads the caption (a counter's number) as the name.
+void TKvGradiLabel::notifyAccessibleName()
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleEvent event(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
+}
+
+bool TKvGradiLabel::Checkable() const
+{
+    return m_checkable || (m_action && m_action->isCheckable());
+}
+
+void TKvGradiLabel::SetCheckable(bool checkable)
+{
+    if (m_checkable == checkable)
+        return;
+    m_checkable = checkable;
+    QAccessible::State changed;
+    changed.checkable = true;
+    NotifyStateChange(this, changed);
+}
+
+bool TKvGradiLabel::Checked() const
+{
+    return m_action && m_action->isCheckable() ? m_action->isChecked() : m_checked;
+}
+
+void TKvGradiLabel::SetChecked(bool checked)
+{
+    if (m_action && m_action->isCheckable()) {
+        m_action->setChecked(checked);
+        return;
+    }
+    if (m_checked == checked)
+        return;
+    m_checked = checked;
+    QAccessible::State changed;
+    changed.checked = true;
+    NotifyStateChange(this, changed);
+}
+
+void TKvGradiLabel::SetCountNouns(const QString &one, const QString &many)
+{
+    if (m_countNounOne == one && m_countNounMany == many)
+        return;
+    m_countNounOne = one;
+    m_countNounMany = many;
+    notifyAccessibleName();
 }
 
 void TKvGradiLabel::SetAction(QAction *action)
@@ -213,6 +281,7 @@ void TKvGradiLabel::SetAction(QAction *action)
     if (!action)
         return;
     m_actionText = action->text();
+    m_actionChecked = action->isChecked();
     if (!m_actionText.isEmpty())
         SetCaption(m_actionText);
     syncFromAction();
@@ -231,6 +300,20 @@ void TKvGradiLabel::syncFromAction()
         if (!m_actionText.isEmpty())
             SetCaption(m_actionText);
     }
+    if (m_action->isChecked() != m_actionChecked) {
+        m_actionChecked = m_action->isChecked();
+        QAccessible::State changed;
+        changed.checked = true;
+        NotifyStateChange(this, changed);
+    }
+}
+
+void TKvGradiLabel::Click()
+{
+    const QPointer<TKvGradiLabel> self(this);
+    emit clicked();
+    if (self && m_action && m_action->isEnabled())
+        m_action->trigger();
 }
 
 const uchar *TKvGradiLabel::getScanLine(int row) const
@@ -530,9 +613,6 @@ void TKvGradiLabel::mouseReleaseEvent(QMouseEvent *event)
         m_pressed = false;
         setVisualState(m_alive ? StateHot : StateNormal);
     }
-    if (click) {
-        emit clicked();
-        if (m_action && m_action->isEnabled())
-            m_action->trigger();
-    }
+    if (click)
+        Click();
 }

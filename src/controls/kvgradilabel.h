@@ -117,9 +117,27 @@ public:
     void SetHint(const QString &hint) { setToolTip(hint); }
 
     // Binds the label to an action: its caption (unless the action has none),
-    // hint and enabled state follow the action, and a click triggers it.
+    // hint, enabled and checked state follow the action, and a click
+    // triggers it.
     QAction *Action() const { return m_action; }
     void SetAction(QAction *action);
+    // What a click does: emits clicked and triggers the action when that is
+    // enabled. Assistive technology presses the label through this too.
+    void Click();
+
+    // A label that switches something on and off (a check box to assistive
+    // technology). A checkable action makes the label checkable and gives it
+    // its checked state; otherwise the window sets them.
+    bool Checkable() const;
+    void SetCheckable(bool checkable);
+    bool Checked() const;
+    void SetChecked(bool checked);
+
+    // What the number in the caption counts, for assistive technology: with
+    // "section" and "sections" a label showing "2" is read as "2 sections".
+    QString CountNounOne() const { return m_countNounOne; }
+    QString CountNounMany() const { return m_countNounMany; }
+    void SetCountNouns(const QString &one, const QString &many);
 
     // Called after each paint.
     std::function<void(TKvGradiLabel *sender, QPainter *canvas)> OnPaint;
@@ -169,6 +187,7 @@ private:
     void setDirty();
     void setVisualState(VisualState state);
     void syncFromAction();
+    void notifyAccessibleName();
 
     std::unique_ptr<TKvBmp> m_bitmap;
     QPointer<QAction> m_action;
@@ -206,6 +225,11 @@ private:
     bool m_alive = true;
     int m_pipeShadow = 60;
     QString m_caption;
+    bool m_checkable = false;
+    bool m_checked = false;
+    bool m_actionChecked = false; // the action's checked state as last seen
+    QString m_countNounOne;
+    QString m_countNounMany;
 
     bool m_dirty = true;
     bool m_loaded = false;

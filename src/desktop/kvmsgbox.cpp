@@ -8,6 +8,7 @@
 #include "kvpngrc.h"
 #include "kvsharppicture.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
@@ -96,6 +97,21 @@ QString DisplayText(const QString &text)
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     shown.replace(u'\r', u'\n');
     return shown;
+}
+
+// What the picture of a kind tells, for assistive technology.
+QString PictureName(int kind)
+{
+    switch (kind) {
+    case kvIconQuestion:
+        return QStringLiteral("Question");
+    case kvIconExclamation:
+        return QStringLiteral("Warning");
+    case kvIconError:
+        return QStringLiteral("Error");
+    default:
+        return QStringLiteral("Information");
+    }
 }
 
 } // namespace
@@ -249,6 +265,7 @@ void TKvMsgBox::SetIcon(int kind)
         break;
     }
     m_picture->resizePng();
+    PaintBox->setAccessibleName(PictureName(kind));
     PaintBox->update();
 }
 
@@ -290,7 +307,8 @@ void TKvMsgBox::FitText()
         grown.rheight() += text.height() - freeHeight + Scaled(TextPadHeight);
     // A text wider or taller than the screen (a long line from a file) is
     // cut off rather than pushing the buttons out of reach.
-    const QScreen *screen = m_owner && m_owner->screen() ? m_owner->screen() : QGuiApplication::primaryScreen();
+    const QScreen *screen =
+        m_owner && m_owner->screen() ? m_owner->screen() : QGuiApplication::primaryScreen();
     if (screen) {
         const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
         const QSize room = screen->availableGeometry().size().shrunkBy(frame);
@@ -401,6 +419,11 @@ void TKvMsgBox::showEvent(QShowEvent *event)
     QTimer::singleShot(SnapFallbackMs, this, &TKvMsgBox::StartPointerSnap);
     Timer1->start();
     TKvGradientDialog::showEvent(event);
+    // A screen reader reads an alert's title and text as it opens.
+    if (QAccessible::isActive()) {
+        QAccessibleEvent alert(this, QAccessible::Alert);
+        QAccessible::updateAccessibility(&alert);
+    }
 }
 
 void TKvMsgBox::resizeEvent(QResizeEvent *event)

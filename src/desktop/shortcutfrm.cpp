@@ -1,5 +1,6 @@
 #include "shortcutfrm.h"
 
+#include "kvaccessiblecontrols.h"
 #include "kvfunctions.h"
 #include "kvimagelist.h"
 #include "kvknownfolders.h"
@@ -141,6 +142,13 @@ TFrmShortcut::TFrmShortcut(const QString &documentPath, const TKvImageList *butt
 
     for (QLabel *label : {Label1, Label2})
         label->adjustSize();
+    KvLabelField(Label1, EdShortcutName);
+    KvLabelField(Label2, EdCustomShortcut);
+    // The browse buttons show only a picture.
+    ButBrowseForFile->setToolTip(QStringLiteral("Choose the shortcut file"));
+    ButBrowseForFile->setAccessibleName(ButBrowseForFile->toolTip());
+    ButBrowseFolder->setToolTip(QStringLiteral("Choose the folder"));
+    ButBrowseFolder->setAccessibleName(ButBrowseFolder->toolTip());
     for (QCheckBox *box : {CbxDocuments, CbxDesktop, CbxStartMenuQuillon, CbxQuickLaunch}) {
         box->adjustSize();
         connect(box, &QCheckBox::clicked, this, &TFrmShortcut::UpdateCreateEnabled);

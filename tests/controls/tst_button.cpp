@@ -115,6 +115,8 @@ private Q_SLOTS:
     void groupLatching();
     void keys_data();
     void keys();
+    void focusFrame_data();
+    void focusFrame();
     void modalResult_data();
     void modalResult();
     void autoColours_data();
@@ -466,6 +468,56 @@ void TestButton::keys()
     QCOMPARE(yes->ActiveDefault(), focus == u"edit");
     QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QCOMPARE(dialog.result(), result);
+}
+
+void TestButton::focusFrame_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<bool>("yesFramed");
+    QTest::addColumn<bool>("noFramed");
+    QTest::addRow("in the edit: the default button, which Enter presses")
+        << QStringLiteral("edit") << true << false;
+    QTest::addRow("on the default button") << QStringLiteral("yes") << true << false;
+    QTest::addRow("on another button: that one alone") << QStringLiteral("no") << false << true;
+}
+
+// The frame shows where the focus is; the default button gives it up while
+// another button has the focus.
+void TestButton::focusFrame()
+{
+    QFETCH(QString, focus);
+    QFETCH(bool, yesFramed);
+    QFETCH(bool, noFramed);
+
+    constexpr TColor FocusColour = 0x00C000;
+    QDialog dialog;
+    dialog.resize(300, 100);
+    auto *edit = new QLineEdit(&dialog);
+    edit->setGeometry(5, 5, 100, 25);
+    auto button = [&](const char *caption, int left) {
+        auto *b = new TKvButton(&dialog);
+        b->setGeometry(left, 50, 90, 32);
+        b->SetCaption(QString::fromLatin1(caption));
+        b->SetPipeGradient(false);
+        b->SetFocusStyle(tfsColorRect);
+        b->SetFocusColor(FocusColour);
+        return b;
+    };
+    TKvButton *yes = button("&Yes", 5);
+    yes->SetDefault(true);
+    TKvButton *no = button("&No", 100);
+    QVERIFY(ShowActiveWindow(&dialog));
+
+    QWidget *target = focus == u"edit" ? static_cast<QWidget *>(edit) : focus == u"yes" ? yes : no;
+    target->setFocus();
+    QTRY_VERIFY(target->hasFocus());
+    for (TKvButton *b : {yes, no})
+        b->repaint();
+    // The frame's top line lies two pixels inside the button.
+    QCOMPARE(yes->ShowsFocus(), yesFramed);
+    QCOMPARE(RowPixel(yes->Bitmap()->ScanLine(2), 45) == FocusColour, yesFramed);
+    QCOMPARE(no->ShowsFocus(), noFramed);
+    QCOMPARE(RowPixel(no->Bitmap()->ScanLine(2), 45) == FocusColour, noFramed);
 }
 
 void TestButton::modalResult_data()

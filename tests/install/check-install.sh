@@ -4,12 +4,7 @@
 set -euo pipefail
 cmake=$1
 build=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fails=0
-checks=0
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
-check() { checks=$((checks + 1)); }
+source "$(dirname "$0")/checks.sh"
 
 DESTDIR="$work/dest" "$cmake" --install "$build" --prefix /usr >"$work/install.log" || {
     cat "$work/install.log"; echo "FAIL: cmake --install"; exit 1; }
@@ -17,7 +12,9 @@ root="$work/dest/usr"
 
 # Every file in its place.
 files=(bin/quillon bin/quillon-ini share/applications/quillon.desktop share/mime/packages/quillon.xml
-       share/man/man1/quillon-ini.1 share/doc/quillon/index.html)
+       share/man/man1/quillon.1.gz share/man/man1/quillon-ini.1.gz share/doc/quillon/index.html
+       share/doc/quillon/copyright share/doc/quillon/changelog.gz
+       share/metainfo/example.velmora.quillon.metainfo.xml)
 for size in 16 22 24 32 48 64 128 256; do
     files+=("share/icons/hicolor/${size}x${size}/apps/quillon.png")
 done
@@ -37,11 +34,7 @@ check
 for size in 16 22 24 32 48 64 128 256; do
     check
     png="$root/share/icons/hicolor/${size}x${size}/apps/quillon.png"
-    read -r -a header < <(od -An -tu1 -N24 -w24 "$png")
-    signature="${header[*]:0:8}"
-    width=$(( (header[16] << 24) | (header[17] << 16) | (header[18] << 8) | header[19] ))
-    height=$(( (header[20] << 24) | (header[21] << 16) | (header[22] << 8) | header[23] ))
-    [ "$signature" = "137 80 78 71 13 10 26 10" ] || fail "$png is not a PNG"
+    read -r width height < <(png_size "$png")
     [ "$width" = "$size" ] && [ "$height" = "$size" ] || fail "$png is ${width}x${height}"
 done
 
@@ -87,18 +80,33 @@ for type in $mimetypes; do
         || fail "the launcher names the unknown type $type"
 done
 
-# The manual page formats without a warning.
+# The manual pages format without a warning.
 if command -v groff >/dev/null; then
-    check
-    out=$(groff -man -ww -z "$root/share/man/man1/quillon-ini.1" 2>&1) || fail "groff failed: $out"
-    [ -z "$out" ] || fail "groff says: $out"
+    for page in quillon quillon-ini; do
+        check
+        out=$(zcat "$root/share/man/man1/$page.1.gz" | groff -man -ww -z 2>&1) || fail "groff failed on $page: $out"
+        [ -z "$out" ] || fail "groff says of $page: $out"
+    done
 else
     echo "skipped: groff is not installed"
 fi
+
+# The software centres' data: valid, and naming what is installed.
+metainfo="$root/share/metainfo/example.velmora.quillon.metainfo.xml"
+validate_metainfo "$metainfo"
+check
+grep -q '<launchable type="desktop-id">quillon.desktop</launchable>' "$metainfo" || fail "the metainfo does not launch the installed launcher"
+for binary in quillon quillon-ini; do
+    check
+    grep -q "<binary>$binary</binary>" "$metainfo" || fail "the metainfo does not provide $binary"
+done
+for type in $(sed -n 's/^MimeType=//p' "$root/share/applications/quillon.desktop" | tr ';' ' '); do
+    check
+    grep -q "<mediatype>$type</mediatype>" "$metainfo" || fail "the metainfo does not provide $type"
+done
 
 # The installed tool runs.
 check
 "$root/bin/quillon-ini" --help >/dev/null || fail "quillon-ini --help failed"
 
-echo "$((checks - fails)) passed, $fails failed"
-[ "$fails" -eq 0 ]
+finish

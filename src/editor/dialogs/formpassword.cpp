@@ -1,5 +1,6 @@
 #include "dialogs/formpassword.h"
 
+#include "kvaccessiblecontrols.h"
 #include "kvbutton.h"
 #include "kvdialogbuttons.h"
 
@@ -44,6 +45,7 @@ TFormPassword::TFormPassword(QWidget *owner)
     EdPassword->setObjectName(QStringLiteral("EdPassword"));
     EdPassword->setEchoMode(QLineEdit::Password);
     EdPassword->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+    KvLabelField(Label1, EdPassword);
     // The rows follow the font: a field taller than designed pushes the
     // buttons down and the panel grows with them.
     const int row = qMax(Scaled(RowHeight), EdPassword->sizeHint().height());

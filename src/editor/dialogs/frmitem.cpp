@@ -3,6 +3,7 @@
 #include "dialogrun.h"
 #include "dialogs/passwordfrm.h"
 #include "fieldcheck.h"
+#include "kvaccessiblecontrols.h"
 #include "kvmemo.h"
 
 #include <QCheckBox>
@@ -91,6 +92,9 @@ TFrmItem::TFrmItem(QWidget *owner)
     connect(ButPassword, &QPushButton::clicked, this, &TFrmItem::ButPasswordClick);
     connect(ButApply, &QPushButton::clicked, this, &QDialog::accept);
     connect(ButCancel, &QPushButton::clicked, this, &QDialog::reject);
+    KvLabelField(Label1, EdName);
+    KvLabelField(Label3, MemoValue);
+    KvLabelField(Label2, MemoComment);
     MemoValueChange();
 }
 

@@ -1,6 +1,7 @@
 #include "frmsection.h"
 
 #include "fieldcheck.h"
+#include "kvaccessiblecontrols.h"
 #include "kvmemo.h"
 
 #include <QCollator>
@@ -61,6 +62,8 @@ TFrmSection::TFrmSection(QWidget *owner)
     layout->addSpacing(Scaled(8));
     layout->addLayout(buttons);
     setMinimumWidth(Scaled(700));
+    KvLabelField(Label1, EdName);
+    KvLabelField(Label2, MemoComment);
 
     connect(EdName, &QLineEdit::textChanged, this, &TFrmSection::EdNameChange);
     connect(MemoComment, &QPlainTextEdit::textChanged, this, &TFrmSection::EdNameChange);

@@ -1,5 +1,6 @@
 #include "dialogs/passwordfrm.h"
 
+#include "kvaccessiblecontrols.h"
 #include "kvbutton.h"
 #include "kvdialogbuttons.h"
 #include "kvimagelist.h"
@@ -78,6 +79,7 @@ TPasswordFrm::TPasswordFrm(QWidget *owner)
     UpDownLength->setValue(8);
     EdLength = UpDownLength->Edit();
     EdLength->setObjectName(QStringLiteral("EdLength"));
+    KvLabelField(Label1, UpDownLength);
     QPalette lengthPalette = UpDownLength->palette();
     lengthPalette.setColor(QPalette::Base, QColor(0xED, 0xED, 0xE9));
     UpDownLength->setPalette(lengthPalette);
@@ -96,6 +98,8 @@ TPasswordFrm::TPasswordFrm(QWidget *owner)
 
     EdResult = new QLineEdit(this);
     EdResult->setObjectName(QStringLiteral("EdResult"));
+    // The result has no label of its own on the form.
+    EdResult->setAccessibleName(QStringLiteral("Generated password"));
 
     ButCopyToClip = MakeDialogButton(this, QStringLiteral("ButCopyToClip"), QString());
     ButCopyToClip->SetShowCaption(false);

@@ -1,6 +1,7 @@
 #include "dialogs/preferencesdlg.h"
 
 #include "form1.h"
+#include "kvaccessiblecontrols.h"
 #include "kvbutton.h"
 #include "kvdialogbuttons.h"
 #include "kvtextcodec.h"
@@ -40,6 +41,7 @@ TFrmPreferences::TFrmPreferences(QWidget *owner)
     CbxCodePage->addItem(QStringLiteral("The locale's: ") + CodePageItem(KvTextCodec::LocaleCodePage()), 0u);
     for (quint32 codePage : KvTextCodec::SelectableCodePages())
         CbxCodePage->addItem(CodePageItem(codePage), codePage);
+    KvLabelField(LbCodePage, CbxCodePage);
     const int comboHeight = qMax(rowHeight, CbxCodePage->sizeHint().height());
     CbxCodePage->setGeometry(Scaled(Margin), top, width, comboHeight);
     top += comboHeight;

@@ -1,5 +1,6 @@
 #include "formsearch.h"
 
+#include "kvaccessiblecontrols.h"
 #include "kvmemo.h"
 
 #include <QCheckBox>
@@ -48,6 +49,7 @@ TFormSearch::TFormSearch(QWidget *placement)
     CmbFindStr->setObjectName(QStringLiteral("CmbFindStr"));
     CmbFindStr->setEditable(true);
     CmbFindStr->setInsertPolicy(QComboBox::NoInsert);
+    KvLabelField(lookFor, CmbFindStr);
     auto *row1 = new QHBoxLayout(Panel1);
     row1->setContentsMargins(margin, 0, margin, 0);
     row1->addWidget(lookFor);
