@@ -375,18 +375,20 @@ void TKvDocumentFile::ActSaveAsExecute()
     const QString path = choice->Path;
     const bool encrypted = IsEncryptedName(path);
     QString password;
+    // A new protected file gets the strong container; a protected document
+    // keeps the one it has unless the person chooses the other.
+    TKvContainerFormat format = m_form.m_encrypted ? m_form.m_containerFormat : TKvContainerFormat::Strong;
     int encodingIndex = choice->EncodingIndex;
     if (encrypted) {
-        const std::optional<QString> typed = AskFilePassword(&m_form, true);
+        const std::optional<TKvSavePassword> typed = AskSavePassword(&m_form, format);
         if (!typed)
             return;
-        password = *typed;
-        // A new protected file gets the strong container.
+        password = typed->Password;
+        format = typed->Format;
         WithBusyCursor([&] {
-            SaveEncrypted(m_form.m_document.Ini(), path, password, TKvContainerFormat::Strong);
+            SaveEncrypted(m_form.m_document.Ini(), path, password, format);
             return 0;
         });
-        m_form.m_containerFormat = TKvContainerFormat::Strong;
     } else {
         const std::optional<int> written = WritePlain(path, encodingIndex);
         if (!written)
@@ -403,6 +405,7 @@ void TKvDocumentFile::ActSaveAsExecute()
         return;
     m_form.m_encrypted = encrypted;
     m_form.m_password = password;
+    m_form.m_containerFormat = format;
     m_form.m_encodingIndex = encodingIndex;
     // The document now lives in the file just written, which decides read-only.
     m_form.m_readOnly = IsReadOnlyFile(path);
