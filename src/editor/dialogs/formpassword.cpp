@@ -94,6 +94,8 @@ TFormPassword::TFormPassword(QWidget *owner)
     setTabOrder(RbCompatible, ButOk);
     setTabOrder(ButOk, ButCancel);
 
+    connect(RbStrong, &QRadioButton::toggled, this, &TFormPassword::FormatToggled);
+    FormatToggled();
     connect(EdPassword, &QLineEdit::textChanged, this, &TFormPassword::EdPasswordChange);
     EdPassword->setFocus();
     ArrangeRows();
@@ -109,6 +111,13 @@ void TFormPassword::OfferFormat(TKvContainerFormat current)
     (current == TKvContainerFormat::Strong ? RbStrong : RbCompatible)->setChecked(true);
     PnlFormat->show();
     ArrangeRows();
+}
+
+void TFormPassword::FormatToggled()
+{
+    // Tab reaches the chosen radio button only; the arrow keys move the choice.
+    for (QRadioButton *button : {RbStrong, RbCompatible})
+        button->setFocusPolicy(button->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 TKvContainerFormat TFormPassword::ChosenFormat() const

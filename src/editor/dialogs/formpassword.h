@@ -45,6 +45,7 @@ protected:
 
 private:
     void EdPasswordChange();
+    void FormatToggled();
     // Stacks the rows from the top; a hidden warning leaves no gap.
     void ArrangeRows();
 
