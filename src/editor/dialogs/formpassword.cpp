@@ -101,6 +101,12 @@ TFormPassword::TFormPassword(QWidget *owner)
     ArrangeRows();
 }
 
+TFormPassword::~TFormPassword()
+{
+    QString left = TakePassword();
+    WipePassword(left);
+}
+
 void TFormPassword::EdPasswordChange()
 {
     ButOk->setEnabled(EdPassword->text().size() >= MinimumLength);

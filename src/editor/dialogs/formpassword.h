@@ -21,6 +21,8 @@ public:
     static constexpr int MinimumLength = 5;
 
     explicit TFormPassword(QWidget *owner = nullptr);
+    // Wipes a password left in the field (a cancelled dialog).
+    ~TFormPassword() override;
 
     QLabel *Label1 = nullptr;
     QLabel *LbWarning = nullptr;
