@@ -29,10 +29,32 @@ for text in texts + extra:
         write("fuzz_reader", bytes([mode]) + text)
     write("fuzz_container", bytes([0x51]) + b"pass1" + text)
     write("fuzz_container", bytes([0x50]) + b"pass1" + text)
+    write("fuzz_strong", bytes([1]) + b"\xef\xbb\xbf" + text)
+    write("fuzz_strong", bytes([1]) + text)
+    write("fuzz_strong", bytes([2, 0x20, 70, 0]) + b"\xef\xbb\xbf" + text)
     utf16 = text.decode("latin-1").encode("utf-16-le")
     for flags in (0x1F, 0x3F, 0x5F, 0x04, 0x03):
         write("fuzz_search", bytes([flags, 1]) + "x".encode("utf-16-le") + utf16)
         write("fuzz_search", bytes([flags, 1]) + "K".encode("utf-16-le") + utf16)
+
+# Strong headers as files: accepted (then opened with the target's key) and
+# refused one field at a time, and a few tampering positions (every header
+# field, the tag) and cuts of a sealed text.
+def strong_header(version=2, algorithm=1, ops=1, mem=8192):
+    return (b"\x89KVCRY\r\n" + bytes([version, algorithm]) + ops.to_bytes(4, "little")
+            + mem.to_bytes(4, "little") + bytes(range(16)) + bytes(range(0x20, 0x38)))
+
+
+for header in (strong_header(), strong_header(ops=16, mem=1048576), strong_header(version=3),
+               strong_header(algorithm=2), strong_header(ops=0), strong_header(ops=17),
+               strong_header(mem=8191), strong_header(mem=4 * 1024 * 1024)):
+    write("fuzz_strong", bytes([0]) + header + bytes(16))
+    write("fuzz_strong", bytes([0]) + header + b"[a]\r\nk=v\r\n" + bytes(16))
+write("fuzz_strong", bytes([0]) + strong_header()[:73])
+for position in (0, 7, 8, 9, 10, 14, 18, 34, 58, 90):
+    write("fuzz_strong", bytes([2, 0x02, position, 0]) + b"[a]\r\nk=v\r\n")
+for cut in (0, 8, 57, 58, 73, 74, 80):
+    write("fuzz_strong", bytes([2, 0x01, cut, 0]) + b"[a]\r\nk=v\r\n")
 
 commands = [
     "dump a.ini", "dump b.ini --encoding 1201", "dump c.ini", "dump d.ini", "dump missing.ini", "dump .",

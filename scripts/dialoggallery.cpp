@@ -104,7 +104,15 @@ int main(int argc, char *argv[])
     {
         TFormPassword dialog;
         dialog.EdPassword->setText(QStringLiteral("secret"));
+        dialog.OfferFormat(TKvContainerFormat::Strong);
         Present(QStringLiteral("password-save"), &dialog);
+    }
+    {
+        // A document read in the legacy container, saved under a new name.
+        TFormPassword dialog;
+        dialog.EdPassword->setText(QStringLiteral("secret"));
+        dialog.OfferFormat(TKvContainerFormat::Legacy);
+        Present(QStringLiteral("password-save-compatible"), &dialog);
     }
     {
         TFormPassword dialog;

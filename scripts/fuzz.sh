@@ -21,7 +21,7 @@ elif [[ "${1:-}" =~ ^[0-9]+$ ]]; then
 fi
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-    targets=(fuzz_reader fuzz_container fuzz_search fuzz_cli)
+    targets=(fuzz_reader fuzz_container fuzz_strong fuzz_search fuzz_cli)
 fi
 
 scripts/install-deps.sh clang libclang-rt-14-dev

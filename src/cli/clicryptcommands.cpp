@@ -6,8 +6,8 @@
 #include <QFile>
 
 #include <cstdio>
-#include <optional>
 #include <iostream>
+#include <optional>
 #include <string>
 
 namespace {
@@ -39,9 +39,13 @@ QString ReadPassword(const TKvArguments &args)
     }
     while (line.endsWith('\n') || line.endsWith('\r'))
         line.chop(1);
-    if (line.size() > MaximumPasswordBytes)
+    if (line.size() > MaximumPasswordBytes) {
+        WipeSecret(line);
         throw tooLong();
-    return QString::fromUtf8(line);
+    }
+    QString password = QString::fromUtf8(line);
+    WipeSecret(line);
+    return password;
 }
 
 QString FormatName(TKvContainerFormat format)
@@ -74,9 +78,9 @@ int EncryptCommand(const QStringList &argv)
         throw TKvCliError::Usage(QStringLiteral("--format takes strong or legacy"));
     const TKvContainerFormat format =
         formatName == u"strong" ? TKvContainerFormat::Strong : TKvContainerFormat::Legacy;
-    const QString password = ReadPassword(args);
+    const TKvSecretText password(ReadPassword(args));
     // As the editor asks of a new password.
-    if (password.size() < MinimumPasswordLength) {
+    if (password.Text().size() < MinimumPasswordLength) {
         PrintError(
             QStringLiteral("the password must have at least %1 characters").arg(MinimumPasswordLength));
         return KvExit::Usage;
@@ -85,7 +89,7 @@ int EncryptCommand(const QStringList &argv)
     const int result = ini.LoadFromFile(args.At(0));
     if (const int code = ReportRead(result, args.At(0)))
         return code;
-    SaveEncrypted(ini, args.At(1), password, format);
+    SaveEncrypted(ini, args.At(1), password.Text(), format);
     Print(ResultJson(result, format));
     return KvExit::Ok;
 }
@@ -94,10 +98,11 @@ int DecryptCommand(const QStringList &argv)
 {
     const TKvArguments args(argv, {QStringLiteral("--password-file")}, {});
     args.Expect(2, 2);
-    const QString password = ReadPassword(args);
+    TKvSecretText password(ReadPassword(args));
     TKvMemIni ini;
     TKvContainerFormat format = TKvContainerFormat::Strong;
-    const int result = LoadEncrypted(ini, args.At(0), password, &format);
+    const int result = LoadEncrypted(ini, args.At(0), password.Text(), &format);
+    password.Clear();
     Print(result >= 0 ? ResultJson(result, format) : ResultJson(result));
     if (result == lrNotContainer) {
         PrintError(QStringLiteral("%1: not a password-protected file").arg(args.At(0)));

@@ -15,24 +15,61 @@
 #include <sodium.h>
 
 #include <cstring>
+#include <type_traits>
 
 namespace {
 
 constexpr QByteArrayView Utf8Bom = "\xEF\xBB\xBF";
 
-// A lone surrogate becomes U+FFFD, so the key's bytes do not depend on how a
-// UTF-8 encoder treats broken UTF-16.
+// Wipes a byte buffer that held a password, key or plain text.
+void Wipe(QByteArray &bytes)
+{
+    if (!bytes.isEmpty())
+        sodium_memzero(bytes.data(), size_t(bytes.size()));
+}
+
+void WipeKey(TKvFileKey &key)
+{
+    sodium_memzero(key.data(), key.size());
+}
+
+// Wipes a buffer when it goes out of scope, also when an exception passes.
+class TWipeOnExit
+{
+public:
+    explicit TWipeOnExit(QByteArray &bytes)
+        : m_bytes(bytes)
+    {}
+    TWipeOnExit(const TWipeOnExit &) = delete;
+    TWipeOnExit &operator=(const TWipeOnExit &) = delete;
+    ~TWipeOnExit() { Wipe(m_bytes); }
+
+private:
+    QByteArray &m_bytes;
+};
+
+// The password's UTF-8 bytes, for the caller to wipe. A lone surrogate becomes
+// U+FFFD, so the key's bytes do not depend on how a UTF-8 encoder treats
+// broken UTF-16.
 QByteArray PasswordBytes(const QString &password)
 {
-    QString text = password;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-            ++i;
-        else if (c.isSurrogate())
-            text[i] = QChar::ReplacementCharacter;
-    }
-    return text.toUtf8();
+    const auto lone = [&](qsizetype i) {
+        const QChar c = password.at(i);
+        if (c.isHighSurrogate())
+            return i + 1 >= password.size() || !password.at(i + 1).isLowSurrogate();
+        return c.isLowSurrogate() && (i == 0 || !password.at(i - 1).isHighSurrogate());
+    };
+    bool anyLone = false;
+    for (qsizetype i = 0; i < password.size() && !anyLone; ++i)
+        anyLone = lone(i);
+    if (!anyLone)
+        return password.toUtf8();
+    QString mended(password.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < password.size(); ++i)
+        mended[i] = lone(i) ? QChar(QChar::ReplacementCharacter) : password.at(i);
+    QByteArray bytes = mended.toUtf8();
+    WipePassword(mended);
+    return bytes;
 }
 
 void WriteAll(QIODevice &device, QByteArrayView bytes, const QString &fileName)
@@ -48,13 +85,6 @@ void InitSodium()
         throw TKvFileError(QString(), QStringLiteral("the cryptography library cannot start"));
 }
 
-// Wipes a byte buffer that held a password, key or plain text.
-void Wipe(QByteArray &bytes)
-{
-    if (!bytes.isEmpty())
-        sodium_memzero(bytes.data(), size_t(bytes.size()));
-}
-
 void PutLe32(unsigned char *at, quint32 value)
 {
     for (int i = 0; i < 4; ++i)
@@ -66,17 +96,9 @@ quint32 GetLe32(const unsigned char *at)
     return quint32(at[0]) | quint32(at[1]) << 8 | quint32(at[2]) << 16 | quint32(at[3]) << 24;
 }
 
-using TStrongKey = std::array<unsigned char, crypto_aead_xchacha20poly1305_ietf_KEYBYTES>;
-
-// Argon2id of the password's UTF-8 bytes; false only when out of memory.
-bool DeriveKey(TStrongKey &key, const QString &password, const unsigned char *salt, quint32 opsLimit,
-               quint32 memLimitKiB)
+const unsigned char *Unsigned(const char *bytes)
 {
-    QByteArray secret = PasswordBytes(password);
-    const int failed = crypto_pwhash(key.data(), key.size(), secret.constData(), size_t(secret.size()), salt,
-                                     opsLimit, size_t(memLimitKiB) * 1024, crypto_pwhash_ALG_ARGON2ID13);
-    Wipe(secret);
-    return failed == 0;
+    return reinterpret_cast<const unsigned char *>(bytes);
 }
 
 // The legacy body: EF BB BF and the UTF-8 text as the writer lays it out.
@@ -91,41 +113,29 @@ QByteArray ContainerBody(const TKvMemIni &ini)
     return bytes;
 }
 
-int LoadStrong(TKvMemIni &ini, QByteArray &bytes, const QString &password)
-{
-    using namespace KvStrong;
-    if (bytes.size() < HeaderLength + TagLength)
-        return lrNotContainer;
-    const auto *head = reinterpret_cast<const unsigned char *>(bytes.constData());
-    const quint32 opsLimit = GetLe32(head + 10);
-    const quint32 memLimitKiB = GetLe32(head + 14);
-    if (head[8] != Version || head[9] != AlgorithmArgon2id || opsLimit < MinOpsLimit || opsLimit > MaxOpsLimit
-        || memLimitKiB < MinMemLimitKiB || memLimitKiB > MaxMemLimitKiB)
-        return lrNotContainer;
-
-    InitSodium();
-    TStrongKey key;
-    if (!DeriveKey(key, password, head + 18, opsLimit, memLimitKiB))
-        throw TKvFileError(QString(), QStringLiteral("not enough memory to derive the file key"));
-    QByteArray plain(bytes.size() - HeaderLength - TagLength, Qt::Uninitialized);
-    unsigned long long plainLength = 0;
-    const int failed = crypto_aead_xchacha20poly1305_ietf_decrypt(
-        reinterpret_cast<unsigned char *>(plain.data()), &plainLength, nullptr, head + HeaderLength,
-        static_cast<unsigned long long>(bytes.size() - HeaderLength), head, HeaderLength, head + 34,
-        key.data());
-    sodium_memzero(key.data(), key.size());
-    if (failed != 0)
-        return lrWrongPassword;
-
-    QBuffer stream(&plain);
-    stream.open(QIODevice::ReadOnly);
-    const int result = ini.ReadUtf8(stream);
-    stream.close();
-    Wipe(plain);
-    return result;
-}
+static_assert(TKvStrongKey::Length == crypto_aead_xchacha20poly1305_ietf_KEYBYTES);
+static_assert(KvStrong::TagLength == crypto_aead_xchacha20poly1305_ietf_ABYTES);
+static_assert(KvStrong::NonceLength == crypto_aead_xchacha20poly1305_ietf_NPUBBYTES);
+static_assert(KvStrong::SaltLength == crypto_pwhash_SALTBYTES);
 
 } // namespace
+
+TKvStrongKey::~TKvStrongKey()
+{
+    sodium_memzero(m_bytes.data(), m_bytes.size());
+}
+
+void WipeSecret(QByteArray &bytes)
+{
+    Wipe(bytes);
+}
+
+void WipePassword(QString &password)
+{
+    if (!password.isEmpty() && password.isDetached())
+        sodium_memzero(password.data(), size_t(password.size()) * sizeof(QChar));
+    password.clear();
+}
 
 TKvStrongParams FreshStrongParams(quint32 opsLimit, quint32 memLimitKiB)
 {
@@ -159,11 +169,42 @@ std::optional<TKvContainerFormat> RecognisedContainer(QByteArrayView head)
     return TKvContainerFormat::Legacy;
 }
 
-QByteArray StrongContainerBytes(const TKvMemIni &ini, const QString &password, const TKvStrongParams &params)
+std::optional<TKvStrongParams> ReadStrongHeader(QByteArrayView bytes)
+{
+    using namespace KvStrong;
+    if (bytes.size() < HeaderLength + TagLength || !bytes.startsWith(Magic))
+        return std::nullopt;
+    const unsigned char *head = Unsigned(bytes.data());
+    TKvStrongParams params;
+    params.OpsLimit = GetLe32(head + 10);
+    params.MemLimitKiB = GetLe32(head + 14);
+    if (head[8] != Version || head[9] != AlgorithmArgon2id || params.OpsLimit < MinOpsLimit
+        || params.OpsLimit > MaxOpsLimit || params.MemLimitKiB < MinMemLimitKiB
+        || params.MemLimitKiB > MaxMemLimitKiB)
+        return std::nullopt;
+    std::memcpy(params.Salt.data(), head + 18, params.Salt.size());
+    std::memcpy(params.Nonce.data(), head + 34, params.Nonce.size());
+    return params;
+}
+
+TKvStrongKey DeriveStrongKey(const QString &password, const TKvStrongParams &params)
+{
+    InitSodium();
+    QByteArray secret = PasswordBytes(password);
+    const TWipeOnExit wipeSecret(secret);
+    TKvStrongKey key;
+    if (crypto_pwhash(key.Data(), TKvStrongKey::Length, secret.constData(), size_t(secret.size()),
+                      params.Salt.data(), params.OpsLimit, size_t(params.MemLimitKiB) * 1024,
+                      crypto_pwhash_ALG_ARGON2ID13)
+        != 0)
+        throw TKvFileError(QString(), QStringLiteral("not enough memory to derive the file key"));
+    return key;
+}
+
+QByteArray SealStrongContainer(QByteArrayView plain, const TKvStrongParams &params, const TKvStrongKey &key)
 {
     using namespace KvStrong;
     InitSodium();
-    QByteArray plain = ContainerBody(ini);
     QByteArray bytes(HeaderLength + plain.size() + TagLength, Qt::Uninitialized);
     auto *head = reinterpret_cast<unsigned char *>(bytes.data());
     std::memcpy(head, Magic.data(), size_t(Magic.size()));
@@ -173,18 +214,38 @@ QByteArray StrongContainerBytes(const TKvMemIni &ini, const QString &password, c
     PutLe32(head + 14, params.MemLimitKiB);
     std::memcpy(head + 18, params.Salt.data(), params.Salt.size());
     std::memcpy(head + 34, params.Nonce.data(), params.Nonce.size());
-
-    TStrongKey key;
-    if (!DeriveKey(key, password, params.Salt.data(), params.OpsLimit, params.MemLimitKiB))
-        throw TKvFileError(QString(), QStringLiteral("not enough memory to derive the file key"));
     unsigned long long sealedLength = 0;
-    crypto_aead_xchacha20poly1305_ietf_encrypt(head + HeaderLength, &sealedLength,
-                                               reinterpret_cast<const unsigned char *>(plain.constData()),
+    crypto_aead_xchacha20poly1305_ietf_encrypt(head + HeaderLength, &sealedLength, Unsigned(plain.data()),
                                                static_cast<unsigned long long>(plain.size()), head,
-                                               HeaderLength, nullptr, params.Nonce.data(), key.data());
-    sodium_memzero(key.data(), key.size());
-    Wipe(plain);
+                                               HeaderLength, nullptr, params.Nonce.data(), key.Data());
     return bytes;
+}
+
+int OpenStrongContainer(TKvMemIni &ini, QByteArrayView bytes, const TKvStrongKey &key)
+{
+    using namespace KvStrong;
+    InitSodium();
+    Q_ASSERT(bytes.size() >= HeaderLength + TagLength);
+    const unsigned char *head = Unsigned(bytes.data());
+    QByteArray plain(bytes.size() - HeaderLength - TagLength, Qt::Uninitialized);
+    const TWipeOnExit wipePlain(plain);
+    unsigned long long plainLength = 0;
+    if (crypto_aead_xchacha20poly1305_ietf_decrypt(
+            reinterpret_cast<unsigned char *>(plain.data()), &plainLength, nullptr, head + HeaderLength,
+            static_cast<unsigned long long>(bytes.size() - HeaderLength), head, HeaderLength, head + 34,
+            key.Data())
+        != 0)
+        return lrWrongPassword;
+    QBuffer stream(&plain);
+    stream.open(QIODevice::ReadOnly);
+    return ini.ReadUtf8(stream);
+}
+
+QByteArray StrongContainerBytes(const TKvMemIni &ini, const QString &password, const TKvStrongParams &params)
+{
+    QByteArray plain = ContainerBody(ini);
+    const TWipeOnExit wipePlain(plain);
+    return SealStrongContainer(plain, params, DeriveStrongKey(password, params));
 }
 
 void SaveEncrypted(const TKvMemIni &ini, const QString &fileName, const QString &password,
@@ -205,12 +266,20 @@ void SaveEncrypted(const TKvMemIni &ini, const QString &fileName, const QString 
 
 TKvFileKey MakeFileKey(const QString &password)
 {
-    const QByteArray hex = TMd5Hash(PasswordBytes(password)).DigestHex();
+    QByteArray secret = PasswordBytes(password);
+    const TWipeOnExit wipeSecret(secret);
+    TMd5Hash md5(secret);
+    // The digest's hexadecimal text, upper case, every digit twice.
+    constexpr char HexDigits[] = "0123456789ABCDEF";
     TKvFileKey key;
-    for (qsizetype i = 0; i < hex.size(); ++i) {
-        key[size_t(2 * i)] = hex[i];
-        key[size_t(2 * i + 1)] = hex[i];
+    for (size_t i = 0; i < md5.Digest().size(); ++i) {
+        const quint8 byte = md5.Digest()[i];
+        key[4 * i] = key[4 * i + 1] = HexDigits[byte >> 4];
+        key[4 * i + 2] = key[4 * i + 3] = HexDigits[byte & 15];
     }
+    // Its block buffer still holds the password's last bytes.
+    static_assert(std::is_trivially_destructible_v<TMd5Hash>);
+    sodium_memzero(&md5, sizeof md5);
     return key;
 }
 
@@ -238,7 +307,9 @@ void SaveEncrypted(const TKvMemIni &ini, const QString &fileName, const QString 
             stream.write(Utf8Bom.data(), Utf8Bom.size());
         ini.SaveToStream(stream, 65001);
     }
-    XorWithKey(bytes.data(), bytes.size(), MakeFileKey(password));
+    TKvFileKey key = MakeFileKey(password);
+    XorWithKey(bytes.data(), bytes.size(), key);
+    WipeKey(key);
     SafeSaveFile(fileName, [&](QIODevice &file) { WriteAll(file, bytes, fileName); });
 }
 
@@ -257,13 +328,20 @@ int LoadEncrypted(TKvMemIni &ini, const QString &fileName, const QString &passwo
     const TKvContainerFormat found = ContainerFormatOf(bytes);
     if (format)
         *format = found;
-    if (found == TKvContainerFormat::Strong)
-        return LoadStrong(ini, bytes, password);
+    if (found == TKvContainerFormat::Strong) {
+        const std::optional<TKvStrongParams> params = ReadStrongHeader(bytes);
+        if (!params)
+            return lrNotContainer;
+        return OpenStrongContainer(ini, bytes, DeriveStrongKey(password, *params));
+    }
     if (bytes.size() < KvContainer::HeaderLength)
         return lrNotContainer;
 
-    // Decrypted in place: the file's bytes are held once.
-    XorWithKey(bytes.data(), bytes.size(), MakeFileKey(password));
+    // Decrypted in place: the file's bytes are held once, and wiped once read.
+    const TWipeOnExit wipePlain(bytes);
+    TKvFileKey key = MakeFileKey(password);
+    XorWithKey(bytes.data(), bytes.size(), key);
+    WipeKey(key);
     if (QByteArrayView(bytes).first(KvContainer::HeaderLength) != KvContainer::Header)
         return lrWrongPassword;
 

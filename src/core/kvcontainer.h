@@ -15,6 +15,7 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
 
 #include <array>
 #include <cstdint>
@@ -77,6 +78,24 @@ struct TKvStrongParams
     std::array<unsigned char, KvStrong::NonceLength> Nonce{};
 };
 
+// A key derived from a password for the strong container. Every copy wipes its
+// bytes when it goes away.
+class TKvStrongKey
+{
+public:
+    static constexpr qsizetype Length = 32;
+    TKvStrongKey() = default;
+    TKvStrongKey(const TKvStrongKey &) = default;
+    TKvStrongKey &operator=(const TKvStrongKey &) = default;
+    ~TKvStrongKey();
+
+    unsigned char *Data() { return m_bytes.data(); }
+    const unsigned char *Data() const { return m_bytes.data(); }
+
+private:
+    std::array<unsigned char, Length> m_bytes{};
+};
+
 // Fresh random salt and nonce with the given limits.
 TKvStrongParams FreshStrongParams(quint32 opsLimit = KvStrong::DefaultOpsLimit,
                                   quint32 memLimitKiB = KvStrong::DefaultMemLimitKiB);
@@ -91,6 +110,55 @@ std::optional<TKvContainerFormat> RecognisedContainer(QByteArrayView head);
 
 // The strong container of a document, with the given header fields.
 QByteArray StrongContainerBytes(const TKvMemIni &ini, const QString &password, const TKvStrongParams &params);
+
+// The steps of the strong container one by one, for callers that keep or
+// derive the key elsewhere (and for the fuzzer, which cannot afford a
+// derivation per input).
+//
+// The header fields of a strong container, or nothing when the reader refuses
+// it before deriving anything: not the magic, a version or algorithm it does
+// not know, limits outside their ranges, or fewer bytes than header and tag.
+std::optional<TKvStrongParams> ReadStrongHeader(QByteArrayView bytes);
+// Argon2id of the password's UTF-8 bytes with the salt and limits. Throws
+// TKvFileError when there is not enough memory for it.
+TKvStrongKey DeriveStrongKey(const QString &password, const TKvStrongParams &params);
+// The container of a plain body (EF BB BF and the UTF-8 text) sealed with the key.
+QByteArray SealStrongContainer(QByteArrayView plain, const TKvStrongParams &params, const TKvStrongKey &key);
+// Authenticates a container whose header ReadStrongHeader accepted and reads
+// it into the document: the UTF-8 reader's result, or lrWrongPassword (a
+// wrong key or any changed byte), and then nothing reaches the document.
+int OpenStrongContainer(TKvMemIni &ini, QByteArrayView bytes, const TKvStrongKey &key);
+
+// Overwrites a password's characters in place when this string holds the only
+// copy of them (a shared copy is left to its other holder), then empties it.
+void WipePassword(QString &password);
+// Overwrites bytes that held a password or a plain text (this copy only).
+void WipeSecret(QByteArray &bytes);
+
+// A password held for as long as it is needed and wiped when it goes away.
+class TKvSecretText
+{
+public:
+    TKvSecretText() = default;
+    explicit TKvSecretText(QString text)
+        : m_text(std::move(text))
+    {}
+    TKvSecretText(const TKvSecretText &) = delete;
+    TKvSecretText &operator=(const TKvSecretText &) = delete;
+    ~TKvSecretText() { WipePassword(m_text); }
+
+    const QString &Text() const { return m_text; }
+    // Wipes the old text and keeps the new one.
+    void Set(QString text)
+    {
+        WipePassword(m_text);
+        m_text = std::move(text);
+    }
+    void Clear() { WipePassword(m_text); }
+
+private:
+    QString m_text;
+};
 
 // Writes the document in the given format (strong with fresh salt and nonce and
 // the default limits). Throws TKvFileError when the file cannot be written.

@@ -61,6 +61,8 @@ private slots:
     void find_data();
     void find();
     void encryptAndDecrypt();
+    void decryptRefusesChangedContainers_data();
+    void decryptRefusesChangedContainers();
     void diff_data();
     void diff();
     void merge_data();
@@ -228,6 +230,50 @@ void TestCli::encryptAndDecrypt()
     QCOMPARE(run.out, QByteArray("{\"result\": 65001, \"format\": \"strong\"}\n"));
     QCOMPARE(ReadFile(opened),
              QByteArray("\xEF\xBB\xBF;top\r\n\r\n[b] ;c\r\nk=1\r\n;note\r\n\r\n[a]\r\nx=hello world\r\nName=Hello\r\n\r\n"));
+}
+
+// A strong container with a changed byte or cut short, or asking for 4 GiB of
+// memory: decrypt refuses it, with the right password, and writes nothing.
+void TestCli::decryptRefusesChangedContainers_data()
+{
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<QByteArray>("replacement");
+    QTest::addColumn<int>("truncateTo");
+    QTest::addColumn<QByteArray>("result");
+    const QByteArray zero(1, '\0');
+    QTest::addRow("ciphertext") << 60 << zero << -1 << QByteArray("\"lrWrongPassword\"");
+    QTest::addRow("tag") << -1 << zero << -1 << QByteArray("\"lrWrongPassword\"");
+    QTest::addRow("salt") << 20 << zero << -1 << QByteArray("\"lrWrongPassword\"");
+    QTest::addRow("cut short") << 0 << QByteArray() << 80 << QByteArray("\"lrWrongPassword\"");
+    QTest::addRow("memlimit 4 GiB") << 14 << QByteArray("\x00\x00\x40\x00", 4) << -1
+                                    << QByteArray("\"lrNotContainer\"");
+}
+
+void TestCli::decryptRefusesChangedContainers()
+{
+    QFETCH(int, offset);
+    QFETCH(QByteArray, replacement);
+    QFETCH(int, truncateTo);
+    QFETCH(QByteArray, result);
+    const QString sealed = m_dir.filePath(QStringLiteral("changed.IniCry"));
+    const QString opened = m_dir.filePath(QStringLiteral("changed.ini"));
+    QFile::remove(opened);
+    QCOMPARE(RunTool({QStringLiteral("encrypt"), m_file, sealed}, "s3cret\n").exitCode, 0);
+    QByteArray bytes = ReadFile(sealed);
+    if (offset < 0)
+        offset = int(bytes.size()) - 1;
+    // A single byte replaced always changes.
+    if (replacement.size() == 1 && bytes[offset] == replacement[0])
+        replacement[0] = char(replacement[0] ^ 0x01);
+    bytes.replace(offset, replacement.size(), replacement);
+    if (truncateTo >= 0)
+        bytes.truncate(truncateTo);
+    WriteFile(sealed, bytes);
+    QCOMPARE(ReadFile(sealed), bytes);
+    const Run run = RunTool({QStringLiteral("decrypt"), sealed, opened}, "s3cret\n");
+    QCOMPARE(run.exitCode, 5);
+    QCOMPARE(run.out, "{\"result\": " + result + "}\n");
+    QCOMPARE(ReadFile(opened), QByteArray("<missing>"));
 }
 
 // diff compares by meaning: sections and items by name and occurrence, values

@@ -349,6 +349,105 @@ private Q_SLOTS:
         QCOMPARE(LoadEncrypted(ini, fileName, GoldenPassword), lrNotContainer);
     }
 
+    // The header alone decides, before any key is derived: limits at and just
+    // beyond their ends, unknown versions and algorithms, short files.
+    void strongHeaderChecks_data()
+    {
+        QTest::addColumn<int>("version");
+        QTest::addColumn<int>("algorithm");
+        QTest::addColumn<quint32>("opsLimit");
+        QTest::addColumn<quint32>("memLimitKiB");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<bool>("accepted");
+        const int size = int(StrongGolden.size());
+        QTest::addRow("golden") << 2 << 1 << 1u << 8192u << size << true;
+        QTest::addRow("limits at their upper ends") << 2 << 1 << 16u << 1048576u << size << true;
+        QTest::addRow("header and tag, no text") << 2 << 1 << 3u << 65536u << 74 << true;
+        QTest::addRow("opslimit 0") << 2 << 1 << 0u << 8192u << size << false;
+        QTest::addRow("opslimit 17") << 2 << 1 << 17u << 8192u << size << false;
+        QTest::addRow("opslimit all ones") << 2 << 1 << 0xFFFFFFFFu << 8192u << size << false;
+        QTest::addRow("memlimit 8191 KiB") << 2 << 1 << 1u << 8191u << size << false;
+        QTest::addRow("memlimit 1 GiB + 1 KiB") << 2 << 1 << 1u << 1048577u << size << false;
+        QTest::addRow("memlimit 4 GiB") << 2 << 1 << 1u << 4u * 1024 * 1024 << size << false;
+        QTest::addRow("memlimit all ones") << 2 << 1 << 1u << 0xFFFFFFFFu << size << false;
+        QTest::addRow("version 1") << 1 << 1 << 1u << 8192u << size << false;
+        QTest::addRow("version 3") << 3 << 1 << 1u << 8192u << size << false;
+        QTest::addRow("algorithm 0") << 2 << 0 << 1u << 8192u << size << false;
+        QTest::addRow("algorithm 2 (Argon2i)") << 2 << 2 << 1u << 8192u << size << false;
+        QTest::addRow("one byte short of header and tag") << 2 << 1 << 1u << 8192u << 73 << false;
+        QTest::addRow("header only") << 2 << 1 << 1u << 8192u << 58 << false;
+    }
+    void strongHeaderChecks()
+    {
+        QFETCH(int, version);
+        QFETCH(int, algorithm);
+        QFETCH(quint32, opsLimit);
+        QFETCH(quint32, memLimitKiB);
+        QFETCH(int, length);
+        QFETCH(bool, accepted);
+        QByteArray bytes = StrongGolden;
+        bytes.resize(length);
+        bytes[8] = char(version);
+        bytes[9] = char(algorithm);
+        for (int i = 0; i < 4; ++i) {
+            bytes[10 + i] = char(opsLimit >> (8 * i));
+            bytes[14 + i] = char(memLimitKiB >> (8 * i));
+        }
+        const std::optional<TKvStrongParams> params = ReadStrongHeader(bytes);
+        QCOMPARE(params.has_value(), accepted);
+        if (!accepted)
+            return;
+        QCOMPARE(params->OpsLimit, opsLimit);
+        QCOMPARE(params->MemLimitKiB, memLimitKiB);
+        QVERIFY(params->Salt == FixedParams().Salt);
+        QVERIFY(params->Nonce == FixedParams().Nonce);
+    }
+
+    // The steps one by one give what the whole does; a key for other header
+    // fields is refused without touching the document.
+    void strongStepByStep()
+    {
+        TKvMemIni ini;
+        ReadGoldenText(ini);
+        const TKvStrongKey key = DeriveStrongKey(GoldenPassword, FixedParams());
+        const QByteArray plain = Bom + GoldenText.toUtf8();
+        QCOMPARE(SealStrongContainer(plain, FixedParams(), key).toHex(), StrongGolden.toHex());
+        TKvMemIni back;
+        QCOMPARE(OpenStrongContainer(back, StrongGolden, key), 65001);
+        QCOMPARE(Describe(back), GoldenPicture);
+        TKvStrongParams otherSalt = FixedParams();
+        otherSalt.Salt[0] ^= 1;
+        TKvMemIni refused;
+        QCOMPARE(OpenStrongContainer(refused, StrongGolden, DeriveStrongKey(GoldenPassword, otherSalt)),
+                 lrWrongPassword);
+        QCOMPARE(refused.Sections.Count, 0);
+    }
+
+    // Wiping never reaches a copy that another holder still uses.
+    void wipePasswordLeavesSharedCopies()
+    {
+        QString kept = QStringLiteral("a password");
+        kept.detach();
+        QString copy = kept;
+        WipePassword(copy);
+        QVERIFY(copy.isEmpty());
+        QCOMPARE(kept, QStringLiteral("a password"));
+        WipePassword(kept);
+        QVERIFY(kept.isEmpty());
+        QString empty;
+        WipePassword(empty);
+        QVERIFY(empty.isEmpty());
+        // A held password shares its text with whoever read it; Set and
+        // Clear wipe only what is no longer shared.
+        TKvSecretText held(QStringLiteral("first one"));
+        const QString reader = held.Text();
+        held.Set(QStringLiteral("second one"));
+        QCOMPARE(reader, QStringLiteral("first one"));
+        QCOMPARE(held.Text(), QStringLiteral("second one"));
+        held.Clear();
+        QVERIFY(held.Text().isEmpty());
+    }
+
     void legacyReportsItsFormat()
     {
         TKvMemIni ini;

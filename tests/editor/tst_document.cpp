@@ -56,6 +56,8 @@ void Edit(TForm1 &form)
 
 } // namespace
 
+Q_DECLARE_METATYPE(TKvContainerFormat)
+
 class TestDocument : public QObject
 {
     Q_OBJECT
@@ -74,6 +76,8 @@ private slots:
     void placeholderNameSavesThroughSaveAs();
     void saveAsEncryptedThenPlain();
     void saveAsAnsweredNoKeepsState();
+    void containerChoiceOfSaveAs_data();
+    void containerChoiceOfSaveAs();
     void unsavedChangesQuestion_data();
     void unsavedChangesQuestion();
     void yesThenCancelledSaveAsStopsOpen();
@@ -290,6 +294,75 @@ void TestDocument::saveAsAnsweredNoKeepsState()
     QCOMPARE(form->windowTitle(), title);
     QCOMPARE(form->EncodingIdx(), Detected);
     QVERIFY(form->Modified());
+}
+
+// Save As to a protected name offers the document's container (strong for a
+// document that had none), writes the one chosen, and the document keeps it
+// for the next Save, unless it stays on its old file.
+void TestDocument::containerChoiceOfSaveAs_data()
+{
+    using F = TKvContainerFormat;
+    QTest::addColumn<bool>("fromLegacy");
+    QTest::addColumn<F>("chosen");
+    QTest::addColumn<int>("reply");
+    QTest::addColumn<F>("offered");
+    QTest::addColumn<F>("nextSave");
+    QTest::addRow("plain document, strong") << false << F::Strong << int(tmrYes) << F::Strong << F::Strong;
+    QTest::addRow("plain document, compatible")
+        << false << F::Legacy << int(tmrYes) << F::Strong << F::Legacy;
+    QTest::addRow("legacy document, kept") << true << F::Legacy << int(tmrYes) << F::Legacy << F::Legacy;
+    QTest::addRow("legacy document, upgraded") << true << F::Strong << int(tmrYes) << F::Legacy << F::Strong;
+    QTest::addRow("legacy document, strong copy, name kept")
+        << true << F::Strong << int(tmrNo) << F::Legacy << F::Legacy;
+}
+
+void TestDocument::containerChoiceOfSaveAs()
+{
+    QFETCH(bool, fromLegacy);
+    QFETCH(TKvContainerFormat, chosen);
+    QFETCH(int, reply);
+    QFETCH(TKvContainerFormat, offered);
+    QFETCH(TKvContainerFormat, nextSave);
+    const QString password = QStringLiteral("pw123");
+    QString original = m_sample;
+    if (fromLegacy) {
+        TKvMemIni ini;
+        ini.AddSection(QStringLiteral("old"))->AddVal(u"k", u"v", u"");
+        original = Path(QStringLiteral("old.IniCry"));
+        SaveEncrypted(ini, original, password, TKvContainerFormat::Legacy);
+        m_fix.Passwords = {password};
+    }
+    TForm1 *form = Show(original);
+    QVERIFY(form);
+    QCOMPARE(form->FileName(), original);
+    QList<TKvContainerFormat> offers;
+    const TKvFormatHook formatHook = SetFormatHook([&](TKvContainerFormat format) {
+        offers << format;
+        return chosen;
+    });
+    const QString copy = Path(QStringLiteral("copy.IniCry"));
+    QFile::remove(copy);
+    m_fix.Reset();
+    m_fix.Choices = {TKvFileChoice{copy, 0}};
+    m_fix.Passwords = {password};
+    m_fix.Replies = {TKvModalResult(reply)};
+    Trigger(form->ActSaveAs);
+    SetFormatHook(formatHook);
+    QCOMPARE(m_fix.Prompts, QStringList{QStringLiteral("warning")});
+    QCOMPARE(offers, QList<TKvContainerFormat>{offered});
+    QCOMPARE(ContainerFormatOf(ReadFile(copy)), chosen);
+    TKvMemIni check;
+    QCOMPARE(LoadEncrypted(check, copy, password), int(KvEncoding::Utf8));
+
+    const QString saved = reply == tmrYes ? copy : original;
+    QCOMPARE(form->FileName(), saved);
+    Edit(*form);
+    Trigger(form->ActSave);
+    QVERIFY(!form->Modified());
+    QCOMPARE(ContainerFormatOf(ReadFile(saved)), nextSave);
+    TKvMemIni back;
+    QCOMPARE(LoadEncrypted(back, saved, password), int(KvEncoding::Utf8));
+    QVERIFY(back.GetText().contains(QStringLiteral("edited=yes")));
 }
 
 // The question before New, Open and Reload, with each answer.

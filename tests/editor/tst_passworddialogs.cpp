@@ -1,5 +1,6 @@
 #include "dialogs/formpassword.h"
 #include "dialogs/passwordfrm.h"
+#include "document/passwordprompt.h"
 #include "kvbutton.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 
@@ -64,6 +66,12 @@ private slots:
     void hiddenWarningLeavesNoGap();
     void passwordAnsweredWithEnterAndEscape_data();
     void passwordAnsweredWithEnterAndEscape();
+    void formatChoiceHiddenWhenOpening();
+    void formatChoiceOffered_data();
+    void formatChoiceOffered();
+    void savePromptAnswersPasswordAndFormat_data();
+    void savePromptAnswersPasswordAndFormat();
+    void takenPasswordLeavesTheField();
 
     void poolsInOrder_data();
     void poolsInOrder();
@@ -172,6 +180,119 @@ void TstPasswordDialogs::passwordAnsweredWithEnterAndEscape()
     });
     QCOMPARE(answer, result);
     QCOMPARE(dialog.EdPassword->text(), typed);
+}
+
+// Opening a file offers no choice: the file has its container.
+void TstPasswordDialogs::formatChoiceHiddenWhenOpening()
+{
+    TFormPassword dialog;
+    dialog.LbWarning->hide();
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(!dialog.PnlFormat->isVisible());
+    QCOMPARE(dialog.PnlBottom->y(), dialog.Label1->geometry().bottom() + 1);
+    QCOMPARE(dialog.ChosenFormat(), TKvContainerFormat::Strong);
+}
+
+void TstPasswordDialogs::formatChoiceOffered_data()
+{
+    QTest::addColumn<bool>("legacy");
+    QTest::addRow("strong offered") << false;
+    QTest::addRow("compatible offered") << true;
+}
+
+// The choice sits between the warning and the field, the offered one
+// chosen, with its hint on one line inside the dialog.
+void TstPasswordDialogs::formatChoiceOffered()
+{
+    QFETCH(bool, legacy);
+    const TKvContainerFormat offered = legacy ? TKvContainerFormat::Legacy : TKvContainerFormat::Strong;
+    TFormPassword plain;
+    plain.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&plain));
+    TFormPassword dialog;
+    dialog.OfferFormat(offered);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(dialog.RbStrong->text(), QStringLiteral("strong"));
+    QCOMPARE(dialog.RbCompatible->text(), QStringLiteral("compatible with older versions"));
+    QVERIFY(dialog.PnlFormat->isVisible());
+    QCOMPARE(dialog.RbCompatible->isChecked(), legacy);
+    QCOMPARE(dialog.RbStrong->isChecked(), !legacy);
+    QCOMPARE(dialog.ChosenFormat(), offered);
+    QCOMPARE(dialog.PnlFormat->y(), dialog.LbWarning->geometry().bottom() + 1);
+    QCOMPARE(dialog.PnlBottom->y(), dialog.PnlFormat->geometry().bottom() + 1);
+    QCOMPARE(dialog.height(), dialog.PnlBottom->geometry().bottom() + 1);
+    QCOMPARE(dialog.height() - plain.height(), dialog.PnlFormat->height());
+    for (const QWidget *child :
+         {static_cast<QWidget *>(dialog.RbStrong), static_cast<QWidget *>(dialog.RbCompatible),
+          static_cast<QWidget *>(dialog.LbFormatHint)}) {
+        QVERIFY(child->geometry().right() < dialog.PnlFormat->width());
+        QVERIFY(child->geometry().bottom() < dialog.PnlFormat->height());
+    }
+    QVERIFY(dialog.RbCompatible->y() > dialog.RbStrong->geometry().bottom());
+    QVERIFY(dialog.LbFormatHint->y() > dialog.RbCompatible->geometry().bottom());
+    const QFontMetrics metrics(dialog.LbFormatHint->font());
+    QVERIFY(metrics.horizontalAdvance(dialog.LbFormatHint->text()) <= dialog.LbFormatHint->width());
+    QVERIFY(dialog.LbFormatHint->height() < 2 * metrics.lineSpacing());
+
+    // The other one, clicked.
+    QTest::mouseClick(legacy ? static_cast<QWidget *>(dialog.RbStrong) : dialog.RbCompatible, Qt::LeftButton);
+    QCOMPARE(dialog.ChosenFormat(), legacy ? TKvContainerFormat::Strong : TKvContainerFormat::Legacy);
+}
+
+void TstPasswordDialogs::savePromptAnswersPasswordAndFormat_data()
+{
+    QTest::addColumn<bool>("legacy");
+    QTest::addColumn<bool>("switchFormat");
+    QTest::addRow("strong kept") << false << false;
+    QTest::addRow("strong to compatible") << false << true;
+    QTest::addRow("compatible kept") << true << false;
+    QTest::addRow("compatible to strong") << true << true;
+}
+
+// The real dialog behind the save prompt, answered from the keyboard: the
+// typed password and the container chosen with the arrow keys.
+void TstPasswordDialogs::savePromptAnswersPasswordAndFormat()
+{
+    QFETCH(bool, legacy);
+    QFETCH(bool, switchFormat);
+    const TKvContainerFormat offered = legacy ? TKvContainerFormat::Legacy : TKvContainerFormat::Strong;
+    bool warningShown = false;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<TFormPassword *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        warningShown = dialog->LbWarning->isVisible();
+        // The arrow keys move between radio buttons only in the active window.
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        QTest::keyClicks(dialog->EdPassword, QStringLiteral("secret"));
+        if (switchFormat) {
+            QTest::keyClick(dialog->EdPassword, Qt::Key_Tab);
+            // Tab reaches the chosen radio button; an arrow key chooses the other.
+            QRadioButton *chosen = legacy ? dialog->RbCompatible : dialog->RbStrong;
+            QCOMPARE(dialog->focusWidget(), chosen);
+            QTest::keyClick(chosen, legacy ? Qt::Key_Up : Qt::Key_Down);
+        }
+        QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+    });
+    const std::optional<TKvSavePassword> answer = AskSavePassword(nullptr, offered);
+    QVERIFY(warningShown);
+    QVERIFY(answer);
+    QCOMPARE(answer->Password, QStringLiteral("secret"));
+    QCOMPARE(answer->Format,
+             switchFormat == legacy ? TKvContainerFormat::Strong : TKvContainerFormat::Legacy);
+}
+
+void TstPasswordDialogs::takenPasswordLeavesTheField()
+{
+    TFormPassword dialog;
+    QTest::keyClicks(dialog.EdPassword, QStringLiteral("password1"));
+    const QString typed = dialog.EdPassword->text();
+    const QString taken = dialog.TakePassword();
+    QCOMPARE(taken, typed);
+    QVERIFY(dialog.EdPassword->text().isEmpty());
+    QVERIFY(!dialog.EdPassword->isUndoAvailable());
 }
 
 // ---- The generator ----

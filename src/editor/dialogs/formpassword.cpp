@@ -6,6 +6,8 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
+#include <QStyle>
 
 namespace {
 // Designed at 144 ppi.
@@ -16,6 +18,7 @@ constexpr int BottomHeight = 97;
 constexpr int Margin = 20;
 constexpr int ButtonWidth = 105;
 constexpr int RowHeight = 30;
+constexpr int HintFontHeight = 15;
 } // namespace
 
 TFormPassword::TFormPassword(QWidget *owner)
@@ -64,14 +67,81 @@ TFormPassword::TFormPassword(QWidget *owner)
     ButOk->setGeometry(ButCancel->x() - Scaled(10) - buttonWidth, buttonTop, buttonWidth, row);
     m_bottomHeight = qMax(Scaled(BottomHeight), ButOk->geometry().bottom() + 1 + Scaled(12));
 
+    // The choice of container sits between the warning and the field.
+    PnlFormat = new QWidget(this);
+    PnlFormat->setObjectName(QStringLiteral("PnlFormat"));
+    RbStrong = new QRadioButton(QStringLiteral("strong"), PnlFormat);
+    RbStrong->setObjectName(QStringLiteral("RbStrong"));
+    RbCompatible = new QRadioButton(QStringLiteral("compatible with older versions"), PnlFormat);
+    RbCompatible->setObjectName(QStringLiteral("RbCompatible"));
+    RbStrong->setChecked(true);
+    LbFormatHint = new QLabel(QStringLiteral("Compatible: easily read without the password"), PnlFormat);
+    LbFormatHint->setObjectName(QStringLiteral("LbFormatHint"));
+    QFont hintFont = font();
+    hintFont.setPixelSize(Scaled(HintFontHeight));
+    LbFormatHint->setFont(hintFont);
+    const int choiceRow = qMax(Scaled(RowHeight), RbStrong->sizeHint().height());
+    RbStrong->setGeometry(Scaled(Margin), Scaled(8), RbStrong->sizeHint().width(), choiceRow);
+    RbCompatible->setGeometry(Scaled(Margin), RbStrong->geometry().bottom() + 1,
+                              RbCompatible->sizeHint().width(), choiceRow);
+    // The hint starts under the text of its radio button.
+    const int indent = style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, RbCompatible)
+                       + style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, RbCompatible);
+    LbFormatHint->setGeometry(Scaled(Margin) + indent, RbCompatible->geometry().bottom() + 1,
+                              Scaled(ClientWidth - 2 * Margin) - indent, LbFormatHint->sizeHint().height());
+    m_formatHeight = LbFormatHint->geometry().bottom() + 1;
+    PnlFormat->hide();
+    setTabOrder(EdPassword, RbStrong);
+    setTabOrder(RbStrong, RbCompatible);
+    setTabOrder(RbCompatible, ButOk);
+    setTabOrder(ButOk, ButCancel);
+
+    connect(RbStrong, &QRadioButton::toggled, this, &TFormPassword::FormatToggled);
+    FormatToggled();
     connect(EdPassword, &QLineEdit::textChanged, this, &TFormPassword::EdPasswordChange);
     EdPassword->setFocus();
     ArrangeRows();
 }
 
+TFormPassword::~TFormPassword()
+{
+    QString left = TakePassword();
+    WipePassword(left);
+}
+
 void TFormPassword::EdPasswordChange()
 {
     ButOk->setEnabled(EdPassword->text().size() >= MinimumLength);
+}
+
+void TFormPassword::OfferFormat(TKvContainerFormat current)
+{
+    (current == TKvContainerFormat::Strong ? RbStrong : RbCompatible)->setChecked(true);
+    PnlFormat->show();
+    ArrangeRows();
+}
+
+void TFormPassword::FormatToggled()
+{
+    // Tab reaches the chosen radio button only; the arrow keys move the choice.
+    for (QRadioButton *button : {RbStrong, RbCompatible})
+        button->setFocusPolicy(button->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+TKvContainerFormat TFormPassword::ChosenFormat() const
+{
+    return RbCompatible->isChecked() ? TKvContainerFormat::Legacy : TKvContainerFormat::Strong;
+}
+
+QString TFormPassword::TakePassword()
+{
+    QString typed = EdPassword->text(); // shares the field's buffer
+    QString password(typed.constData(), typed.size());
+    // Setting a text drops the field's old one and its undo steps; the
+    // buffer is then ours alone and is wiped.
+    EdPassword->setText(QString());
+    WipePassword(typed);
+    return password;
 }
 
 void TFormPassword::ArrangeRows()
@@ -83,6 +153,9 @@ void TFormPassword::ArrangeRows()
     LbWarning->setGeometry(0, top, width, Scaled(WarningHeight));
     if (!LbWarning->isHidden())
         top += LbWarning->height();
+    PnlFormat->setGeometry(0, top, width, m_formatHeight);
+    if (!PnlFormat->isHidden())
+        top += PnlFormat->height();
     PnlBottom->setGeometry(0, top, width, m_bottomHeight);
     SetClientSize(QSize(width, PnlBottom->geometry().bottom() + 1));
 }

@@ -375,16 +375,18 @@ void TKvDocumentFile::ActSaveAsExecute()
         return;
     const QString path = choice->Path;
     TKvFileState file = Doc().File();
+    // A new protected file gets the strong container; a protected document
+    // keeps the one it has unless the person chooses the other.
+    const TKvContainerFormat offered = file.Encrypted ? file.ContainerFormat : TKvContainerFormat::Strong;
     file.Encrypted = IsEncryptedName(path);
     file.EncodingIndex = choice->EncodingIndex;
     file.Password.clear();
     if (file.Encrypted) {
-        const std::optional<QString> typed = AskFilePassword(&m_form, true);
+        const std::optional<TKvSavePassword> typed = AskSavePassword(&m_form, offered);
         if (!typed)
             return;
-        file.Password = *typed;
-        // A new protected file gets the strong container.
-        file.ContainerFormat = TKvContainerFormat::Strong;
+        file.Password = typed->Password;
+        file.ContainerFormat = typed->Format;
         WithBusyCursor([&] {
             SaveEncrypted(Doc().Ini(), path, file.Password, file.ContainerFormat);
             return 0;
