@@ -6,8 +6,8 @@
 #include <QFile>
 
 #include <cstdio>
-#include <optional>
 #include <iostream>
+#include <optional>
 #include <string>
 
 namespace {
@@ -82,6 +82,7 @@ int EncryptCommand(const QStringList &argv)
         return KvExit::Usage;
     }
     TKvMemIni ini;
+    ApplyReadingOptions(ini, args);
     const int result = ini.LoadFromFile(args.At(0));
     if (const int code = ReportRead(result, args.At(0)))
         return code;
@@ -96,6 +97,7 @@ int DecryptCommand(const QStringList &argv)
     args.Expect(2, 2);
     const QString password = ReadPassword(args);
     TKvMemIni ini;
+    ApplyReadingOptions(ini, args);
     TKvContainerFormat format = TKvContainerFormat::Strong;
     const int result = LoadEncrypted(ini, args.At(0), password, &format);
     Print(result >= 0 ? ResultJson(result, format) : ResultJson(result));

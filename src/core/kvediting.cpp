@@ -21,8 +21,14 @@ TKvIniSection *TKvMemIni::CopySection(const TKvIniSection *source, const QString
     // The copies go through the three-text constructor, so their texts are
     // normalised and their kinds follow the kind rule.
     for (const TKvIniVal *val : source->Vals)
-        copy->AddVal(val->NameView(), val->ValueView(), val->CommentView());
+        copy->AddVal(val->NameView(), val->ValueView(), val->CommentView())
+            ->SetCommentMarker(val->CommentMarker());
     return copy;
+}
+
+char16_t TKvMemIni::NewCommentMarker() const
+{
+    return m_commentLines.Hash > m_commentLines.Semicolon ? u'#' : u';';
 }
 
 qint32 TKvIniSection::NewItemIndex() const
@@ -45,6 +51,11 @@ constexpr QStringView NoText = u"";
 } // namespace
 
 void TKvIniVal::ToggleComment()
+{
+    ToggleComment(CommentMarker());
+}
+
+void TKvIniVal::ToggleComment(char16_t marker)
 {
     if (Kind() == ikComment) {
         if (m_commentLen == 0) {
@@ -80,6 +91,7 @@ void TKvIniVal::ToggleComment()
     // is a comment entry with an empty comment, which toggles back to blank.
     StoreTexts(NoText, NoText, text);
     SetKind(ikComment);
+    SetCommentMarker(marker);
 }
 
 namespace {

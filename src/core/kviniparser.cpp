@@ -15,13 +15,14 @@
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QtEndian>
 
 #include <cerrno>
 #include <cstring>
-#include <sys/stat.h>
 #include <limits>
 #include <memory>
+#include <sys/stat.h>
 #include <typeinfo>
 #include <utility>
 
@@ -164,10 +165,15 @@ class TKvIniParser
 {
 public:
     // end: the end of the text, where its terminating NUL lies.
-    TKvIniParser(TKvParseStore *store, const char16_t *end)
+    // hashComments: a line starting with "#" is a comment line.
+    TKvIniParser(TKvParseStore *store, const char16_t *end, bool hashComments = false)
         : m_store(store)
         , m_end(end)
+        , m_hashComments(hashComments)
     {}
+
+    // The comment lines parsed so far.
+    const TKvCommentLines &CommentLines() const { return m_commentLines; }
 
     // Returns where the section parse stopped, or null for a malformed header.
     const char16_t *ParseSection(TKvIniSection &section, const char16_t *p) const
@@ -192,8 +198,15 @@ public:
                 // The blank entry points at its line end: the line can be found again.
                 NewEntry(ikBlank)->SetViews(p, 0, 0, 0, 0, 0);
                 p = StepOverLineEnd(p);
-            } else if (c == u';') {
-                p = StepOverLineEnd(ParseCommentLine(*NewEntry(ikComment), p + 1));
+            } else if (c == u';' || (c == u'#' && m_hashComments)) {
+                TKvIniVal &val = *NewEntry(ikComment);
+                if (c == u'#') {
+                    val.m_flags |= TKvIniVal::HashMarker; // as read: not a change
+                    ++m_commentLines.Hash;
+                } else {
+                    ++m_commentLines.Semicolon;
+                }
+                p = StepOverLineEnd(ParseCommentLine(val, p + 1));
             } else {
                 p = StepOverLineEnd(ParseValueLine(*NewEntry(ikValue), p));
             }
@@ -299,6 +312,8 @@ private:
 
     TKvParseStore *m_store;
     const char16_t *m_end;
+    bool m_hashComments;
+    mutable TKvCommentLines m_commentLines;
 };
 
 namespace {
@@ -322,7 +337,7 @@ qsizetype TKvIniVal::ParseLine(QStringView text)
     return TKvIniParser(nullptr, base + copy.size()).ParseValueLine(*this, start) - base;
 }
 
-std::optional<qsizetype> TKvIniSection::Parse(const QString &text, qsizetype from)
+std::optional<qsizetype> TKvIniSection::Parse(const QString &text, qsizetype from, bool hashComments)
 {
     // A store the section already has stays alive with the new one: entries
     // of an earlier parse point into it.
@@ -331,7 +346,7 @@ std::optional<qsizetype> TKvIniSection::Parse(const QString &text, qsizetype fro
     m_store = store;
     const char16_t *base = store->Text();
     const char16_t *stop =
-        TKvIniParser(store.get(), base + store->TextLength()).ParseSection(*this, base + from);
+        TKvIniParser(store.get(), base + store->TextLength(), hashComments).ParseSection(*this, base + from);
     if (!stop)
         return std::nullopt;
     return stop - base;
@@ -346,7 +361,11 @@ std::optional<qsizetype> TKvMemIni::ParseInto(const std::shared_ptr<TKvParseStor
 {
     store->ExpectEntries(ExpectedEntries(store->TextLength()));
     const char16_t *base = store->Text();
-    const TKvIniParser parser(store.get(), base + store->TextLength());
+    const TKvIniParser parser(store.get(), base + store->TextLength(), HashComments);
+    const auto countComments = qScopeGuard([&] {
+        m_commentLines.Semicolon += parser.CommentLines().Semicolon;
+        m_commentLines.Hash += parser.CommentLines().Hash;
+    });
     const char16_t *p = base;
     do {
         auto *section = new TKvIniSection;
@@ -633,7 +652,8 @@ std::unique_ptr<QFile> OpenForReading(const QString &fileName)
         // A name that does not lead to a file for another reason than its
         // absence (a loop of symbolic links, a folder without access) says why.
         struct stat named;
-        if (::stat(QFile::encodeName(fileName).constData(), &named) != 0 && errno != ENOENT && errno != ENOTDIR)
+        if (::stat(QFile::encodeName(fileName).constData(), &named) != 0 && errno != ENOENT
+            && errno != ENOTDIR)
             throw TKvFileError(fileName, qt_error_string(errno));
         return nullptr;
     }
