@@ -6,8 +6,8 @@
 #include <QFile>
 
 #include <cstdio>
-#include <iostream>
 #include <optional>
+#include <iostream>
 #include <string>
 
 namespace {

@@ -70,8 +70,8 @@ C and POSIX locales, else the Windows code page of the locale's language.
 1250 to 1258, or 65001.
 %1
 
-set, del, sort and replace write every line they did not change exactly as it was
-read, and changed and new lines with the line end the file mostly uses;
+set, del, sort and replace write every line they did not change exactly as
+it was read, and changed and new lines with the line end the file mostly uses;
 --normalise writes the whole file in the usual form instead (CR LF line ends,
 no blanks around "=", an empty line after each section). save writes the
 usual form unless --keep-layout is given.
@@ -109,8 +109,8 @@ const std::map<QString, Command> &Commands()
         {QStringLiteral("stats"), StatsCommand},     {QStringLiteral("get"), GetCommand},
         {QStringLiteral("set"), SetCommand},         {QStringLiteral("del"), DelCommand},
         {QStringLiteral("sort"), SortCommand},       {QStringLiteral("find"), FindCommand},
-        {QStringLiteral("replace"), ReplaceCommand}, {QStringLiteral("encrypt"), EncryptCommand},
-        {QStringLiteral("decrypt"), DecryptCommand}, {QStringLiteral("info"), InfoCommand},
+        {QStringLiteral("encrypt"), EncryptCommand}, {QStringLiteral("decrypt"), DecryptCommand},
+        {QStringLiteral("info"), InfoCommand},       {QStringLiteral("replace"), ReplaceCommand},
         {QStringLiteral("diff"), DiffCommand},       {QStringLiteral("merge"), MergeCommand},
     };
     return commands;
@@ -132,6 +132,15 @@ int RunQuillonIni(QStringList args)
         if (codePageChosen)
             KvTextCodec::SetSystemAnsiCodePage(0);
     });
+    // Like --ansi-codepage, --hash-comments may come before the command too.
+    const QString hashComments = QStringLiteral("--hash-comments");
+    qsizetype leading = 0;
+    while (!args.isEmpty() && args.first() == hashComments) {
+        args.removeFirst();
+        ++leading;
+    }
+    if (leading > 0 && !args.isEmpty())
+        args.insert(1, hashComments);
     if (args.isEmpty() || args.first() == u"--help" || args.first() == u"-h") {
         std::fputs(qPrintable(UsageText(codePageChosen)), args.isEmpty() ? stderr : stdout);
         return args.isEmpty() ? KvExit::Usage : KvExit::Ok;

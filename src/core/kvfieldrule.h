@@ -10,8 +10,8 @@ enum class TKvField { SectionName, SectionComment, ItemName, ItemValue, ItemComm
 // Decides whether a text given to a field reads back as written once the
 // document is saved and opened again, on a plain line (a name starting with
 // "[" or ";" reads back only through the form feed the writer then puts in
-// front of the line, which other programs would not understand: refused). Returns an empty string when it
-// does, otherwise a short hint for the user saying why not, such as
+// front of the line, which other programs would not understand: refused). Returns an empty string when it does,
+// otherwise a short hint for the user saying why not, such as
 // "';' starts a comment; write '\;' to keep it in the value".
 //
 // Spaces and tabs around the text are not a problem: the fields drop them

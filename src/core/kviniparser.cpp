@@ -20,9 +20,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 #include <limits>
 #include <memory>
-#include <sys/stat.h>
 #include <typeinfo>
 #include <utility>
 
