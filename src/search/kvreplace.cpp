@@ -40,27 +40,28 @@ public:
     void PlanEntry(qint32 s, qint32 e)
     {
         const TKvIniVal &val = *m_ini.Sections[s]->Vals[e];
-        const bool item = val.Kind() == ikValue;
+        const qsizetype first = Result.Changes.size();
         QString name = val.Name(); // as it will be
         if (m_options.ItemNames) {
-            if (TKvReplacement *change =
-                    Plan(s, e, TKvField::ItemName, val.NameView(), TKvField::ItemName, true)) {
+            if (const TKvReplacement *change =
+                    Plan(s, e, TKvField::ItemName, val.NameView(), TKvField::ItemName, true))
                 name = change->New;
-                if (change->Problem.isEmpty() && item && name.isEmpty())
-                    change->Problem = NeedsName;
-            }
         }
         if (m_options.ItemValues) {
             // An error line is written as its value alone.
             const TKvField rule = val.Kind() == ikError ? TKvField::LineText : TKvField::ItemValue;
-            if (TKvReplacement *change = Plan(s, e, TKvField::ItemValue, val.ValueView(), rule, true)) {
-                // A value item without a name ("=x") would turn into an error line.
-                if (change->Problem.isEmpty() && item && name.isEmpty())
-                    change->Problem = NeedsName;
-            }
+            Plan(s, e, TKvField::ItemValue, val.ValueView(), rule, true);
         }
         if (m_options.ItemComments)
             Plan(s, e, TKvField::ItemComment, val.CommentView(), TKvField::ItemComment, true);
+        // The setters apply the kind rule: an item left without a name (or one
+        // read without, "=x") would become an error or a comment line.
+        if (val.Kind() == ikValue && name.isEmpty()) {
+            for (qsizetype i = first; i < Result.Changes.size(); ++i) {
+                if (Result.Changes[i].Problem.isEmpty())
+                    Result.Changes[i].Problem = NeedsName;
+            }
+        }
     }
 
     TKvReplacePlan Result;

@@ -235,6 +235,10 @@ void TestReplace::replaceAll_data()
         << "[a]\n=v\n"
         << false << "v"
         << "w" << Options(All) << QStringList{"0,0 IV v->w (1) ! An item needs a name"} << 1 << "";
+    QTest::addRow("refused: the comment of an item without a name")
+        << "[a]\n=v ;c\n"
+        << false << "c"
+        << "d" << Options("IC") << QStringList{"0,0 IC c->d (1) ! An item needs a name"} << 1 << "";
     QTest::addRow("refused: = in an error line")
         << "[a]\nabc\n"
         << false << "b"
