@@ -9,24 +9,6 @@ namespace {
 constexpr int NothingMatched = 1;
 constexpr int Refused = 2;
 
-QString FieldCode(TKvField field)
-{
-    switch (field) {
-    case TKvField::SectionName:
-        return QStringLiteral("SN");
-    case TKvField::SectionComment:
-        return QStringLiteral("SC");
-    case TKvField::ItemName:
-        return QStringLiteral("IN");
-    case TKvField::ItemComment:
-        return QStringLiteral("IC");
-    case TKvField::ItemValue:
-    case TKvField::LineText:
-        break;
-    }
-    return QStringLiteral("IV");
-}
-
 // One change: its position as find gives it, the section's name, the text and
 // the old and new text, such as: [1, 0] [a] IV: "hello world" -> "hello there"
 QString Describe(const TKvMemIni &ini, const TKvReplacement &change)
@@ -34,7 +16,7 @@ QString Describe(const TKvMemIni &ini, const TKvReplacement &change)
     return QStringLiteral("[%1, %2] [%3] %4: %5 -> %6")
         .arg(change.Section)
         .arg(change.Entry)
-        .arg(ini.Sections[change.Section]->Name, FieldCode(change.Field), JsonString(change.Old),
+        .arg(ini.Sections[change.Section]->Name, PlaceCode(change.Field), JsonString(change.Old),
              JsonString(change.New));
 }
 

@@ -41,11 +41,11 @@ public:
     {
         const TKvIniVal &val = *m_ini.Sections[s]->Vals[e];
         const qsizetype first = Result.Changes.size();
-        QString name = val.Name(); // as it will be
+        bool nameless = val.NameView().isEmpty(); // once replaced
         if (m_options.ItemNames) {
             if (const TKvReplacement *change =
                     Plan(s, e, TKvField::ItemName, val.NameView(), TKvField::ItemName, true))
-                name = change->New;
+                nameless = change->New.isEmpty();
         }
         if (m_options.ItemValues) {
             // An error line is written as its value alone.
@@ -56,7 +56,7 @@ public:
             Plan(s, e, TKvField::ItemComment, val.CommentView(), TKvField::ItemComment, true);
         // The setters apply the kind rule: an item left without a name (or one
         // read without, "=x") would become an error or a comment line.
-        if (val.Kind() == ikValue && name.isEmpty()) {
+        if (val.Kind() == ikValue && nameless) {
             for (qsizetype i = first; i < Result.Changes.size(); ++i) {
                 if (Result.Changes[i].Problem.isEmpty())
                     Result.Changes[i].Problem = NeedsName;
@@ -128,6 +128,24 @@ QStringView CurrentText(const TKvMemIni &ini, const TKvReplacement &change)
 }
 
 } // namespace
+
+QString PlaceCode(TKvField field)
+{
+    switch (field) {
+    case TKvField::SectionName:
+        return QStringLiteral("SN");
+    case TKvField::SectionComment:
+        return QStringLiteral("SC");
+    case TKvField::ItemName:
+        return QStringLiteral("IN");
+    case TKvField::ItemComment:
+        return QStringLiteral("IC");
+    case TKvField::ItemValue:
+    case TKvField::LineText:
+        break;
+    }
+    return QStringLiteral("IV");
+}
 
 qsizetype TKvReplacePlan::Occurrences() const
 {

@@ -50,6 +50,10 @@ TKvReplacePlan PlanReplace(const TKvMemIni &ini, QStringView findText, const TSe
 TKvReplacePlan PlanReplaceAt(const TKvMemIni &ini, qint32 section, qint32 entry, QStringView findText,
                              const TSearchStruct &options, QStringView replacement);
 
+// The code of the place a field lies in, as the "where" options name them:
+// SN, SC, IN, IV or IC (an error line's text is its value, IV).
+QString PlaceCode(TKvField field);
+
 // Makes the changes of a plan made on this document as it still is. A plan
 // with a Problem is refused whole: returns false and changes nothing.
 bool ApplyReplace(TKvMemIni &ini, const TKvReplacePlan &plan);

@@ -38,25 +38,6 @@ TSearchStruct Options(const QString &where, bool wholeWords = false, bool caseSe
     return options;
 }
 
-QString FieldCode(TKvField field)
-{
-    switch (field) {
-    case TKvField::SectionName:
-        return QStringLiteral("SN");
-    case TKvField::SectionComment:
-        return QStringLiteral("SC");
-    case TKvField::ItemName:
-        return QStringLiteral("IN");
-    case TKvField::ItemValue:
-        return QStringLiteral("IV");
-    case TKvField::ItemComment:
-        return QStringLiteral("IC");
-    case TKvField::LineText:
-        break;
-    }
-    return QStringLiteral("??");
-}
-
 // One change as "section,entry FIELD old->new (count)", with "! problem" when refused.
 QStringList Describe(const TKvReplacePlan &plan)
 {
@@ -65,7 +46,7 @@ QStringList Describe(const TKvReplacePlan &plan)
         QString text = QStringLiteral("%1,%2 %3 %4->%5 (%6)")
                            .arg(change.Section)
                            .arg(change.Entry)
-                           .arg(FieldCode(change.Field), change.Old, change.New)
+                           .arg(PlaceCode(change.Field), change.Old, change.New)
                            .arg(change.Count);
         if (!change.Problem.isEmpty())
             text += QStringLiteral(" ! ") + change.Problem;
