@@ -140,6 +140,10 @@ void CheckReplace(TKvMemIni &ini, const QString &findText, const TSearchStruct &
             FuzzFail("a refused plan changed the document");
         return;
     }
+    // An item's value emptied before its comment reads back as one blank:
+    // the writer's known normalisation, not the replacement's.
+    if (KnownNormalisation(ini))
+        return;
     const auto back = ReadBack(ini);
     for (const TKvReplacement &change : plan.Changes) {
         if (!checked[size_t(change.Section)])

@@ -109,6 +109,18 @@ const char16_t *FindControl(const char16_t *p, const char16_t *end)
     return p;
 }
 
+// The "#" that starts a "#" comment line at p: the first character other than
+// spaces and tabs (skipped already) and other characters below 33. A line
+// such as ESC "#x" is a comment line too: the trimming of names and error
+// lines would drop the ESC, and the line could not be written so that it
+// reads back as an item. Null when the line does not start with "#".
+const char16_t *HashCommentStart(const char16_t *p)
+{
+    while (*p < 33 && !IsLineEndChar(*p))
+        ++p;
+    return *p == u'#' ? p : nullptr;
+}
+
 // Scans from p to the line end or to the first ";" not preceded by a backslash.
 const char16_t *FindCommentStart(const char16_t *p, const char16_t *end)
 {
@@ -198,15 +210,14 @@ public:
                 // The blank entry points at its line end: the line can be found again.
                 NewEntry(ikBlank)->SetViews(p, 0, 0, 0, 0, 0);
                 p = StepOverLineEnd(p);
-            } else if (c == u';' || (c == u'#' && m_hashComments)) {
+            } else if (c == u';') {
+                ++m_commentLines.Semicolon;
+                p = StepOverLineEnd(ParseCommentLine(*NewEntry(ikComment), p + 1));
+            } else if (const char16_t *hash = m_hashComments ? HashCommentStart(p) : nullptr) {
                 TKvIniVal &val = *NewEntry(ikComment);
-                if (c == u'#') {
-                    val.m_flags |= TKvIniVal::HashMarker; // as read: not a change
-                    ++m_commentLines.Hash;
-                } else {
-                    ++m_commentLines.Semicolon;
-                }
-                p = StepOverLineEnd(ParseCommentLine(val, p + 1));
+                val.m_flags |= TKvIniVal::HashMarker; // as read: not a change
+                ++m_commentLines.Hash;
+                p = StepOverLineEnd(ParseCommentLine(val, hash + 1));
             } else {
                 p = StepOverLineEnd(ParseValueLine(*NewEntry(ikValue), p));
             }

@@ -315,10 +315,11 @@ public:
     // changed and new lines are written in the usual form with the line end
     // the file mostly uses, and no empty line is added after a section.
     bool KeepLayout = false;
-    // Reading: a line whose first character other than spaces and tabs is "#"
-    // is a comment line, as one starting with ";" is; its comment is the text
-    // after the "#", and the line is written with "#" again. Off (the usual
-    // reading of INI files), such a line is an item or an error line.
+    // Reading: a line whose first character other than spaces and tabs (and
+    // other characters below 33) is "#" is a comment line, as one starting
+    // with ";" is; its comment is the text after the "#", and the line is
+    // written with "#" again. Off (the usual reading of INI files), such a
+    // line is an item or an error line.
     bool HashComments = false;
 
     TKvMemIni() = default;

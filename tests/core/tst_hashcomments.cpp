@@ -101,6 +101,12 @@ void TestHashComments::reading_data()
         << QByteArray("#a\x01"
                       "b\n")
         << true << "{;} 2:=;ab" << qint64(1) << qint64(1) << qint64(0);
+    // Written as an item or an error line, it would read back as a comment.
+    QTest::addRow("on: control characters before # count as blanks")
+        << QByteArray("\x1b#a=1\n \x0b\t#b\n\x1b;c=1\n") << true << "{;} 2:=;a=1 2:=;b 1:;c=1;" << qint64(2)
+        << qint64(2) << qint64(0);
+    QTest::addRow("off: control characters before # are trimmed from the item")
+        << QByteArray("\x1b#a=1\n") << false << "{;} 1:#a=1;" << qint64(0) << qint64(0) << qint64(0);
     QTest::addRow("on: last line without a line end")
         << QByteArray("k=1\n#end") << true << "{;} 1:k=1; 2:=;end" << qint64(1) << qint64(1) << qint64(0);
 }
