@@ -19,7 +19,8 @@ TKvIniSection *TKvMemIni::CopySection(const TKvIniSection *source, const QString
 {
     TKvIniSection *copy = AddSection(newName);
     // The copies go through the three-text constructor, so their texts are
-    // normalised and their kinds follow the kind rule.
+    // normalised and their kinds follow the kind rule; comment lines keep
+    // their marker.
     for (const TKvIniVal *val : source->Vals)
         copy->AddVal(val->NameView(), val->ValueView(), val->CommentView())
             ->SetCommentMarker(val->CommentMarker());

@@ -219,7 +219,7 @@ private:
     void FreeBlock()
     {
         if (m_flags & OwnsBlock) {
-            delete[](m_flags & AnchorBlock ? m_text - AnchorUnits : m_text);
+            delete[] (m_flags & AnchorBlock ? m_text - AnchorUnits : m_text);
             m_flags &= ~(OwnsBlock | AnchorBlock);
         }
         m_text = u"";
