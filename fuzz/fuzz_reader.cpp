@@ -1,7 +1,7 @@
-// Reading arbitrary bytes, detected or in a forced encoding, then the stability
-// of the written text: a document that was read writes a text that reads back,
-// with detection as in its encoding, and writing that again gives the same
-// bytes.
+// Reading arbitrary bytes, detected or in a forced encoding, with or without
+// "#" comment lines, then the stability of the written text: a document that
+// was read writes a text that reads back, with detection as in its encoding,
+// and writing that again gives the same bytes.
 #include "fuzzcommon.h"
 #include "kvfileerror.h"
 #include "kvmemini.h"
@@ -13,8 +13,9 @@ namespace {
 constexpr quint32 Encodings[] = {KvEncoding::Unknown, KvEncoding::Ansi, KvEncoding::Utf8, KvEncoding::Utf16LE,
                                  KvEncoding::Utf16BE};
 
-int Read(TKvMemIni &ini, QByteArray bytes, quint32 encoding)
+int Read(TKvMemIni &ini, QByteArray bytes, quint32 encoding, bool hashComments)
 {
+    ini.HashComments = hashComments;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     return encoding == KvEncoding::Unknown ? ini.LoadFromStream(buffer)
@@ -40,11 +41,13 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     TFuzzInput input(data, size);
-    const quint32 requested = Encodings[input.Byte() % std::size(Encodings)];
+    const uint8_t mode = input.Byte();
+    const quint32 requested = Encodings[(mode & 0x7F) % std::size(Encodings)];
+    const bool hash = (mode & 0x80) != 0;
     const QByteArray bytes = input.Rest();
 
     TKvMemIni ini;
-    const int result = Read(ini, bytes, requested);
+    const int result = Read(ini, bytes, requested, hash);
     if (result < 0)
         return 0;
     // The length the writer computes beforehand must be what it writes.
@@ -59,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0; // refused: the bytes would read back as another text
     }
     TKvMemIni again;
-    if (Read(again, first, encoding) < 0)
+    if (Read(again, first, encoding, hash) < 0)
         FuzzFail("a written document does not read back", first.toHex(' '));
     // Read with detection, the save is the same document (UTF-8 without its
     // mark excepted: nothing tells it from the ANSI code page).
@@ -67,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         TKvMemIni detected;
         // ANSI text that says "utf-8" near its start reads as UTF-8: it is
         // the same text when it is ASCII (the save refuses it otherwise).
-        const int read = Read(detected, first, KvEncoding::Unknown);
+        const int read = Read(detected, first, KvEncoding::Unknown, hash);
         if (read != int(encoding) && !(encoding == KvEncoding::Ansi && read == int(KvEncoding::Utf8)))
             FuzzFail("a written document is detected as another encoding", first.toHex(' '));
         if (detected.GetText() != again.GetText())

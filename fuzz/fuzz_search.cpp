@@ -1,9 +1,11 @@
 // The search engine with random options on a random document: the matcher
-// agrees with a plain reference matcher, and Find Previous visits exactly the
-// places Find Next visits, in reverse order.
+// agrees with a plain reference matcher, Find Previous visits exactly the
+// places Find Next visits, in reverse order, and Replace All changes exactly
+// those places, into texts that read back as they were written.
 #include "fuzzcommon.h"
 #include "kvfind.h"
 #include "kvmemini.h"
+#include "kvreplace.h"
 
 #include <QList>
 #include <QPair>
@@ -68,6 +70,89 @@ QList<TVisit> Visits(const TKvMemIni &ini, const QString &findText, const TSearc
     return visits;
 }
 
+// Replacements that the field rule refuses in some places and not in others.
+const QString Replacements[] = {
+    QString(),           QStringLiteral("x"),     QStringLiteral(";"),  QStringLiteral("="),
+    QStringLiteral("#"), QStringLiteral(" a b "), QStringLiteral("\n"), QStringLiteral("[")};
+
+// The places a plan changes, once each, in its order.
+QList<TVisit> Places(const TKvReplacePlan &plan)
+{
+    QList<TVisit> places;
+    for (const TKvReplacement &change : plan.Changes) {
+        const TVisit place{change.Section, change.Entry};
+        if (places.isEmpty() || places.back() != place)
+            places.append(place);
+    }
+    return places;
+}
+
+// Whether the entries of a section read back (back) as they are in it; the
+// writer's empty line after a section reads back as one more blank entry.
+bool SameEntries(const TKvIniSection &a, const TKvIniSection &b)
+{
+    if (a.Name != b.Name || a.Comment != b.Comment || b.Vals.Count < a.Vals.Count
+        || b.Vals.Count > a.Vals.Count + 1)
+        return false;
+    for (qint32 e = 0; e < b.Vals.Count; ++e) {
+        const TKvIniVal &y = *b.Vals[e];
+        if (e == a.Vals.Count)
+            return y.Kind() == ikBlank;
+        const TKvIniVal &x = *a.Vals[e];
+        if (x.Kind() != y.Kind() || x.NameView() != y.NameView() || x.ValueView() != y.ValueView()
+            || x.CommentView() != y.CommentView())
+            return false;
+    }
+    return true;
+}
+
+// The sections of a document as they read back from its written text; null
+// when they come back otherwise than one for one.
+std::unique_ptr<TKvMemIni> ReadBack(const TKvMemIni &ini)
+{
+    auto back = std::make_unique<TKvMemIni>();
+    back->HashComments = ini.HashComments;
+    if (!back->Parse(ini.GetText()) || back->Sections.Count != ini.Sections.Count)
+        return nullptr;
+    return back;
+}
+
+void CheckReplace(TKvMemIni &ini, const QString &findText, const TSearchStruct &options,
+                  const QString &replacement, const QList<TVisit> &visits)
+{
+    const TKvReplacePlan plan = PlanReplace(ini, findText, options, replacement);
+    if (Places(plan) != visits)
+        FuzzFail("Replace All and Find Next find different places");
+    // The sections whose changed texts are checked: those that read back as
+    // they are before the change (a known normalisation may change others).
+    std::vector<bool> checked(size_t(ini.Sections.Count), false);
+    if (!KnownNormalisation(ini)) {
+        if (const auto before = ReadBack(ini)) {
+            for (qint32 s = 0; s < ini.Sections.Count; ++s)
+                checked[size_t(s)] = SameEntries(*ini.Sections[s], *before->Sections[s]);
+        }
+    }
+    const QString text = ini.GetText();
+    if (!ApplyReplace(ini, plan)) {
+        if (plan.CanApply())
+            FuzzFail("a plan without problems was not applied");
+        if (ini.GetText() != text)
+            FuzzFail("a refused plan changed the document");
+        return;
+    }
+    // An item's value emptied before its comment reads back as one blank:
+    // the writer's known normalisation, not the replacement's.
+    if (KnownNormalisation(ini))
+        return;
+    const auto back = ReadBack(ini);
+    for (const TKvReplacement &change : plan.Changes) {
+        if (!checked[size_t(change.Section)])
+            continue;
+        if (!back || !SameEntries(*ini.Sections[change.Section], *back->Sections[change.Section]))
+            FuzzFail("a replacement does not read back as written", ini.GetText().toUtf8());
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
@@ -80,7 +165,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     TFuzzInput input(data, size);
     const uint8_t flags = input.Byte();
-    const uint8_t findLength = input.Byte() % 8;
+    const uint8_t lengthAndReplacement = input.Byte();
+    const uint8_t findLength = lengthAndReplacement % 8;
+    const QString &replacement = Replacements[(lengthAndReplacement / 8) % std::size(Replacements)];
     // UTF-16 from pairs of bytes, so any code unit (surrogates included) can occur.
     const QByteArray findBytes = input.Bytes(size_t(findLength) * 2);
     const QString findText(reinterpret_cast<const QChar *>(findBytes.constData()), findBytes.size() / 2);
@@ -98,6 +185,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     options.CaseSensitive = flags & 64;
 
     TKvMemIni ini;
+    ini.HashComments = flags & 128;
     if (!ini.Parse(text))
         return 0;
 
@@ -137,5 +225,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             detail += QByteArray::number(v.first) + ':' + QByteArray::number(v.second) + ' ';
         FuzzFail("Find Previous and Find Next visit different places", detail);
     }
+    CheckReplace(ini, findText, options, replacement, forward);
     return 0;
 }

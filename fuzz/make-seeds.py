@@ -24,9 +24,11 @@ def write(target, data):
     (folder / hashlib.sha1(data).hexdigest()).write_bytes(data)
 
 
-for text in texts + extra:
+hashed = [b"# top\r\n[s]\r\n  #k = v\r\n;c\r\n#\r\n\x01#x=1\r\n", b"#a\n[b]\n##\tc\n"]
+for text in texts + extra + hashed:
     for mode in range(5):  # detect, then each forced encoding
         write("fuzz_reader", bytes([mode]) + text)
+    write("fuzz_reader", bytes([0x80]) + text)  # detected, "#" lines as comments
     write("fuzz_container", bytes([0x51]) + b"pass1" + text)
     write("fuzz_container", bytes([0x50]) + b"pass1" + text)
     write("fuzz_strong", bytes([1]) + b"\xef\xbb\xbf" + text)
@@ -36,6 +38,9 @@ for text in texts + extra:
     for flags in (0x1F, 0x3F, 0x5F, 0x04, 0x03):
         write("fuzz_search", bytes([flags, 1]) + "x".encode("utf-16-le") + utf16)
         write("fuzz_search", bytes([flags, 1]) + "K".encode("utf-16-le") + utf16)
+    # "#" lines as comments, replacing with ";", "#" or "=".
+    for replacement in (2, 3, 4):
+        write("fuzz_search", bytes([0x9F, 1 + 8 * replacement]) + "k".encode("utf-16-le") + utf16)
 
 # Strong headers as files: accepted (then opened with the target's key) and
 # refused one field at a time, and a few tampering positions (every header
@@ -62,6 +67,8 @@ commands = [
     "get a.ini s k", "get a.ini t", "set a.ini s k w --comment n", "set b.ini s k 1", "set c.ini s k v",
     "set a.ini s ;k v", "set a.ini s k v;c", "set a.ini a]b k v", "del a.ini s k", "del a.ini t",
     "sort a.ini --by name --descending", "find a.ini k --backward", "find a.ini S --where SN,IC --whole-words",
+    "replace a.ini k K --where IN,IV", "replace a.ini v a;b", "replace a.ini top x --dry-run --hash-comments",
+    "replace a.ini s t --where SN --case-sensitive", "replace b.ini v w", "--hash-comments stats a.ini",
     "encrypt a.ini e.IniCry --password-file p.txt", "encrypt a.ini e.IniCry --password-file q.txt",
     "encrypt c.ini e.IniCry --password-file p.txt", "decrypt a.ini o.ini --password-file p.txt",
     "--help", "--version", "nothing",

@@ -25,6 +25,10 @@ void PrintError(const QString &text)
     std::fprintf(stderr, "quillon-ini: %s\n", bytes.constData());
 }
 
+namespace {
+const QString HashCommentsFlag = QStringLiteral("--hash-comments");
+} // namespace
+
 TKvArguments::TKvArguments(const QStringList &args, const QStringList &valueOptions, const QStringList &flags)
 {
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -33,7 +37,7 @@ TKvArguments::TKvArguments(const QStringList &args, const QStringList &valueOpti
             if (i + 1 >= args.size())
                 throw TKvCliError::Usage(arg + QStringLiteral(" needs a value"));
             m_options[arg] = args[++i];
-        } else if (flags.contains(arg)) {
+        } else if (flags.contains(arg) || arg == HashCommentsFlag) {
             m_options[arg] = QString();
         } else if (arg.startsWith(u"--") && arg.size() > 2) {
             throw TKvCliError::Usage(QStringLiteral("unknown option ") + arg);
@@ -66,8 +70,19 @@ std::optional<quint32> ParseEncoding(const QString &text, bool allowAuto)
     throw TKvCliError::Usage(QStringLiteral("unknown encoding ") + text);
 }
 
+bool HashCommentsAsked(const TKvArguments &args)
+{
+    return args.Has(HashCommentsFlag);
+}
+
+void ApplyReadingOptions(TKvMemIni &ini, const TKvArguments &args)
+{
+    ini.HashComments = HashCommentsAsked(args);
+}
+
 int Load(TKvMemIni &ini, const QString &fileName, const TKvArguments &args)
 {
+    ApplyReadingOptions(ini, args);
     const std::optional<quint32> encoding = ParseEncoding(args.Option(QStringLiteral("--encoding")), true);
     return encoding ? ini.LoadFromFile(fileName, *encoding) : ini.LoadFromFile(fileName);
 }
@@ -97,6 +112,25 @@ void LoadForEdit(TKvMemIni &ini, const QString &fileName, const TKvArguments &ar
 {
     if (const int code = ReportRead(Load(ini, fileName, args), fileName))
         throw TKvCliError::Reported(code);
+}
+
+void ParseWhere(const QString &text, TSearchStruct &options)
+{
+    options.SectionNames = options.SectionComments = false;
+    options.ItemNames = options.ItemValues = options.ItemComments = false;
+    const std::map<QString, bool TSearchStruct::*> flags = {
+        {QStringLiteral("SN"), &TSearchStruct::SectionNames},
+        {QStringLiteral("SC"), &TSearchStruct::SectionComments},
+        {QStringLiteral("IN"), &TSearchStruct::ItemNames},
+        {QStringLiteral("IV"), &TSearchStruct::ItemValues},
+        {QStringLiteral("IC"), &TSearchStruct::ItemComments},
+    };
+    for (const QString &part : text.split(u',', Qt::SkipEmptyParts)) {
+        const auto flag = flags.find(part.trimmed().toUpper());
+        if (flag == flags.end())
+            throw TKvCliError::Usage(QStringLiteral("--where takes SN, SC, IN, IV and IC"));
+        options.*(flag->second) = true;
+    }
 }
 
 quint32 DefaultOutputEncoding(quint32 readEncoding)
@@ -150,6 +184,18 @@ void WriteDocument(TKvMemIni &ini, const QString &fileName, quint32 encoding, co
         }
     }
     ini.SaveToFile(fileName, encoding);
+}
+
+void WriteBack(TKvMemIni &ini, const TKvArguments &args, const TKvEditLock &lock)
+{
+    lock.RequireStillNamed();
+    ini.KeepLayout = !args.Has(QStringLiteral("--normalise"));
+    WriteDocument(ini, ini.FileName, DefaultOutputEncoding(ini.Encoding), args);
+}
+
+QStringList WriteFlags(QStringList flags)
+{
+    return flags << QStringLiteral("--normalise") << QStringLiteral("--lossy");
 }
 
 TKvEditLock::TKvEditLock(const QString &fileName)

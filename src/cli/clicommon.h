@@ -1,6 +1,7 @@
 #pragma once
 
 #include "kvmemini.h"
+#include "kvsearchoptions.h"
 
 #include <QString>
 #include <QStringList>
@@ -48,7 +49,8 @@ private:
 void Print(const QString &text);
 void PrintError(const QString &text);
 
-// Command-line arguments: positional ones in order, options by name.
+// Command-line arguments: positional ones in order, options by name. Every
+// command takes --hash-comments (the reading option of TKvMemIni).
 class TKvArguments
 {
 public:
@@ -65,9 +67,13 @@ private:
     std::map<QString, QString> m_options;
 };
 
+// Whether lines starting with "#" are comment lines (--hash-comments).
+bool HashCommentsAsked(const TKvArguments &args);
+// How a document is read as the command line asks (--hash-comments).
+void ApplyReadingOptions(TKvMemIni &ini, const TKvArguments &args);
 // The encoding named by an option; nullopt means detect.
 std::optional<quint32> ParseEncoding(const QString &text, bool allowAuto);
-// Reads a file as --encoding asks; returns the read result.
+// Reads a file as --encoding and --hash-comments ask; returns the read result.
 int Load(TKvMemIni &ini, const QString &fileName, const TKvArguments &args);
 // Exit code for a failed read, after saying why; KvExit::Ok when the read succeeded.
 int ReportRead(int result, const QString &fileName);
@@ -98,6 +104,9 @@ private:
     int m_fd = -1;
 };
 
+// The five "where" flags of options from a list such as "SN,IV" (--where).
+void ParseWhere(const QString &text, TSearchStruct &options);
+
 // The encoding a document is written in when nothing else is asked for:
 // ANSI and UTF-16 stay, anything else becomes UTF-8.
 quint32 DefaultOutputEncoding(quint32 readEncoding);
@@ -111,6 +120,12 @@ bool ApplyAnsiCodePage(QStringList &args);
 // command line has --lossy. outputChosen: the command takes --out (said in the message).
 void WriteDocument(TKvMemIni &ini, const QString &fileName, quint32 encoding, const TKvArguments &args,
                    bool outputChosen = false);
+// Writes an edited document over its file, still held by lock: lines the
+// command did not touch as they were read, unless --normalise asks for the
+// usual form throughout.
+void WriteBack(TKvMemIni &ini, const TKvArguments &args, const TKvEditLock &lock);
+// The flags of a command that writes back: --normalise, --lossy and these.
+QStringList WriteFlags(QStringList flags = {});
 
 // The commands; each returns the exit code.
 int DumpCommand(const QStringList &argv);
@@ -121,6 +136,7 @@ int SetCommand(const QStringList &argv);
 int DelCommand(const QStringList &argv);
 int SortCommand(const QStringList &argv);
 int FindCommand(const QStringList &argv);
+int ReplaceCommand(const QStringList &argv);
 int EncryptCommand(const QStringList &argv);
 int DecryptCommand(const QStringList &argv);
 int InfoCommand(const QStringList &argv);

@@ -86,6 +86,7 @@ int EncryptCommand(const QStringList &argv)
         return KvExit::Usage;
     }
     TKvMemIni ini;
+    ApplyReadingOptions(ini, args);
     const int result = ini.LoadFromFile(args.At(0));
     if (const int code = ReportRead(result, args.At(0)))
         return code;
@@ -100,6 +101,7 @@ int DecryptCommand(const QStringList &argv)
     args.Expect(2, 2);
     TKvSecretText password(ReadPassword(args));
     TKvMemIni ini;
+    ApplyReadingOptions(ini, args);
     TKvContainerFormat format = TKvContainerFormat::Strong;
     const int result = LoadEncrypted(ini, args.At(0), password.Text(), &format);
     password.Clear();

@@ -39,9 +39,9 @@ TKvIniVal &RequireKey(const TKvMemIni &ini, const TKvIniSection &section, const 
 }
 
 // Refuses a text that would not read back as given once written.
-void RequireReadsBack(TKvField field, const QString &what, const QString &text)
+void RequireReadsBack(TKvField field, const QString &what, const QString &text, const TKvArguments &args)
 {
-    const QString problem = FieldProblem(field, text);
+    const QString problem = FieldProblem(field, text, HashCommentsAsked(args));
     if (!problem.isEmpty()) {
         PrintError(QStringLiteral("the %1 cannot be written as given: %2").arg(what, problem));
         throw TKvCliError::Reported(KvExit::Usage);
@@ -59,20 +59,6 @@ QString GivenText(const QString &text, const QString &what)
     PrintError(QStringLiteral("the %1 \"%2\" is taken as \"%3\": spaces and tabs around it are not kept")
                    .arg(what, text, taken));
     return taken;
-}
-
-// Lines the command did not touch are written back as they were read, unless
-// --normalise asks for the usual form throughout.
-void WriteBack(TKvMemIni &ini, const TKvArguments &args, const TKvEditLock &lock)
-{
-    lock.RequireStillNamed();
-    ini.KeepLayout = !args.Has(QStringLiteral("--normalise"));
-    WriteDocument(ini, ini.FileName, DefaultOutputEncoding(ini.Encoding), args);
-}
-
-QStringList WriteFlags(QStringList flags = {})
-{
-    return flags << QStringLiteral("--normalise") << QStringLiteral("--lossy");
 }
 
 } // namespace
@@ -101,10 +87,10 @@ int SetCommand(const QStringList &argv)
     const QString comment = args.Option(QStringLiteral("--comment"));
     if (key.trimmed().isEmpty())
         throw TKvCliError::Usage(QStringLiteral("the key must not be empty"));
-    RequireReadsBack(TKvField::SectionName, QStringLiteral("section name"), name);
-    RequireReadsBack(TKvField::ItemName, QStringLiteral("key"), key);
-    RequireReadsBack(TKvField::ItemValue, QStringLiteral("value"), value);
-    RequireReadsBack(TKvField::ItemComment, QStringLiteral("comment"), comment);
+    RequireReadsBack(TKvField::SectionName, QStringLiteral("section name"), name, args);
+    RequireReadsBack(TKvField::ItemName, QStringLiteral("key"), key, args);
+    RequireReadsBack(TKvField::ItemValue, QStringLiteral("value"), value, args);
+    RequireReadsBack(TKvField::ItemComment, QStringLiteral("comment"), comment, args);
     const TKvEditLock lock(args.At(0));
     TKvMemIni ini;
     LoadForEdit(ini, args.At(0), args);

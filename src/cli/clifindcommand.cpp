@@ -4,26 +4,6 @@
 
 namespace {
 
-// The five "where" flags from a list such as "SN,IV".
-void ParseWhere(const QString &text, TSearchStruct &options)
-{
-    options.SectionNames = options.SectionComments = false;
-    options.ItemNames = options.ItemValues = options.ItemComments = false;
-    const std::map<QString, bool TSearchStruct::*> flags = {
-        {QStringLiteral("SN"), &TSearchStruct::SectionNames},
-        {QStringLiteral("SC"), &TSearchStruct::SectionComments},
-        {QStringLiteral("IN"), &TSearchStruct::ItemNames},
-        {QStringLiteral("IV"), &TSearchStruct::ItemValues},
-        {QStringLiteral("IC"), &TSearchStruct::ItemComments},
-    };
-    for (const QString &part : text.split(u',', Qt::SkipEmptyParts)) {
-        const auto flag = flags.find(part.trimmed().toUpper());
-        if (flag == flags.end())
-            throw TKvCliError::Usage(QStringLiteral("--where takes SN, SC, IN, IV and IC"));
-        options.*(flag->second) = true;
-    }
-}
-
 bool IsSentinel(qint32 cursor)
 {
     return cursor == KvSearchCursor::Before || cursor == KvSearchCursor::After;

@@ -32,6 +32,14 @@ Commands:
                                       sort sections and items
   find FILE TEXT [--whole-words] [--case-sensitive] [--backward]
             [--where SN,SC,IN,IV,IC]  list every match as JSON
+  replace FILE TEXT NEW [--where SN,SC,IN,IV,IC] [--whole-words]
+            [--case-sensitive] [--dry-run] [--normalise] [--lossy]
+                                      replace every match of TEXT with NEW
+                                      (as find matches) and print how many;
+                                      --dry-run lists each change and writes
+                                      nothing. Exit 0 replaced, 1 nothing
+                                      matched, 2 a replacement would not read
+                                      back as written (nothing replaced)
   encrypt IN OUT [--password-file F] [--format strong|legacy]
                                       write IN as a password-protected file
                                       (strong: Argon2id + XChaCha20-Poly1305,
@@ -48,6 +56,10 @@ Commands:
                                       (in place by default, keeping its layout);
                                       a conflict writes nothing (exit 1)
 
+--hash-comments, with any command, reads a line whose first character other
+than spaces and tabs is "#" as a comment line (as one starting with ";"), and
+writes it back with "#"; without it such a line is an item or an error line.
+
 Encodings: auto (detect, the default), 65001 (UTF-8), 0 (ANSI code page),
 1200 (UTF-16 LE), 1201 (UTF-16 BE). Files are written back in the encoding
 they were read with (ANSI and UTF-16 stay, anything else becomes UTF-8).
@@ -58,8 +70,8 @@ C and POSIX locales, else the Windows code page of the locale's language.
 1250 to 1258, or 65001.
 %1
 
-set, del and sort write every line they did not change exactly as it was
-read, and changed and new lines with the line end the file mostly uses;
+set, del, sort and replace write every line they did not change exactly as
+it was read, and changed and new lines with the line end the file mostly uses;
 --normalise writes the whole file in the usual form instead (CR LF line ends,
 no blanks around "=", an empty line after each section). save writes the
 usual form unless --keep-layout is given.
@@ -98,7 +110,7 @@ const std::map<QString, Command> &Commands()
         {QStringLiteral("set"), SetCommand},         {QStringLiteral("del"), DelCommand},
         {QStringLiteral("sort"), SortCommand},       {QStringLiteral("find"), FindCommand},
         {QStringLiteral("encrypt"), EncryptCommand}, {QStringLiteral("decrypt"), DecryptCommand},
-        {QStringLiteral("info"), InfoCommand},
+        {QStringLiteral("info"), InfoCommand},       {QStringLiteral("replace"), ReplaceCommand},
         {QStringLiteral("diff"), DiffCommand},       {QStringLiteral("merge"), MergeCommand},
     };
     return commands;
@@ -120,6 +132,15 @@ int RunQuillonIni(QStringList args)
         if (codePageChosen)
             KvTextCodec::SetSystemAnsiCodePage(0);
     });
+    // Like --ansi-codepage, --hash-comments may come before the command too.
+    const QString hashComments = QStringLiteral("--hash-comments");
+    qsizetype leading = 0;
+    while (!args.isEmpty() && args.first() == hashComments) {
+        args.removeFirst();
+        ++leading;
+    }
+    if (leading > 0 && !args.isEmpty())
+        args.insert(1, hashComments);
     if (args.isEmpty() || args.first() == u"--help" || args.first() == u"-h") {
         std::fputs(qPrintable(UsageText(codePageChosen)), args.isEmpty() ? stderr : stdout);
         return args.isEmpty() ? KvExit::Usage : KvExit::Ok;

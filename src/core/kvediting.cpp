@@ -20,10 +20,17 @@ TKvIniSection *TKvMemIni::CopySection(const TKvIniSection *source, const QString
 {
     TKvIniSection *copy = AddSection(newName);
     // The copies go through the three-text constructor, so their texts are
-    // normalised and their kinds follow the kind rule.
+    // normalised and their kinds follow the kind rule; comment lines keep
+    // their marker.
     for (const TKvIniVal *val : source->Vals)
-        copy->AddVal(val->NameView(), val->ValueView(), val->CommentView());
+        copy->AddVal(val->NameView(), val->ValueView(), val->CommentView())
+            ->SetCommentMarker(val->CommentMarker());
     return copy;
+}
+
+char16_t TKvMemIni::NewCommentMarker() const
+{
+    return m_commentLines.Hash > m_commentLines.Semicolon ? u'#' : u';';
 }
 
 qint32 TKvIniSection::NewItemIndex() const
@@ -46,6 +53,11 @@ constexpr QStringView NoText = u"";
 } // namespace
 
 void TKvIniVal::ToggleComment()
+{
+    ToggleComment(CommentMarker());
+}
+
+void TKvIniVal::ToggleComment(char16_t marker)
 {
     if (Kind() == ikComment) {
         if (m_commentLen == 0) {
@@ -81,6 +93,7 @@ void TKvIniVal::ToggleComment()
     // is a comment entry with an empty comment, which toggles back to blank.
     StoreTexts(NoText, NoText, text);
     SetKind(ikComment);
+    SetCommentMarker(marker);
 }
 
 namespace {

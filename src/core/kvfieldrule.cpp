@@ -63,7 +63,7 @@ QStringView TrimmedFieldText(QStringView text)
     return TrimSpacesAndTabs(text);
 }
 
-QString FieldProblem(TKvField field, QStringView text)
+QString FieldProblem(TKvField field, QStringView text, bool hashComments)
 {
     const QStringView trimmed = TrimSpacesAndTabs(text);
     if (QString problem = ControlProblem(field, trimmed); !problem.isEmpty())
@@ -80,12 +80,22 @@ QString FieldProblem(TKvField field, QStringView text)
             return QStringLiteral("A name starting with '[' makes the line a section header");
         if (trimmed.startsWith(u';'))
             return QStringLiteral("A name starting with ';' makes the line a comment");
+        if (hashComments && trimmed.startsWith(u'#'))
+            return QStringLiteral("A name starting with '#' makes the line a comment");
         if (trimmed.contains(u'='))
             return QStringLiteral("'=' ends the name; it cannot be part of it");
         break;
     case TKvField::ItemValue:
         if (HasCommentStart(trimmed))
             return QStringLiteral("';' starts a comment; write '\\;' to keep it in the value");
+        break;
+    case TKvField::LineText:
+        if (trimmed.startsWith(u'['))
+            return QStringLiteral("A line starting with '[' is a section header");
+        if (trimmed.startsWith(u';') || (hashComments && trimmed.startsWith(u'#')))
+            return QStringLiteral("A line starting with '%1' is a comment").arg(trimmed.front());
+        if (trimmed.contains(u'='))
+            return QStringLiteral("'=' makes the line an item");
         break;
     case TKvField::SectionComment:
     case TKvField::ItemComment:

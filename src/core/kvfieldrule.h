@@ -3,8 +3,9 @@
 #include <QString>
 #include <QStringView>
 
-// The texts a user can give a section or an item.
-enum class TKvField { SectionName, SectionComment, ItemName, ItemValue, ItemComment };
+// The texts a user can give a section or an item. LineText: the whole text of
+// an error line (a line that is neither a header, an item nor a comment).
+enum class TKvField { SectionName, SectionComment, ItemName, ItemValue, ItemComment, LineText };
 
 // Decides whether a text given to a field reads back as written once the
 // document is saved and opened again, on a plain line (a name starting with
@@ -17,6 +18,8 @@ enum class TKvField { SectionName, SectionComment, ItemName, ItemValue, ItemComm
 // when the text is stored, so callers store the trimmed text. An empty text is
 // a problem only for a section name (a nameless section writes no header). An
 // item's value is judged as the value of a value item, written after "=".
-QString FieldProblem(TKvField field, QStringView text);
+// hashComments: the document reads lines starting with "#" as comments
+// (TKvMemIni::HashComments), so a name or a line may not start with one.
+QString FieldProblem(TKvField field, QStringView text, bool hashComments = false);
 // The text as a field keeps it: without the spaces and tabs around it.
 QStringView TrimmedFieldText(QStringView text);

@@ -16,6 +16,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QtEndian>
 
 #include <algorithm>
@@ -110,6 +111,18 @@ const char16_t *FindControl(const char16_t *p, const char16_t *end)
     return p;
 }
 
+// The "#" that starts a "#" comment line at p: the first character other than
+// spaces and tabs (skipped already) and other characters below 33. A line
+// such as ESC "#x" is a comment line too: the trimming of names and error
+// lines would drop the ESC, and the line could not be written so that it
+// reads back as an item. Null when the line does not start with "#".
+const char16_t *HashCommentStart(const char16_t *p)
+{
+    while (*p < 33 && !IsLineEndChar(*p))
+        ++p;
+    return *p == u'#' ? p : nullptr;
+}
+
 // Scans from p to the line end or to the first ";" not preceded by a backslash.
 const char16_t *FindCommentStart(const char16_t *p, const char16_t *end)
 {
@@ -166,10 +179,15 @@ class TKvIniParser
 {
 public:
     // end: the end of the text, where its terminating NUL lies.
-    TKvIniParser(TKvParseStore *store, const char16_t *end)
+    // hashComments: a line starting with "#" is a comment line.
+    TKvIniParser(TKvParseStore *store, const char16_t *end, bool hashComments = false)
         : m_store(store)
         , m_end(end)
+        , m_hashComments(hashComments)
     {}
+
+    // The comment lines parsed so far.
+    const TKvCommentLines &CommentLines() const { return m_commentLines; }
 
     // Returns where the section parse stopped, or null for a malformed header.
     const char16_t *ParseSection(TKvIniSection &section, const char16_t *p) const
@@ -195,7 +213,13 @@ public:
                 NewEntry(ikBlank)->SetViews(p, 0, 0, 0, 0, 0);
                 p = StepOverLineEnd(p);
             } else if (c == u';') {
+                ++m_commentLines.Semicolon;
                 p = StepOverLineEnd(ParseCommentLine(*NewEntry(ikComment), p + 1));
+            } else if (const char16_t *hash = m_hashComments ? HashCommentStart(p) : nullptr) {
+                TKvIniVal &val = *NewEntry(ikComment);
+                val.m_flags |= TKvIniVal::HashMarker; // as read: not a change
+                ++m_commentLines.Hash;
+                p = StepOverLineEnd(ParseCommentLine(val, hash + 1));
             } else {
                 p = StepOverLineEnd(ParseValueLine(*NewEntry(ikValue), p));
             }
@@ -311,6 +335,8 @@ private:
 
     TKvParseStore *m_store;
     const char16_t *m_end;
+    bool m_hashComments;
+    mutable TKvCommentLines m_commentLines;
 };
 
 namespace {
@@ -334,7 +360,7 @@ qsizetype TKvIniVal::ParseLine(QStringView text)
     return TKvIniParser(nullptr, base + copy.size()).ParseValueLine(*this, start) - base;
 }
 
-std::optional<qsizetype> TKvIniSection::Parse(const QString &text, qsizetype from)
+std::optional<qsizetype> TKvIniSection::Parse(const QString &text, qsizetype from, bool hashComments)
 {
     // A store the section already has stays alive with the new one: entries
     // of an earlier parse point into it.
@@ -343,7 +369,7 @@ std::optional<qsizetype> TKvIniSection::Parse(const QString &text, qsizetype fro
     m_store = store;
     const char16_t *base = store->Text();
     const char16_t *stop =
-        TKvIniParser(store.get(), base + store->TextLength()).ParseSection(*this, base + from);
+        TKvIniParser(store.get(), base + store->TextLength(), hashComments).ParseSection(*this, base + from);
     if (!stop)
         return std::nullopt;
     return stop - base;
@@ -358,7 +384,11 @@ std::optional<qsizetype> TKvMemIni::ParseInto(const std::shared_ptr<TKvParseStor
 {
     store->ExpectEntries(ExpectedEntries(store->TextLength()));
     const char16_t *base = store->Text();
-    const TKvIniParser parser(store.get(), base + store->TextLength());
+    const TKvIniParser parser(store.get(), base + store->TextLength(), HashComments);
+    const auto countComments = qScopeGuard([&] {
+        m_commentLines.Semicolon += parser.CommentLines().Semicolon;
+        m_commentLines.Hash += parser.CommentLines().Hash;
+    });
     const char16_t *p = base;
     do {
         auto *section = new TKvIniSection;
@@ -646,7 +676,8 @@ std::unique_ptr<QFile> OpenForReading(const QString &fileName)
         // A name that does not lead to a file for another reason than its
         // absence (a loop of symbolic links, a folder without access) says why.
         struct stat named;
-        if (::stat(QFile::encodeName(fileName).constData(), &named) != 0 && errno != ENOENT && errno != ENOTDIR)
+        if (::stat(QFile::encodeName(fileName).constData(), &named) != 0 && errno != ENOENT
+            && errno != ENOTDIR)
             throw TKvFileError(fileName, qt_error_string(errno));
         return nullptr;
     }

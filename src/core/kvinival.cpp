@@ -88,7 +88,16 @@ TKvIniVal *TKvIniVal::Clone() const
 {
     auto *copy = new TKvIniVal(Kind());
     copy->StoreTexts(NameView(), ValueView(), CommentView());
+    copy->m_flags |= m_flags & HashMarker;
     return copy;
+}
+
+void TKvIniVal::SetCommentMarker(char16_t marker)
+{
+    const quint8 flag = marker == u'#' ? HashMarker : 0;
+    if ((m_flags & HashMarker) == flag)
+        return;
+    m_flags = quint8((m_flags & ~HashMarker) | flag | Changed);
 }
 
 void TKvIniVal::SetName(QStringView text)
@@ -241,7 +250,7 @@ QChar *TKvIniVal::WriteText(QChar *out) const
         break;
     case ikComment:
         if (m_commentLen != 0) {
-            out = Put(out, u';');
+            out = Put(out, CommentMarker());
             out = Put(out, CommentView());
         }
         break;

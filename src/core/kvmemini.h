@@ -150,8 +150,17 @@ public:
     // The clipboard text form of the entry.
     QString GetText(bool withComments) const;
 
-    // The comment toggle.
+    // The character a comment line is written with: "#" for a line read as a
+    // "#" comment (TKvMemIni::HashComments) or given that marker, ";" otherwise.
+    char16_t CommentMarker() const { return (m_flags & HashMarker) ? u'#' : u';'; }
+    // Sets the marker (";" or "#", anything else counts as ";"); a new marker
+    // is a change of the line.
+    void SetCommentMarker(char16_t marker);
+
+    // The comment toggle. Commenting out writes the line with the entry's own
+    // marker, or with the one given (TKvMemIni::NewCommentMarker).
     void ToggleComment();
+    void ToggleComment(char16_t marker);
     // A new heap entry with the same texts and kind, taken as they are (no
     // normalisation, no kind rule).
     TKvIniVal *Clone() const;
@@ -167,6 +176,7 @@ private:
         InStore = 2,     // placed in a parse store's memory, not on the heap
         Changed = 4,     // changed since the parser made it
         AnchorBlock = 8, // the owned block starts with the line anchor, before m_text
+        HashMarker = 16, // a comment line written with "#" rather than ";"
     };
     // The char16_t units in front of an anchored block that hold the anchor.
     static constexpr qint32 AnchorUnits = qint32(sizeof(const char16_t *) / sizeof(char16_t));
@@ -261,7 +271,8 @@ public:
     // Parses one section (optional header, then entry lines up to the next
     // header or the end) from position `from` of text into this section.
     // Returns where it stopped, or nothing when the header was malformed.
-    std::optional<qsizetype> Parse(const QString &text, qsizetype from = 0);
+    // hashComments: lines starting with "#" are comment lines too.
+    std::optional<qsizetype> Parse(const QString &text, qsizetype from = 0, bool hashComments = false);
 
     qsizetype TextLength() const;
     QChar *WriteText(QChar *out) const;
@@ -285,6 +296,13 @@ private:
     std::shared_ptr<TKvParseStore> m_store;
 };
 
+// The comment lines reading found, by the character they start with.
+struct TKvCommentLines
+{
+    qint64 Semicolon = 0;
+    qint64 Hash = 0;
+};
+
 // The document: the sections of one INI file.
 class TKvMemIni
 {
@@ -298,6 +316,12 @@ public:
     // changed and new lines are written in the usual form with the line end
     // the file mostly uses, and no empty line is added after a section.
     bool KeepLayout = false;
+    // Reading: a line whose first character other than spaces and tabs (and
+    // other characters below 33) is "#" is a comment line, as one starting
+    // with ";" is; its comment is the text after the "#", and the line is
+    // written with "#" again. Off (the usual reading of INI files), such a
+    // line is an item or an error line.
+    bool HashComments = false;
 
     TKvMemIni() = default;
     ~TKvMemIni();
@@ -308,6 +332,7 @@ public:
     {
         Sections.Clear();
         m_readLayout.reset();
+        m_commentLines = {};
     }
     TKvIniSection *AddSection(const QString &name);
     TKvIniSection *InsertSection(qint32 index, const QString &name);
@@ -348,6 +373,14 @@ public:
     // What the last read left for a keep-layout save; null when nothing was read.
     const TKvReadLayout *ReadLayout() const { return m_readLayout.get(); }
 
+    // The comment lines the reads since the last Clear found.
+    const TKvCommentLines &ReadCommentLines() const { return m_commentLines; }
+    // The marker of the comment lines the user makes in this document (the
+    // comment toggle, new comment lines): "#" when the lines read as comments
+    // mostly start with "#", ";" otherwise. Decided by what was read, so it
+    // costs nothing per edit.
+    char16_t NewCommentMarker() const;
+
     // Editing and sorting.
     void SortSections(TKvSortKey key, bool ascending);
     void SortAll(TKvSortKey key, bool ascending);
@@ -359,6 +392,7 @@ private:
     void NoteFileEdges(bool mark, bool oddByte);
     void NoteNothingParsed(quint32 encoding, QByteArrayView bytes);
     std::shared_ptr<TKvReadLayout> m_readLayout;
+    TKvCommentLines m_commentLines;
     std::optional<qsizetype> ParseInto(const std::shared_ptr<TKvParseStore> &store);
 };
 

@@ -76,13 +76,30 @@ qsizetype TKvSearch::Find(QStringView text)
     // No candidate positions: an empty find text, or one longer than the text.
     if (m == 0 || m > n)
         return -1;
+    return FindIn(m_caseSensitive ? text.utf16() : LowerCaseCopy(text), n, 0);
+}
 
+QList<qsizetype> TKvSearch::FindAll(QStringView text)
+{
+    QList<qsizetype> starts;
+    const qsizetype m = m_findText.size();
+    const qsizetype n = text.size();
+    if (m == 0 || m > n)
+        return starts;
     const char16_t *t = m_caseSensitive ? text.utf16() : LowerCaseCopy(text);
+    for (qsizetype i = FindIn(t, n, 0); i >= 0; i = FindIn(t, n, i + m))
+        starts << i;
+    return starts;
+}
+
+qsizetype TKvSearch::FindIn(const char16_t *t, qsizetype n, qsizetype from) const
+{
+    const qsizetype m = m_findText.size();
     const char16_t *p = reinterpret_cast<const char16_t *>(m_findText.utf16());
     const char16_t first = p[0];
     const size_t restBytes = size_t(m - 1) * sizeof(char16_t);
     const qsizetype lastStart = n - m;
-    for (qsizetype i = 0; i <= lastStart; ++i) {
+    for (qsizetype i = from; i <= lastStart; ++i) {
         if (t[i] != first)
             continue;
         if (std::memcmp(t + i + 1, p + 1, restBytes) != 0)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringView>
 
@@ -24,6 +25,9 @@ public:
     // The index in text where the find text starts, or -1. An empty find text
     // matches nothing. The caller's text is never modified.
     qsizetype Find(QStringView text);
+    // Every place in text where the find text starts, left to right, each
+    // after the end of the one before (so none overlap); what replacing works on.
+    QList<qsizetype> FindAll(QStringView text);
 
     bool CaseSensitive() const { return m_caseSensitive; }
     bool WholeWords() const { return m_wholeWords; }
@@ -41,6 +45,8 @@ private:
     static constexpr qsizetype BufferHeadroom = 100;
 
     const char16_t *LowerCaseCopy(QStringView text);
+    // The first match in the examined characters t (n of them) at or after from.
+    qsizetype FindIn(const char16_t *t, qsizetype n, qsizetype from) const;
 
     bool m_caseSensitive;
     bool m_wholeWords;

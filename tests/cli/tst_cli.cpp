@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/file.h>
+
 namespace {
 
 struct Run
@@ -76,6 +78,11 @@ private slots:
     void keepLayoutEdits();
     void lossySaveRefused_data();
     void lossySaveRefused();
+    void replace_data();
+    void replace();
+    void replaceWaitsForTheEditLock();
+    void hashComments_data();
+    void hashComments();
 
 private:
     QTemporaryDir m_dir;
@@ -530,6 +537,211 @@ void TestCli::lossySaveRefused()
     run = RunTool(arguments << QStringLiteral("--lossy"));
     QVERIFY2(run.exitCode == 0, run.err.constData());
     QCOMPARE(ReadFile(m_file), lossyResult);
+}
+
+namespace {
+
+// A Samba-style file: "#" and ";" comment lines, indented items.
+const QByteArray SambaStyle = "# Samba\n"
+                              "[global]\n"
+                              "   workgroup = WORKGROUP\n"
+                              "   # server string = old\n"
+                              "   server string = %h server\n"
+                              "; old style\n"
+                              "[homes]\n"
+                              "   comment = Home Directories\n"
+                              "   browseable = no\n";
+
+} // namespace
+
+void TestCli::replace_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("out");
+    QTest::addColumn<QByteArray>("written");
+
+    QByteArray one = SambaStyle;
+    one.replace("   workgroup = WORKGROUP\n", "workgroup=HOME\n");
+    QTest::addRow("values only: one line rewritten, the rest as read")
+        << QStringList{"WORKGROUP", "HOME", "--where", "IV"} << 0 << QByteArray("1 replaced in 1 text\n")
+        << one;
+    QTest::addRow("names and values, any case")
+        << QStringList{"workgroup", "group"} << 0 << QByteArray("2 replaced in 2 texts\n")
+        << QByteArray(SambaStyle).replace("   workgroup = WORKGROUP\n", "group=group\n");
+    QTest::addRow("dry run lists every change and writes nothing")
+        << QStringList{"server", "host", "--dry-run"} << 0
+        << QByteArray("[1, 1] [global] IN: \"# server string\" -> \"# host string\"\n"
+                      "[1, 2] [global] IN: \"server string\" -> \"host string\"\n"
+                      "[1, 2] [global] IV: \"%h server\" -> \"%h host\"\n"
+                      "3 to replace in 3 texts; nothing written (--dry-run)\n")
+        << SambaStyle;
+    QTest::addRow("dry run with hash comments: the comment line's text")
+        << QStringList{"server", "host", "--dry-run", "--hash-comments"} << 0
+        << QByteArray("[1, 1] [global] IC: \"server string = old\" -> \"host string = old\"\n"
+                      "[1, 2] [global] IN: \"server string\" -> \"host string\"\n"
+                      "[1, 2] [global] IV: \"%h server\" -> \"%h host\"\n"
+                      "3 to replace in 3 texts; nothing written (--dry-run)\n")
+        << SambaStyle;
+    QTest::addRow("a # comment line is written with #")
+        << QStringList{"Samba", "SMB", "--hash-comments"} << 0 << QByteArray("1 replaced in 1 text\n")
+        << QByteArray(SambaStyle).replace("# Samba\n", "#SMB\n");
+    QTest::addRow("whole words")
+        << QStringList{"Home", "House", "--whole-words"} << 0 << QByteArray("1 replaced in 1 text\n")
+        << QByteArray(SambaStyle).replace("   comment = Home Directories\n", "comment=House Directories\n");
+    QTest::addRow("nothing matched: exit 1")
+        << QStringList{"nowhere", "x"} << 1 << QByteArray("0 replaced\n") << SambaStyle;
+    QTest::addRow("case-sensitive, nothing matched") << QStringList{"directories", "x", "--case-sensitive"}
+                                                     << 1 << QByteArray("0 replaced\n") << SambaStyle;
+    QTest::addRow("dry run, nothing matched")
+        << QStringList{"nowhere", "x", "--dry-run"} << 1
+        << QByteArray("0 to replace in 0 texts; nothing written (--dry-run)\n") << SambaStyle;
+    QTest::addRow("refused: ; in a value, exit 2")
+        << QStringList{"Home", "a;b", "--where", "IV"} << 2 << QByteArray() << SambaStyle;
+    QTest::addRow("refused: a name starting with # under --hash-comments")
+        << QStringList{"browseable", "#browseable", "--hash-comments"} << 2 << QByteArray() << SambaStyle;
+    QTest::addRow("refused in a dry run too")
+        << QStringList{"no", "a\nb", "--dry-run"} << 2 << QByteArray() << SambaStyle;
+    QTest::addRow("--normalise writes the usual form")
+        << QStringList{"no", "yes", "--where", "IV", "--normalise", "--hash-comments"} << 0
+        << QByteArray("1 replaced in 1 text\n")
+        << QByteArray("#Samba\r\n\r\n[global]\r\nworkgroup=WORKGROUP\r\n#server string = old\r\n"
+                      "server string=%h server\r\n;old style\r\n\r\n[homes]\r\ncomment=Home Directories\r\n"
+                      "browseable=yes\r\n\r\n");
+    QTest::addRow("usage: a missing argument") << QStringList{"x"} << 2 << QByteArray() << SambaStyle;
+    QTest::addRow("usage: a bad --where")
+        << QStringList{"x", "y", "--where", "XX"} << 2 << QByteArray() << SambaStyle;
+}
+
+// replace: exit 0 replaced, 1 nothing matched, 2 refused or a usage error;
+// written keep-layout unless --normalise, nothing written otherwise.
+void TestCli::replace()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, out);
+    QFETCH(QByteArray, written);
+    WriteFile(m_file, SambaStyle);
+    const Run run = RunTool(QStringList{QStringLiteral("replace"), m_file} + arguments);
+    QVERIFY2(run.exitCode == exitCode, run.err.constData());
+    QCOMPARE(run.out, out);
+    QCOMPARE(ReadFile(m_file), written);
+    if (exitCode == 2)
+        QVERIFY(!run.err.isEmpty());
+}
+
+// replace edits under the edit lock: while another holds the file's lock it
+// waits, and writes once the lock is free. A dry run only reads and does not wait.
+void TestCli::replaceWaitsForTheEditLock()
+{
+    WriteFile(m_file, "[s]\na=1\n");
+    QFile held(m_file);
+    QVERIFY(held.open(QIODevice::ReadOnly));
+    QCOMPARE(::flock(held.handle(), LOCK_EX), 0);
+
+    QCOMPARE(RunTool({QStringLiteral("replace"), m_file, QStringLiteral("1"), QStringLiteral("2"),
+                      QStringLiteral("--dry-run")})
+                 .exitCode,
+             0);
+    QProcess edit;
+    edit.start(QStringLiteral(QUILLON_INI_PATH),
+               {QStringLiteral("replace"), m_file, QStringLiteral("1"), QStringLiteral("one")});
+    QVERIFY(edit.waitForStarted());
+    QVERIFY(!edit.waitForFinished(500));
+    QCOMPARE(ReadFile(m_file), QByteArray("[s]\na=1\n"));
+
+    held.close(); // releases the lock
+    QVERIFY(edit.waitForFinished(30000));
+    QCOMPARE(edit.exitCode(), 0);
+    QCOMPARE(ReadFile(m_file), QByteArray("[s]\na=one\n"));
+}
+
+void TestCli::hashComments_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("out");     // compared when not empty
+    QTest::addColumn<QByteArray>("written"); // FILE afterwards, or OUT when the command writes it
+
+    const QByteArray file = "# top\n[s]\n# note = x\nk = 1\n";
+    QTest::addRow("stats") << QStringList{"stats", "FILE"} << 0
+                           << QByteArray(
+                                  R"({"sections": 2, "values": 2, "comments": 0, "errors": 1, "blanks": 0})"
+                                  "\n")
+                           << file;
+    QTest::addRow("stats, hash comments")
+        << QStringList{"stats", "FILE", "--hash-comments"} << 0
+        << QByteArray(R"({"sections": 2, "values": 1, "comments": 2, "errors": 0, "blanks": 0})"
+                      "\n")
+        << file;
+    QTest::addRow("dump, hash comments")
+        << QStringList{"--hash-comments", "dump", "FILE"} << 0
+        << QByteArray(
+               R"({"result": 0, "encoding": 0, "sections": [{"name": "", "comment": "", "entries": )"
+               R"([{"kind": 2, "name": "", "value": "", "comment": "top"}]}, {"name": "s", "comment": "", )"
+               R"("entries": [{"kind": 2, "name": "", "value": "", "comment": "note = x"}, )"
+               R"({"kind": 1, "name": "k", "value": "1", "comment": ""}]}], "counts": {"sections": 2, )"
+               R"("values": 1, "comments": 2, "errors": 0, "blanks": 0}})"
+               "\n")
+        << file;
+    QTest::addRow("find, hash comments")
+        << QStringList{"find", "FILE", "note", "--where", "IC", "--hash-comments"} << 0
+        << QByteArray(R"({"result": true, "matches": [[1, 0]]})"
+                      "\n")
+        << file;
+    QTest::addRow("find") << QStringList{"find", "FILE", "note", "--where", "IC"} << 0
+                          << QByteArray(R"({"result": false, "matches": []})"
+                                        "\n")
+                          << file;
+    QTest::addRow("set a key starting with #") << QStringList{"set", "FILE", "s", "# note", "y"} << 0
+                                               << QByteArray() << QByteArray("# top\n[s]\n# note=y\nk = 1\n");
+    QTest::addRow("set a key starting with #, hash comments: refused")
+        << QStringList{"set", "FILE", "s", "# note", "y", "--hash-comments"} << 2 << QByteArray() << file;
+    QTest::addRow("set, hash comments: # lines stay as read")
+        << QStringList{"set", "FILE", "s", "k", "2", "--hash-comments"} << 0 << QByteArray()
+        << QByteArray("# top\n[s]\n# note = x\nk=2\n");
+    QTest::addRow("del, hash comments: a comment is not a key")
+        << QStringList{"del", "FILE", "s", "# note", "--hash-comments"} << 1 << QByteArray() << file;
+    QTest::addRow("sort, hash comments")
+        << QStringList{"sort", "FILE", "--by", "name", "--descending", "--hash-comments"} << 0 << QByteArray()
+        << QByteArray("# top\n[s]\nk=1\n#note = x\n");
+    QTest::addRow("save, hash comments: written with #")
+        << QStringList{"save", "FILE", "OUT", "--hash-comments"} << 0 << QByteArray()
+        << QByteArray("#top\r\n\r\n[s]\r\n#note = x\r\nk=1\r\n\r\n");
+    QTest::addRow("save, keep layout, hash comments")
+        << QStringList{"save", "FILE", "OUT", "--keep-layout", "--hash-comments"} << 0 << QByteArray()
+        << file;
+    QTest::addRow("diff: the # line differs")
+        << QStringList{"diff", "FILE", "OTHER"} << 1 << QByteArray() << file;
+    QTest::addRow("diff, hash comments: comment lines are not compared")
+        << QStringList{"diff", "FILE", "OTHER", "--hash-comments"} << 0 << QByteArray() << file;
+    QTest::addRow("info takes it too") << QStringList{"info", "FILE", "--hash-comments"} << 0
+                                       << QByteArray(R"({"container": null})"
+                                                     "\n")
+                                       << file;
+}
+
+// --hash-comments on every command: "#" lines are read as comment lines.
+void TestCli::hashComments()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, out);
+    QFETCH(QByteArray, written);
+    WriteFile(m_file, "# top\n[s]\n# note = x\nk = 1\n");
+    const QString other = m_dir.filePath(QStringLiteral("other.ini"));
+    WriteFile(other, "# top\n[s]\n# note = y\nk = 1\n");
+    const QString outFile = m_dir.filePath(QStringLiteral("out.ini"));
+    QFile::remove(outFile);
+    const bool writesOut = arguments.contains(QStringLiteral("OUT"));
+    arguments.replaceInStrings(QStringLiteral("FILE"), m_file);
+    arguments.replaceInStrings(QStringLiteral("OTHER"), other);
+    arguments.replaceInStrings(QStringLiteral("OUT"), outFile);
+    const Run run = RunTool(arguments);
+    QVERIFY2(run.exitCode == exitCode, run.err.constData());
+    if (!out.isEmpty())
+        QCOMPARE(run.out, out);
+    QCOMPARE(ReadFile(writesOut ? outFile : m_file), written);
 }
 
 QTEST_GUILESS_MAIN(TestCli)

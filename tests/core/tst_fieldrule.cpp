@@ -20,16 +20,17 @@ QString Trimmed(const QString &text)
     return text.mid(first, end - first);
 }
 
-// Writes a section holding one item and one comment line with the text in the
-// given field, reads the written text back and tells whether every field came
-// back as it was stored.
-bool ReadsBack(TKvField field, const QString &text)
+// Writes a section holding one item, one comment line and one error line with
+// the text in the given field, reads the written text back (with "#" comment
+// lines or without) and tells whether every field came back as it was stored.
+bool ReadsBack(TKvField field, const QString &text, bool hashComments)
 {
     QString sectionName = QStringLiteral("s");
     QString sectionComment = QStringLiteral("sc");
     QString name = QStringLiteral("k");
     QString value = QStringLiteral("v");
     QString comment = QStringLiteral("c");
+    QString lineText = QStringLiteral("e");
     const QString stored = Trimmed(text);
     switch (field) {
     case TKvField::SectionName:
@@ -47,32 +48,40 @@ bool ReadsBack(TKvField field, const QString &text)
     case TKvField::ItemComment:
         comment = stored;
         break;
+    case TKvField::LineText:
+        lineText = stored;
+        break;
     }
     TKvMemIni ini;
     TKvIniSection *section = ini.AddSection(sectionName);
     section->Comment = sectionComment;
     TKvIniVal *item = section->AddVal(name, value, comment);
     TKvIniVal *commentLine = section->AddVal({}, {}, comment);
+    TKvIniVal *errorLine = section->AddVal({}, lineText, {});
     // A field setter that changed the text is a change too, and so is a line
     // that reads back only with the form feed the writer puts in front of it.
     if (item->Name() != name || item->Value() != value || item->Comment() != comment
-        || commentLine->Comment() != comment || item->WritesLeadIn())
+        || commentLine->Comment() != comment || errorLine->Value() != lineText || item->WritesLeadIn()
+        || errorLine->WritesLeadIn())
         return false;
 
     TKvMemIni back;
+    back.HashComments = hashComments;
     const QString written = ini.GetText();
     const std::optional<qsizetype> stop = back.Parse(written);
     if (!stop || *stop != written.size() || back.Sections.Count != 1)
         return false;
     const TKvIniSection *readSection = back.Sections.Items[0];
     if (readSection->Name != sectionName || readSection->Comment != sectionComment
-        || readSection->Vals.Count != 3)
+        || readSection->Vals.Count != 4)
         return false;
     const TKvIniVal *readItem = readSection->Vals.Items[0];
     const TKvIniVal *readComment = readSection->Vals.Items[1];
+    const TKvIniVal *readError = readSection->Vals.Items[2];
     return readItem->Kind() == ikValue && readItem->Name() == name && readItem->Value() == value
            && readItem->Comment() == comment && readComment->Kind() == ikComment
-           && readComment->Comment() == comment;
+           && readComment->Comment() == comment && readError->Kind() == ikError
+           && readError->Value() == lineText;
 }
 
 } // namespace
@@ -91,9 +100,11 @@ void TestFieldRule::rule_data()
     QTest::addColumn<TKvField>("field");
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("accepted");
+    QTest::addColumn<bool>("hashComments");
 
-    const auto add = [](const char *name, TKvField field, const QString &text, bool accepted) {
-        QTest::addRow("%s", name) << field << text << accepted;
+    const auto add = [](const char *name, TKvField field, const QString &text, bool accepted,
+                        bool hashComments = false) {
+        QTest::addRow("%s", name) << field << text << accepted << hashComments;
     };
     using F = TKvField;
     // Section names.
@@ -132,6 +143,10 @@ void TestFieldRule::rule_data()
     add("name with bracket inside", F::ItemName, QStringLiteral("k[0]"), true);
     add("name with backslash", F::ItemName, QStringLiteral("k\\"), true);
     add("name hash", F::ItemName, QStringLiteral("#k"), true);
+    add("name hash, hash comments", F::ItemName, QStringLiteral("#k"), false, true);
+    add("name hash after spaces, hash comments", F::ItemName, QStringLiteral(" #k"), false, true);
+    add("name hash inside, hash comments", F::ItemName, QStringLiteral("k#1"), true, true);
+    add("name semicolon first, hash comments", F::ItemName, QStringLiteral(";k"), false, true);
     add("name open bracket first", F::ItemName, QStringLiteral("[k"), false);
     add("name open bracket after spaces", F::ItemName, QStringLiteral("  [k"), false);
     add("name semicolon first", F::ItemName, QStringLiteral(";k"), false);
@@ -161,6 +176,20 @@ void TestFieldRule::rule_data()
         QStringLiteral("a\x02"
                        "b"),
         false);
+    add("comment hash, hash comments", F::ItemComment, QStringLiteral("#a"), true, true);
+    // The text of an error line: the whole line, without "=".
+    add("line plain", F::LineText, QStringLiteral("abc"), true);
+    add("line semicolon inside", F::LineText, QStringLiteral("a;b"), true);
+    add("line hash", F::LineText, QStringLiteral("#a"), true);
+    add("line hash, hash comments", F::LineText, QStringLiteral("#a"), false, true);
+    add("line hash inside, hash comments", F::LineText, QStringLiteral("a#b"), true, true);
+    add("line equals", F::LineText, QStringLiteral("a=b"), false);
+    add("line equals first", F::LineText, QStringLiteral("=b"), false);
+    add("line open bracket first", F::LineText, QStringLiteral("[a]"), false);
+    add("line semicolon first", F::LineText, QStringLiteral(";a"), false);
+    add("line close bracket", F::LineText, QStringLiteral("a]"), true);
+    add("line line feed", F::LineText, QStringLiteral("a\nb"), false);
+    add("line tab inside", F::LineText, QStringLiteral("a\tb"), true);
 }
 
 // Every accepted text reads back as written, every refused one would not, and
@@ -170,10 +199,11 @@ void TestFieldRule::rule()
     QFETCH(TKvField, field);
     QFETCH(QString, text);
     QFETCH(bool, accepted);
+    QFETCH(bool, hashComments);
 
-    const QString problem = FieldProblem(field, text);
+    const QString problem = FieldProblem(field, text, hashComments);
     QCOMPARE(problem.isEmpty(), accepted);
-    QCOMPARE(ReadsBack(field, text), accepted);
+    QCOMPARE(ReadsBack(field, text, hashComments), accepted);
 }
 
 QTEST_GUILESS_MAIN(TestFieldRule)
