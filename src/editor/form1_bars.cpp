@@ -167,6 +167,12 @@ void TForm1::CreateStatusBar()
     LbErrorCount = counter(QStringLiteral("LbErrorCount"), IconError, QStringLiteral(" Item Error Count "));
     LbEmptyCount = counter(QStringLiteral("LbEmptyCount"), IconBlank, QStringLiteral(" Blank Line Count "));
     AddGroup(PnlBottom, {LbSectionCount, LbValueCount, LbCommentCount, LbErrorCount, LbEmptyCount}, endWidth);
+    // What a screen reader says of each counter ("2 sections").
+    LbSectionCount->SetCountNouns(QStringLiteral("section"), QStringLiteral("sections"));
+    LbValueCount->SetCountNouns(QStringLiteral("item"), QStringLiteral("items"));
+    LbCommentCount->SetCountNouns(QStringLiteral("comment"), QStringLiteral("comments"));
+    LbErrorCount->SetCountNouns(QStringLiteral("unparsable line"), QStringLiteral("unparsable lines"));
+    LbEmptyCount->SetCountNouns(QStringLiteral("blank line"), QStringLiteral("blank lines"));
 
     GlValuesOnly = new TKvGradiLabel(PnlBottom);
     GlValuesOnly->setObjectName(QStringLiteral("GlValuesOnly"));
@@ -174,6 +180,7 @@ void TForm1::CreateStatusBar()
     GlValuesOnly->SetAlign(alLeft);
     GlValuesOnly->SetImages(IlItems);
     GlValuesOnly->SetAction(ActValuesOnly);
+    GlValuesOnly->SetCheckable(true);
     AddGroup(PnlBottom, {GlValuesOnly}, endWidth);
 
     layout->addStretch(1);

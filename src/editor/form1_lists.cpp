@@ -103,8 +103,10 @@ void TForm1::CreateLists()
     const QSize iconSize(IlItems->Width(), IlItems->Height());
     LvSections = MakeList(Splitter1, m_sectionModel, TKvSectionModel::IconColumn, iconSize);
     LvSections->setObjectName(QStringLiteral("LvSections"));
+    LvSections->setAccessibleName(QStringLiteral("Sections"));
     LvValues = MakeList(Splitter1, m_valueModel, TKvValueModel::IconColumn, iconSize);
     LvValues->setObjectName(QStringLiteral("LvValues"));
+    LvValues->setAccessibleName(QStringLiteral("Items"));
     m_valueWidths = new TKvColumnWidths(m_document, *m_valueModel, LvValues->font(), this);
     Splitter1->addWidget(LvSections);
     Splitter1->addWidget(LvValues);
@@ -431,6 +433,7 @@ void TForm1::SetValuesOnly(bool on)
         return;
     m_valuesOnly = on;
     if (GlValuesOnly) {
+        GlValuesOnly->SetChecked(on);
         GlValuesOnly->SetImageIndex(on ? 12 : 11);
         GlValuesOnly->SetImageHotIndex(on ? 14 : 13);
     }

@@ -95,6 +95,9 @@ QVariant TKvSectionModel::data(const QModelIndex &index, int role) const
         }
     case Qt::DecorationRole:
         return index.column() == IconColumn ? QVariant(m_sectionIcon) : QVariant();
+    case Qt::AccessibleTextRole:
+        // The picture says it to the eye; this says it to a screen reader.
+        return index.column() == IconColumn ? QVariant(QStringLiteral("section")) : QVariant();
     case Qt::TextAlignmentRole:
         return index.column() == CountColumn ? QVariant(Qt::AlignCenter) : QVariant();
     default:

@@ -178,6 +178,20 @@ QVariant TKvValueModel::data(const QModelIndex &index, int role) const
         if (index.column() == IconColumn && val->Kind() <= ikError)
             return m_kindIcons[val->Kind()];
         return {};
+    case Qt::AccessibleTextRole:
+        // The picture tells the kind of line to the eye; this tells it to a screen reader.
+        if (index.column() != IconColumn)
+            return {};
+        switch (val->Kind()) {
+        case ikValue:
+            return QStringLiteral("item");
+        case ikComment:
+            return QStringLiteral("comment");
+        case ikBlank:
+            return QStringLiteral("blank line");
+        default:
+            return QStringLiteral("unparsable line");
+        }
     default:
         return {};
     }
