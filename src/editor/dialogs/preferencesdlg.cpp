@@ -66,6 +66,7 @@ TFrmPreferences::TFrmPreferences(QWidget *owner)
     top += rowHeight + Scaled(Margin);
 
     SetClientSize(QSize(Scaled(ClientWidth), top));
+    SetPreferences(TKvPreferences());
     CbxCodePage->setFocus();
 }
 
