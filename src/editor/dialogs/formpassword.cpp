@@ -18,7 +18,7 @@ constexpr int RowHeight = 30;
 } // namespace
 
 TFormPassword::TFormPassword(QWidget *owner)
-    : TKvGradientDialog(owner, TitleOnlyFlags | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : TKvGradientDialog(owner, TitleAndMenuFlags)
 {
     setWindowTitle(QStringLiteral("File Password"));
 

@@ -23,7 +23,7 @@ QString CodePageItem(quint32 codePage)
 } // namespace
 
 TFrmPreferences::TFrmPreferences(QWidget *owner)
-    : TKvGradientDialog(owner, TitleOnlyFlags | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : TKvGradientDialog(owner, TitleAndMenuFlags)
 {
     setWindowTitle(QStringLiteral("Preferences"));
     const int width = Scaled(ClientWidth - 2 * Margin);
