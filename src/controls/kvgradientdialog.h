@@ -25,6 +25,11 @@ public:
     // A title bar with the caption only.
     static constexpr Qt::WindowFlags TitleOnlyFlags =
         Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    // A title bar with at most a system menu: no minimise, maximise or close
+    // button. On X11 Qt turns both into the Motif hints "move and resize
+    // only, no buttons"; a manager that shows a close button anyway closes
+    // the dialog as Cancel does.
+    static constexpr Qt::WindowFlags TitleAndMenuFlags = TitleOnlyFlags | Qt::WindowSystemMenuHint;
 
     explicit TKvGradientDialog(QWidget *owner = nullptr, Qt::WindowFlags flags = TitleOnlyFlags);
 

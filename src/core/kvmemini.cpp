@@ -224,12 +224,34 @@ template <typename Pass> void ProduceText(const TKvMemIni &ini, Pass &&pass)
 }
 
 // Hands the encoded document to sink: the byte-order mark (when the document
-// writes one), then the encoded text in parts.
-void EncodeDocument(const TKvMemIni &ini, quint32 encoding, const TKvOutputEncoder::Sink &sink)
+// writes one), then the encoded text in parts. With lfOnly every CR LF the
+// usual form ends a line with becomes LF (a part never ends between the two).
+void EncodeDocument(const TKvMemIni &ini, quint32 encoding, const TKvOutputEncoder::Sink &sink,
+                    bool lfOnly = false)
 {
     TKvOutputEncoder out(encoding, ini.WriteBom, sink);
-    ProduceText(ini, [&](QStringView text) { out.Put(text); });
+    QString lf;
+    ProduceText(ini, [&](QStringView text) {
+        if (!lfOnly) {
+            out.Put(text);
+            return;
+        }
+        lf.resize(text.size());
+        QChar *to = lf.data();
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (!(text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n'))
+                *to++ = text[i];
+        }
+        out.Put(QStringView(lf.constData(), to - lf.constData()));
+    });
     out.Finish();
+}
+
+// A keep-layout save of a document that was never read (a new one) has no
+// layout to keep: it gets the usual form, with the line end of the platform.
+bool WritesUsualFormWithLf(const TKvMemIni &ini)
+{
+    return ini.KeepLayout && !ini.ReadLayout();
 }
 
 void WriteAll(QIODevice &stream, QByteArrayView bytes)
@@ -302,10 +324,10 @@ QByteArray TKvMemIni::Encode(quint32 encoding) const
 {
     QByteArray bytes;
     const auto append = [&](QByteArrayView part) { bytes.append(part); };
-    if (KeepLayout)
+    if (KeepLayout && ReadLayout())
         KvLayoutWriter::Encode(*this, encoding, append);
     else
-        EncodeDocument(*this, encoding, append);
+        EncodeDocument(*this, encoding, append, WritesUsualFormWithLf(*this));
     return bytes;
 }
 
@@ -319,10 +341,10 @@ bool TKvMemIni::WritesMark(quint32 encoding) const
 void TKvMemIni::SaveToStream(QIODevice &stream, quint32 encoding) const
 {
     const auto write = [&](QByteArrayView part) { WriteAll(stream, part); };
-    if (KeepLayout)
+    if (KeepLayout && ReadLayout())
         KvLayoutWriter::Encode(*this, encoding, write);
     else
-        EncodeDocument(*this, encoding, write);
+        EncodeDocument(*this, encoding, write, WritesUsualFormWithLf(*this));
 }
 
 void TKvMemIni::SaveToFile(const QString &fileName, quint32 encoding)

@@ -314,7 +314,9 @@ public:
     // Saving writes every line read and not changed since exactly as it was
     // read (bytes, line end, spacing, byte-order mark or none, trailing text);
     // changed and new lines are written in the usual form with the line end
-    // the file mostly uses, and no empty line is added after a section.
+    // the file mostly uses, and no empty line is added after a section. A
+    // document that was never read (a new one) has no layout to keep: it is
+    // written in the usual form with LF line ends.
     bool KeepLayout = false;
     // Reading: a line whose first character other than spaces and tabs (and
     // other characters below 33) is "#" is a comment line, as one starting

@@ -39,6 +39,9 @@ constexpr int TextPadHeight = 60;
 // The pointer snap starts at the latest this long after showing, when no
 // window manager activates the box.
 constexpr int SnapFallbackMs = 300;
+// How many more timer periods the box waits for its frame (no window manager
+// frames it under a bare X server).
+constexpr int FrameWaits = 30;
 
 TKvMsgBoxHook &Hook()
 {
@@ -350,11 +353,22 @@ QRect TKvMsgBox::PlacedInWorkArea(const QRect &frame)
     return placed;
 }
 
+QMargins TKvMsgBox::FrameMargins() const
+{
+    // Until the window manager has framed the box its frame is unknown; the
+    // owner's, drawn by the same manager, is the best guess meanwhile.
+    const QMargins own = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (!own.isNull())
+        return own;
+    const QWidget *reference = m_owner ? m_owner->window() : nullptr;
+    return reference && reference != this && reference->windowHandle()
+               ? reference->windowHandle()->frameMargins()
+               : QMargins();
+}
+
 void TKvMsgBox::PlaceBox()
 {
-    // The frame may not be known before the window is mapped; the timer
-    // places the box once more when it is.
-    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QMargins frame = FrameMargins();
     const QSize outer = size().grownBy(frame);
     QWidget *reference = m_owner ? m_owner->window() : nullptr;
     if (reference == this)
@@ -369,7 +383,9 @@ void TKvMsgBox::PlaceBox()
         topLeft =
             QPoint(s.left() + (s.width() - outer.width()) / 2, s.top() + (s.height() - outer.height()) / 2);
     }
-    move(PlacedInWorkArea(QRect(topLeft, outer)).topLeft());
+    const QPoint placed = PlacedInWorkArea(QRect(topLeft, outer)).topLeft();
+    // The corner is the frame's: the client area goes inside it.
+    move(placed + QPoint(frame.left(), frame.top()) - (geometry().topLeft() - pos()));
 }
 
 bool TKvMsgBox::event(QEvent *event)
@@ -400,11 +416,14 @@ void TKvMsgBox::SnapPointer()
 void TKvMsgBox::Timer1Timer()
 {
     Timer1->stop();
-    // Back inside the work area now that the real frame is known, then on top.
-    const QRect frame = frameGeometry();
-    const QRect placed = PlacedInWorkArea(frame);
-    if (placed != frame)
-        move(pos() + (placed.topLeft() - frame.topLeft()));
+    // The window manager may take longer than the timer to frame the box: it
+    // is placed again, by its real frame, once that is known.
+    const bool framed = windowHandle() && !windowHandle()->frameMargins().isNull();
+    if (!framed && m_frameWaits-- > 0) {
+        Timer1->start();
+        return;
+    }
+    PlaceBox();
     raise();
 }
 
@@ -417,6 +436,7 @@ void TKvMsgBox::showEvent(QShowEvent *event)
     // activated the box, the box's place on the screen is not yet known.
     m_snapState = SnapWaiting;
     QTimer::singleShot(SnapFallbackMs, this, &TKvMsgBox::StartPointerSnap);
+    m_frameWaits = FrameWaits;
     Timer1->start();
     TKvGradientDialog::showEvent(event);
     // A screen reader reads an alert's title and text as it opens.

@@ -4,6 +4,7 @@
 #include "kvmodalresult.h"
 
 #include <QList>
+#include <QMargins>
 #include <QPoint>
 #include <QPointer>
 #include <QString>
@@ -104,6 +105,8 @@ protected:
 private:
     void ChooseDefaultButton();
     void FitText();
+    // The frame the window manager draws around the box, or its best guess.
+    QMargins FrameMargins() const;
     void PlaceBox();
     void StartPointerSnap();
     void SnapPointer();
@@ -118,6 +121,7 @@ private:
     TKvButton *m_defaultButton = nullptr;
     QPointer<QWidget> m_owner;
     enum { SnapIdle, SnapWaiting, SnapStarted } m_snapState = SnapIdle;
+    int m_frameWaits = 0;
 };
 
 // The only ways the program shows a question, an error or a notice. The owner

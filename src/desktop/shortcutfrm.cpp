@@ -83,7 +83,7 @@ TFrmShortcut::TKvPathChooser TFrmShortcut::SetFolderChooser(TKvPathChooser choos
 }
 
 TFrmShortcut::TFrmShortcut(const QString &documentPath, const TKvImageList *buttonImages, QWidget *parent)
-    : TKvGradientDialog(parent, TitleOnlyFlags | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : TKvGradientDialog(parent, TitleAndMenuFlags)
     , m_documentPath(documentPath)
 {
     setObjectName(QStringLiteral("FrmShortcut"));

@@ -423,7 +423,10 @@ void TestLayoutWriter::normalisingSaveUnchanged()
     fresh.KeepLayout = true;
     fresh.AddSection(QString())->AddVal(u"", u"", u"");
     fresh.AddSection(QStringLiteral("n"))->AddVal(u"k", u"v", u"");
-    QCOMPARE(fresh.Encode(KvEncoding::Utf8), QByteArray("\xEF\xBB\xBF\n[n]\nk=v\n"));
+    // Never read, a document has no layout to keep: the usual form, with LF.
+    QCOMPARE(fresh.Encode(KvEncoding::Utf8), QByteArray("\xEF\xBB\xBF\n[n]\nk=v\n\n"));
+    fresh.KeepLayout = false;
+    QCOMPARE(fresh.Encode(KvEncoding::Utf8), QByteArray("\xEF\xBB\xBF\r\n[n]\r\nk=v\r\n\r\n"));
 }
 
 // The encrypted file always holds a byte-order mark after its header.
@@ -489,11 +492,12 @@ void TestLayoutWriter::surrogatePairAtPartBoundary()
     QFETCH(quint32, encoding);
     KvTextCodec::SetSystemAnsiCodePage(KvTextCodec::Utf8CodePage);
     // "[s]\n" and "k=" come first; the pair starts at offset (in units).
-    QString text = QStringLiteral("[s]\nk=") + QString(offset - 6, u'x') + QString::fromUtf8("\xF0\x9F\x98\x80")
-                   + QStringLiteral("\nz=1\n");
+    QString text = QStringLiteral("[s]\nk=") + QString(offset - 6, u'x')
+                   + QString::fromUtf8("\xF0\x9F\x98\x80") + QStringLiteral("\nz=1\n");
     QByteArray bytes;
     if (encoding == KvEncoding::Utf16LE) {
-        bytes = QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+        bytes = QByteArray("\xFF\xFE")
+                + QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
     } else {
         bytes = text.toUtf8();
     }

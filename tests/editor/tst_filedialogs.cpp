@@ -5,9 +5,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QListView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeView>
 
 #include <memory>
 
@@ -37,6 +39,8 @@ private slots:
     void saveDialog();
     void filtersIgnoreLetterCase_data();
     void filtersIgnoreLetterCase();
+    void detailColumnsAreWhole_data();
+    void detailColumnsAreWhole();
 };
 
 void TestFileDialogs::openDialog()
@@ -122,6 +126,54 @@ void TestFileDialogs::filtersIgnoreLetterCase()
         return found;
     };
     QTRY_COMPARE(names(), shown);
+}
+
+void TestFileDialogs::detailColumnsAreWhole_data()
+{
+    QTest::addColumn<bool>("open");
+    QTest::addRow("open") << true;
+    QTest::addRow("save") << false;
+}
+
+// Size, type and date are never cut; the name gets what is left.
+void TestFileDialogs::detailColumnsAreWhole()
+{
+    QFETCH(bool, open);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("a rather long file name for the column.ini"));
+    QFile out(file);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(QByteArray(123456, 'x'));
+    out.close();
+    std::unique_ptr<QFileDialog> dialog(open ? CreateOpenTextFileDialog(nullptr, file)
+                                             : CreateSaveTextFileDialog(nullptr, file));
+    dialog->setViewMode(QFileDialog::Detail);
+    dialog->resize(560, 400); // smaller than it opens: the name column gives way
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+    auto *view = dialog->findChild<QTreeView *>(QStringLiteral("treeView"));
+    QVERIFY(view);
+    QTRY_COMPARE(view->model()->rowCount(view->rootIndex()), 1);
+    QHeaderView *header = view->header();
+    QCOMPARE(header->count(), 4);
+    const QModelIndex row = view->model()->index(0, 0, view->rootIndex());
+    for (int column = 1; column < 4; ++column) {
+        // The cell's text and the column's title, each whole.
+        const QString text = row.siblingAtColumn(column).data().toString();
+        const QString title = view->model()->headerData(column, Qt::Horizontal).toString();
+        const int needed =
+            qMax(view->fontMetrics().horizontalAdvance(text), header->fontMetrics().horizontalAdvance(title));
+        QVERIFY(!text.isEmpty());
+        QCOMPARE(header->sectionResizeMode(column), QHeaderView::ResizeToContents);
+        QTRY_VERIFY2(header->sectionSize(column) > needed,
+                     qPrintable(QStringLiteral("column %1 (%2): %3 <= %4")
+                                    .arg(column)
+                                    .arg(text)
+                                    .arg(header->sectionSize(column))
+                                    .arg(needed)));
+    }
+    QVERIFY(header->sectionSize(0) > 0);
+    QCOMPARE(header->sectionResizeMode(0), QHeaderView::Stretch);
 }
 
 QTEST_MAIN(TestFileDialogs)

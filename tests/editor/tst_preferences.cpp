@@ -98,7 +98,8 @@ void TestPreferences::defaults()
 {
     const TKvPreferences preferences = LoadPreferences();
     QCOMPARE(preferences.AnsiCodePage, 0u);
-    QVERIFY(!preferences.KeepLayout);
+    QVERIFY(preferences.KeepLayout); // the normalising save is one click away
+    QVERIFY(TKvPreferences().KeepLayout);
     QCOMPARE(KvTextCodec::SystemAnsiCodePage(), KvTextCodec::LocaleCodePage());
 }
 
@@ -112,7 +113,8 @@ void TestPreferences::storeRoundTrip_data()
     QTest::addRow("UTF-8") << QVariant(65001) << QVariant(false) << 65001u << false;
     QTest::addRow("as strings") << QVariant(QStringLiteral("932")) << QVariant(QStringLiteral("true")) << 932u
                                 << true;
-    QTest::addRow("not a code page") << QVariant(437) << QVariant() << 0u << false;
+    QTest::addRow("not a code page, layout never stored") << QVariant(437) << QVariant() << 0u << true;
+    QTest::addRow("off as a string") << QVariant(1252) << QVariant(QStringLiteral("false")) << 1252u << false;
     QTest::addRow("nonsense") << QVariant(QStringLiteral("x")) << QVariant(QStringLiteral("x")) << 0u
                               << false;
 }

@@ -24,8 +24,10 @@ cleanup() {
 }
 trap cleanup EXIT
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/run"
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/Velmora"
 chmod 700 "$XDG_RUNTIME_DIR"
+# The saved bytes below are the normalising save's, chosen in the preferences.
+printf '[General]\nKeepLayout=false\n' >"$XDG_CONFIG_HOME/Velmora/Quillon.conf"
 unset QT_QPA_PLATFORM
 printf '[Main] ;core settings\r\nname=demo\r\n\r\n;note\r\n[Net]\r\nport=8080\r\n' >"$work/first.ini"
 printf '[Other]\r\nx=1\r\n' >"$work/second.ini"

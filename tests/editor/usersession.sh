@@ -25,7 +25,8 @@ trap cleanup EXIT
 export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p "$HOME" "$XDG_CONFIG_HOME/Velmora" "$XDG_RUNTIME_DIR"
 chmod 0700 "$XDG_RUNTIME_DIR"
-: >"$XDG_CONFIG_HOME/Velmora/Quillon.conf"
+# The normalising save, chosen in the preferences (keeplayout.sh checks the default).
+printf '[General]\nKeepLayout=false\n' >"$XDG_CONFIG_HOME/Velmora/Quillon.conf"
 export QT_QPA_PLATFORM=xcb
 
 fail() {

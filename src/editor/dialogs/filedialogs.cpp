@@ -4,7 +4,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QLabel>
+#include <QTreeView>
 
 namespace {
 
@@ -39,6 +41,22 @@ const QStringList EncodingEntries = {
     QStringLiteral("Auto"),
 };
 
+// The detail view's size, type and date columns fit their contents; the
+// name takes the width that is left, and the dialog opens wide enough for all.
+void ShowWholeColumns(QFileDialog &dialog)
+{
+    auto *view = dialog.findChild<QTreeView *>(QStringLiteral("treeView"));
+    if (!view)
+        return;
+    QHeaderView *header = view->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int column = 1; column < header->count(); ++column)
+        header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    const int em = dialog.fontMetrics().averageCharWidth();
+    dialog.resize(qMax(dialog.width(), 110 * em), qMax(dialog.height(), dialog.fontMetrics().height() * 28));
+}
+
 QFileDialog *CreateDialog(QWidget *owner, const QStringList &filters, int encodingCount, int encodingIndex)
 {
     auto *dialog = new QFileDialog(owner);
@@ -46,6 +64,7 @@ QFileDialog *CreateDialog(QWidget *owner, const QStringList &filters, int encodi
     dialog->setNameFilters(filters);
     dialog->selectNameFilter(filters.first());
     dialog->setSizeGripEnabled(true);
+    ShowWholeColumns(*dialog);
 
     auto *encodings = new QComboBox(dialog);
     encodings->setObjectName(QLatin1String(EncodingListName));

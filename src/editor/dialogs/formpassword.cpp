@@ -22,7 +22,7 @@ constexpr int HintFontHeight = 15;
 } // namespace
 
 TFormPassword::TFormPassword(QWidget *owner)
-    : TKvGradientDialog(owner, TitleOnlyFlags | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : TKvGradientDialog(owner, TitleAndMenuFlags)
 {
     setWindowTitle(QStringLiteral("File Password"));
 

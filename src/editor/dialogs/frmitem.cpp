@@ -14,7 +14,7 @@
 #include <QVBoxLayout>
 
 TFrmItem::TFrmItem(QWidget *owner)
-    : TKvGradientDialog(owner)
+    : TKvGradientDialog(owner, TitleAndMenuFlags)
 {
     setObjectName(QStringLiteral("FrmItem"));
     setWindowTitle(QStringLiteral("Add Value Item"));

@@ -19,7 +19,7 @@ bool SameIgnoringCase(const QString &a, const QString &b)
 }
 
 TFrmSection::TFrmSection(QWidget *owner)
-    : TKvGradientDialog(owner)
+    : TKvGradientDialog(owner, TitleAndMenuFlags)
 {
     setObjectName(QStringLiteral("FrmSection"));
     setWindowTitle(QStringLiteral("Add Section"));

@@ -61,7 +61,7 @@ constexpr int ButtonWidth = 120;
 } // namespace
 
 TPasswordFrm::TPasswordFrm(QWidget *owner)
-    : TKvGradientDialog(owner, TitleOnlyFlags | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : TKvGradientDialog(owner, TitleAndMenuFlags)
 {
     setWindowTitle(QStringLiteral("Password Generator"));
 

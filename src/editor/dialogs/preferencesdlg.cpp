@@ -24,7 +24,7 @@ QString CodePageItem(quint32 codePage)
 } // namespace
 
 TFrmPreferences::TFrmPreferences(QWidget *owner)
-    : TKvGradientDialog(owner, TitleOnlyFlags | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : TKvGradientDialog(owner, TitleAndMenuFlags)
 {
     setWindowTitle(QStringLiteral("Preferences"));
     const int width = Scaled(ClientWidth - 2 * Margin);
@@ -68,6 +68,7 @@ TFrmPreferences::TFrmPreferences(QWidget *owner)
     top += rowHeight + Scaled(Margin);
 
     SetClientSize(QSize(Scaled(ClientWidth), top));
+    SetPreferences(TKvPreferences());
     CbxCodePage->setFocus();
 }
 

@@ -25,10 +25,13 @@ TKvPreferences ReadPreferences(QSettings &settings)
     if (KvTextCodec::SelectableCodePages().contains(codePage))
         preferences.AnsiCodePage = codePage;
     // A bool comes back as its text in a new process; anything else is off.
-    const QVariant keepLayout = settings.value(KeepLayoutValue, false);
-    preferences.KeepLayout = keepLayout.typeId() == QMetaType::Bool
-                                 ? keepLayout.toBool()
-                                 : keepLayout.toString() == u"true" || keepLayout.toString() == u"1";
+    // Never stored (a first start), it is on.
+    if (settings.contains(KeepLayoutValue)) {
+        const QVariant keepLayout = settings.value(KeepLayoutValue);
+        preferences.KeepLayout = keepLayout.typeId() == QMetaType::Bool
+                                     ? keepLayout.toBool()
+                                     : keepLayout.toString() == u"true" || keepLayout.toString() == u"1";
+    }
     return preferences;
 }
 

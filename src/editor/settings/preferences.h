@@ -9,7 +9,9 @@ class QSettings;
 struct TKvPreferences
 {
     quint32 AnsiCodePage = 0;
-    bool KeepLayout = false; // saves keep each file's layout
+    // Saves keep each file's layout: on Linux a file rewritten in another
+    // form (CR LF, respaced lines) is a change nobody asked for.
+    bool KeepLayout = true;
 
     bool operator==(const TKvPreferences &) const = default;
 };

@@ -5,6 +5,7 @@
 #include "kvplainmessage.h"
 #include "kvsearchoptions.h"
 #include "kvstringrc.h"
+#include "windowplacement.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -58,7 +59,10 @@ void CentreOnScreen(TForm1 &form)
     if (!screen)
         return;
     const QRect area = screen->availableGeometry();
-    form.move(area.x() + (area.width() - form.width()) / 2, area.y() + (area.height() - form.height()) / 2);
+    QRect place = SavedWindowPlace(form);
+    place.moveTo(area.x() + (area.width() - place.width()) / 2,
+                 area.y() + (area.height() - place.height()) / 2);
+    RestoreWindowPlace(form, place);
 }
 
 int SectionListWidth(const TForm1 &form)
@@ -225,8 +229,7 @@ void LoadSettings(TForm1 &form)
         if (placement) {
             const QRect place = PlaceOnScreens(
                 QRect(placement->Left, placement->Top, placement->Width, placement->Height), ScreenAreas());
-            form.move(place.topLeft());
-            form.resize(place.size());
+            RestoreWindowPlace(form, place);
             SetSectionListWidth(form, placement->SectionWidth);
             form.SetValuesOnly(placement->ValuesOnly);
             form.SetColours(placement->Colours);
@@ -262,10 +265,11 @@ void SaveSettings(TForm1 &form)
     };
 
     TKvPlacement placement;
-    placement.Left = form.x();
-    placement.Top = form.y();
-    placement.Width = form.width();
-    placement.Height = form.height();
+    const QRect place = SavedWindowPlace(form);
+    placement.Left = place.x();
+    placement.Top = place.y();
+    placement.Width = place.width();
+    placement.Height = place.height();
     placement.SectionWidth = SectionListWidth(form);
     placement.ValuesOnly = form.ValuesOnly();
     placement.Colours = form.Colours();
