@@ -74,10 +74,6 @@ TForm1::TForm1(const QStringList &commandLine, QWidget *parent)
     m_documentFile = new TKvDocumentFile(*this);
     m_recentFiles = new TKvRecentFiles(*this);
     ClipCommands = new TClipboardCommands(*this);
-    connect(ActCopyItemValue, &QAction::triggered, this,
-            [this] { RunCommand([this] { ClipCommands->MnuCopyItemValueClick(); }); });
-    connect(ActPasteItemValue, &QAction::triggered, this,
-            [this] { RunCommand([this] { ClipCommands->MnuPasteItemValueClick(); }); });
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -93,12 +89,9 @@ TForm1::TForm1(const QStringList &commandLine, QWidget *parent)
             [this] { RunCommand([this] { m_documentFile->LoadFileTimerTimer(); }); });
 
     resize(Scaled(1127), Scaled(757));
-    EnableFileActions(false);
-    // Nothing is selected yet: the section and item commands wait for a selection.
-    ApplySectionRule();
-    ApplyValueRule();
     FollowDocument();
-    ActSave->setEnabled(false);
+    // No document and nothing selected yet: New and Open, and the program's own commands.
+    EnableFileActions(false);
 }
 
 TForm1::~TForm1()
@@ -121,107 +114,6 @@ int TForm1::ScreenDpi() const
 int TForm1::Scaled(int designed) const
 {
     return designed * ScreenDpi() / 144;
-}
-
-// ---- Actions -----------------------------------------------------------------
-
-namespace {
-
-struct ActionRow
-{
-    QAction *TForm1::*member;
-    const char *name;
-    const char *category;
-    const char *caption;
-    const char *hint;
-    QKeySequence shortcut;
-};
-
-} // namespace
-
-void TForm1::CreateActions()
-{
-    const ActionRow rows[] = {
-        {&TForm1::ActNewFile, "ActNewFile", "File Actions", "New", " Create a New Ini File ",
-         QKeySequence(Qt::CTRL | Qt::Key_N)},
-        {&TForm1::ActOpenFile, "ActOpenFile", "File Actions", "Open", " Open an Existing Ini File ",
-         QKeySequence(Qt::CTRL | Qt::Key_O)},
-        {&TForm1::ActReload, "ActReload", "File Actions", "Reload", " Reload The Open Ini File From Disk ",
-         QKeySequence(Qt::Key_F5)},
-        {&TForm1::ActSave, "ActSave", "File Actions", "Save", " Save Ini File to Disk ",
-         QKeySequence(Qt::CTRL | Qt::Key_S)},
-        {&TForm1::ActSaveAs, "ActSaveAs", "File Actions", "Save As", " Save the Ini File to a New File Name ",
-         QKeySequence(Qt::Key_F12)},
-        {&TForm1::ActSearch, "ActSearch", "File Actions", "Find",
-         " Search the Ini File (F3=Find Next) (Shift+F3=Find Previous)", QKeySequence(Qt::CTRL | Qt::Key_F)},
-        {&TForm1::ActFindNext, "ActFindNext", "File Actions", "Find Next", "", QKeySequence(Qt::Key_F3)},
-        {&TForm1::ActFindPrevious, "ActFindPrevious", "File Actions", "Find Previous", "",
-         QKeySequence(Qt::SHIFT | Qt::Key_F3)},
-        {&TForm1::ActValuesOnly, "ActValuesOnly", "File Actions", "Values Only",
-         "Hide Comment, Empty Items and Error Items. ", QKeySequence(Qt::Key_F4)},
-        {&TForm1::ActAddSection, "ActAddSection", "Section Actions", "Add", " Add a New Section ",
-         QKeySequence(Qt::CTRL | Qt::Key_F8)},
-        {&TForm1::ActCopySection, "ActCopySection", "Section Actions", "Copy", " Copy Selected Section ",
-         QKeySequence(Qt::CTRL | Qt::Key_F10)},
-        {&TForm1::ActInsertSection, "ActInsertSection", "Section Actions", "Insert",
-         " Insert a New Section Before the Selected Section ", QKeySequence(Qt::CTRL | Qt::Key_F9)},
-        {&TForm1::ActEditSection, "ActEditSection", "Section Actions", "Edit", " Edit the Selected Section ",
-         QKeySequence(Qt::CTRL | Qt::Key_Return)},
-        {&TForm1::ActDeleteSection, "ActDeleteSection", "Section Actions", "Del",
-         " Delete the Selected Section ", QKeySequence(Qt::CTRL | Qt::Key_Delete)},
-        {&TForm1::ActSilentDeleteSection, "ActSilentDeleteSection", "Section Actions",
-         "Silent Delete Section", "", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete)},
-        {&TForm1::ActAddItem, "ActAddItem", "Item Actions", "Add", " Add a New Value Item ",
-         QKeySequence(Qt::Key_F8)},
-        {&TForm1::ActInsertItem, "ActInsertItem", "Item Actions", "Insert", " Insert a New Value Item ",
-         QKeySequence(Qt::Key_F9)},
-        {&TForm1::ActEditItem, "ActEditItem", "Item Actions", "Edit", " Edit Selected Value Item ",
-         QKeySequence(Qt::Key_Return)},
-        {&TForm1::ActDeleteItem, "ActDeleteItem", "Item Actions", "Del", " Delete Selected Value Item ",
-         QKeySequence(Qt::Key_Delete)},
-        {&TForm1::ActSilentDeleteItem, "ActSilentDeleteItem", "Item Actions", "Silent Delete Item", "",
-         QKeySequence(Qt::SHIFT | Qt::Key_Delete)},
-        {&TForm1::ActCopyItemValue, "ActCopyItemValue", "Item Actions", "CopyItemValue", "",
-         QKeySequence(Qt::CTRL | Qt::Key_Insert)},
-        {&TForm1::ActPasteItemValue, "ActPasteItemValue", "Item Actions", "PasteItemValue", "",
-         QKeySequence(Qt::SHIFT | Qt::Key_Insert)},
-        {&TForm1::ActAbout, "ActAbout", "Program Actions", "", "Opens the about dialog",
-         QKeySequence(Qt::Key_F2)},
-        {&TForm1::ActHelp, "ActHelp", "Program Actions", "",
-         "Opens the help on the internet in Your browser ", QKeySequence(Qt::Key_F1)},
-        {&TForm1::ActGeneratePassword, "ActGeneratePassword", "Program Actions", "GeneratePassword",
-         " Opens the Password Generator ", QKeySequence(Qt::CTRL | Qt::Key_G)},
-        {&TForm1::ActCreateShortcut, "ActCreateShortcut", "Program Actions", "", "",
-         QKeySequence(Qt::CTRL | Qt::Key_K)},
-        {&TForm1::ActPreferences, "ActPreferences", "Program Actions", "Preferences",
-         " Opens the Preferences ", QKeySequence(Qt::CTRL | Qt::Key_Comma)},
-    };
-    for (const ActionRow &row : rows) {
-        auto *action = new QAction(QString::fromLatin1(row.caption), this);
-        action->setObjectName(QString::fromLatin1(row.name));
-        action->setProperty("category", QString::fromLatin1(row.category));
-        action->setToolTip(QString::fromLatin1(row.hint));
-        action->setStatusTip(QString::fromLatin1(row.hint));
-        action->setShortcut(row.shortcut);
-        action->setShortcutContext(Qt::WindowShortcut);
-        addAction(action);
-        this->*row.member = action;
-        ActionList << action;
-    }
-    // Enter on the keypad too.
-    ActEditItem->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
-    ActEditSection->setShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
-
-    connect(ActValuesOnly, &QAction::triggered, this,
-            [this] { RunCommand([this] { ActValuesOnlyExecute(); }); });
-    connect(ActHelp, &QAction::triggered, this, [this] { RunCommand([this] { ActHelpExecute(); }); });
-    ConnectProgramDialogs();
-    connect(ActPreferences, &QAction::triggered, this,
-            [this] { RunCommand([this] { ActPreferencesExecute(*this); }); });
-    connect(ActCreateShortcut, &QAction::triggered, this,
-            [this] { RunCommand([this] { ActCreateShortcutExecute(); }); });
-    // The commands of the other actions are connected where they are built.
 }
 
 // The installed user's guide, or the maker's help page when there is none.
@@ -315,8 +207,8 @@ void TForm1::UpdateCounters()
 
 void TForm1::EnableFileActions(bool enabled)
 {
-    for (QAction *action : {ActReload, ActSaveAs, ActSearch, ActFindNext, ActFindPrevious})
-        action->setEnabled(enabled);
+    m_hasDocument = enabled;
+    UpdateActions();
 }
 
 void TForm1::UpdateSelectionMenus()
@@ -416,13 +308,11 @@ void TForm1::DocumentSaved()
 // lists let go of their selection before their rows start over.
 void TForm1::FollowDocument()
 {
-    connect(&m_document, &TKvDocument::ModifiedChanged, ActSave, &QAction::setEnabled);
+    connect(&m_document, &TKvDocument::ModifiedChanged, this, &TForm1::UpdateActions);
+    connect(m_document.UndoStack(), &QUndoStack::indexChanged, this, &TForm1::UpdateActions);
     connect(&m_document, &TKvDocument::CountsChanged, this, &TForm1::UpdateCounters);
     // Read-only files take no edits.
-    connect(&m_document, &TKvDocument::FileStateChanged, this, [this] {
-        ApplySectionRule();
-        ApplyValueRule();
-    });
+    connect(&m_document, &TKvDocument::FileStateChanged, this, &TForm1::UpdateActions);
     connect(&m_document, &TKvDocument::AboutToReset, this, [this] {
         DeselectBeforeRefill(LvValues);
         DeselectBeforeRefill(LvSections);

@@ -16,6 +16,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QMenu;
@@ -81,7 +82,10 @@ public:
     void UpdateTitle(bool bare);
     static QString EncodingName(int encodingIndex);
     static quint32 CodePageOf(int encodingIndex);
+    // A document is open (or not): the file actions follow.
     void EnableFileActions(bool enabled);
+    // Enables every action by its rule (form1_actions.cpp).
+    void UpdateActions();
     void UpdateSelectionMenus();
     // ---- Clipboard (src/editor/clipboard) ----
     TClipboardCommands *ClipCommands = nullptr; // the popup menu PopupClip and its commands
@@ -227,15 +231,16 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    struct TActionRow;
+    static const std::vector<TActionRow> &ActionRows();
     void CreateActions();
+    void CreateToolbarButtons(const std::function<void(const QList<TKvGradiLabel *> &)> &addGroup);
     void CreateEditCommands();
     void CreateLists();
     void CreateToolbar();
     void CreateStatusBar();
     void LoadImageLists();
     void FormShow();
-
-    void ConnectCommand(QAction *action, void (TForm1::*handler)());
 
     void LvSectionsSelectItem(int row, bool selected);
     void LvValuesSelectItem(int row, bool selected);
@@ -246,13 +251,10 @@ private:
     void ActValuesOnlyExecute();
     void ActHelpExecute();
     // The program dialogs (dialogs/form1_dialogs.cpp).
-    void ConnectProgramDialogs();
     void ActGeneratePasswordExecute();
     void ActAboutExecute();
     void ActCreateShortcutExecute();
-    void ApplySectionRule();
     void DeselectBeforeRefill(QTableView *list);
-    void ApplyValueRule();
     void FollowDocument();
 
 public:
@@ -266,6 +268,7 @@ private:
     TKvDocument m_document;
     QStringList m_commandLine;
     bool m_shown = false;
+    bool m_hasDocument = false; // a document is open, new or read
     bool m_valuesOnly = false;
     TKvIniSection *m_selectedSection = nullptr;
     ColourScheme m_colourScheme = DefaultColourScheme;

@@ -1,6 +1,8 @@
 // The toolbar and the status bar: rows of gradient labels framed by end pieces.
 #include "form1.h"
 
+#include "kvpictures.h"
+
 #include "kvart.h"
 #include "kvgradilabel.h"
 #include "kvimagelist.h"
@@ -10,28 +12,6 @@
 #include <QImage>
 
 namespace {
-
-// Indexes of the item pictures.
-constexpr int IconBlank = 0;
-constexpr int IconValue = 1;
-constexpr int IconComment = 2;
-constexpr int IconError = 3;
-constexpr int IconSection = 4;
-constexpr int IconNone = 5; // an empty picture: "blank when disabled"
-
-// Indexes of the toolbar pictures.
-constexpr int PicNew = 0;
-constexpr int PicOpen = 1;
-constexpr int PicReload = 7;
-constexpr int PicSave = 8;
-constexpr int PicSaveAs = 9;
-constexpr int PicFind = 11;
-constexpr int PicSaveDisabled = 13;
-constexpr int PicSaveAsDisabled = 17;
-constexpr int PicFindDisabled = 18;
-constexpr int PicReloadDisabled = 19;
-constexpr int PicShortcut = 26;
-constexpr int PicShortcutDisabled = 27;
 
 QWidget *MakeBar(QWidget *parent, const QString &name)
 {
@@ -47,7 +27,8 @@ QWidget *MakeBar(QWidget *parent, const QString &name)
 } // namespace
 
 // Builds one group: a left end piece, the labels, a right end piece.
-static void AddGroup(QWidget *bar, const QList<TKvGradiLabel *> &labels, int endWidth, TKvArt **lastArt = nullptr)
+static void AddGroup(QWidget *bar, const QList<TKvGradiLabel *> &labels, int endWidth,
+                     TKvArt **lastArt = nullptr)
 {
     auto *layout = static_cast<QHBoxLayout *>(bar->layout());
     auto *left = new TKvArt(bar);
@@ -85,37 +66,10 @@ void TForm1::CreateToolbar()
     PnlTop = MakeBar(this, QStringLiteral("PnlTop"));
     PnlTop->setFixedHeight(Scaled(26));
 
-    auto button = [this](QAction *action, const QString &name, TKvImageList *images, int image, int disabledImage) {
-        auto *label = new TKvGradiLabel(PnlTop);
-        label->setObjectName(name);
-        label->SetLabelType(altButton);
-        label->SetAlign(alLeft);
-        label->SetImages(images);
-        label->SetImageIndex(image);
-        label->SetImageDisabledIndex(disabledImage);
-        label->SetAction(action);
-        return label;
-    };
-    GlNew = button(ActNewFile, QStringLiteral("GlNew"), IlButtons, PicNew, -1);
-    GlOpen = button(ActOpenFile, QStringLiteral("GlOpen"), IlButtons, PicOpen, -1);
-    GlReload = button(ActReload, QStringLiteral("GlReload"), IlButtons, PicReload, PicReloadDisabled);
-    GlSave = button(ActSave, QStringLiteral("GlSave"), IlButtons, PicSave, PicSaveDisabled);
-    GlSaveAs = button(ActSaveAs, QStringLiteral("GlSaveAs"), IlButtons, PicSaveAs, PicSaveAsDisabled);
-    GlSearch = button(ActSearch, QStringLiteral("GlSearch"), IlButtons, PicFind, PicFindDisabled);
-    GlSectionAdd = button(ActAddSection, QStringLiteral("GlSectionAdd"), IlItems, IconSection, IconNone);
-    GlSectionCopy = button(ActCopySection, QStringLiteral("GlSectionCopy"), IlItems, IconSection, IconNone);
-    GlSectionInsert = button(ActInsertSection, QStringLiteral("GlSectionInsert"), IlItems, IconSection, IconNone);
-    GlSectionEdit = button(ActEditSection, QStringLiteral("GlSectionEdit"), IlItems, IconSection, IconNone);
-    GlSectionDdelete = button(ActDeleteSection, QStringLiteral("GlSectionDdelete"), IlItems, IconSection, IconNone);
-    GlItemAdd = button(ActAddItem, QStringLiteral("GlItemAdd"), IlItems, IconValue, IconNone);
-    GlItemInsert = button(ActInsertItem, QStringLiteral("GlItemInsert"), IlItems, IconValue, IconNone);
-    GlItemEdit = button(ActEditItem, QStringLiteral("GlItemEdit"), IlItems, IconValue, IconNone);
-    GlItemDelete = button(ActDeleteItem, QStringLiteral("GlItemDelete"), IlItems, IconValue, IconNone);
-
+    // The buttons come from the action table, one group per category.
     const int endWidth = Scaled(23);
-    AddGroup(PnlTop, {GlNew, GlOpen, GlReload, GlSave, GlSaveAs, GlSearch}, endWidth);
-    AddGroup(PnlTop, {GlSectionAdd, GlSectionCopy, GlSectionInsert, GlSectionEdit, GlSectionDdelete}, endWidth);
-    AddGroup(PnlTop, {GlItemAdd, GlItemInsert, GlItemEdit, GlItemDelete}, endWidth, &LastToolbarArt);
+    CreateToolbarButtons(
+        [&](const QList<TKvGradiLabel *> &group) { AddGroup(PnlTop, group, endWidth, &LastToolbarArt); });
     static_cast<QHBoxLayout *>(PnlTop->layout())->addStretch(1);
 }
 
@@ -157,13 +111,16 @@ void TForm1::CreateStatusBar()
     LbShowTime = passive(QStringLiteral("LbShowTime"), QStringLiteral("0"), showHint);
     AddGroup(PnlBottom,
              {passive(QStringLiteral("LbLoadCaption"), QStringLiteral("LoadTime:"), loadHint), LbLoadTime,
-              spacer(Scaled(20)), passive(QStringLiteral("LbShowCaption"), QStringLiteral("ShowTime:"), showHint),
-              LbShowTime, spacer(Scaled(20))},
+              spacer(Scaled(20)),
+              passive(QStringLiteral("LbShowCaption"), QStringLiteral("ShowTime:"), showHint), LbShowTime,
+              spacer(Scaled(20))},
              endWidth);
 
-    LbSectionCount = counter(QStringLiteral("LbSectionCount"), IconSection, QStringLiteral(" Section Count "));
+    LbSectionCount =
+        counter(QStringLiteral("LbSectionCount"), IconSection, QStringLiteral(" Section Count "));
     LbValueCount = counter(QStringLiteral("LbValueCount"), IconValue, QStringLiteral(" Item Value Count "));
-    LbCommentCount = counter(QStringLiteral("LbCommentCount"), IconComment, QStringLiteral(" Comment Count "));
+    LbCommentCount =
+        counter(QStringLiteral("LbCommentCount"), IconComment, QStringLiteral(" Comment Count "));
     LbErrorCount = counter(QStringLiteral("LbErrorCount"), IconError, QStringLiteral(" Item Error Count "));
     LbEmptyCount = counter(QStringLiteral("LbEmptyCount"), IconBlank, QStringLiteral(" Blank Line Count "));
     AddGroup(PnlBottom, {LbSectionCount, LbValueCount, LbCommentCount, LbErrorCount, LbEmptyCount}, endWidth);
@@ -199,7 +156,6 @@ void TForm1::CreateStatusBar()
     ButCreateShortcut->SetImageIndex(PicShortcut);
     ButCreateShortcut->SetImageDisabledIndex(PicShortcutDisabled);
     ButCreateShortcut->SetHint(QStringLiteral(" Opens the Create Shortcut Dialog "));
-    ButCreateShortcut->setEnabled(false);
     GlPassword = programButton(ActGeneratePassword, QStringLiteral("GlPassword"), QStringLiteral("P"));
     GlHelp = programButton(ActHelp, QStringLiteral("GlHelp"), QStringLiteral("?"));
     GlInfo = programButton(ActAbout, QStringLiteral("GlInfo"), QStringLiteral("i"));

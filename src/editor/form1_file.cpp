@@ -32,10 +32,7 @@ void TForm1::SetFileName(const QString &path)
     if (MRUList)
         MRUList->AddRecentFile(path, file.EncodingIndex);
     UpdateTitle(false);
-    if (ButCreateShortcut)
-        ButCreateShortcut->setEnabled(!path.isEmpty());
-    // A named document can take a new section even when it has none to select.
-    ApplySectionRule();
+    UpdateActions();
 }
 
 void TForm1::SelectFirstRows()

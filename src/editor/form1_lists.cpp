@@ -328,23 +328,6 @@ int TForm1::SortState(QTableView *list, int column) const
     return m_sortStates[size_t(ListIndexOf(this, list))][size_t(column)];
 }
 
-void TForm1::ApplySectionRule()
-{
-    const bool rule = m_selectedSection != nullptr && !ReadOnly();
-    for (QAction *action : {ActCopySection, ActInsertSection, ActEditSection, ActDeleteSection,
-                            ActSilentDeleteSection, ActAddItem})
-        action->setEnabled(rule);
-    ActAddSection->setEnabled(rule || !FileName().isEmpty());
-}
-
-void TForm1::ApplyValueRule()
-{
-    const bool rule = LvValues->selectionModel()->hasSelection() && !ReadOnly();
-    for (QAction *action : {ActInsertItem, ActEditItem, ActDeleteItem, ActSilentDeleteItem})
-        action->setEnabled(rule);
-    ActAddItem->setEnabled(rule || LvSections->selectionModel()->hasSelection());
-}
-
 void TForm1::LvSectionsSelectItem(int row, bool selected)
 {
     SetSortArrows(LvValues, 0, 0);
@@ -355,7 +338,7 @@ void TForm1::LvSectionsSelectItem(int row, bool selected)
     } else {
         m_selectedSection = nullptr;
     }
-    ApplySectionRule();
+    UpdateActions();
     if (!selected)
         FillValueList(nullptr);
     UpdateSelectionMenus();
@@ -363,7 +346,7 @@ void TForm1::LvSectionsSelectItem(int row, bool selected)
 
 void TForm1::LvValuesSelectItem(int, bool)
 {
-    ApplyValueRule();
+    UpdateActions();
     UpdateSelectionMenus();
 }
 

@@ -8,13 +8,6 @@
 
 #include <QAction>
 
-void TForm1::ConnectProgramDialogs()
-{
-    connect(ActGeneratePassword, &QAction::triggered, this,
-            [this] { RunCommand([this] { ActGeneratePasswordExecute(); }); });
-    connect(ActAbout, &QAction::triggered, this, [this] { RunCommand([this] { ActAboutExecute(); }); });
-}
-
 // From the window the generator only copies to the clipboard: no Apply.
 void TForm1::ActGeneratePasswordExecute()
 {

@@ -69,15 +69,6 @@ TKvDocumentFile::TKvDocumentFile(TForm1 &form)
     , m_form(form)
     , m_watcher(new TKvFileWatcher(this))
 {
-    auto connectCommand = [this](QAction *action, void (TKvDocumentFile::*handler)()) {
-        connect(action, &QAction::triggered, this,
-                [this, handler] { m_form.RunCommand([this, handler] { (this->*handler)(); }); });
-    };
-    connectCommand(form.ActNewFile, &TKvDocumentFile::ActNewFileExecute);
-    connectCommand(form.ActOpenFile, &TKvDocumentFile::ActOpenFileExecute);
-    connectCommand(form.ActReload, &TKvDocumentFile::ActReloadExecute);
-    connectCommand(form.ActSave, &TKvDocumentFile::ActSaveExecute);
-    connectCommand(form.ActSaveAs, &TKvDocumentFile::ActSaveAsExecute);
     connect(m_watcher, &TKvFileWatcher::Changed, this, &TKvDocumentFile::FileChangedOnDisk);
 }
 
