@@ -283,6 +283,8 @@ void TKvMsgBox::ChooseDefaultButton()
     }
     if (!m_defaultButton && !ButCancel->isHidden())
         m_defaultButton = ButCancel;
+    if (TKvButton *chosen = ButtonFor(m_defaultResult); chosen && !chosen->isHidden())
+        m_defaultButton = chosen;
     // Escape answers Cancel when it is there, else No.
     ButCancel->SetCancel(!ButCancel->isHidden());
     ButNo->SetCancel(!ButNo->isHidden() && ButCancel->isHidden());
@@ -512,6 +514,7 @@ TKvModalResult Show(const TKvMsgBoxRequest &request, QWidget *owner)
     for (TKvModalResult result : request.buttons)
         box->AddButton(box->ButtonFor(result));
     box->SetIcon(request.pictureKind);
+    box->SetDefaultResult(request.defaultButton);
     const int result = box->exec();
     if (result == tmrNone) // closed some other way
         return request.buttons.contains(tmrCancel) ? tmrCancel : request.buttons.last();
@@ -543,6 +546,13 @@ void ErrorBox(const QString &caption, const QString &text, QWidget *owner)
 bool YesNoBox(const QString &caption, const QString &text, QWidget *owner)
 {
     return Show({caption, text, kvIconQuestion, {tmrYes, tmrNo}}, owner) == tmrYes;
+}
+
+bool YesNoBoxDefaultNo(const QString &caption, const QString &text, QWidget *owner)
+{
+    TKvMsgBoxRequest request{caption, text, kvIconQuestion, {tmrYes, tmrNo}};
+    request.defaultButton = tmrNo;
+    return Show(request, owner) == tmrYes;
 }
 
 TKvModalResult YesNoCancelBox(const QString &caption, const QString &text, QWidget *owner)

@@ -56,6 +56,8 @@ public:
     TKvPngRC *Picture() const { return m_picture; }
     // Chosen when the box is shown.
     TKvButton *DefaultButton() const { return m_defaultButton; }
+    // The answer whose button is the default when the box shows (tmrNone: the first one).
+    void SetDefaultResult(TKvModalResult result) { m_defaultResult = result; }
     int ButtonCount() const { return m_buttonCount; }
 
     // True when the user's locale territory is Denmark.
@@ -119,6 +121,7 @@ private:
     TKvPngRC *m_picture = nullptr;
     int m_buttonCount = 0;
     TKvButton *m_defaultButton = nullptr;
+    TKvModalResult m_defaultResult = tmrNone;
     QPointer<QWidget> m_owner;
     enum { SnapIdle, SnapWaiting, SnapStarted } m_snapState = SnapIdle;
     int m_frameWaits = 0;
@@ -130,6 +133,8 @@ void ShowMsgBox(const QString &caption, const QString &text, int pictureKind, QW
 void InfoBox(const QString &caption, const QString &text, QWidget *owner = nullptr);
 void ErrorBox(const QString &caption, const QString &text, QWidget *owner = nullptr);
 bool YesNoBox(const QString &caption, const QString &text, QWidget *owner = nullptr);
+// A question whose safe answer is No: Enter answers No.
+bool YesNoBoxDefaultNo(const QString &caption, const QString &text, QWidget *owner = nullptr);
 TKvModalResult YesNoCancelBox(const QString &caption, const QString &text, QWidget *owner = nullptr);
 
 // For tests: while a hook is installed no box is shown; the hook sees what
@@ -140,6 +145,8 @@ struct TKvMsgBoxRequest
     QString text;
     int pictureKind = 0;
     QList<TKvModalResult> buttons;
+    // The button Enter presses; tmrNone: the first of buttons.
+    TKvModalResult defaultButton = tmrNone;
 };
 using TKvMsgBoxHook = std::function<TKvModalResult(const TKvMsgBoxRequest &request)>;
 TKvMsgBoxHook SetMsgBoxHook(TKvMsgBoxHook hook);

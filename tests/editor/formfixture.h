@@ -38,8 +38,9 @@ struct TFormFixture
         SetShellOpener([](const QUrl &) {});
         SetMsgBoxHook([this](const TKvMsgBoxRequest &request) {
             Messages << request.caption + u'|' + request.text;
+            // No reply queued: Enter, which presses the default button.
             if (Replies.empty())
-                return request.buttons.first();
+                return request.defaultButton != tmrNone ? request.defaultButton : request.buttons.first();
             const TKvModalResult reply = Replies.front();
             Replies.pop_front();
             return reply;

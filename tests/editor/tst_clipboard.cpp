@@ -643,7 +643,7 @@ void TestClipboard::popupOrder()
                                   "-",
                                   "Comment / Uncomment Item\tCtrl+Space",
                                   "-",
-                                  "Sort All Alphabetically",
+                                  "Sort All Alphabetically\tAlt+S",
                                   "-",
                                   "Undo\tCtrl+Z",
                                   "Redo\tCtrl+Shift+Z"};

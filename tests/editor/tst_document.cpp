@@ -98,6 +98,9 @@ private slots:
     void outsideChangeOfUnmodifiedFile_data();
     void outsideChangeOfUnmodifiedFile();
     void outsideChangeWhileModified();
+    void removedByAnotherProgram();
+    void pathsBecomeAbsolute_data();
+    void pathsBecomeAbsolute();
     void ownSaveRaisesNoQuestion();
     void renamedReplacementIsWatchedAgain();
 
@@ -233,10 +236,10 @@ void TestDocument::placeholderNameSavesThroughSaveAs()
     QDir::setCurrent(m_dir.path());
     TForm1 *form = Show(name); // the relative name, as given on a command line
     QVERIFY(form);
-    QCOMPARE(form->FileName(), name);
+    QCOMPARE(form->FileName(), Path(name)); // kept absolute
     Edit(*form);
     Trigger(form->ActSave);
-    QCOMPARE(m_fix.Dialogs, throughSaveAs ? QStringList{QStringLiteral("save:NoName.Ini")} : QStringList());
+    QCOMPARE(m_fix.Dialogs, throughSaveAs ? QStringList{QStringLiteral("save:") + Path(name)} : QStringList());
     QCOMPARE(form->Modified(), throughSaveAs); // the dialog was cancelled
     QCOMPARE(ReadFile(Path(name)).contains("edited=yes"), !throughSaveAs);
 }
@@ -703,13 +706,64 @@ void TestDocument::outsideChangeOfUnmodifiedFile()
     if (reply == tmrNo) {
         // The edit made afterwards would overwrite the other program's version: Save asks.
         Edit(*form);
-        m_fix.Replies = {tmrNo};
+        // Enter answers No: the other program's version is not lost by a key pressed in a hurry.
+        m_fix.Replies.clear();
         Trigger(form->ActSave);
         QCOMPARE(m_fix.Messages.size(), 2);
         QVERIFY(m_fix.Messages[1].endsWith(QStringLiteral("since it was loaded.\r\nOverwrite it ?")));
         QCOMPARE(ReadFile(m_sample), changed);
         QVERIFY(form->Modified());
     }
+}
+
+void TestDocument::removedByAnotherProgram()
+{
+    TForm1 *form = Show(m_sample);
+    QVERIFY(form);
+    Edit(*form);
+    QVERIFY(QFile::remove(m_sample));
+    QTRY_COMPARE(m_fix.Messages.size(), 1);
+    QCOMPARE(m_fix.Messages[0], QStringLiteral("File Changed|") + m_sample
+                                    + QStringLiteral("\r\nhas been removed by another program.\r\nThe document "
+                                                     "stays open; Save writes the file again."));
+    QTest::qWait(3 * TKvFileWatcher::SettleMs);
+    QCOMPARE(m_fix.Messages.size(), 1); // told once
+    QCOMPARE(form->Document().Sections.Count, 2);
+    Trigger(form->ActSave);
+    QVERIFY(ReadFile(m_sample).contains("edited=yes"));
+}
+
+// How the file is named on the command line or in a dialog, and the absolute
+// path the window keeps (symbolic links stay as named).
+void TestDocument::pathsBecomeAbsolute_data()
+{
+    QTest::addColumn<QString>("given");
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("relative") << "sub/a.ini"
+                              << "sub/a.ini";
+    QTest::newRow("dot") << "./sub/a.ini"
+                         << "sub/a.ini";
+    QTest::newRow("dot dot") << "sub/../sub/a.ini"
+                             << "sub/a.ini";
+    QTest::newRow("symlinked folder") << "link/a.ini"
+                                      << "link/a.ini";
+}
+
+void TestDocument::pathsBecomeAbsolute()
+{
+    QFETCH(QString, given);
+    QFETCH(QString, kept);
+    QDir(m_dir.path()).mkpath(QStringLiteral("sub"));
+    WriteFile(Path(QStringLiteral("sub/a.ini")), Sample);
+    QFile::link(Path(QStringLiteral("sub")), Path(QStringLiteral("link")));
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(m_dir.path());
+    TForm1 *form = Show();
+    QVERIFY(form);
+    form->OpenFile(given, -1);
+    QDir::setCurrent(before);
+    QCOMPARE(form->FileName(), Path(kept));
+    QVERIFY(form->windowTitle().contains(u'[' + Path(kept) + u']'));
 }
 
 void TestDocument::outsideChangeWhileModified()

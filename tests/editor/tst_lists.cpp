@@ -457,6 +457,13 @@ void TestLists::keyboardMovesByRows()
     QTest::keyClick(sections, Qt::Key_Backtab);
     QCOMPARE(QApplication::focusWidget(), values);
 
+    // With nothing selected, the first Down selects the row the focus frame is on, not the one after it.
+    values->selectionModel()->clearSelection();
+    const int framed = values->currentIndex().row();
+    QVERIFY(framed >= 0);
+    QTest::keyClick(values, Qt::Key_Down);
+    QVERIFY(values->selectionModel()->isRowSelected(framed, {}));
+
     const int last = values->model()->rowCount() - 1;
     QTest::keyClick(values, Qt::Key_End);
     QVERIFY(values->selectionModel()->isRowSelected(last, {}));

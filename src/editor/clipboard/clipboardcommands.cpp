@@ -129,6 +129,8 @@ TClipboardCommands::TClipboardCommands(TForm1 &form)
     PopupClip->addSeparator();
     MnuSortAllAlphabetically = PopupClip->addAction(QStringLiteral("Sort All Alphabetically"));
     MnuSortAllAlphabetically->setObjectName(QStringLiteral("MnuSortAllAlphabetically"));
+    MnuSortAllAlphabetically->setShortcut(m_form.ActSortAll->shortcut());
+    MnuSortAllAlphabetically->setShortcutContext(Qt::WidgetShortcut); // the window's action owns the key
     connect(MnuSortAllAlphabetically, &QAction::triggered, m_form.ActSortAll, &QAction::trigger);
     // Undo and redo, named after the step they would take back or do again.
     PopupClip->addSeparator();

@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTimer>
@@ -70,6 +71,7 @@ TKvDocumentFile::TKvDocumentFile(TForm1 &form)
     , m_watcher(new TKvFileWatcher(this))
 {
     connect(m_watcher, &TKvFileWatcher::Changed, this, &TKvDocumentFile::FileChangedOnDisk);
+    connect(m_watcher, &TKvFileWatcher::Removed, this, &TKvDocumentFile::FileRemovedOnDisk);
 }
 
 void ShowFileError(const TKvFileError &error, QWidget *owner)
@@ -139,8 +141,10 @@ void TKvDocumentFile::ActOpenFileExecute()
         OpenFile(choice->Path, choice->EncodingIndex);
 }
 
-void TKvDocumentFile::OpenFile(const QString &path, int encodingIndex)
+void TKvDocumentFile::OpenFile(const QString &given, int encodingIndex)
 {
+    // Every path the window keeps is absolute (symbolic links stay as named).
+    const QString path = QDir::cleanPath(QFileInfo(given).absoluteFilePath());
     if (!IsEncryptedName(path)) {
         OpenPlainFile(path, encodingIndex);
         return;
@@ -314,8 +318,9 @@ void TKvDocumentFile::ActReloadExecute()
 void TKvDocumentFile::ActSaveExecute()
 {
     const TKvFileState file = Doc().File();
-    // "NoName.Ini" is a placeholder name: it is saved under a name the user chooses.
-    if (file.FileName.isEmpty() || file.FileName == QStringLiteral("NoName.Ini")) {
+    // "NoName.Ini" is a placeholder name (given on a command line, made
+    // absolute like every path): it is saved under a name the user chooses.
+    if (file.FileName.isEmpty() || QFileInfo(file.FileName).fileName() == QStringLiteral("NoName.Ini")) {
         ActSaveAsExecute();
         return;
     }
@@ -364,7 +369,7 @@ void TKvDocumentFile::ActSaveAsExecute()
     const std::optional<TKvFileChoice> choice = SaveTextFileDialog(&m_form, Doc().File().FileName);
     if (!choice)
         return;
-    const QString path = choice->Path;
+    const QString path = QDir::cleanPath(QFileInfo(choice->Path).absoluteFilePath());
     TKvFileState file = Doc().File();
     // A new protected file gets the strong container; a protected document
     // keeps the one it has unless the person chooses the other.
@@ -458,14 +463,29 @@ void TKvDocumentFile::FileChangedOnDisk()
         m_form.RunCommand([this] { ActReloadExecute(); });
 }
 
+void TKvDocumentFile::FileRemovedOnDisk()
+{
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
+        QTimer::singleShot(1000, this, &TKvDocumentFile::FileRemovedOnDisk);
+        return;
+    }
+    ShowMsgBox(
+        ChangedCaption,
+        m_watcher->Path()
+            + QStringLiteral("\r\nhas been removed by another program.\r\nThe document stays open; Save "
+                             "writes the file again."),
+        kvIconExclamation, &m_form);
+}
+
 bool TKvDocumentFile::MayOverwrite()
 {
     if (!m_watcher->ChangedOnDisk()
         || m_watcher->Path() != QFileInfo(Doc().File().FileName).absoluteFilePath())
         return true;
-    return YesNoBox(ChangedCaption,
-                    m_watcher->Path()
-                        + QStringLiteral(
-                            "\r\nhas been changed by another program since it was loaded.\r\nOverwrite it ?"),
-                    &m_form);
+    return YesNoBoxDefaultNo(
+        ChangedCaption,
+        m_watcher->Path()
+            + QStringLiteral(
+                "\r\nhas been changed by another program since it was loaded.\r\nOverwrite it ?"),
+        &m_form);
 }

@@ -58,6 +58,8 @@ public:
 
 private:
     void FileChangedOnDisk();
+    // The file was removed by another program: told once.
+    void FileRemovedOnDisk();
     // Whether Save may write over the file: asks when another program changed it.
     bool MayOverwrite();
     void LoadFailed();

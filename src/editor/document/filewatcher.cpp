@@ -43,6 +43,7 @@ void TKvFileWatcher::Watch(const QString &path)
     m_path = QFileInfo(path).absoluteFilePath();
     m_known = TKvFileStamp::Of(m_path);
     m_reported = m_known;
+    m_toldRemoved = false;
     Arm();
 }
 
@@ -87,7 +88,15 @@ void TKvFileWatcher::Settle()
     if (m_path.isEmpty())
         return;
     const TKvFileStamp now = TKvFileStamp::Of(m_path);
-    if (!now.Exists || now == m_known || now == m_reported)
+    if (!now.Exists) {
+        if (m_known.Exists && !m_toldRemoved) {
+            m_toldRemoved = true;
+            emit Removed();
+        }
+        return;
+    }
+    m_toldRemoved = false;
+    if (now == m_known || now == m_reported)
         return;
     m_reported = now;
     emit Changed();

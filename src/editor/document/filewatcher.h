@@ -46,6 +46,8 @@ public:
 signals:
     // Another program changed the file (once per new version on disk).
     void Changed();
+    // The file is gone (removed or renamed away); told once until it is back or watched anew.
+    void Removed();
 
 private:
     void Arm();
@@ -56,4 +58,5 @@ private:
     QString m_path;
     TKvFileStamp m_known;    // the version last loaded or saved
     TKvFileStamp m_reported; // the version last reported as changed
+    bool m_toldRemoved = false;
 };

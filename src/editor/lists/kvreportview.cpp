@@ -1,5 +1,7 @@
 #include "kvreportview.h"
 
+#include <QKeyEvent>
+
 #include "kvlistdelegate.h"
 
 #include <QHeaderView>
@@ -79,4 +81,19 @@ void TKvReportView::paintEvent(QPaintEvent *event)
         selectionModel()->isRowSelected(current.row(), rootIndex()) ? QPalette::Highlight : QPalette::Base);
     QPainter painter(viewport());
     style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+}
+
+void TKvReportView::keyPressEvent(QKeyEvent *event)
+{
+    // With nothing selected, the first Up or Down selects the row the focus
+    // frame is on (the first row once the list took the focus), not the one past it.
+    const bool upOrDown = event->key() == Qt::Key_Down || event->key() == Qt::Key_Up;
+    if (upOrDown && event->modifiers() == Qt::NoModifier && currentIndex().isValid() && selectionModel()
+        && !selectionModel()->hasSelection()) {
+        selectionModel()->setCurrentIndex(currentIndex(),
+                                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }
