@@ -161,6 +161,12 @@ void TestDocument::newThenReloadLeavesNoDocument()
     QVERIFY(!form->ActReload->isEnabled());
     QVERIFY(!form->ActSaveAs->isEnabled());
     QVERIFY(!form->ActSave->isEnabled());
+    // Nothing to edit without a document: only New, Open and the program's commands.
+    for (QAction *action : {form->ActAddSection, form->ActAddItem, form->ActSearch, form->ActUndo})
+        QVERIFY2(!action->isEnabled(), qPrintable(action->objectName()));
+    QVERIFY(!form->ButCreateShortcut->isEnabled());
+    QVERIFY(form->ActNewFile->isEnabled());
+    QVERIFY(form->ActOpenFile->isEnabled());
 }
 
 void TestDocument::newDocumentState()
