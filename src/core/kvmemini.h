@@ -121,6 +121,10 @@ public:
     const char16_t *LineAnchor() const;
     // Makes the entry count as changed (a sort that moves it).
     void MarkChanged() { m_flags |= Changed; }
+    bool IsMarkedChanged() const { return m_flags & Changed; }
+    // Puts back the mark as it was before a sort moved the entry, when the
+    // move is undone; the texts are then still those the mark was taken with.
+    void RestoreChangedMark(bool marked) { m_flags = marked ? (m_flags | Changed) : (m_flags & ~Changed); }
 
     QStringView NameView() const { return {m_text, m_nameLen}; }
     QStringView ValueView() const { return {ValueStart(), m_valueLen}; }
@@ -286,6 +290,8 @@ public:
     // name and comment still match that line is the writer's to check.
     const char16_t *HeaderLine() const { return m_headerLine; }
     void ForgetHeaderLine() { m_headerLine = nullptr; }
+    // Puts back the header line a sort forgot, when the move is undone.
+    void RestoreHeaderLine(const char16_t *line) { m_headerLine = line; }
 
 private:
     friend class TKvMemIni;

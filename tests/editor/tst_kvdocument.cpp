@@ -110,6 +110,8 @@ class TestKvDocument : public QObject
 private slots:
     void stepsShowAsSignals_data();
     void stepsShowAsSignals();
+    void undoneSortWritesTheFileAsRead_data();
+    void undoneSortWritesTheFileAsRead();
     void replaceStartsOver();
     void fileStateSignalsOnlyChanges();
 };
@@ -257,6 +259,48 @@ void TestKvDocument::stepsShowAsSignals()
     }
     QCOMPARE(log.Take(), expected);
     QCOMPARE(Text(document), text);
+}
+
+// A sort writes the lines it moved afresh; undoing it must give back every
+// line as read, so that saving writes the file unchanged.
+void TestKvDocument::undoneSortWritesTheFileAsRead_data()
+{
+    QTest::addColumn<int>("scope");
+    QTest::newRow("all") << int(TKvOrderStep::AllSections);
+    QTest::newRow("sections") << int(TKvOrderStep::SectionOrder);
+    QTest::newRow("one section's entries") << int(TKvOrderStep::OneSectionsEntries);
+}
+
+void TestKvDocument::undoneSortWritesTheFileAsRead()
+{
+    QFETCH(int, scope);
+    const QByteArray text = "; head\n[zeta]  ; z\n  z = 1   ; one\n\ty=2\n\n[alpha]\nx =  3\n";
+    TKvDocument document;
+    document.Replace(Parsed(text));
+    document.Ini().KeepLayout = true;
+    TNoSelection selection;
+    TKvIniSection *zeta = document.Ini().Sections[1];
+    document.Push(new TKvOrderStep(document, selection, {}, TKvOrderStep::Scope(scope), zeta,
+                                   [zeta, scope](TKvMemIni &ini) {
+                                       if (scope == TKvOrderStep::AllSections)
+                                           ini.SortAll(skName, true);
+                                       else if (scope == TKvOrderStep::SectionOrder)
+                                           ini.SortSections(skName, true);
+                                       else
+                                           zeta->SortVals(skName, true);
+                                   }));
+    document.UndoStack()->undo();
+    QBuffer saved;
+    saved.open(QIODevice::WriteOnly);
+    document.Ini().SaveToStream(saved, KvEncoding::Utf8);
+    QCOMPARE(saved.data(), text);
+    // Redone, the moved lines are written afresh again, and undone once more, as read.
+    document.UndoStack()->redo();
+    document.UndoStack()->undo();
+    QBuffer again;
+    again.open(QIODevice::WriteOnly);
+    document.Ini().SaveToStream(again, KvEncoding::Utf8);
+    QCOMPARE(again.data(), text);
 }
 
 void TestKvDocument::replaceStartsOver()

@@ -148,6 +148,11 @@ TKvOrderStep::Order TKvOrderStep::Take() const
         order.sections = {m_section};
     else
         order.sections.assign(ini.Sections.begin(), ini.Sections.end());
+    if (m_scope != OneSectionsEntries) {
+        order.headerLines.reserve(order.sections.size());
+        for (const TKvIniSection *section : order.sections)
+            order.headerLines.push_back(section->HeaderLine());
+    }
     if (m_scope != SectionOrder) {
         size_t total = 0;
         for (const TKvIniSection *section : order.sections)
@@ -155,6 +160,9 @@ TKvOrderStep::Order TKvOrderStep::Take() const
         order.vals.reserve(total);
         for (const TKvIniSection *section : order.sections)
             order.vals.insert(order.vals.end(), section->Vals.begin(), section->Vals.end());
+        order.changedMarks.reserve(total);
+        for (const TKvIniVal *val : order.vals)
+            order.changedMarks.push_back(val->IsMarkedChanged());
     }
     return order;
 }
@@ -162,14 +170,19 @@ TKvOrderStep::Order TKvOrderStep::Take() const
 void TKvOrderStep::Put(const Order &order)
 {
     m_document.Reorder(ReorderedSection(), [this, &order](TKvMemIni &ini) {
-        if (m_scope != OneSectionsEntries)
+        if (m_scope != OneSectionsEntries) {
             std::copy(order.sections.begin(), order.sections.end(), ini.Sections.Items);
+            for (size_t i = 0; i < order.sections.size(); ++i)
+                order.sections[i]->RestoreHeaderLine(order.headerLines[i]);
+        }
         if (m_scope != SectionOrder) {
             TKvIniVal *const *from = order.vals.data();
             for (TKvIniSection *section : order.sections) {
                 std::copy(from, from + section->Vals.Count, section->Vals.Items);
                 from += section->Vals.Count;
             }
+            for (size_t i = 0; i < order.vals.size(); ++i)
+                order.vals[i]->RestoreChangedMark(order.changedMarks[i]);
         }
     });
 }

@@ -144,6 +144,9 @@ private:
     {
         std::vector<TKvIniSection *> sections;
         std::vector<TKvIniVal *> vals; // every listed section's entries, in the listed order
+        // What a sort forgets of the lines as read, so that undoing it writes them as read again.
+        std::vector<const char16_t *> headerLines; // per listed section
+        std::vector<bool> changedMarks;            // per entry of vals
     };
     Order Take() const;
     void Put(const Order &order);
