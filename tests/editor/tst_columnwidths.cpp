@@ -1,0 +1,109 @@
+// The value list's widest texts, kept as rows come and go, always equal a
+// measurement of every row shown.
+#include "commands/editsteps.h"
+#include "document/kvdocument.h"
+#include "lists/kvcolumnwidths.h"
+#include "valuemodel.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QTest>
+
+namespace {
+
+class TNoSelection : public TKvSelection
+{
+public:
+    TKvListSelection Current() const override { return {}; }
+    void Restore(const TKvListSelection &) override {}
+};
+
+std::array<int, 3> Measured(const TKvValueModel &model, const QFont &font)
+{
+    const TKvTextWidth measure(font);
+    std::array<int, 3> widest{};
+    for (int row = 0; row < model.rowCount(); ++row) {
+        const TKvIniVal *val = model.ValAt(row);
+        const std::array<QStringView, 3> texts{val->NameView(), val->ValueView(), val->CommentView()};
+        for (size_t i = 0; i < 3; ++i)
+            widest[i] = std::max(widest[i], texts[i].isEmpty() ? 0 : measure.Width(texts[i]));
+    }
+    return widest;
+}
+
+} // namespace
+
+class TestColumnWidths : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void keptWidthsEqualAFullMeasurement_data();
+    void keptWidthsEqualAFullMeasurement();
+};
+
+// ops: a add a wide entry at the end, d delete entry 0 (the widest), e edit
+// entry 1 into a comment, u undo, r redo, v toggle values-only.
+void TestColumnWidths::keptWidthsEqualAFullMeasurement_data()
+{
+    QTest::addColumn<QString>("ops");
+    QTest::newRow("delete the widest") << "d";
+    QTest::newRow("delete and undo") << "du";
+    QTest::newRow("add a wider one, undo, redo") << "aur";
+    QTest::newRow("edit into a comment and back") << "eu";
+    QTest::newRow("values-only: edit, delete, undo") << "veduu";
+    QTest::newRow("values-only: add then leave the mode") << "vav";
+}
+
+void TestColumnWidths::keptWidthsEqualAFullMeasurement()
+{
+    QFETCH(QString, ops);
+    TKvDocument document;
+    auto ini = std::make_unique<TKvMemIni>();
+    QBuffer buffer;
+    buffer.setData("[s]\nthe_widest_name_of_all = the widest value of all ; the widest comment of all\n"
+                   "b = 2 ; two\n;a comment line\n\nc = 3\n");
+    buffer.open(QIODevice::ReadOnly);
+    ini->LoadFromStream(buffer, KvEncoding::Utf8);
+    document.Replace(std::move(ini));
+    TKvValueModel model(document);
+    const QFont font = QApplication::font();
+    TKvColumnWidths widths(document, model, font);
+    TKvIniSection *section = document.Ini().Sections[0];
+    bool valuesOnly = false;
+    model.Fill(section, valuesOnly);
+    TNoSelection selection;
+    QCOMPARE(widths.Widest(), Measured(model, font));
+    for (const QChar op : ops) {
+        switch (op.toLatin1()) {
+        case 'a':
+            document.Push(new TKvValsStep(document, selection, {}, section, -1,
+                                          {new TKvIniVal(u"an even wider name than the widest name of all",
+                                                         u"and its value", u"and its comment")}));
+            break;
+        case 'd':
+            document.Push(new TKvValsStep(document, selection, {}, section, 0, 1));
+            break;
+        case 'e': {
+            TKvIniVal *edited = section->Vals[1]->Clone();
+            edited->ToggleComment();
+            document.Push(new TKvReplaceValStep(document, selection, {}, section, 1, edited));
+            break;
+        }
+        case 'u':
+            document.UndoStack()->undo();
+            break;
+        case 'r':
+            document.UndoStack()->redo();
+            break;
+        case 'v':
+            valuesOnly = !valuesOnly;
+            model.Fill(section, valuesOnly);
+            break;
+        }
+        QCOMPARE(widths.Widest(), Measured(model, font));
+    }
+}
+
+QTEST_MAIN(TestColumnWidths)
+#include "tst_columnwidths.moc"
