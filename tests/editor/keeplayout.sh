@@ -64,6 +64,8 @@ for _ in $(seq 1 50); do
     xdotool windowactivate --sync "$main" >/dev/null 2>&1 && break
     sleep 0.2
 done
+# A slow build (the sanitizers) may still be filling the lists when the title shows.
+sleep 1
 # The second section, [net]: its first item, host, edited through its dialog
 # (Down then Up selects the first row whatever Down does first).
 key Down Tab Down Up Return
