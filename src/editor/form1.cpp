@@ -147,7 +147,6 @@ void TForm1::ResetAfterFailedOpen()
     EnableFileActions(false);
     UpdateTitle(true);
     m_documentFile->Watcher().Unwatch();
-    DocumentReplaced();
 }
 
 // ---- Caption, counters, enabling ------------------------------------------------
@@ -296,8 +295,6 @@ void TForm1::dropEvent(QDropEvent *event)
 }
 
 // ---- Document hooks ---------------------------------------------------------------
-
-void TForm1::DocumentReplaced() {}
 
 void TForm1::DocumentSaved()
 {

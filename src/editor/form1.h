@@ -110,8 +110,6 @@ public:
     void ClearDocument();
     void SetFileName(const QString &path);
     void SelectFirstRows();
-    // The document was replaced or emptied by New, an open or a reload.
-    void DocumentReplaced();
     // The document was written to its file.
     void DocumentSaved();
     TKvDocumentFile *DocumentFile() const { return m_documentFile; }

@@ -263,7 +263,7 @@ void TForm1::FitValueColumns()
     const int measured = m_valuesOnly ? 2 : 3;
 
     // The widest texts are kept as rows come and go: a short text can be the widest.
-    const TKvTextWidth measure(LvValues->font());
+    const TKvTextWidth &measure = m_valueWidths->Measure();
     const std::array<int, 3> widest = m_valueWidths->Widest();
     std::array<int, 3> widths{};
     for (int i = 0; i < measured; ++i) {

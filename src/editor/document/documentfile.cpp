@@ -130,7 +130,6 @@ void TKvDocumentFile::ActNewFileExecute()
     m_form.SelectFirstRows();
     m_form.EnableFileActions(true);
     m_watcher->Unwatch();
-    m_form.DocumentReplaced();
 }
 
 void TKvDocumentFile::ActOpenFileExecute()
@@ -162,7 +161,6 @@ void TKvDocumentFile::OpenPlainFile(const QString &path, int encodingIndex)
     m_form.SetFileName(path);
     m_form.SelectFirstRows();
     m_watcher->Watch(path);
-    m_form.DocumentReplaced();
     ReportInterruptedSave(path);
 }
 
@@ -259,7 +257,6 @@ bool TKvDocumentFile::OpenEncryptedFile(const QString &path, const QString &pass
     m_form.SetFileName(path);
     m_form.SelectFirstRows();
     m_watcher->Watch(path);
-    m_form.DocumentReplaced();
     ReportInterruptedSave(path);
     return true;
 }
@@ -312,7 +309,6 @@ void TKvDocumentFile::ActReloadExecute()
     m_form.UpdateTitle(false);
     m_form.SelectFirstRows();
     m_watcher->Watch(file.FileName);
-    m_form.DocumentReplaced();
 }
 
 void TKvDocumentFile::ActSaveExecute()

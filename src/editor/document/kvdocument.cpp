@@ -34,14 +34,6 @@ void TKvDocument::Replace(std::unique_ptr<TKvMemIni> ini)
     emit CountsChanged();
 }
 
-void TKvDocument::Reset()
-{
-    emit AboutToReset();
-    m_counts = m_ini->CountAll();
-    emit DocumentReset();
-    emit CountsChanged();
-}
-
 void TKvDocument::Count(const TKvIniSection &section, qint64 delta)
 {
     for (const TKvIniVal *val : section.Vals)

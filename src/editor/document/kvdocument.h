@@ -39,8 +39,8 @@ public:
     ~TKvDocument() override;
 
     const TKvMemIni &Ini() const { return *m_ini; }
-    // For reading and writing the whole document (a save, the search). A
-    // change made through it must be followed by Reset().
+    // For reading and writing the whole document (a save, the search); its
+    // entries change only through the operations below.
     TKvMemIni &Ini() { return *m_ini; }
     QUndoStack *UndoStack() { return &m_undoStack; }
     bool Modified() const { return !m_undoStack.isClean(); }
@@ -55,9 +55,6 @@ public:
     void Replace(std::unique_ptr<TKvMemIni> ini);
     // Empties the document (no undo steps; not modified).
     void Clear() { Replace(std::make_unique<TKvMemIni>()); }
-    // The entries were changed outside the operations below (a test, a tool):
-    // the views and the counters start over. The undo steps are kept.
-    void Reset();
 
     // ---- Undo ----
     // Does the step and keeps it for undo.

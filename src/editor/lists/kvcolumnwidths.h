@@ -24,6 +24,8 @@ public:
 
     // The widest text of the name, value and comment column; 0 for an empty column.
     std::array<int, 3> Widest() const;
+    // How the value list's font measures a text.
+    const TKvTextWidth &Measure() const { return m_measure; }
 
 private:
     void Count(const TKvIniVal &val, int delta);
