@@ -2,15 +2,17 @@
 #include "form1.h"
 
 #include "clipboardcommands.h"
+#include "commands/editcontext.h"
+#include "dialogs/kvmemo.h"
 #include "dialogs/preferencesdlg.h"
 #include "document/documentfile.h"
 #include "document/filewatcher.h"
 #include "kvart.h"
 #include "kvconfig.h"
-#include "kvfileerror.h"
 #include "kvfirstrun.h"
 #include "kvfunctions.h"
 #include "kvgradilabel.h"
+#include "kvimagelist.h"
 #include "kvmanual.h"
 #include "kvmsgbox.h"
 #include "kvshell.h"
@@ -37,11 +39,6 @@
 #include <QUndoStack>
 #include <QVBoxLayout>
 
-const TForm1::ColourScheme TForm1::DefaultColourScheme = {
-    KvRgb(0xDE, 0xEB, 0xFF), KvRgb(0xA3, 0xB4, 0xD8), KvRgb(0xEA, 0xF2, 0xFB), KvRgb(0xA3, 0xB4, 0xD8),
-    KvRgb(0xFF, 0xEF, 0xCF), KvRgb(0xD1, 0x88, 0x3B), KvRgb(0x00, 0x00, 0xD5), KvRgb(0x12, 0x0C, 0x8D),
-};
-
 TForm1::TForm1(const QStringList &commandLine, QWidget *parent)
     : QWidget(parent)
     , m_commandLine(commandLine)
@@ -59,21 +56,24 @@ TForm1::TForm1(const QStringList &commandLine, QWidget *parent)
     firstRun.ThankYouUrl = KvConfig::ThankYouUrl.toString();
     firstRun.Run();
 
-    m_sectionModel = new TKvSectionModel(m_document, this);
-    m_valueModel = new TKvValueModel(m_document, this);
-
-    CreateActions();
     LoadImageLists();
-    m_sectionModel->SetSectionIcon(m_sectionIcon);
-    m_valueModel->SetKindIcons(m_kindIcons);
-    CreateToolbar();
     CreateLists();
+    CreateCommands();
+    CreateActions();
+    CreateToolbar();
     CreateStatusBar();
-    CreateEditCommands();
-    // The file commands and the recent files connect themselves to the actions and the Open button.
-    m_documentFile = new TKvDocumentFile(*this);
-    m_recentFiles = new TKvRecentFiles(*this);
-    ClipCommands = new TClipboardCommands(*this);
+    m_recentFiles = new TKvRecentFiles(GlOpen, this);
+    MRUList = &m_recentFiles->List();
+    PopupMRU = m_recentFiles->Menu();
+    MruTimer = m_recentFiles->LongPressTimer();
+    MruCheck = m_recentFiles->CheckTimer();
+    connect(m_recentFiles, &TKvRecentFiles::OpenRequested, this,
+            [this](const QString &path, int encodingIndex) {
+                RunCommand([&] {
+                    if (!m_documentFile->AskSaveChanges())
+                        m_documentFile->OpenFile(path, encodingIndex);
+                });
+            });
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -85,13 +85,57 @@ TForm1::TForm1(const QStringList &commandLine, QWidget *parent)
     LoadFileTimer = new QTimer(this);
     LoadFileTimer->setSingleShot(true);
     LoadFileTimer->setInterval(50);
-    connect(LoadFileTimer, &QTimer::timeout, this,
-            [this] { RunCommand([this] { m_documentFile->LoadFileTimerTimer(); }); });
+    connect(LoadFileTimer, &QTimer::timeout, this, [this] {
+        LoadFileTimer->stop();
+        RunCommand([this] { m_documentFile->LoadFileTimerTimer(m_commandLine); });
+        m_clipCommands->UpdateClipboardState();
+    });
 
     resize(Scaled(1127), Scaled(757));
     FollowDocument();
     // No document and nothing selected yet: New and Open, and the program's own commands.
-    EnableFileActions(false);
+    UpdateActions();
+}
+
+void TForm1::CreateLists()
+{
+    Lists = new TKvLists(m_document, QSize(IlItems->Width(), IlItems->Height()), this);
+    Lists->SetIcons(m_sectionIcon, m_kindIcons);
+    Splitter1 = Lists;
+    LvSections = Lists->LvSections;
+    LvValues = Lists->LvValues;
+    connect(Lists, &TKvLists::SelectionChanged, this, [this] {
+        UpdateActions();
+        UpdateSelectionMenus();
+    });
+    connect(Lists, &TKvLists::ShowTimeChanged, this, &TForm1::SetShowTime);
+    connect(Lists, &TKvLists::SectionActivated, this, [this] {
+        if (ActEditSection->isEnabled())
+            ActEditSection->trigger();
+    });
+    connect(Lists, &TKvLists::ValueActivated, this, [this] {
+        if (ActEditItem->isEnabled())
+            ActEditItem->trigger();
+    });
+}
+
+// The command units get the document, the lists and the window as their dialogs' parent.
+void TForm1::CreateCommands()
+{
+    const TKvEditContext context{m_document, *Lists, this};
+    m_sectionCommands = std::make_unique<TSectionCommands>(context);
+    m_itemCommands = std::make_unique<TItemCommands>(context);
+    m_findCommands = std::make_unique<TFindCommands>(context, m_search);
+    m_clipCommands = std::make_unique<TClipboardCommands>(context, *m_itemCommands, *m_sectionCommands);
+    connect(m_clipCommands.get(), &TClipboardCommands::ClipboardStateChanged, this,
+            &TForm1::UpdateSelectionMenus);
+    m_documentFile = new TKvDocumentFile(context, this);
+    connect(m_documentFile, &TKvDocumentFile::LoadTimeMeasured, this, &TForm1::SetLoadTime);
+    connect(m_documentFile, &TKvDocumentFile::FileNamed, this,
+            [this](const QString &path, int encodingIndex) {
+                if (MRUList)
+                    MRUList->AddRecentFile(path, encodingIndex);
+            });
 }
 
 TForm1::~TForm1()
@@ -101,19 +145,21 @@ TForm1::~TForm1()
     // destructor would do on a half-gone window.
     delete m_recentFiles;
     m_recentFiles = nullptr;
-    // The lists let go of the document before it goes.
-    m_valueModel->Clear();
+    // The window stops following the document, and the lists let go of it, before it goes.
+    m_document.disconnect(this);
+    m_document.UndoStack()->disconnect(this);
+    delete Lists;
+    Lists = nullptr;
 }
 
 int TForm1::ScreenDpi() const
 {
-    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    return screen ? qRound(screen->logicalDotsPerInch()) : 96;
+    return KvScaled(this, 144);
 }
 
 int TForm1::Scaled(int designed) const
 {
-    return designed * ScreenDpi() / 144;
+    return KvScaled(this, designed);
 }
 
 // The installed user's guide, or the maker's help page when there is none.
@@ -132,58 +178,39 @@ void TForm1::ActCreateShortcutExecute()
 
 void TForm1::RunCommand(const std::function<void()> &command)
 {
-    try {
-        command();
-    } catch (const TKvFileError &error) {
-        ShowFileError(error, this);
-    }
+    RunShowingFileErrors(command, this);
 }
 
-// No document, no file name, not modified, not encrypted, bare caption, file actions off.
-void TForm1::ResetAfterFailedOpen()
+TKvSettingsTarget TForm1::SettingsTarget()
 {
-    ClearDocument();
-    m_document.SetFile({});
-    EnableFileActions(false);
-    UpdateTitle(true);
-    m_documentFile->Watcher().Unwatch();
+    TKvSettingsTarget target;
+    target.Window = this;
+    target.Lists = Lists;
+    target.RecentFiles = MRUList;
+    target.Search = &m_search;
+    target.ValuesOnly = Lists->ValuesOnly();
+    target.Colours = m_colourScheme;
+    return target;
+}
+
+void TForm1::OpenFile(const QString &path, int encodingIndex)
+{
+    m_documentFile->OpenFile(path, encodingIndex);
+}
+
+void TForm1::ClearDocument()
+{
+    m_documentFile->Close();
 }
 
 // ---- Caption, counters, enabling ------------------------------------------------
 
-QString TForm1::EncodingName(int encodingIndex)
-{
-    switch (encodingIndex) {
-    case EncUtf8:
-        return QStringLiteral("UTF-8");
-    case EncUtf16LE:
-        return QStringLiteral("UTF-16LE");
-    case EncUtf16BE:
-        return QStringLiteral("UTF-16BE");
-    default:
-        return QStringLiteral("ANSI");
-    }
-}
-
-quint32 TForm1::CodePageOf(int encodingIndex)
-{
-    switch (encodingIndex) {
-    case EncAnsi:
-        return KvEncoding::Ansi;
-    case EncUtf16LE:
-        return KvEncoding::Utf16LE;
-    case EncUtf16BE:
-        return KvEncoding::Utf16BE;
-    default:
-        return KvEncoding::Utf8;
-    }
-}
-
-void TForm1::UpdateTitle(bool bare)
+// The bare caption while no document is open.
+void TForm1::UpdateTitle()
 {
     QString title = QStringLiteral("Velmora's Quillon");
-    if (!bare) {
-        const TKvFileState &file = m_document.File();
+    const TKvFileState &file = m_document.File();
+    if (file.Open) {
         title += QStringLiteral("   [")
                  + (file.FileName.isEmpty() ? QStringLiteral("UnNamed.Ini") : file.FileName)
                  + QStringLiteral("] [")
@@ -204,28 +231,6 @@ void TForm1::UpdateCounters()
     LbEmptyCount->SetCaption(GroupThousands(QString::number(counts.Blanks)));
 }
 
-void TForm1::EnableFileActions(bool enabled)
-{
-    m_hasDocument = enabled;
-    UpdateActions();
-}
-
-void TForm1::UpdateSelectionMenus()
-{
-    if (ClipCommands)
-        ClipCommands->UpdateSelectionMenus();
-}
-
-void TForm1::PutOnClipboard(const QString &text, bool sectionFormat, bool itemFormat)
-{
-    ClipCommands->PutOnClipboard(text, sectionFormat, itemFormat);
-}
-
-void TForm1::UpdateClipboardState()
-{
-    ClipCommands->UpdateClipboardState();
-}
-
 void TForm1::SetLoadTime(quint64 ms)
 {
     m_loadTimeMs = ms;
@@ -234,7 +239,6 @@ void TForm1::SetLoadTime(quint64 ms)
 
 void TForm1::SetShowTime(quint64 ms)
 {
-    m_showTimeMs = ms;
     LbShowTime->SetCaption(QString::number(ms));
 }
 
@@ -251,9 +255,13 @@ void TForm1::FormShow()
 {
     if (LastToolbarArt)
         setMinimumWidth(LastToolbarArt->geometry().right() + 1);
-    LoadSettings(*this);
+    TKvSettingsTarget settings = SettingsTarget();
+    LoadSettings(settings);
+    m_colourScheme = settings.Colours;
+    ApplyColourScheme();
+    SetValuesOnly(settings.ValuesOnly);
     ApplyPreferences(LoadPreferences());
-    SizeIconColumns();
+    Lists->SizeIconColumns();
     LoadFileTimer->start();
     m_shown = true;
 
@@ -272,7 +280,7 @@ void TForm1::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    SaveSettings(*this);
+    SaveSettings(SettingsTarget());
     event->accept();
 }
 
@@ -294,30 +302,18 @@ void TForm1::dropEvent(QDropEvent *event)
                        [this, urls] { RunCommand([&] { m_documentFile->DropFilesMessage(urls); }); });
 }
 
-// ---- Document hooks ---------------------------------------------------------------
+// ---- Following the document ----------------------------------------------------------
 
-void TForm1::DocumentSaved()
-{
-    m_document.MarkSaved();
-}
-
-// The save action follows the document's flag, the counters its changes; the
-// lists let go of their selection before their rows start over.
+// The actions, the caption and the counters follow the document.
 void TForm1::FollowDocument()
 {
     connect(&m_document, &TKvDocument::ModifiedChanged, this, &TForm1::UpdateActions);
     connect(m_document.UndoStack(), &QUndoStack::indexChanged, this, &TForm1::UpdateActions);
     connect(&m_document, &TKvDocument::CountsChanged, this, &TForm1::UpdateCounters);
-    // Read-only files take no edits.
-    connect(&m_document, &TKvDocument::FileStateChanged, this, &TForm1::UpdateActions);
-    connect(&m_document, &TKvDocument::AboutToReset, this, [this] {
-        DeselectBeforeRefill(LvValues);
-        DeselectBeforeRefill(LvSections);
-    });
-    connect(&m_document, &TKvDocument::AboutToReorder, this, [this](TKvIniSection *section) {
-        if (!section)
-            DeselectBeforeRefill(LvSections);
-        else if (section == m_valueModel->Section())
-            DeselectBeforeRefill(LvValues);
+    // Read-only files take no edits; an open document shows its file in the caption.
+    connect(&m_document, &TKvDocument::FileStateChanged, this, [this] {
+        UpdateTitle();
+        UpdateActions();
+        UpdateSelectionMenus();
     });
 }

@@ -1,11 +1,9 @@
 #pragma once
 
 #include "document/kvdocument.h"
-#include "document/kvselection.h"
-#include "kvcolor.h"
-#include "kvcontainer.h"
-#include "kvmemini.h"
 #include "kvsearchoptions.h"
+#include "lists/kvlists.h"
+#include "settings/colourscheme.h"
 
 #include <QElapsedTimer>
 #include <QIcon>
@@ -31,6 +29,7 @@ class TKvGradiLabel;
 class TKvImageList;
 class TKvSectionModel;
 class TKvValueModel;
+class QTableView;
 class TClipboardCommands;
 class QUndoStack;
 class QUndoCommand;
@@ -38,24 +37,22 @@ class TSectionCommands;
 class TItemCommands;
 class TFindCommands;
 
-// The editor's main window. It owns one document for its whole life, shows
-// it in the section and value lists, and offers every command as an action.
+// The editor's main window. It owns one document for its whole life and
+// composes the lists that show it (TKvLists), the toolbar and status bar, and
+// the command units, which get the document, the lists and the window as the
+// parent of their dialogs. Every command is a row of the action table.
 //
-// The window's handlers are spread over several files by concern:
-// form1.cpp (composition, actions, caption, counters), form1_bars.cpp (toolbar
-// and status bar), form1_lists.cpp (the two lists), form1_file.cpp (the file
-// state). The file commands live in document/, the settings and the recent
-// files in settings/, the file dialogs in dialogs/.
-class TForm1 : public QWidget, public TKvSelection
+// The window's own files: form1.cpp (composition, caption, counters),
+// form1_actions.cpp (the action table, the popup menu and enabling),
+// form1_bars.cpp (toolbar and status bar), form1_lists.cpp (the values-only
+// mode and the lists' window operations).
+class TForm1 : public QWidget, public TKvEncodingIndexes
 {
     Q_OBJECT
 
 public:
-    // The encoding index of the file dialogs, the caption and the recent files.
-    enum EncodingIndex { EncUtf8 = 0, EncAnsi = 1, EncUtf16LE = 2, EncUtf16BE = 3, EncAuto = 4 };
-    // The colour scheme's eight entries.
-    using ColourScheme = std::array<TColor, 8>;
-    static const ColourScheme DefaultColourScheme;
+    using ColourScheme = TKvColourScheme;
+    static constexpr const ColourScheme &DefaultColourScheme = KvDefaultColourScheme;
 
     // commandLine: the program's arguments after its name.
     explicit TForm1(const QStringList &commandLine = {}, QWidget *parent = nullptr);
@@ -69,49 +66,36 @@ public:
     bool ReadOnly() const { return m_document.File().ReadOnly; }
     bool Encrypted() const { return m_document.File().Encrypted; }
     int EncodingIdx() const { return m_document.File().EncodingIndex; }
-    bool ValuesOnly() const { return m_valuesOnly; }
-    TKvIniSection *SelectedSection() const { return m_selectedSection; }
+    bool ValuesOnly() const { return Lists->ValuesOnly(); }
+    TKvIniSection *SelectedSection() const { return Lists->SelectedSection(); }
     const ColourScheme &Colours() const { return m_colourScheme; }
 
-    // ---- The lists' selection, for the commands and the undo steps ----
-    TKvListSelection Current() const override;
-    void Restore(const TKvListSelection &selection) override;
-
-    // ---- Window operations shared by the commands ----
+    // ---- Window operations ----
+    // The counters and the caption follow the document; these bring them up to date.
     void UpdateCounters();
-    void UpdateTitle(bool bare);
-    static QString EncodingName(int encodingIndex);
-    static quint32 CodePageOf(int encodingIndex);
-    // A document is open (or not): the file actions follow.
-    void EnableFileActions(bool enabled);
+    void UpdateTitle();
     // Enables every action by its rule (form1_actions.cpp).
     void UpdateActions();
+    // The copy and paste items of the popup menu follow the selection and the clipboard.
     void UpdateSelectionMenus();
-    // ---- Clipboard (src/editor/clipboard) ----
-    TClipboardCommands *ClipCommands = nullptr; // the popup menu PopupClip and its commands
-    void PutOnClipboard(const QString &text, bool sectionFormat, bool itemFormat);
-    void UpdateClipboardState();
+    // Enables the popup menu's items for the list it opens on.
+    void PopupClipPopup(QTableView *list);
     void ApplyColourScheme();
 
-    // ---- The lists ----
-    void FillSectionList();
-    void FitSectionColumns();
-    void SizeIconColumns();
-    void FillValueList(TKvIniSection *section);
-    void FitValueColumns();
-    void SelectRow(QTableView *list, int row);
-    void SelectRowOfData(TKvIniSection *section);
-    void SetSortArrows(QTableView *list, int column, int state);
-    int SortState(QTableView *list, int column) const;
+    // ---- The lists (lists/kvlists.h) ----
+    TKvLists *Lists = nullptr;
+    void FillSectionList() { Lists->FillSectionList(); }
+    void FitSectionColumns() { Lists->FitSectionColumns(); }
+    void FillValueList(TKvIniSection *section) { Lists->FillValueList(section); }
+    void FitValueColumns() { Lists->FitValueColumns(); }
+    void SelectRow(QTableView *list, int row) { Lists->SelectRow(list, row); }
+    int SortState(QTableView *list, int column) const { return Lists->SortState(list, column); }
     void SetValuesOnly(bool on);
 
     // ---- The document's file ----
     void OpenFile(const QString &path, int encodingIndex);
+    // Empties the document: no file, nothing open.
     void ClearDocument();
-    void SetFileName(const QString &path);
-    void SelectFirstRows();
-    // The document was written to its file.
-    void DocumentSaved();
     TKvDocumentFile *DocumentFile() const { return m_documentFile; }
 
     // ---- Settings, search options and recent files ----
@@ -122,7 +106,7 @@ public:
     // ---- Components ----
     QWidget *PnlTop = nullptr;
     QWidget *PnlBottom = nullptr;
-    QTableView *LvSections = nullptr;
+    QTableView *LvSections = nullptr; // the lists' own, under the window's names
     QTableView *LvValues = nullptr;
     QSplitter *Splitter1 = nullptr;
     TKvImageList *IlItems = nullptr;
@@ -195,16 +179,42 @@ public:
     QAction *ActCreateShortcut = nullptr;
     QAction *ActPreferences = nullptr;
 
-    TKvSectionModel *SectionModel() const { return m_sectionModel; }
-    TKvValueModel *ValueModel() const { return m_valueModel; }
+    // ---- The popup menu both lists share, in its order ----
+    QMenu *PopupClip = nullptr;
+    QAction *MnuCopyItem = nullptr;
+    QAction *MnuCopyItemValue = nullptr;
+    QAction *MnuCopyItemName = nullptr;
+    QAction *MnuCopyItemComment = nullptr;
+    QAction *MnuPasteItem = nullptr;
+    QAction *MnuPasteAllItems = nullptr;
+    QAction *MnuPasteItemValue = nullptr;
+    QAction *MnuPasteItemName = nullptr;
+    QAction *MnuPasteItemComment = nullptr;
+    QAction *MnuCopySection = nullptr;
+    QAction *MnuCopySectionAllItems = nullptr;
+    QAction *MnuCopySectionItem = nullptr;
+    QAction *MnuCopySectionName = nullptr;
+    QAction *MnuCopySectionComment = nullptr;
+    QAction *MnuPasteSection = nullptr;
+    QAction *MnuPasteSectionName = nullptr;
+    QAction *MnuPasteSectionComment = nullptr;
+    QAction *MnuDeleteItem = nullptr;
+    QAction *MnuSilentDeleteItem = nullptr;
+    QAction *MnuDeleteSection = nullptr;
+    QAction *MnuSilentDeleteSection = nullptr;
+    QAction *MnuCommentUncommentItem = nullptr;
+    QAction *MnuSortAllAlphabetically = nullptr;
+    QAction *MnuUndo = nullptr;
+    QAction *MnuRedo = nullptr;
+
+    TKvSectionModel *SectionModel() const { return Lists->SectionModel(); }
+    TKvValueModel *ValueModel() const { return Lists->ValueModel(); }
     // The numbers the status bar shows.
     quint64 LoadTimeMs() const { return m_loadTimeMs; }
-    quint64 ShowTimeMs() const { return m_showTimeMs; }
+    quint64 ShowTimeMs() const { return Lists->ShowTimeMs(); }
 
     // Runs a command; a file error it throws is shown.
     void RunCommand(const std::function<void()> &command);
-    // No document, no file name, bare caption, file actions off.
-    void ResetAfterFailedOpen();
 
     // ---- Section and item commands, find, undo (src/editor/commands, src/editor/find) ----
     QAction *ActUndo = nullptr;             // Ctrl+Z
@@ -217,6 +227,7 @@ public:
     TSectionCommands &SectionCommands() { return *m_sectionCommands; }
     TItemCommands &ItemCommands() { return *m_itemCommands; }
     TFindCommands &FindCommands() { return *m_findCommands; }
+    TClipboardCommands &ClipCommands() { return *m_clipCommands; }
 
     // A size designed at 144 pixels per inch, for this screen.
     int Scaled(int designed) const;
@@ -230,61 +241,45 @@ protected:
 
 private:
     struct TActionRow;
+    enum class TEnableMoment;
     static const std::vector<TActionRow> &ActionRows();
     void CreateActions();
     void CreateToolbarButtons(const std::function<void(const QList<TKvGradiLabel *> &)> &addGroup);
-    void CreateEditCommands();
+    void CreateCommands();
     void CreateLists();
     void CreateToolbar();
     void CreateStatusBar();
     void LoadImageLists();
     void FormShow();
+    void Enable(TEnableMoment moment, const QTableView *popupList = nullptr);
 
-    void LvSectionsSelectItem(int row, bool selected);
-    void LvValuesSelectItem(int row, bool selected);
-    void LvSectionsColumnClick(int column);
-    void LvValuesColumnClick(int column);
-    void LvSectionsDblClick();
-    void LvValuesDblClick();
     void ActValuesOnlyExecute();
     void ActHelpExecute();
     // The program dialogs (dialogs/form1_dialogs.cpp).
     void ActGeneratePasswordExecute();
     void ActAboutExecute();
     void ActCreateShortcutExecute();
-    void DeselectBeforeRefill(QTableView *list);
     void FollowDocument();
-
-public:
-    // The load and show times of the status bar.
+    struct TKvSettingsTarget SettingsTarget();
     void SetShowTime(quint64 ms);
     void SetLoadTime(quint64 ms);
-    const QStringList &CommandLine() const { return m_commandLine; }
 
-private:
     // The entries, their undo steps and the modified flag; declared first so that it goes last.
     TKvDocument m_document;
     QStringList m_commandLine;
     bool m_shown = false;
-    bool m_hasDocument = false; // a document is open, new or read
-    bool m_valuesOnly = false;
-    TKvIniSection *m_selectedSection = nullptr;
     ColourScheme m_colourScheme = DefaultColourScheme;
     quint64 m_loadTimeMs = 0;
-    quint64 m_showTimeMs = 0;
-    std::array<std::array<int, 4>, 2> m_sortStates{}; // [list][column]
 
     TSearchStruct m_search;
     TKvDocumentFile *m_documentFile = nullptr;
     TKvRecentFiles *m_recentFiles = nullptr;
 
-    TKvSectionModel *m_sectionModel = nullptr;
-    TKvValueModel *m_valueModel = nullptr;
-    class TKvColumnWidths *m_valueWidths = nullptr; // the widest texts of the value list
     QIcon m_sectionIcon;
     std::array<QIcon, 4> m_kindIcons;
 
     std::unique_ptr<TSectionCommands> m_sectionCommands;
     std::unique_ptr<TItemCommands> m_itemCommands;
     std::unique_ptr<TFindCommands> m_findCommands;
+    std::unique_ptr<TClipboardCommands> m_clipCommands;
 };

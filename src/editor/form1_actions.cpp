@@ -1,6 +1,7 @@
 // The window's actions: one table holds each action's name, caption, keys,
-// hint, handler, enable rule and toolbar button; UpdateActions() is the one
-// place that enables them, from the document, the selection and the undo steps.
+// hint, handler, enable rule and place (toolbar button, popup menu item);
+// Enable() is the one place that enables them, from the document, the
+// selection, the clipboard and the undo steps.
 #include "form1.h"
 
 #include "clipboardcommands.h"
@@ -13,8 +14,11 @@
 #include "kvpictures.h"
 #include "sectioncommands.h"
 
+#include "lists/kvlists.h"
+#include "valuemodel.h"
+
 #include <QAction>
-#include <QItemSelectionModel>
+#include <QMenu>
 #include <QTableView>
 #include <QUndoStack>
 
@@ -33,6 +37,21 @@ struct TActionState
     bool Value = false;   // a row of the value list is selected
     bool CanUndo = false;
     bool CanRedo = false;
+    // What the clipboard holds.
+    bool ClipText = false;
+    bool ClipItem = false;
+    bool ClipSection = false;
+    bool ValuesFocused = false; // the value list has the keyboard focus
+    // While the popup menu opens: the list it opens on, and the selected
+    // objects' texts, which its copy items need.
+    bool Popup = false;
+    int PopupRows = 0;
+    bool SectionHasName = false;
+    bool SectionHasComment = false;
+    bool SectionHasEntries = false;
+    bool ValHasName = false;
+    bool ValHasValue = false;
+    bool ValHasComment = false;
 };
 
 bool HasDocument(const TActionState &s)
@@ -73,6 +92,64 @@ bool CanRedo(const TActionState &s)
     return s.CanRedo;
 }
 
+// ---- The popup menu's rules; the copy items look closer while the menu opens ----
+bool ValueSelected(const TActionState &s)
+{
+    return s.Value;
+}
+bool ValueWithValue(const TActionState &s)
+{
+    return s.Value && (!s.Popup || s.ValHasValue);
+}
+bool ValueWithName(const TActionState &s)
+{
+    return s.Value && (!s.Popup || s.ValHasName);
+}
+bool ValueWithComment(const TActionState &s)
+{
+    return s.Value && (!s.Popup || s.ValHasComment);
+}
+bool SectionWithEntries(const TActionState &s)
+{
+    return s.Section && (!s.Popup || s.SectionHasEntries);
+}
+bool SectionWithName(const TActionState &s)
+{
+    return s.Section && (!s.Popup || s.SectionHasName);
+}
+bool SectionWithComment(const TActionState &s)
+{
+    return s.Section && (!s.Popup || s.SectionHasComment);
+}
+bool SectionAndValue(const TActionState &s)
+{
+    return s.Section && (!s.Popup || s.Value);
+}
+bool TextForValue(const TActionState &s)
+{
+    return s.Value && s.ClipText;
+}
+bool ItemForSection(const TActionState &s)
+{
+    return s.Section && s.ClipItem;
+}
+bool SectionToPaste(const TActionState &s)
+{
+    return s.ClipSection && s.Named;
+}
+bool TextForSection(const TActionState &s)
+{
+    return s.Section && s.ClipText;
+}
+bool ValueInFocus(const TActionState &s)
+{
+    return s.Value && s.ValuesFocused;
+}
+bool ListToSort(const TActionState &s)
+{
+    return s.PopupRows > 1;
+}
+
 // A toolbar button of an action: its control, its picture list (the buttons'
 // or the items') and its pictures.
 struct TToolbarButton
@@ -83,6 +160,19 @@ struct TToolbarButton
     int Picture = -1;
     int DisabledPicture = -1;
 };
+
+} // namespace
+
+// When a rule is applied: on every change of the document or the selection
+// (State), after a selection or clipboard change (Selection), or as the popup
+// menu opens (Popup).
+enum class TForm1::TEnableMoment { State = 1, Selection = 2, Popup = 4 };
+
+namespace {
+
+constexpr unsigned OnState = 1;
+constexpr unsigned OnSelection = 2;
+constexpr unsigned OnPopup = 4;
 
 } // namespace
 
@@ -97,10 +187,38 @@ struct TForm1::TActionRow
     void (*Handler)(TForm1 &);             // run through RunCommand
     bool (*Enabled)(const TActionState &); // null: always enabled
     TToolbarButton Button{};
+    // ---- The popup menu ----
+    int PopupGroup = 0;                // 0: not in the menu; a rule separates the groups
+    unsigned When = OnState;           // the moments Enabled is applied at
+    QAction *TForm1::*Fires = nullptr; // the window action the item fires; its key only shows
+    // Off until first enabled: the pastes wait for the clipboard to be read,
+    // comment / uncomment for the value list to take the focus.
+    bool StartsOff = false;
 };
+
+// A popup item with its own command, its keys working while the menu is closed.
+#define POPUP(member, caption, keys, handler, rule, group, when)                                             \
+    {                                                                                                        \
+        &TForm1::member, #member, "Popup", caption, "", {keys},                                              \
+            [](TForm1 &f) { f.m_clipCommands->handler(); }, rule, {}, group, when                            \
+    }
+// A paste item: follows the clipboard and the selection.
+#define PASTE(member, caption, keys, handler, rule, group)                                                   \
+    {                                                                                                        \
+        &TForm1::member, #member, "Popup", caption, "", {keys},                                              \
+            [](TForm1 &f) { f.m_clipCommands->handler(); }, rule, {}, group, Sel | Pop, nullptr, true        \
+    }
+// A popup item that fires a window action and shows its first key.
+#define FIRES(member, caption, action, rule, group, when)                                                    \
+    {                                                                                                        \
+        &TForm1::member, #member, "Popup", caption, "", {}, nullptr, rule, {}, group, when, &TForm1::action, \
+            (when) == OnSelection                                                                            \
+    }
 
 const std::vector<TForm1::TActionRow> &TForm1::ActionRows()
 {
+    constexpr unsigned Sel = OnSelection;
+    constexpr unsigned Pop = OnPopup;
     static const std::vector<TActionRow> rows = {
         // ---- File ----
         {&TForm1::ActNewFile,
@@ -286,7 +404,7 @@ const std::vector<TForm1::TActionRow> &TForm1::ActionRows()
          "CopyItemValue",
          "",
          {K(Qt::CTRL | Qt::Key_Insert)},
-         [](TForm1 &f) { f.ClipCommands->MnuCopyItemValueClick(); },
+         [](TForm1 &f) { f.m_clipCommands->MnuCopyItemValueClick(); },
          nullptr},
         {&TForm1::ActPasteItemValue,
          "ActPasteItemValue",
@@ -294,7 +412,7 @@ const std::vector<TForm1::TActionRow> &TForm1::ActionRows()
          "PasteItemValue",
          "",
          {K(Qt::SHIFT | Qt::Key_Insert)},
-         [](TForm1 &f) { f.ClipCommands->MnuPasteItemValueClick(); },
+         [](TForm1 &f) { f.m_clipCommands->MnuPasteItemValueClick(); },
          nullptr},
         {&TForm1::ActCommentUncomment,
          "ActCommentUncomment",
@@ -369,27 +487,120 @@ const std::vector<TForm1::TActionRow> &TForm1::ActionRows()
          "Preferences",
          " Opens the Preferences ",
          {K(Qt::CTRL | Qt::Key_Comma)},
-         [](TForm1 &f) { ActPreferencesExecute(f); },
+         [](TForm1 &f) { ActPreferencesExecute(&f); },
          nullptr},
+        // ---- The popup menu both lists share, in its order ----
+        POPUP(MnuCopyItem, "Copy Item", K(Qt::CTRL | Qt::Key_J), MnuCopyItemClick, ValueSelected, 1,
+              Sel | Pop),
+        POPUP(MnuCopyItemValue, "Copy Item Value", K(Qt::CTRL | Qt::Key_C), MnuCopyItemValueClick,
+              ValueWithValue, 1, Sel | Pop),
+        POPUP(MnuCopyItemName, "Copy Item Name", K(), MnuCopyItemNameClick, ValueWithName, 1, Sel | Pop),
+        POPUP(MnuCopyItemComment, "Copy Item Comment", K(), MnuCopyItemCommentClick, ValueWithComment, 1,
+              Sel | Pop),
+        PASTE(MnuPasteItem, "Paste Item", K(Qt::CTRL | Qt::Key_I), MnuPasteItemClick, ItemForSection, 2),
+        PASTE(MnuPasteAllItems, "Paste All Items", K(Qt::CTRL | Qt::Key_A), MnuPasteAllItemsClick,
+              ItemForSection, 2),
+        PASTE(MnuPasteItemValue, "Paste Item Value", K(Qt::CTRL | Qt::Key_V), MnuPasteItemValueClick,
+              TextForValue, 2),
+        PASTE(MnuPasteItemName, "Paste Item Name", K(), MnuPasteItemNameClick, TextForValue, 2),
+        PASTE(MnuPasteItemComment, "Paste Item Comment", K(), MnuPasteItemCommentClick, TextForValue, 2),
+        POPUP(MnuCopySection, "Copy Section", K(Qt::CTRL | Qt::SHIFT | Qt::Key_K), MnuCopySectionClick,
+              SectionSelected, 3, Pop),
+        POPUP(MnuCopySectionAllItems, "Copy Section && All Items", K(Qt::CTRL | Qt::SHIFT | Qt::Key_J),
+              MnuCopySectionAllItemsClick, SectionWithEntries, 3, Sel | Pop),
+        POPUP(MnuCopySectionItem, "Copy Section && Selected Item", K(Qt::CTRL | Qt::SHIFT | Qt::Key_E),
+              MnuCopySectionItemClick, SectionAndValue, 3, Sel | Pop),
+        POPUP(MnuCopySectionName, "Copy Section Name", K(), MnuCopySectionNameClick, SectionWithName, 3,
+              Sel | Pop),
+        POPUP(MnuCopySectionComment, "Copy Section Comment", K(), MnuCopySectionCommentClick,
+              SectionWithComment, 3, Sel | Pop),
+        PASTE(MnuPasteSection, "Paste Section", K(Qt::CTRL | Qt::SHIFT | Qt::Key_I), MnuPasteSectionClick,
+              SectionToPaste, 4),
+        PASTE(MnuPasteSectionName, "Paste Section Name", K(), MnuPasteSectionNameClick, TextForSection, 4),
+        PASTE(MnuPasteSectionComment, "Paste Section Comment", K(), MnuPasteSectionCommentClick,
+              TextForSection, 4),
+        FIRES(MnuDeleteItem, "Delete Item", ActDeleteItem, ValueEditable, 5, OnState),
+        FIRES(MnuSilentDeleteItem, "Silent Delete Item", ActSilentDeleteItem, ValueEditable, 5, OnState),
+        FIRES(MnuDeleteSection, "Delete Section", ActDeleteSection, SectionEditable, 5, OnState),
+        FIRES(MnuSilentDeleteSection, "Silent Delete Section", ActSilentDeleteSection, SectionEditable, 5,
+              OnState),
+        FIRES(MnuCommentUncommentItem, "Comment / Uncomment Item", ActCommentUncomment, ValueInFocus, 6,
+              OnSelection),
+        FIRES(MnuSortAllAlphabetically, "Sort All Alphabetically", ActSortAll, ListToSort, 7, OnPopup),
+        FIRES(MnuUndo, "Undo", ActUndo, CanUndo, 8, OnState),
+        FIRES(MnuRedo, "Redo", ActRedo, CanRedo, 8, OnState),
     };
     return rows;
 }
 
+namespace {
+
+// Undo and Redo name the step they would take back or do again.
+void ShowStepName(QAction *action, const QString &verb, const QString &step)
+{
+    const QString text = step.isEmpty() ? verb : verb + u' ' + step;
+    action->setText(text);
+    action->setToolTip(text);
+    action->setStatusTip(text);
+}
+
+} // namespace
+
 void TForm1::CreateActions()
 {
+    PopupClip = new QMenu(this);
+    PopupClip->setObjectName(QStringLiteral("PopupClip"));
+    int popupGroup = 0;
     for (const TActionRow &row : ActionRows()) {
-        auto *action = new QAction(QString::fromLatin1(row.Caption), this);
+        auto *action = new QAction(QString::fromLatin1(row.Caption),
+                                   row.PopupGroup ? static_cast<QObject *>(PopupClip) : this);
+        action->setEnabled(!row.StartsOff);
         action->setObjectName(QString::fromLatin1(row.Name));
         action->setProperty("category", QString::fromLatin1(row.Category));
         action->setToolTip(QString::fromLatin1(row.Hint));
         action->setStatusTip(QString::fromLatin1(row.Hint));
-        action->setShortcuts(row.Keys);
-        action->setShortcutContext(Qt::WindowShortcut);
-        addAction(action);
         this->*row.Member = action;
-        ActionList << action;
-        connect(action, &QAction::triggered, this,
-                [this, handler = row.Handler] { RunCommand([&] { handler(*this); }); });
+        if (row.Fires) {
+            // The window's action owns the key; the item only shows it.
+            QAction *fired = this->*row.Fires;
+            if (!fired->shortcuts().isEmpty())
+                action->setShortcut(fired->shortcuts().first());
+            action->setShortcutContext(Qt::WidgetShortcut);
+            connect(action, &QAction::triggered, fired, &QAction::trigger);
+        } else {
+            action->setShortcuts(row.Keys);
+            // The keys work while the menu is closed; a disabled action ignores its key.
+            action->setShortcutContext(Qt::WindowShortcut);
+            if (row.PopupGroup == 0 || !row.Keys.first().isEmpty())
+                addAction(action);
+            connect(action, &QAction::triggered, this,
+                    [this, handler = row.Handler] { RunCommand([&] { handler(*this); }); });
+        }
+        if (row.PopupGroup == 0) {
+            ActionList << action;
+            continue;
+        }
+        if (popupGroup != 0 && popupGroup != row.PopupGroup)
+            PopupClip->addSeparator();
+        popupGroup = row.PopupGroup;
+        PopupClip->addAction(action);
+    }
+
+    QUndoStack *stack = m_document.UndoStack();
+    connect(stack, &QUndoStack::undoTextChanged, this, [this](const QString &step) {
+        ShowStepName(ActUndo, QStringLiteral("Undo"), step);
+        ShowStepName(MnuUndo, QStringLiteral("Undo"), step);
+    });
+    connect(stack, &QUndoStack::redoTextChanged, this, [this](const QString &step) {
+        ShowStepName(ActRedo, QStringLiteral("Redo"), step);
+        ShowStepName(MnuRedo, QStringLiteral("Redo"), step);
+    });
+
+    for (QTableView *list : {LvSections, LvValues}) {
+        connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint &pos) {
+            PopupClipPopup(list);
+            PopupClip->popup(list->viewport()->mapToGlobal(pos));
+        });
     }
 }
 
@@ -423,18 +634,57 @@ void TForm1::CreateToolbarButtons(const std::function<void(const QList<TKvGradiL
 
 void TForm1::UpdateActions()
 {
+    Enable(TEnableMoment::State);
+}
+
+void TForm1::UpdateSelectionMenus()
+{
+    Enable(TEnableMoment::Selection);
+}
+
+void TForm1::PopupClipPopup(QTableView *list)
+{
+    Enable(TEnableMoment::Popup, list);
+}
+
+void TForm1::Enable(TEnableMoment moment, const QTableView *popupList)
+{
+    const TKvFileState &file = m_document.File();
+    const TKvIniSection *section = Lists->SelectedSection();
+    const int valueRow = TKvLists::SelectedRow(LvValues);
+    const TKvIniVal *val = valueRow >= 0 ? Lists->ValueModel()->ValAt(valueRow) : nullptr;
+    const TKvClipState clip = m_clipCommands ? m_clipCommands->ClipState() : TKvClipState{};
+
     TActionState state;
-    state.Document = m_hasDocument;
+    state.Document = file.Open;
     state.Modified = m_document.Modified();
-    state.ReadOnly = ReadOnly();
-    state.Named = !FileName().isEmpty();
-    state.Section = m_selectedSection != nullptr;
-    state.Value = LvValues && LvValues->selectionModel()->hasSelection();
+    state.ReadOnly = file.ReadOnly;
+    state.Named = !file.FileName.isEmpty();
+    state.Section = section != nullptr;
+    state.Value = val != nullptr;
     state.CanUndo = m_document.UndoStack()->canUndo();
     state.CanRedo = m_document.UndoStack()->canRedo();
-    for (const TActionRow &row : ActionRows())
-        (this->*row.Member)->setEnabled(!row.Enabled || row.Enabled(state));
+    state.ClipText = clip.HasText;
+    state.ClipItem = clip.HasItem;
+    state.ClipSection = clip.HasSection;
+    state.ValuesFocused = LvValues->hasFocus();
+    if (moment == TEnableMoment::Popup) {
+        state.Popup = true;
+        state.PopupRows = popupList ? popupList->model()->rowCount() : 0;
+        state.SectionHasName = section && !section->Name.isEmpty();
+        state.SectionHasComment = section && !section->Comment.isEmpty();
+        state.SectionHasEntries = section && section->Vals.Count > 0;
+        state.ValHasName = val && !val->NameView().isEmpty();
+        state.ValHasValue = val && !val->ValueView().isEmpty();
+        state.ValHasComment = val && !val->CommentView().isEmpty();
+    }
+
+    const unsigned when = unsigned(moment);
+    for (const TActionRow &row : ActionRows()) {
+        if (row.When & when)
+            (this->*row.Member)->setEnabled(!row.Enabled || row.Enabled(state));
+    }
     // The shortcut button makes a launcher for the open file; Ctrl+K also makes one for the program.
-    if (ButCreateShortcut)
+    if (moment == TEnableMoment::State && ButCreateShortcut)
         ButCreateShortcut->setEnabled(IsNamed(state));
 }

@@ -122,7 +122,7 @@ private slots:
 private:
     TForm1 *Open();
     void Select(int sectionRow, int valueRow = -1);
-    TClipboardCommands &Clip() { return *m_form->ClipCommands; }
+    TClipboardCommands &Clip() { return m_form->ClipCommands(); }
     TKvIniSection *Section(const QString &name) const;
 
     QTemporaryDir m_dir;
@@ -360,7 +360,7 @@ void TestClipboard::copyTexts()
     if (valuesOnly)
         m_form->SetValuesOnly(true);
     Select(sectionRow, valueRow);
-    auto *action = Clip().PopupClip->findChild<QAction *>(command);
+    auto *action = m_form->PopupClip->findChild<QAction *>(command);
     QVERIFY(action);
     QVERIFY(action->isEnabled());
     action->trigger();
@@ -379,7 +379,7 @@ void TestClipboard::copyWithoutSelectionDoesNothing()
     QVERIFY(Open());
     m_form->LvSections->selectionModel()->clearSelection();
     SetPlainText(QStringLiteral("before"));
-    for (QAction *action : Clip().PopupClip->actions())
+    for (QAction *action : m_form->PopupClip->actions())
         if (action->objectName().startsWith(QStringLiteral("MnuCopy")))
             action->trigger();
     QCOMPARE(Clipboard()->text(), QStringLiteral("before"));
@@ -405,7 +405,7 @@ void TestClipboard::pasteSectionNameClashAsks()
     Select(0);
     Clip().PutOnClipboard(copied, true, false);
     const qint32 before = m_form->Document().Sections.Count;
-    Clip().MnuPasteSection->trigger();
+    m_form->MnuPasteSection->trigger();
     QCOMPARE(m_asked.size(), asks ? 1 : 0);
     if (asks && copied.startsWith(u'['))
         QCOMPARE(m_asked.first(), QStringLiteral("Net|again"));
@@ -423,7 +423,7 @@ void TestClipboard::pasteSectionCancelledChangesNothing()
     Select(0);
     Clip().PutOnClipboard(QStringLiteral("[Main]\r\na=1"), true, false);
     m_askAnswer = false;
-    Clip().MnuPasteSection->trigger();
+    m_form->MnuPasteSection->trigger();
     QCOMPARE(m_asked.size(), 1);
     QCOMPARE(m_form->Document().Sections.Count, 3);
     QVERIFY(!m_form->Modified());
@@ -435,7 +435,7 @@ void TestClipboard::pasteSectionKeepsItsBlankLast()
     QVERIFY(Open());
     Select(1);
     Clip().PutOnClipboard(QStringLiteral("[Pasted] ;p\r\n\r\na=1\r\n\r\nb=2\r\n"), true, false);
-    Clip().MnuPasteSection->trigger();
+    m_form->MnuPasteSection->trigger();
     TKvIniSection *pasted = Section(QStringLiteral("Pasted"));
     QVERIFY(pasted);
     QCOMPARE(pasted->Comment, QStringLiteral("p"));
@@ -449,7 +449,7 @@ void TestClipboard::pasteItemValueJoinsLines()
     QVERIFY(Open());
     Select(1, 0);
     SetPlainText(QStringLiteral("first line\r\n\r\n  second line\n"));
-    Clip().MnuPasteItemValue->trigger();
+    m_form->MnuPasteItemValue->trigger();
     QCOMPARE(Section(QStringLiteral("Net"))->Vals[0]->Value(), QStringLiteral("first line second line"));
     const QAbstractItemModel *values = m_form->LvValues->model();
     QCOMPARE(values->data(values->index(0, TKvValueModel::ValueColumn)).toString(),
@@ -464,10 +464,10 @@ void TestClipboard::pasteItemOfCommentIsErrorLine()
 {
     QVERIFY(Open());
     Select(1, 2);
-    Clip().MnuCopyItem->trigger();
+    m_form->MnuCopyItem->trigger();
     QCOMPARE(Clipboard()->text(), QStringLiteral(";hello"));
     Select(2, 0);
-    Clip().MnuPasteItem->trigger();
+    m_form->MnuPasteItem->trigger();
     TKvIniSection *net2 = Section(QStringLiteral("net2"));
     QCOMPARE(Texts(net2), QStringList({"1|x|1|", "3||;hello|"}));
     QCOMPARE(m_form->LbErrorCount->Caption(), QStringLiteral("1"));
@@ -479,12 +479,12 @@ void TestClipboard::pasteAllItemsOfCommentIsComment()
     QVERIFY(Open());
     Clip().PutOnClipboard(QStringLiteral(";hello"), false, true);
     Select(2, 0);
-    Clip().MnuPasteAllItems->trigger();
+    m_form->MnuPasteAllItems->trigger();
     QCOMPARE(Texts(Section(QStringLiteral("net2"))), QStringList({"1|x|1|", "2|||hello"}));
 
     // Blank lines are dropped, a header is skipped.
     Clip().PutOnClipboard(QStringLiteral("[Net]\r\na=1\r\n\r\n\r\nb=2 ;c\r\n"), true, true);
-    Clip().MnuPasteAllItems->trigger();
+    m_form->MnuPasteAllItems->trigger();
     QCOMPARE(Texts(Section(QStringLiteral("net2"))),
              QStringList({"1|x|1|", "2|||hello", "1|a|1|", "1|b|2|c"}));
 }
@@ -493,9 +493,9 @@ void TestClipboard::pasteItemOfSectionAndItemTakesTheHeader()
 {
     QVERIFY(Open());
     Select(1, 0);
-    Clip().MnuCopySectionItem->trigger();
+    m_form->MnuCopySectionItem->trigger();
     Select(2, 0);
-    Clip().MnuPasteItem->trigger();
+    m_form->MnuPasteItem->trigger();
     QCOMPARE(Texts(Section(QStringLiteral("net2"))), QStringList({"1|x|1|", "3||[Net]|"}));
 }
 
@@ -503,15 +503,15 @@ void TestClipboard::plainTextEnablesOnlyFieldPastes()
 {
     QVERIFY(Open());
     Select(1, 0);
-    Clip().MnuCopySectionItem->trigger();
+    m_form->MnuCopySectionItem->trigger();
     SetPlainText(QStringLiteral("from another program")); // dataChanged updates the flags
     QVERIFY(Clip().ClipState().HasText);
     QVERIFY(!Clip().ClipState().HasItem);
-    Clip().PopupClipPopup(m_form->LvValues);
-    for (QAction *action : {Clip().MnuPasteItemValue, Clip().MnuPasteItemName, Clip().MnuPasteItemComment,
-                            Clip().MnuPasteSectionName, Clip().MnuPasteSectionComment})
+    m_form->PopupClipPopup(m_form->LvValues);
+    for (QAction *action : {m_form->MnuPasteItemValue, m_form->MnuPasteItemName, m_form->MnuPasteItemComment,
+                            m_form->MnuPasteSectionName, m_form->MnuPasteSectionComment})
         QVERIFY2(action->isEnabled(), qPrintable(action->objectName()));
-    for (QAction *action : {Clip().MnuPasteItem, Clip().MnuPasteAllItems, Clip().MnuPasteSection})
+    for (QAction *action : {m_form->MnuPasteItem, m_form->MnuPasteAllItems, m_form->MnuPasteSection})
         QVERIFY2(!action->isEnabled(), qPrintable(action->objectName()));
     // Run anyway, the item and section pastes test the clipboard again and do nothing.
     Clip().MnuPasteItemClick();
@@ -591,10 +591,10 @@ void TestClipboard::popupEnabling()
         Clip().PutOnClipboard(QStringLiteral("a=1"), false, true);
     else if (clip == u"section")
         Clip().PutOnClipboard(QStringLiteral("[S]"), true, false);
-    Clip().PopupClipPopup(onValues ? m_form->LvValues : m_form->LvSections);
+    m_form->PopupClipPopup(onValues ? m_form->LvValues : m_form->LvSections);
 
     QStringList actual;
-    for (QAction *action : Clip().PopupClip->actions()) {
+    for (QAction *action : m_form->PopupClip->actions()) {
         const QString name = action->objectName();
         if (action->isSeparator() || name.contains(QStringLiteral("Delete"))
             || name == u"MnuCommentUncommentItem" || name == u"MnuUndo" || name == u"MnuRedo")
@@ -609,7 +609,7 @@ void TestClipboard::popupOrder()
 {
     QVERIFY(Open());
     QStringList captions;
-    for (QAction *action : Clip().PopupClip->actions()) {
+    for (QAction *action : m_form->PopupClip->actions()) {
         QString caption = action->isSeparator() ? QStringLiteral("-") : action->text();
         if (!action->shortcut().isEmpty())
             caption += u'\t' + action->shortcut().toString();
@@ -655,7 +655,7 @@ void TestClipboard::selectionMenus()
     QVERIFY(Open());
     // At start, before any selection change: the pastes off, the copies on.
     TForm1 fresh;
-    for (QAction *action : fresh.ClipCommands->PopupClip->actions()) {
+    for (QAction *action : fresh.PopupClip->actions()) {
         if (action->objectName().startsWith(QStringLiteral("MnuPaste")))
             QVERIFY2(!action->isEnabled(), qPrintable(action->objectName()));
         if (action->objectName().startsWith(QStringLiteral("MnuCopy")))
@@ -663,23 +663,24 @@ void TestClipboard::selectionMenus()
     }
     SetPlainText(QStringLiteral("t"));
     Select(1, 0);
-    for (QAction *action : {Clip().MnuCopyItem, Clip().MnuCopyItemValue, Clip().MnuPasteItemValue,
-                            Clip().MnuPasteSectionName, Clip().MnuCopySectionItem, Clip().MnuCopySectionName})
+    for (QAction *action :
+         {m_form->MnuCopyItem, m_form->MnuCopyItemValue, m_form->MnuPasteItemValue,
+          m_form->MnuPasteSectionName, m_form->MnuCopySectionItem, m_form->MnuCopySectionName})
         QVERIFY2(action->isEnabled(), qPrintable(action->objectName()));
     m_form->LvValues->selectionModel()->clearSelection();
-    QVERIFY(!Clip().MnuCopyItem->isEnabled());
-    QVERIFY(!Clip().MnuPasteItemValue->isEnabled());
-    QVERIFY(Clip().MnuCopySectionName->isEnabled());
+    QVERIFY(!m_form->MnuCopyItem->isEnabled());
+    QVERIFY(!m_form->MnuPasteItemValue->isEnabled());
+    QVERIFY(m_form->MnuCopySectionName->isEnabled());
     // The pastes follow the clipboard without the menu being opened.
     Clipboard()->clear();
-    QVERIFY(!Clip().MnuPasteSectionName->isEnabled());
+    QVERIFY(!m_form->MnuPasteSectionName->isEnabled());
     Clip().PutOnClipboard(QStringLiteral("a=1"), false, true);
-    QVERIFY(Clip().MnuPasteItem->isEnabled());
-    QVERIFY(!Clip().MnuPasteSection->isEnabled());
+    QVERIFY(m_form->MnuPasteItem->isEnabled());
+    QVERIFY(!m_form->MnuPasteSection->isEnabled());
     m_form->LvSections->selectionModel()->clearSelection();
-    QVERIFY(!Clip().MnuCopySectionName->isEnabled());
-    QVERIFY(!Clip().MnuPasteItem->isEnabled());
-    QVERIFY(!Clip().MnuCopySectionAllItems->isEnabled());
+    QVERIFY(!m_form->MnuCopySectionName->isEnabled());
+    QVERIFY(!m_form->MnuPasteItem->isEnabled());
+    QVERIFY(!m_form->MnuCopySectionAllItems->isEnabled());
 }
 
 void TestClipboard::popupCarriesSortAndUndo()
@@ -687,18 +688,18 @@ void TestClipboard::popupCarriesSortAndUndo()
     QVERIFY(Open());
     Select(1, 0);
     const QString before = m_form->Document().GetText();
-    QVERIFY(!Clip().MnuUndo->isEnabled());
-    Clip().PopupClipPopup(m_form->LvValues);
-    QVERIFY(Clip().MnuSortAllAlphabetically->isEnabled());
-    Clip().MnuSortAllAlphabetically->trigger();
+    QVERIFY(!m_form->MnuUndo->isEnabled());
+    m_form->PopupClipPopup(m_form->LvValues);
+    QVERIFY(m_form->MnuSortAllAlphabetically->isEnabled());
+    m_form->MnuSortAllAlphabetically->trigger();
     const QString sorted = m_form->Document().GetText();
     QVERIFY(sorted != before);
-    QVERIFY(Clip().MnuUndo->isEnabled());
-    QCOMPARE(Clip().MnuUndo->text(), m_form->ActUndo->text());
-    Clip().MnuUndo->trigger();
+    QVERIFY(m_form->MnuUndo->isEnabled());
+    QCOMPARE(m_form->MnuUndo->text(), m_form->ActUndo->text());
+    m_form->MnuUndo->trigger();
     QCOMPARE(m_form->Document().GetText(), before);
-    QVERIFY(Clip().MnuRedo->isEnabled());
-    Clip().MnuRedo->trigger();
+    QVERIFY(m_form->MnuRedo->isEnabled());
+    m_form->MnuRedo->trigger();
     QCOMPARE(m_form->Document().GetText(), sorted);
 }
 
@@ -749,7 +750,7 @@ void TestClipboard::fieldPastesAndTheirUndo()
     const QString before = state();
     const QString shownBefore = shown();
     SetPlainText(pasted);
-    QAction *action = Clip().PopupClip->findChild<QAction *>(command);
+    QAction *action = m_form->PopupClip->findChild<QAction *>(command);
     action->trigger();
     QCOMPARE(state(), after);
     const QString shownAfter = shown();
@@ -789,7 +790,7 @@ void TestClipboard::undoOfItemAndSectionPastes()
     const QString before = m_form->Document().GetText();
     const int steps = m_form->UndoStack()->count();
     Clip().PutOnClipboard(copied, sectionFormat, true);
-    QAction *action = Clip().PopupClip->findChild<QAction *>(command);
+    QAction *action = m_form->PopupClip->findChild<QAction *>(command);
     QVERIFY(action->isEnabled());
     action->trigger();
     const QString after = m_form->Document().GetText();
@@ -827,7 +828,7 @@ void TestClipboard::pasteSectionAsksWithTheSectionDialog()
     });
     Select(0);
     Clip().PutOnClipboard(QStringLiteral("[Main] ;core settings\r\nname=demo"), true, false);
-    Clip().MnuPasteSection->trigger();
+    m_form->MnuPasteSection->trigger();
     SetDialogHook({});
     QCOMPARE(caption, QStringLiteral("Paste Section - Need new Name"));
     QCOMPARE(shownName, QStringLiteral("Main"));

@@ -44,8 +44,8 @@ bool HasEdit(TForm1 &form)
 // One more entry at the end of the first section, as one undo step.
 void AddEntry(TForm1 &form, QStringView name, QStringView value)
 {
-    form.PushStep(new TKvValsStep(form.Doc(), form, QStringLiteral("Add Item"), form.Document().Sections[0],
-                                  -1, {new TKvIniVal(name, value, u"")}));
+    form.PushStep(new TKvValsStep(form.Doc(), *form.Lists, QStringLiteral("Add Item"),
+                                  form.Document().Sections[0], -1, {new TKvIniVal(name, value, u"")}));
 }
 
 // An edit as a command makes it: one more entry, modified on.
@@ -245,7 +245,8 @@ void TestDocument::placeholderNameSavesThroughSaveAs()
     QCOMPARE(form->FileName(), Path(name)); // kept absolute
     Edit(*form);
     Trigger(form->ActSave);
-    QCOMPARE(m_fix.Dialogs, throughSaveAs ? QStringList{QStringLiteral("save:") + Path(name)} : QStringList());
+    QCOMPARE(m_fix.Dialogs,
+             throughSaveAs ? QStringList{QStringLiteral("save:") + Path(name)} : QStringList());
     QCOMPARE(form->Modified(), throughSaveAs); // the dialog was cancelled
     QCOMPARE(ReadFile(Path(name)).contains("edited=yes"), !throughSaveAs);
 }
@@ -729,9 +730,10 @@ void TestDocument::removedByAnotherProgram()
     Edit(*form);
     QVERIFY(QFile::remove(m_sample));
     QTRY_COMPARE(m_fix.Messages.size(), 1);
-    QCOMPARE(m_fix.Messages[0], QStringLiteral("File Changed|") + m_sample
-                                    + QStringLiteral("\r\nhas been removed by another program.\r\nThe document "
-                                                     "stays open; Save writes the file again."));
+    QCOMPARE(m_fix.Messages[0],
+             QStringLiteral("File Changed|") + m_sample
+                 + QStringLiteral("\r\nhas been removed by another program.\r\nThe document "
+                                  "stays open; Save writes the file again."));
     QTest::qWait(3 * TKvFileWatcher::SettleMs);
     QCOMPARE(m_fix.Messages.size(), 1); // told once
     QCOMPARE(form->Document().Sections.Count, 2);

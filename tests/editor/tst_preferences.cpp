@@ -200,7 +200,7 @@ void TestPreferences::okStoresAndApplies()
     });
     auto form = ShowForm();
     QVERIFY(form);
-    ActPreferencesExecute(*form);
+    ActPreferencesExecute(form.get());
     QCOMPARE(CurrentPreferences(), (TKvPreferences{1250, true}));
     QCOMPARE(KvTextCodec::SystemAnsiCodePage(), 1250u);
     QCOMPARE(LoadPreferences(), (TKvPreferences{1250, true}));
@@ -216,7 +216,7 @@ void TestPreferences::cancelChangesNothing()
         preferences->CbxKeepLayout->setChecked(true);
         QTest::mouseClick(preferences->ButCancel, Qt::LeftButton);
     });
-    ActPreferencesExecute(*form);
+    ActPreferencesExecute(form.get());
     QCOMPARE(CurrentPreferences(), TKvPreferences());
     QCOMPARE(LoadPreferences(), TKvPreferences());
 }
@@ -301,7 +301,7 @@ void TestPreferences::windowSaveAsksAndSwitchesToUtf8()
     auto form = ShowForm(path);
     QVERIFY(form);
     QCOMPARE(form->EncodingIdx(), int(TForm1::EncAnsi));
-    form->PushStep(new TKvValsStep(form->Doc(), *form, QStringLiteral("Add Item"),
+    form->PushStep(new TKvValsStep(form->Doc(), *form->Lists, QStringLiteral("Add Item"),
                                    form->Document().Sections[0], -1, {new TKvIniVal(u"j", u"\u65E5", u"")}));
 
     m_fix.Replies = {tmrCancel};
@@ -328,7 +328,7 @@ void TestPreferences::windowSaveKeepsLayoutWhenChosen()
     QVERIFY(form);
     TKvIniVal *edited = form->Document().Sections[1]->Vals[1]->Clone();
     edited->SetValue(u"/opt");
-    form->PushStep(new TKvReplaceValStep(form->Doc(), *form, QStringLiteral("Edit Item"),
+    form->PushStep(new TKvReplaceValStep(form->Doc(), *form->Lists, QStringLiteral("Edit Item"),
                                          form->Document().Sections[1], 1, edited));
     form->ActSave->trigger();
     QVERIFY(m_fix.Messages.isEmpty());

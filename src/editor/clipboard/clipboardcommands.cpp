@@ -1,19 +1,18 @@
 #include "clipboardcommands.h"
 
 #include "dialogrun.h"
+#include "document/kvdocument.h"
 #include "editsteps.h"
-#include "form1.h"
 #include "frmsection.h"
 #include "itemcommands.h"
 #include "kvfunctions.h"
+#include "lists/kvlists.h"
 #include "sectioncommands.h"
 #include "sectionmodel.h"
 #include "valuemodel.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QMenu>
 #include <QMimeData>
 #include <QTableView>
 #include <QUndoStack>
@@ -52,145 +51,25 @@ TClipboardCommands::TKvSectionNameAsker TClipboardCommands::SetSectionNameAsker(
                          asker ? std::move(asker) : TKvSectionNameAsker(AskWithSectionDialog));
 }
 
-TClipboardCommands::TClipboardCommands(TForm1 &form)
-    : QObject(&form)
-    , m_form(form)
+TClipboardCommands::TClipboardCommands(const TKvEditContext &context, TItemCommands &items,
+                                       TSectionCommands &sections)
+    : QObject(context.DialogParent)
+    , m_doc(context.Document)
+    , m_lists(context.Lists)
+    , m_parent(context.DialogParent)
+    , m_items(items)
+    , m_sections(sections)
 {
-    PopupClip = new QMenu(&form);
-    PopupClip->setObjectName(QStringLiteral("PopupClip"));
-
-    using K = QKeySequence;
-    AddMenuItem(&TClipboardCommands::MnuCopyItem, "MnuCopyItem", "Copy Item", K(Qt::CTRL | Qt::Key_J),
-                &TClipboardCommands::MnuCopyItemClick);
-    AddMenuItem(&TClipboardCommands::MnuCopyItemValue, "MnuCopyItemValue", "Copy Item Value",
-                K(Qt::CTRL | Qt::Key_C), &TClipboardCommands::MnuCopyItemValueClick);
-    AddMenuItem(&TClipboardCommands::MnuCopyItemName, "MnuCopyItemName", "Copy Item Name", K(),
-                &TClipboardCommands::MnuCopyItemNameClick);
-    AddMenuItem(&TClipboardCommands::MnuCopyItemComment, "MnuCopyItemComment", "Copy Item Comment", K(),
-                &TClipboardCommands::MnuCopyItemCommentClick);
-    PopupClip->addSeparator();
-    AddMenuItem(&TClipboardCommands::MnuPasteItem, "MnuPasteItem", "Paste Item", K(Qt::CTRL | Qt::Key_I),
-                &TClipboardCommands::MnuPasteItemClick);
-    AddMenuItem(&TClipboardCommands::MnuPasteAllItems, "MnuPasteAllItems", "Paste All Items",
-                K(Qt::CTRL | Qt::Key_A), &TClipboardCommands::MnuPasteAllItemsClick);
-    AddMenuItem(&TClipboardCommands::MnuPasteItemValue, "MnuPasteItemValue", "Paste Item Value",
-                K(Qt::CTRL | Qt::Key_V), &TClipboardCommands::MnuPasteItemValueClick);
-    AddMenuItem(&TClipboardCommands::MnuPasteItemName, "MnuPasteItemName", "Paste Item Name", K(),
-                &TClipboardCommands::MnuPasteItemNameClick);
-    AddMenuItem(&TClipboardCommands::MnuPasteItemComment, "MnuPasteItemComment", "Paste Item Comment", K(),
-                &TClipboardCommands::MnuPasteItemCommentClick);
-    PopupClip->addSeparator();
-    AddMenuItem(&TClipboardCommands::MnuCopySection, "MnuCopySection", "Copy Section",
-                K(Qt::CTRL | Qt::SHIFT | Qt::Key_K), &TClipboardCommands::MnuCopySectionClick);
-    AddMenuItem(&TClipboardCommands::MnuCopySectionAllItems, "MnuCopySectionAllItems",
-                "Copy Section && All Items", K(Qt::CTRL | Qt::SHIFT | Qt::Key_J),
-                &TClipboardCommands::MnuCopySectionAllItemsClick);
-    AddMenuItem(&TClipboardCommands::MnuCopySectionItem, "MnuCopySectionItem",
-                "Copy Section && Selected Item", K(Qt::CTRL | Qt::SHIFT | Qt::Key_E),
-                &TClipboardCommands::MnuCopySectionItemClick);
-    AddMenuItem(&TClipboardCommands::MnuCopySectionName, "MnuCopySectionName", "Copy Section Name", K(),
-                &TClipboardCommands::MnuCopySectionNameClick);
-    AddMenuItem(&TClipboardCommands::MnuCopySectionComment, "MnuCopySectionComment", "Copy Section Comment",
-                K(), &TClipboardCommands::MnuCopySectionCommentClick);
-    PopupClip->addSeparator();
-    AddMenuItem(&TClipboardCommands::MnuPasteSection, "MnuPasteSection", "Paste Section",
-                K(Qt::CTRL | Qt::SHIFT | Qt::Key_I), &TClipboardCommands::MnuPasteSectionClick);
-    AddMenuItem(&TClipboardCommands::MnuPasteSectionName, "MnuPasteSectionName", "Paste Section Name", K(),
-                &TClipboardCommands::MnuPasteSectionNameClick);
-    AddMenuItem(&TClipboardCommands::MnuPasteSectionComment, "MnuPasteSectionComment",
-                "Paste Section Comment", K(), &TClipboardCommands::MnuPasteSectionCommentClick);
-    PopupClip->addSeparator();
-    // The delete items show the delete actions' shortcuts; the actions themselves fire them.
-    auto mirror = [this](QAction *TClipboardCommands::*member, const char *name, const char *caption,
-                         QAction *action) {
-        QAction *item = PopupClip->addAction(QString::fromLatin1(caption));
-        item->setObjectName(QString::fromLatin1(name));
-        item->setShortcut(action->shortcut());
-        item->setShortcutContext(Qt::WidgetShortcut); // the window's action owns the key
-        item->setEnabled(action->isEnabled());
-        connect(item, &QAction::triggered, action, &QAction::trigger);
-        connect(action, &QAction::changed, item, [item, action] { item->setEnabled(action->isEnabled()); });
-        this->*member = item;
-    };
-    mirror(&TClipboardCommands::MnuDeleteItem, "MnuDeleteItem", "Delete Item", m_form.ActDeleteItem);
-    mirror(&TClipboardCommands::MnuSilentDeleteItem, "MnuSilentDeleteItem", "Silent Delete Item",
-           m_form.ActSilentDeleteItem);
-    mirror(&TClipboardCommands::MnuDeleteSection, "MnuDeleteSection", "Delete Section",
-           m_form.ActDeleteSection);
-    mirror(&TClipboardCommands::MnuSilentDeleteSection, "MnuSilentDeleteSection", "Silent Delete Section",
-           m_form.ActSilentDeleteSection);
-    PopupClip->addSeparator();
-    MnuCommentUncommentItem = PopupClip->addAction(QStringLiteral("Comment / Uncomment Item"));
-    MnuCommentUncommentItem->setObjectName(QStringLiteral("MnuCommentUncommentItem"));
-    MnuCommentUncommentItem->setShortcut(K(Qt::CTRL | Qt::Key_Space));
-    MnuCommentUncommentItem->setShortcutContext(Qt::WidgetShortcut);
-    MnuCommentUncommentItem->setEnabled(false);
-    connect(MnuCommentUncommentItem, &QAction::triggered, m_form.ActCommentUncomment, &QAction::trigger);
-    PopupClip->addSeparator();
-    MnuSortAllAlphabetically = PopupClip->addAction(QStringLiteral("Sort All Alphabetically"));
-    MnuSortAllAlphabetically->setObjectName(QStringLiteral("MnuSortAllAlphabetically"));
-    MnuSortAllAlphabetically->setShortcut(m_form.ActSortAll->shortcut());
-    MnuSortAllAlphabetically->setShortcutContext(Qt::WidgetShortcut); // the window's action owns the key
-    connect(MnuSortAllAlphabetically, &QAction::triggered, m_form.ActSortAll, &QAction::trigger);
-    // Undo and redo, named after the step they would take back or do again.
-    PopupClip->addSeparator();
-    auto follow = [this](QAction *TClipboardCommands::*member, const char *name, QAction *action) {
-        QAction *item = PopupClip->addAction(action->text());
-        item->setObjectName(QString::fromLatin1(name));
-        item->setShortcut(action->shortcut());
-        item->setShortcutContext(Qt::WidgetShortcut); // the window's action owns the key
-        item->setEnabled(action->isEnabled());
-        connect(item, &QAction::triggered, action, &QAction::trigger);
-        connect(action, &QAction::changed, item, [item, action] {
-            item->setEnabled(action->isEnabled());
-            item->setText(action->text());
-        });
-        this->*member = item;
-    };
-    follow(&TClipboardCommands::MnuUndo, "MnuUndo", m_form.ActUndo);
-    follow(&TClipboardCommands::MnuRedo, "MnuRedo", m_form.ActRedo);
-
-    // At start the pastes wait for the clipboard.
-    for (QAction *paste : {MnuPasteItem, MnuPasteAllItems, MnuPasteItemValue, MnuPasteItemName,
-                           MnuPasteItemComment, MnuPasteSection, MnuPasteSectionName, MnuPasteSectionComment})
-        paste->setEnabled(false);
-
-    for (QTableView *list : {m_form.LvSections, m_form.LvValues})
-        connect(list, &QWidget::customContextMenuRequested, this,
-                [this, list](const QPoint &pos) { ShowPopup(list, pos); });
     if (QClipboard *clipboard = QGuiApplication::clipboard())
         connect(clipboard, &QClipboard::dataChanged, this, &TClipboardCommands::UpdateClipboardState);
-}
-
-QAction *TClipboardCommands::AddMenuItem(QAction *TClipboardCommands::*member, const char *name,
-                                         const char *caption, const QKeySequence &shortcut,
-                                         void (TClipboardCommands::*handler)())
-{
-    QAction *item = PopupClip->addAction(QString::fromLatin1(caption));
-    item->setObjectName(QString::fromLatin1(name));
-    item->setShortcut(shortcut);
-    // The keys work while the menu is closed; a disabled item ignores its key.
-    item->setShortcutContext(Qt::WindowShortcut);
-    if (!shortcut.isEmpty())
-        m_form.addAction(item);
-    connect(item, &QAction::triggered, this,
-            [this, handler] { m_form.RunCommand([&] { (this->*handler)(); }); });
-    this->*member = item;
-    return item;
-}
-
-void TClipboardCommands::ShowPopup(QTableView *list, const QPoint &pos)
-{
-    PopupClipPopup(list);
-    PopupClip->popup(list->viewport()->mapToGlobal(pos));
 }
 
 // ---- State -------------------------------------------------------------------
 
 TKvIniVal *TClipboardCommands::SelectedVal() const
 {
-    const QModelIndexList rows = m_form.LvValues->selectionModel()->selectedRows();
-    return rows.isEmpty() ? nullptr : m_form.ValueModel()->ValAt(rows.first().row());
+    const QModelIndexList rows = m_lists.LvValues->selectionModel()->selectedRows();
+    return rows.isEmpty() ? nullptr : m_lists.ValueModel()->ValAt(rows.first().row());
 }
 
 QString TClipboardCommands::ClipboardText() const
@@ -217,54 +96,7 @@ void TClipboardCommands::UpdateClipboardState()
 {
     const QClipboard *clipboard = QGuiApplication::clipboard();
     m_state = ClipStateOf(clipboard ? clipboard->mimeData() : nullptr);
-    UpdatePasteMenus();
-}
-
-// The pastes follow the clipboard and the selection at once, not only when the
-// menu opens: a disabled item ignores its key, and a paste's key should work
-// as soon as there is something to paste.
-void TClipboardCommands::UpdatePasteMenus()
-{
-    const bool value = SelectedVal() != nullptr;
-    const bool section = m_form.SelectedSection() != nullptr;
-    for (QAction *item : {MnuPasteItemValue, MnuPasteItemName, MnuPasteItemComment})
-        item->setEnabled(value && m_state.HasText);
-    MnuPasteItem->setEnabled(section && m_state.HasItem);
-    MnuPasteAllItems->setEnabled(section && m_state.HasItem);
-    MnuPasteSection->setEnabled(m_state.HasSection && !m_form.FileName().isEmpty());
-    MnuPasteSectionName->setEnabled(section && m_state.HasText);
-    MnuPasteSectionComment->setEnabled(section && m_state.HasText);
-}
-
-void TClipboardCommands::UpdateSelectionMenus()
-{
-    const bool value = SelectedVal() != nullptr;
-    const bool section = m_form.SelectedSection() != nullptr;
-    for (QAction *item : {MnuCopyItem, MnuCopyItemValue, MnuCopyItemName, MnuCopyItemComment})
-        item->setEnabled(value);
-    for (QAction *item :
-         {MnuCopySectionName, MnuCopySectionComment, MnuCopySectionItem, MnuCopySectionAllItems})
-        item->setEnabled(section);
-    MnuCommentUncommentItem->setEnabled(value && m_form.LvValues->hasFocus());
-    UpdatePasteMenus();
-}
-
-void TClipboardCommands::PopupClipPopup(QTableView *list)
-{
-    const TKvIniVal *val = SelectedVal();
-    const TKvIniSection *section = m_form.SelectedSection();
-
-    MnuCopyItem->setEnabled(val);
-    MnuCopyItemValue->setEnabled(val && !val->ValueView().isEmpty());
-    MnuCopyItemName->setEnabled(val && !val->NameView().isEmpty());
-    MnuCopyItemComment->setEnabled(val && !val->CommentView().isEmpty());
-    MnuCopySection->setEnabled(section);
-    MnuCopySectionAllItems->setEnabled(section && section->Vals.Count > 0);
-    MnuCopySectionName->setEnabled(section && !section->Name.isEmpty());
-    MnuCopySectionComment->setEnabled(section && !section->Comment.isEmpty());
-    MnuCopySectionItem->setEnabled(section && val);
-    UpdatePasteMenus();
-    MnuSortAllAlphabetically->setEnabled(list && list->model()->rowCount() > 1);
+    emit ClipboardStateChanged();
 }
 
 // ---- Copy commands -------------------------------------------------------------
@@ -295,33 +127,33 @@ void TClipboardCommands::MnuCopyItemCommentClick()
 
 void TClipboardCommands::MnuCopySectionClick()
 {
-    if (const TKvIniSection *section = m_form.SelectedSection())
-        PutOnClipboard(SectionHeaderText(*section, m_form.ValuesOnly()), true, false);
+    if (const TKvIniSection *section = m_lists.SelectedSection())
+        PutOnClipboard(SectionHeaderText(*section, m_lists.ValuesOnly()), true, false);
 }
 
 void TClipboardCommands::MnuCopySectionAllItemsClick()
 {
-    if (const TKvIniSection *section = m_form.SelectedSection())
+    if (const TKvIniSection *section = m_lists.SelectedSection())
         PutOnClipboard(SectionClipText(*section), true, true);
 }
 
 void TClipboardCommands::MnuCopySectionItemClick()
 {
-    const TKvIniSection *section = m_form.SelectedSection();
+    const TKvIniSection *section = m_lists.SelectedSection();
     const TKvIniVal *val = SelectedVal();
     if (section && val)
-        PutOnClipboard(SectionAndEntryClipText(*section, *val, m_form.ValuesOnly()), true, true);
+        PutOnClipboard(SectionAndEntryClipText(*section, *val, m_lists.ValuesOnly()), true, true);
 }
 
 void TClipboardCommands::MnuCopySectionNameClick()
 {
-    if (const TKvIniSection *section = m_form.SelectedSection())
+    if (const TKvIniSection *section = m_lists.SelectedSection())
         PutOnClipboard(section->Name, false, false);
 }
 
 void TClipboardCommands::MnuCopySectionCommentClick()
 {
-    if (const TKvIniSection *section = m_form.SelectedSection())
+    if (const TKvIniSection *section = m_lists.SelectedSection())
         PutOnClipboard(section->Comment, false, false);
 }
 
@@ -331,14 +163,13 @@ void TClipboardCommands::MnuCopySectionCommentClick()
 // entry takes its place as one undo step.
 void TClipboardCommands::PasteItemField(void (TKvIniVal::*setter)(QStringView), const QString &stepName)
 {
-    const TKvListSelection selected = m_form.Current();
+    const TKvListSelection selected = m_lists.Current();
     if (!selected.Section || !selected.Val || !ClipStateOf(QGuiApplication::clipboard()->mimeData()).HasText)
         return;
     TKvIniVal *pasted = selected.Val->Clone();
     (pasted->*setter)(PastedLine());
-    auto *step =
-        new TKvReplaceValStep(m_form.Doc(), m_form, stepName, selected.Section, selected.Position, pasted);
-    m_form.PushStep(step);
+    auto *step = new TKvReplaceValStep(m_doc, m_lists, stepName, selected.Section, selected.Position, pasted);
+    m_doc.Push(step);
     step->SelectionSettled();
 }
 
@@ -346,13 +177,13 @@ void TClipboardCommands::PasteItemField(void (TKvIniVal::*setter)(QStringView), 
 // as it is (no normalisation, no check for a name already taken).
 void TClipboardCommands::PasteSectionField(bool name, const QString &stepName)
 {
-    TKvIniSection *section = m_form.SelectedSection();
+    TKvIniSection *section = m_lists.SelectedSection();
     if (!section || !ClipStateOf(QGuiApplication::clipboard()->mimeData()).HasText)
         return;
     const QString line = PastedLine();
-    auto *step = new TKvSectionTextStep(m_form.Doc(), m_form, stepName, section, name ? line : section->Name,
+    auto *step = new TKvSectionTextStep(m_doc, m_lists, stepName, section, name ? line : section->Name,
                                         name ? section->Comment : line);
-    m_form.PushStep(step);
+    m_doc.Push(step);
     step->SelectionSettled();
 }
 
@@ -404,41 +235,40 @@ std::vector<TKvIniVal *> PastedVals(const TKvIniSection &parsed, bool keepBlank)
 void TClipboardCommands::MnuPasteItemClick()
 {
     UpdateClipboardState();
-    TKvIniSection *section = m_form.SelectedSection();
+    TKvIniSection *section = m_lists.SelectedSection();
     if (!m_state.HasText || !m_state.HasItem || !section)
         return;
     const std::unique_ptr<TKvIniVal> val = ParseClipItem(ClipboardText());
-    m_form.ItemCommands().AddVals(section, -1, {new TKvIniVal(val->Name(), val->Value(), val->Comment())},
-                                  QStringLiteral("Paste Item"));
+    m_items.AddVals(section, -1, {new TKvIniVal(val->Name(), val->Value(), val->Comment())},
+                    QStringLiteral("Paste Item"));
 }
 
 void TClipboardCommands::MnuPasteAllItemsClick()
 {
     UpdateClipboardState();
-    TKvIniSection *section = m_form.SelectedSection();
+    TKvIniSection *section = m_lists.SelectedSection();
     if (!m_state.HasText || !m_state.HasItem || !section)
         return;
     const std::unique_ptr<TKvIniSection> parsed = ParseClipSection(ClipboardText());
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_form.ItemCommands().AddVals(section, -1, PastedVals(*parsed, false), QStringLiteral("Paste All Items"));
+    m_items.AddVals(section, -1, PastedVals(*parsed, false), QStringLiteral("Paste All Items"));
     QApplication::restoreOverrideCursor();
 }
 
 void TClipboardCommands::MnuPasteSectionClick()
 {
     UpdateClipboardState();
-    if (!m_state.HasText || !m_state.HasSection || !m_form.SelectedSection())
+    if (!m_state.HasText || !m_state.HasSection || !m_lists.SelectedSection())
         return;
     const std::unique_ptr<TKvIniSection> parsed = ParseClipSection(ClipboardText());
     QString name = parsed->Name;
     QString comment = parsed->Comment;
-    if (name.isEmpty() || m_form.Doc().Ini().SectionExists(name)) {
-        if (!SectionNameAsker()(&m_form, name, comment))
+    if (name.isEmpty() || m_doc.Ini().SectionExists(name)) {
+        if (!SectionNameAsker()(m_parent, name, comment))
             return;
     }
     // The new section holds the pasted entries before its blank entry, which stays last.
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_form.SectionCommands().AddSection(-1, name, comment, PastedVals(*parsed, true),
-                                        QStringLiteral("Paste Section"));
+    m_sections.AddSection(-1, name, comment, PastedVals(*parsed, true), QStringLiteral("Paste Section"));
     QApplication::restoreOverrideCursor();
 }

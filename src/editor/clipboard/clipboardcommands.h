@@ -8,61 +8,29 @@
 
 #include <functional>
 
-class QAction;
-class QMenu;
-class QPoint;
-class QTableView;
-class TForm1;
+#include "editcontext.h"
+
+class TItemCommands;
 class TKvIniSection;
 class TKvIniVal;
+class TSectionCommands;
 
-// Copying and pasting sections and items through the system clipboard: the
-// popup menu both lists share, its enabling, the clipboard flags that follow
-// the clipboard, and every copy and paste command.
+// Copying and pasting sections and items through the system clipboard: every
+// copy and paste command, and the clipboard flags that follow the clipboard
+// (the window's popup menu and its enabling read them).
 class TClipboardCommands : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit TClipboardCommands(TForm1 &form);
+    // The pastes add entries and sections the way the item and section commands do.
+    TClipboardCommands(const TKvEditContext &context, TItemCommands &items, TSectionCommands &sections);
 
-    // ---- The popup menu, in its order ----
-    QMenu *PopupClip = nullptr;
-    QAction *MnuCopyItem = nullptr;
-    QAction *MnuCopyItemValue = nullptr;
-    QAction *MnuCopyItemName = nullptr;
-    QAction *MnuCopyItemComment = nullptr;
-    QAction *MnuPasteItem = nullptr;
-    QAction *MnuPasteAllItems = nullptr;
-    QAction *MnuPasteItemValue = nullptr;
-    QAction *MnuPasteItemName = nullptr;
-    QAction *MnuPasteItemComment = nullptr;
-    QAction *MnuCopySection = nullptr;
-    QAction *MnuCopySectionAllItems = nullptr;
-    QAction *MnuCopySectionItem = nullptr;
-    QAction *MnuCopySectionName = nullptr;
-    QAction *MnuCopySectionComment = nullptr;
-    QAction *MnuPasteSection = nullptr;
-    QAction *MnuPasteSectionName = nullptr;
-    QAction *MnuPasteSectionComment = nullptr;
-    QAction *MnuDeleteItem = nullptr;
-    QAction *MnuSilentDeleteItem = nullptr;
-    QAction *MnuDeleteSection = nullptr;
-    QAction *MnuSilentDeleteSection = nullptr;
-    QAction *MnuCommentUncommentItem = nullptr;
-    QAction *MnuSortAllAlphabetically = nullptr;
-    QAction *MnuUndo = nullptr;
-    QAction *MnuRedo = nullptr;
-
-    // ---- Window operations ----
     // Puts the text on the clipboard as plain text, and under the section and
     // item formats when wanted; a text too long is not copied.
     void PutOnClipboard(const QString &text, bool sectionFormat, bool itemFormat);
+    // Reads the clipboard's flags again.
     void UpdateClipboardState();
-    void UpdateSelectionMenus();
-    void UpdatePasteMenus();
-    // Enables the menu's items for the list it opens on.
-    void PopupClipPopup(QTableView *list);
     const TKvClipState &ClipState() const { return m_state; }
 
     // ---- Commands ----
@@ -90,10 +58,11 @@ public:
     using TKvSectionNameAsker = std::function<bool(QWidget *owner, QString &name, QString &comment)>;
     static TKvSectionNameAsker SetSectionNameAsker(TKvSectionNameAsker asker);
 
+signals:
+    // What the clipboard holds changed.
+    void ClipboardStateChanged();
+
 private:
-    QAction *AddMenuItem(QAction *TClipboardCommands::*member, const char *name, const char *caption,
-                         const QKeySequence &shortcut, void (TClipboardCommands::*handler)());
-    void ShowPopup(QTableView *list, const QPoint &pos);
     TKvIniVal *SelectedVal() const;
     QString ClipboardText() const;
     // A field paste: the clipboard text made one line.
@@ -102,6 +71,10 @@ private:
     void PasteItemField(void (TKvIniVal::*setter)(QStringView), const QString &stepName);
     void PasteSectionField(bool name, const QString &stepName);
 
-    TForm1 &m_form;
+    TKvDocument &m_doc;
+    TKvLists &m_lists;
+    QWidget *m_parent;
+    TItemCommands &m_items;
+    TSectionCommands &m_sections;
     TKvClipState m_state;
 };

@@ -1,11 +1,12 @@
 #include "itemcommands.h"
 
 #include "dialogrun.h"
+#include "document/kvdocument.h"
 #include "editsteps.h"
-#include "form1.h"
 #include "frmitem.h"
 #include "kvmemo.h"
 #include "kvmsgbox.h"
+#include "lists/kvlists.h"
 #include "sectionmodel.h"
 #include "valuemodel.h"
 
@@ -21,7 +22,7 @@ void TItemCommands::AddVals(TKvIniSection *section, int position, std::vector<TK
 {
     if (!section || vals.empty())
         return;
-    if (position < 0 && m_form.ValuesOnly()) {
+    if (position < 0 && m_lists.ValuesOnly()) {
         // Just after the last value item; at the top when there is none.
         position = 0;
         for (qint32 i = section->Vals.Count - 1; i >= 0; --i) {
@@ -32,17 +33,17 @@ void TItemCommands::AddVals(TKvIniSection *section, int position, std::vector<TK
         }
     }
     const auto count = int(vals.size());
-    auto *step = new TKvValsStep(m_form.Doc(), m_form, stepName, section, position, std::move(vals));
-    m_form.PushStep(step);
-    m_form.SelectRow(m_form.LvValues, m_form.ValueModel()->RowAt(step->Position() + count - 1));
-    m_form.FitValueColumns();
+    auto *step = new TKvValsStep(m_doc, m_lists, stepName, section, position, std::move(vals));
+    m_doc.Push(step);
+    m_lists.SelectRow(m_lists.LvValues, m_lists.ValueModel()->RowAt(step->Position() + count - 1));
+    m_lists.FitValueColumns();
     step->SelectionSettled();
 }
 
 bool TItemCommands::RunItemDialog(TFrmItem &dialog, const QString &caption)
 {
     dialog.setWindowTitle(caption);
-    dialog.CbxMultiLineComment->setVisible(!m_form.ValuesOnly());
+    dialog.CbxMultiLineComment->setVisible(!m_lists.ValuesOnly());
     return ExecDialog(dialog) == QDialog::Accepted;
 }
 
@@ -62,35 +63,35 @@ void TItemCommands::AddFromDialog(const TFrmItem &dialog, int position, const QS
     } else {
         vals.push_back(new TKvIniVal(dialog.Name(), dialog.Value(), dialog.Comment()));
     }
-    AddVals(m_form.SelectedSection(), position, std::move(vals), stepName);
+    AddVals(m_lists.SelectedSection(), position, std::move(vals), stepName);
 }
 
 void TItemCommands::ActAddItemExecute()
 {
-    if (!m_form.SelectedSection())
+    if (!m_lists.SelectedSection())
         return;
-    TFrmItem dialog(&m_form);
+    TFrmItem dialog(m_parent);
     if (RunItemDialog(dialog, QStringLiteral("Add Value Item")))
         AddFromDialog(dialog, -1, QStringLiteral("Add Item"));
 }
 
 void TItemCommands::ActInsertItemExecute()
 {
-    const TKvListSelection selected = m_form.Current();
+    const TKvListSelection selected = m_lists.Current();
     if (!selected.Section || !selected.Val)
         return;
-    TFrmItem dialog(&m_form);
+    TFrmItem dialog(m_parent);
     if (RunItemDialog(dialog, QStringLiteral("Insert Value Item")))
         AddFromDialog(dialog, selected.Position, QStringLiteral("Insert Item"));
 }
 
 void TItemCommands::ActEditItemExecute()
 {
-    const TKvListSelection selected = m_form.Current();
+    const TKvListSelection selected = m_lists.Current();
     const TKvIniVal *val = selected.Val;
     if (!selected.Section || !val)
         return;
-    TFrmItem dialog(&m_form);
+    TFrmItem dialog(m_parent);
     dialog.SetName(val->Name());
     dialog.SetValue(val->Value());
     dialog.SetComment(val->Comment());
@@ -102,21 +103,21 @@ void TItemCommands::ActEditItemExecute()
     edited->SetName(dialog.Name());
     edited->SetValue(dialog.Value());
     edited->SetComment(dialog.Comment());
-    auto *step = new TKvReplaceValStep(m_form.Doc(), m_form, QStringLiteral("Edit Item"), selected.Section,
+    auto *step = new TKvReplaceValStep(m_doc, m_lists, QStringLiteral("Edit Item"), selected.Section,
                                        selected.Position, edited);
-    m_form.PushStep(step);
+    m_doc.Push(step);
     step->SelectionSettled();
 }
 
 void TItemCommands::ActDeleteItemExecute()
 {
-    const TKvIniVal *val = m_form.Current().Val;
+    const TKvIniVal *val = m_lists.Current().Val;
     if (!val)
         return;
     if (!(KeyModifiersNow() & Qt::ShiftModifier)) {
         const QString text = QStringLiteral("Are You sure You want to delete the Item named:\r\n\"")
                              + val->Name() + QStringLiteral("\" ?");
-        if (!YesNoBox(QStringLiteral("Delete Value Item ?"), text, &m_form))
+        if (!YesNoBox(QStringLiteral("Delete Value Item ?"), text, m_parent))
             return;
     }
     ActSilentDeleteItemExecute();
@@ -124,25 +125,25 @@ void TItemCommands::ActDeleteItemExecute()
 
 void TItemCommands::ActSilentDeleteItemExecute()
 {
-    const TKvListSelection selected = m_form.Current();
+    const TKvListSelection selected = m_lists.Current();
     if (!selected.Section || !selected.Val)
         return;
-    int row = m_form.ValueModel()->RowAt(selected.Position);
-    auto *step = new TKvValsStep(m_form.Doc(), m_form, QStringLiteral("Delete Item"), selected.Section,
+    int row = m_lists.ValueModel()->RowAt(selected.Position);
+    auto *step = new TKvValsStep(m_doc, m_lists, QStringLiteral("Delete Item"), selected.Section,
                                  selected.Position, 1);
-    m_form.PushStep(step);
-    if (row >= m_form.ValueModel()->rowCount())
+    m_doc.Push(step);
+    if (row >= m_lists.ValueModel()->rowCount())
         --row;
     if (row >= 0)
-        m_form.SelectRow(m_form.LvValues, row);
+        m_lists.SelectRow(m_lists.LvValues, row);
     step->SelectionSettled();
 }
 
 void TItemCommands::MnuCommentUncommentItemClick()
 {
-    if (m_form.LvSections->hasFocus())
+    if (m_lists.LvSections->hasFocus())
         return;
-    const TKvListSelection selected = m_form.Current();
+    const TKvListSelection selected = m_lists.Current();
     const TKvIniVal *val = selected.Val;
     if (!selected.Section || !val)
         return;
@@ -150,27 +151,26 @@ void TItemCommands::MnuCommentUncommentItemClick()
     toggled->ToggleComment();
     const QString name =
         val->Kind() == ikComment ? QStringLiteral("Uncomment Item") : QStringLiteral("Comment Item");
-    auto *step =
-        new TKvReplaceValStep(m_form.Doc(), m_form, name, selected.Section, selected.Position, toggled);
-    m_form.PushStep(step);
+    auto *step = new TKvReplaceValStep(m_doc, m_lists, name, selected.Section, selected.Position, toggled);
+    m_doc.Push(step);
     step->SelectionSettled();
 }
 
 void TItemCommands::MnuSortAllAlphabeticallyClick()
 {
     const bool ascending = !(KeyModifiersNow() & Qt::ControlModifier);
-    const TKvListSelection selected = m_form.Current();
+    const TKvListSelection selected = m_lists.Current();
     auto *step = new TKvOrderStep(
-        m_form.Doc(), m_form, ascending ? QStringLiteral("Sort All") : QStringLiteral("Sort All Descending"),
+        m_doc, m_lists, ascending ? QStringLiteral("Sort All") : QStringLiteral("Sort All Descending"),
         TKvOrderStep::AllSections, nullptr, [ascending](TKvMemIni &ini) { ini.SortAll(skName, ascending); });
-    m_form.PushStep(step);
+    m_doc.Push(step);
     if (selected.Section) {
-        m_form.SelectRowOfData(selected.Section);
+        m_lists.SelectRowOfData(selected.Section);
         if (selected.Val) {
             QApplication::processEvents();
-            const int row = m_form.ValueModel()->RowOf(selected.Val);
+            const int row = m_lists.ValueModel()->RowOf(selected.Val);
             if (row >= 0)
-                m_form.SelectRow(m_form.LvValues, row);
+                m_lists.SelectRow(m_lists.LvValues, row);
         }
     }
     step->SelectionSettled();

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "editcontext.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <vector>
 
-class TForm1;
 class TFrmItem;
 class TKvIniSection;
 class TKvIniVal;
@@ -16,8 +17,10 @@ class TKvIniVal;
 class TItemCommands
 {
 public:
-    explicit TItemCommands(TForm1 &form)
-        : m_form(form)
+    explicit TItemCommands(const TKvEditContext &context)
+        : m_doc(context.Document)
+        , m_lists(context.Lists)
+        , m_parent(context.DialogParent)
     {}
 
     void ActAddItemExecute();
@@ -39,5 +42,7 @@ public:
 private:
     // Adds what the dialog holds at position.
     void AddFromDialog(const TFrmItem &dialog, int position, const QString &stepName);
-    TForm1 &m_form;
+    TKvDocument &m_doc;
+    TKvLists &m_lists;
+    QWidget *m_parent;
 };

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "editcontext.h"
+
 #include <vector>
 
 #include <QString>
 
-class TForm1;
 class TKvIniSection;
 class TKvIniVal;
 class TKvIniVal;
@@ -14,8 +15,10 @@ class TKvIniVal;
 class TSectionCommands
 {
 public:
-    explicit TSectionCommands(TForm1 &form)
-        : m_form(form)
+    explicit TSectionCommands(const TKvEditContext &context)
+        : m_doc(context.Document)
+        , m_lists(context.Lists)
+        , m_parent(context.DialogParent)
     {}
 
     void ActAddSectionExecute();
@@ -31,6 +34,7 @@ public:
                               std::vector<TKvIniVal *> vals, const QString &stepName);
 
 private:
-    int SelectedRow() const;
-    TForm1 &m_form;
+    TKvDocument &m_doc;
+    TKvLists &m_lists;
+    QWidget *m_parent;
 };

@@ -12,7 +12,7 @@ class QWidget;
 // desktop's) with an encoding list beside the file type list.
 
 // What the user chose: the path and the entry of the encoding list
-// (0 UTF-8, 1 ANSI, 2 UTF-16 LE, 3 UTF-16 BE, 4 automatic; see TForm1::EncodingIndex).
+// (0 UTF-8, 1 ANSI, 2 UTF-16 LE, 3 UTF-16 BE, 4 automatic; see TKvEncodingIndexes).
 struct TKvFileChoice
 {
     QString Path;

@@ -1,6 +1,5 @@
 #include "dialogs/preferencesdlg.h"
 
-#include "form1.h"
 #include "kvaccessiblecontrols.h"
 #include "kvbutton.h"
 #include "kvdialogbuttons.h"
@@ -87,9 +86,9 @@ TKvPreferences TFrmPreferences::Preferences() const
     return preferences;
 }
 
-void ActPreferencesExecute(TForm1 &form)
+void ActPreferencesExecute(QWidget *owner)
 {
-    TFrmPreferences dialog(&form);
+    TFrmPreferences dialog(owner);
     dialog.SetPreferences(CurrentPreferences());
     if (dialog.exec() != QDialog::Accepted)
         return;

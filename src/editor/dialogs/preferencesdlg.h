@@ -6,7 +6,6 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
-class TForm1;
 class TKvButton;
 
 // The preferences: the system code page (the locale's, or one chosen) and
@@ -31,4 +30,4 @@ public:
 
 // The command: shows the dialog with the preferences in force; OK stores and
 // applies the ones chosen.
-void ActPreferencesExecute(TForm1 &form);
+void ActPreferencesExecute(QWidget *owner);

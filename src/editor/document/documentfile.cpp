@@ -3,15 +3,14 @@
 #include "dialogs/filedialogs.h"
 #include "document/lossysave.h"
 #include "filewatcher.h"
-#include "form1.h"
 #include "kvcontainer.h"
-#include "kvgradilabel.h"
+#include "kvdocument.h"
 #include "kvmsgbox.h"
 #include "kvsafesave.h"
+#include "lists/kvlists.h"
 #include "passwordprompt.h"
 #include "settings/preferences.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -35,13 +34,13 @@ int EncodingIndexOf(quint32 encoding)
 {
     switch (encoding) {
     case KvEncoding::Ansi:
-        return TForm1::EncAnsi;
+        return TKvEncodingIndexes::EncAnsi;
     case KvEncoding::Utf16LE:
-        return TForm1::EncUtf16LE;
+        return TKvEncodingIndexes::EncUtf16LE;
     case KvEncoding::Utf16BE:
-        return TForm1::EncUtf16BE;
+        return TKvEncodingIndexes::EncUtf16BE;
     default:
-        return TForm1::EncUtf8;
+        return TKvEncodingIndexes::EncUtf8;
     }
 }
 
@@ -65,9 +64,11 @@ bool IsEncryptedName(const QString &path)
 
 } // namespace
 
-TKvDocumentFile::TKvDocumentFile(TForm1 &form)
-    : QObject(&form)
-    , m_form(form)
+TKvDocumentFile::TKvDocumentFile(const TKvEditContext &context, QObject *parent)
+    : QObject(parent)
+    , m_doc(context.Document)
+    , m_lists(context.Lists)
+    , m_parent(context.DialogParent)
     , m_watcher(new TKvFileWatcher(this))
 {
     connect(m_watcher, &TKvFileWatcher::Changed, this, &TKvDocumentFile::FileChangedOnDisk);
@@ -84,19 +85,43 @@ void ShowFileError(const TKvFileError &error, QWidget *owner)
 
 TKvDocument &TKvDocumentFile::Doc() const
 {
-    return m_form.Doc();
+    return m_doc;
 }
 
-void TKvDocumentFile::LoadFileTimerTimer()
+void RunShowingFileErrors(const std::function<void()> &command, QWidget *owner)
 {
-    m_form.LoadFileTimer->stop();
-    if (!m_form.CommandLine().isEmpty()) {
-        const QString path = m_form.CommandLine().first();
+    try {
+        command();
+    } catch (const TKvFileError &error) {
+        ShowFileError(error, owner);
+    }
+}
+
+void TKvDocumentFile::LoadFileTimerTimer(const QStringList &commandLine)
+{
+    if (!commandLine.isEmpty()) {
+        const QString path = commandLine.first();
         if (QFileInfo(path).isFile())
             OpenFile(path, -1);
     }
-    // Formats need no registration (they are MIME names); the first clipboard test.
-    m_form.UpdateClipboardState();
+}
+
+void TKvDocumentFile::ShowOpened(const QString &path)
+{
+    TKvFileState file = Doc().File();
+    file.FileName = path;
+    file.Open = true;
+    Doc().SetFile(file);
+    if (!path.isEmpty())
+        emit FileNamed(path, file.EncodingIndex);
+    m_lists.SelectFirstRows();
+}
+
+void TKvDocumentFile::Close()
+{
+    Doc().Clear();
+    Doc().SetFile({});
+    m_watcher->Unwatch();
 }
 
 bool TKvDocumentFile::AskSaveChanges()
@@ -104,7 +129,7 @@ bool TKvDocumentFile::AskSaveChanges()
     if (!Doc().Modified())
         return false;
     switch (YesNoCancelBox(QStringLiteral("Question"),
-                           QStringLiteral("There is Unsaved Changes\r\nDoYou want to save ??"), &m_form)) {
+                           QStringLiteral("There is Unsaved Changes\r\nDoYou want to save ??"), m_parent)) {
     case tmrYes:
         ActSaveExecute();
         return Doc().Modified(); // the save failed or its Save As was cancelled
@@ -124,11 +149,9 @@ void TKvDocumentFile::ActNewFileExecute()
     Doc().Replace(std::move(ini));
     // A new document: no file (that could be read-only), UTF-8, not protected.
     Doc().SetFile({});
-    m_form.SetFileName(QString());
-    m_form.FillSectionList();
-    m_form.FitSectionColumns();
-    m_form.SelectFirstRows();
-    m_form.EnableFileActions(true);
+    m_lists.FillSectionList();
+    m_lists.FitSectionColumns();
+    ShowOpened(QString());
     m_watcher->Unwatch();
 }
 
@@ -136,7 +159,7 @@ void TKvDocumentFile::ActOpenFileExecute()
 {
     if (AskSaveChanges())
         return;
-    if (const std::optional<TKvFileChoice> choice = OpenTextFileDialog(&m_form, Doc().File().FileName))
+    if (const std::optional<TKvFileChoice> choice = OpenTextFileDialog(m_parent, Doc().File().FileName))
         OpenFile(choice->Path, choice->EncodingIndex);
 }
 
@@ -149,7 +172,7 @@ void TKvDocumentFile::OpenFile(const QString &given, int encodingIndex)
         return;
     }
     // Cancel keeps the current document as it is.
-    if (const std::optional<QString> password = AskFilePassword(&m_form, false))
+    if (const std::optional<QString> password = AskFilePassword(m_parent, false))
         OpenEncryptedFile(path, *password);
 }
 
@@ -157,9 +180,7 @@ void TKvDocumentFile::OpenPlainFile(const QString &path, int encodingIndex)
 {
     if (!LoadPlainFile(path, encodingIndex))
         return;
-    m_form.EnableFileActions(true);
-    m_form.SetFileName(path);
-    m_form.SelectFirstRows();
+    ShowOpened(path);
     m_watcher->Watch(path);
     ReportInterruptedSave(path);
 }
@@ -172,7 +193,7 @@ std::unique_ptr<TKvMemIni> TKvDocumentFile::ReadFresh(const QString &path,
     try {
         result = read(*ini);
     } catch (const TKvFileError &error) {
-        ShowFileError(error, &m_form);
+        ShowFileError(error, m_parent);
         LoadFailed();
         return nullptr;
     }
@@ -188,21 +209,22 @@ bool TKvDocumentFile::LoadPlainFile(const QString &path, int encodingIndex)
     QElapsedTimer clock;
     clock.start();
     std::unique_ptr<TKvMemIni> ini = ReadFresh(path, [&](TKvMemIni &fresh) {
-        return encodingIndex >= TForm1::EncUtf8 && encodingIndex <= TForm1::EncUtf16BE
-                   ? fresh.LoadFromFile(path, TForm1::CodePageOf(encodingIndex))
+        return encodingIndex >= TKvEncodingIndexes::EncUtf8 && encodingIndex <= TKvEncodingIndexes::EncUtf16BE
+                   ? fresh.LoadFromFile(path, TKvEncodingIndexes::CodePageOf(encodingIndex))
                    : fresh.LoadFromFile(path);
     });
     if (!ini)
         return false;
-    m_form.SetLoadTime(quint64(clock.elapsed()));
+    emit LoadTimeMeasured(quint64(clock.elapsed()));
     TKvFileState file;
     file.FileName = path;
     file.EncodingIndex = EncodingIndexOf(ini->Encoding);
     file.ReadOnly = IsReadOnlyFile(path);
+    file.Open = true;
     Doc().Replace(std::move(ini));
     Doc().SetFile(file);
-    m_form.FillSectionList();
-    m_form.FitSectionColumns();
+    m_lists.FillSectionList();
+    m_lists.FitSectionColumns();
     return true;
 }
 
@@ -230,18 +252,18 @@ bool TKvDocumentFile::OpenEncryptedFile(const QString &path, const QString &pass
         const int result = WithBusyCursor([&] { return LoadEncrypted(fresh, path, password, &format); });
         if (result == lrNotContainer) {
             ErrorBox(FileErrorCaption, path + QStringLiteral("\r\nIs not an Encrypted Quillon File"),
-                     &m_form);
+                     m_parent);
             return FailureShown;
         }
         if (result == lrWrongPassword) {
-            ErrorBox(FileErrorCaption, QStringLiteral("Wrong password for:\r\n") + path, &m_form);
+            ErrorBox(FileErrorCaption, QStringLiteral("Wrong password for:\r\n") + path, m_parent);
             return FailureShown;
         }
         return result;
     });
     if (!ini)
         return false;
-    m_form.SetLoadTime(quint64(clock.elapsed()));
+    emit LoadTimeMeasured(quint64(clock.elapsed()));
     TKvFileState file;
     file.FileName = path;
     file.Password = password;
@@ -249,13 +271,12 @@ bool TKvDocumentFile::OpenEncryptedFile(const QString &path, const QString &pass
     file.ContainerFormat = format;
     file.EncodingIndex = EncodingIndexOf(ini->Encoding);
     file.ReadOnly = IsReadOnlyFile(path);
+    file.Open = true;
     Doc().Replace(std::move(ini));
     Doc().SetFile(file);
-    m_form.FillSectionList();
-    m_form.FitSectionColumns();
-    m_form.EnableFileActions(true);
-    m_form.SetFileName(path);
-    m_form.SelectFirstRows();
+    m_lists.FillSectionList();
+    m_lists.FitSectionColumns();
+    ShowOpened(path);
     m_watcher->Watch(path);
     ReportInterruptedSave(path);
     return true;
@@ -270,7 +291,7 @@ void TKvDocumentFile::ReportInterruptedSave(const QString &path)
             QStringLiteral("An earlier save of this file was interrupted.\r\nIts old content is in:\r\n")
                 + backup
                 + QStringLiteral("\r\n\r\nCompare the two, keep the right one and remove the other."),
-            &m_form);
+            m_parent);
 }
 
 bool TKvDocumentFile::ReportLoadError(int result, const QString &path)
@@ -281,9 +302,9 @@ bool TKvDocumentFile::ReportLoadError(int result, const QString &path)
     } else if (result >= 0) {
         return false;
     } else if (result == KvReadResult::FileMissing) {
-        ErrorBox(FileErrorCaption, QStringLiteral("File Does not exist\r\n") + path, &m_form);
+        ErrorBox(FileErrorCaption, QStringLiteral("File Does not exist\r\n") + path, m_parent);
     } else {
-        ErrorBox(FileErrorCaption, QStringLiteral("Error Reading File\r\n") + path, &m_form);
+        ErrorBox(FileErrorCaption, QStringLiteral("Error Reading File\r\n") + path, m_parent);
     }
     return true;
 }
@@ -292,7 +313,7 @@ bool TKvDocumentFile::ReportLoadError(int result, const QString &path)
 // modified, not encrypted, bare caption, file actions off.
 void TKvDocumentFile::LoadFailed()
 {
-    m_form.ResetAfterFailedOpen();
+    Close();
 }
 
 void TKvDocumentFile::ActReloadExecute()
@@ -306,8 +327,7 @@ void TKvDocumentFile::ActReloadExecute()
     } else if (!LoadPlainFile(file.FileName, file.EncodingIndex)) {
         return;
     }
-    m_form.UpdateTitle(false);
-    m_form.SelectFirstRows();
+    m_lists.SelectFirstRows();
     m_watcher->Watch(file.FileName);
 }
 
@@ -331,7 +351,7 @@ void TKvDocumentFile::ActSaveExecute()
         return;
     }
     m_watcher->Watch(file.FileName);
-    m_form.DocumentSaved();
+    Doc().MarkSaved();
 }
 
 bool TKvDocumentFile::SavePlain()
@@ -340,11 +360,8 @@ bool TKvDocumentFile::SavePlain()
     std::optional<int> encodingIndex = WritePlain(file.FileName, file.EncodingIndex);
     if (!encodingIndex)
         return false;
-    const bool switched = *encodingIndex != file.EncodingIndex;
     file.EncodingIndex = *encodingIndex;
     Doc().SetFile(file);
-    if (switched)
-        m_form.UpdateTitle(false);
     return true;
 }
 
@@ -353,16 +370,16 @@ std::optional<int> TKvDocumentFile::WritePlain(const QString &path, int encoding
     TKvMemIni &ini = Doc().Ini();
     ini.KeepLayout = CurrentPreferences().KeepLayout;
     const std::optional<quint32> codePage =
-        ChooseSaveEncoding(ini, TForm1::CodePageOf(encodingIndex), &m_form);
+        ChooseSaveEncoding(ini, TKvEncodingIndexes::CodePageOf(encodingIndex), m_parent);
     if (!codePage)
         return std::nullopt;
     ini.SaveToFile(path, *codePage);
-    return *codePage == KvEncoding::Utf8 ? int(TForm1::EncUtf8) : encodingIndex;
+    return *codePage == KvEncoding::Utf8 ? int(TKvEncodingIndexes::EncUtf8) : encodingIndex;
 }
 
 void TKvDocumentFile::ActSaveAsExecute()
 {
-    const std::optional<TKvFileChoice> choice = SaveTextFileDialog(&m_form, Doc().File().FileName);
+    const std::optional<TKvFileChoice> choice = SaveTextFileDialog(m_parent, Doc().File().FileName);
     if (!choice)
         return;
     const QString path = QDir::cleanPath(QFileInfo(choice->Path).absoluteFilePath());
@@ -374,7 +391,7 @@ void TKvDocumentFile::ActSaveAsExecute()
     file.EncodingIndex = choice->EncodingIndex;
     file.Password.clear();
     if (file.Encrypted) {
-        const std::optional<TKvSavePassword> typed = AskSavePassword(&m_form, offered);
+        const std::optional<TKvSavePassword> typed = AskSavePassword(m_parent, offered);
         if (!typed)
             return;
         file.Password = typed->Password;
@@ -395,15 +412,15 @@ void TKvDocumentFile::ActSaveAsExecute()
     // No keeps the document on its old file; the copy stays written.
     if (!Doc().File().FileName.isEmpty()
         && !YesNoBox(QStringLiteral("FileName Question:"), QStringLiteral("Use new FileName ?\r\n") + path,
-                     &m_form))
+                     m_parent))
         return;
     // The document now lives in the file just written, which decides read-only.
     file.FileName = path;
     file.ReadOnly = IsReadOnlyFile(path);
     Doc().SetFile(file);
-    m_form.SetFileName(path);
+    emit FileNamed(path, file.EncodingIndex);
     m_watcher->Watch(path);
-    m_form.DocumentSaved();
+    Doc().MarkSaved();
 }
 
 bool TKvDocumentFile::FormCloseQuery()
@@ -411,7 +428,7 @@ bool TKvDocumentFile::FormCloseQuery()
     if (!Doc().Modified())
         return true;
     switch (YesNoCancelBox(QStringLiteral("Exit Quillon"),
-                           QStringLiteral("There is unsaved changes!\r\nDo You want to Save ?"), &m_form)) {
+                           QStringLiteral("There is unsaved changes!\r\nDo You want to Save ?"), m_parent)) {
     case tmrYes:
         ActSaveExecute();
         return !Doc().Modified();
@@ -452,11 +469,11 @@ void TKvDocumentFile::FileChangedOnDisk()
             ChangedCaption,
             changed
                 + QStringLiteral("\r\nYour changes are kept; Save will ask before it overwrites the file."),
-            kvIconExclamation, &m_form);
+            kvIconExclamation, m_parent);
         return;
     }
-    if (YesNoBox(ChangedCaption, changed + QStringLiteral("\r\nReload it ?"), &m_form))
-        m_form.RunCommand([this] { ActReloadExecute(); });
+    if (YesNoBox(ChangedCaption, changed + QStringLiteral("\r\nReload it ?"), m_parent))
+        RunShowingFileErrors([this] { ActReloadExecute(); }, m_parent);
 }
 
 void TKvDocumentFile::FileRemovedOnDisk()
@@ -470,7 +487,7 @@ void TKvDocumentFile::FileRemovedOnDisk()
         m_watcher->Path()
             + QStringLiteral("\r\nhas been removed by another program.\r\nThe document stays open; Save "
                              "writes the file again."),
-        kvIconExclamation, &m_form);
+        kvIconExclamation, m_parent);
 }
 
 bool TKvDocumentFile::MayOverwrite()
@@ -483,5 +500,5 @@ bool TKvDocumentFile::MayOverwrite()
         m_watcher->Path()
             + QStringLiteral(
                 "\r\nhas been changed by another program since it was loaded.\r\nOverwrite it ?"),
-        &m_form);
+        m_parent);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editcontext.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -10,7 +12,6 @@
 #include <optional>
 
 class QWidget;
-class TForm1;
 class TKvDocument;
 class TKvFileError;
 class TKvFileWatcher;
@@ -18,19 +19,25 @@ class TKvMemIni;
 
 // Shows a file error: the file's name, then what went wrong.
 void ShowFileError(const TKvFileError &error, QWidget *owner);
+// Runs a command; a file error it throws is shown.
+void RunShowingFileErrors(const std::function<void()> &command, QWidget *owner);
 
 // The window's document and its file: New, Open, Reload, Save, Save As, the
 // file named on the command line, recent and dropped files, the questions
 // about unsaved changes (also on closing), encrypted files and changes made
-// to the file by other programs. Connects the window's file actions.
+// to the file by other programs. The document's file state says whether a
+// document is open and under which name.
 class TKvDocumentFile : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit TKvDocumentFile(TForm1 &form);
+    TKvDocumentFile(const TKvEditContext &context, QObject *parent);
 
-    void LoadFileTimerTimer();
+    // Opens the file named first on the command line, when it is a file.
+    void LoadFileTimerTimer(const QStringList &commandLine);
+    // No document: no file, nothing open, not watched.
+    void Close();
     // True when the caller must stop: the user cancelled, or the save failed.
     bool AskSaveChanges();
     void ActNewFileExecute();
@@ -56,7 +63,15 @@ public:
 
     TKvFileWatcher &Watcher() const { return *m_watcher; }
 
+signals:
+    // How long the last read took.
+    void LoadTimeMeasured(quint64 ms);
+    // The document now lives in the file (opened, or saved under a new name).
+    void FileNamed(const QString &path, int encodingIndex);
+
 private:
+    // A document was read from path (empty: a new one): it is open, named and its first rows selected.
+    void ShowOpened(const QString &path);
     void FileChangedOnDisk();
     // The file was removed by another program: told once.
     void FileRemovedOnDisk();
@@ -72,6 +87,8 @@ private:
     // the user cancelled.
     std::optional<int> WritePlain(const QString &path, int encodingIndex);
 
-    TForm1 &m_form;
+    TKvDocument &m_doc;
+    TKvLists &m_lists;
+    QWidget *m_parent;
     TKvFileWatcher *m_watcher = nullptr;
 };

@@ -15,6 +15,34 @@ TKvDocument::~TKvDocument()
     m_undoStack.clear();
 }
 
+QString TKvEncodingIndexes::EncodingName(int encodingIndex)
+{
+    switch (encodingIndex) {
+    case EncUtf8:
+        return QStringLiteral("UTF-8");
+    case EncUtf16LE:
+        return QStringLiteral("UTF-16LE");
+    case EncUtf16BE:
+        return QStringLiteral("UTF-16BE");
+    default:
+        return QStringLiteral("ANSI");
+    }
+}
+
+quint32 TKvEncodingIndexes::CodePageOf(int encodingIndex)
+{
+    switch (encodingIndex) {
+    case EncAnsi:
+        return KvEncoding::Ansi;
+    case EncUtf16LE:
+        return KvEncoding::Utf16LE;
+    case EncUtf16BE:
+        return KvEncoding::Utf16BE;
+    default:
+        return KvEncoding::Utf8;
+    }
+}
+
 void TKvDocument::SetFile(const TKvFileState &file)
 {
     if (m_file == file)

@@ -10,6 +10,15 @@
 #include <memory>
 #include <vector>
 
+// The encoding indexes of the file dialogs, the caption and the recent files.
+struct TKvEncodingIndexes
+{
+    enum EncodingIndex { EncUtf8 = 0, EncAnsi = 1, EncUtf16LE = 2, EncUtf16BE = 3, EncAuto = 4 };
+    // "UTF-8", "ANSI", "UTF-16LE" or "UTF-16BE"; any other index is "ANSI".
+    static QString EncodingName(int encodingIndex);
+    static quint32 CodePageOf(int encodingIndex);
+};
+
 // Where the document's file stands.
 struct TKvFileState
 {
@@ -21,6 +30,7 @@ struct TKvFileState
     // The container a protected file is saved in: the one it was read in (a
     // legacy file stays legacy), strong for a new one.
     TKvContainerFormat ContainerFormat = TKvContainerFormat::Strong;
+    bool Open = false; // a document is open: a new one, or one read from its file
     bool operator==(const TKvFileState &) const = default;
 };
 

@@ -1,10 +1,11 @@
 #include "findcommands.h"
 
 #include "dialogrun.h"
-#include "form1.h"
+#include "document/kvdocument.h"
 #include "formsearch.h"
 #include "kvmsgbox.h"
 #include "kvsearch.h"
+#include "lists/kvlists.h"
 #include "sectionmodel.h"
 #include "valuemodel.h"
 
@@ -13,26 +14,19 @@
 #include <QItemSelectionModel>
 #include <QTableView>
 
-namespace {
-
-int SelectedRowOf(const QTableView *list)
-{
-    const QModelIndexList rows = list->selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.first().row();
-}
-
-} // namespace
-
-TFindCommands::TFindCommands(TForm1 &form)
-    : m_form(form)
+TFindCommands::TFindCommands(const TKvEditContext &context, TSearchStruct &options)
+    : m_doc(context.Document)
+    , m_lists(context.Lists)
+    , m_parent(context.DialogParent)
+    , m_options(options)
 {}
 
 TFindCommands::~TFindCommands() = default;
 
 void TFindCommands::ActSearchExecute()
 {
-    TSearchStruct &options = m_form.SearchOptions();
-    TFormSearch dialog(&m_form);
+    TSearchStruct &options = m_options;
+    TFormSearch dialog(m_parent);
     const std::pair<QCheckBox *, bool *> flags[] = {
         {dialog.CbxSectionNames, &options.SectionNames},
         {dialog.CbxSectionComments, &options.SectionComments},
@@ -52,7 +46,7 @@ void TFindCommands::ActSearchExecute()
         dialog.CmbFindStr->setCurrentIndex(0);
     else
         dialog.CmbFindStr->setEditText(QString());
-    const bool valuesOnly = m_form.ValuesOnly();
+    const bool valuesOnly = m_lists.ValuesOnly();
     dialog.CbxSectionComments->setEnabled(!valuesOnly);
     dialog.CbxItemComments->setEnabled(!valuesOnly);
 
@@ -84,13 +78,13 @@ void TFindCommands::ActFindPreviousExecute()
 
 void TFindCommands::FindNextOrPrevious(bool backwards)
 {
-    TSearchStruct &options = m_form.SearchOptions();
+    TSearchStruct &options = m_options;
     SyncSearchPosition();
     if (m_search) {
         if (backwards)
-            StepBackward(m_sectionCursor, m_itemCursor, options, m_form.Document());
+            StepBackward(m_sectionCursor, m_itemCursor, options, m_doc.Ini());
         else
-            StepForward(m_sectionCursor, m_itemCursor, options, m_form.Document());
+            StepForward(m_sectionCursor, m_itemCursor, options, m_doc.Ini());
         options.Backwards = backwards;
     }
     if (m_search && m_sectionCursor != KvSearchCursor::After && m_sectionCursor != KvSearchCursor::Before)
@@ -101,22 +95,22 @@ void TFindCommands::FindNextOrPrevious(bool backwards)
 
 void TFindCommands::SyncSearchPosition()
 {
-    const TKvIniSection *section = m_form.SelectedSection();
-    const int sectionRow = SelectedRowOf(m_form.LvSections);
+    const TKvIniSection *section = m_lists.SelectedSection();
+    const int sectionRow = TKvLists::SelectedRow(m_lists.LvSections);
     if (!section || sectionRow < 0)
         return;
-    const int valueRow = SelectedRowOf(m_form.LvValues);
-    if (!m_form.ValuesOnly()) {
+    const int valueRow = TKvLists::SelectedRow(m_lists.LvValues);
+    if (!m_lists.ValuesOnly()) {
         m_sectionCursor = sectionRow;
         if (valueRow >= 0)
             m_itemCursor = valueRow;
         return;
     }
-    const qint32 index = m_form.Document().IndexOfSection(section);
+    const qint32 index = m_doc.Ini().IndexOfSection(section);
     if (index < 0)
         return;
     m_sectionCursor = index;
-    if (const TKvIniVal *val = m_form.ValueModel()->ValAt(valueRow)) {
+    if (const TKvIniVal *val = m_lists.ValueModel()->ValAt(valueRow)) {
         const qint32 item = section->IndexOfVal(val);
         if (item >= 0)
             m_itemCursor = item;
@@ -125,41 +119,41 @@ void TFindCommands::SyncSearchPosition()
 
 void TFindCommands::FindAndSelect()
 {
-    const TSearchStruct &options = m_form.SearchOptions();
+    const TSearchStruct &options = m_options;
     const bool backwards = options.Backwards;
-    if (!Find(*m_search, m_form.Document(), m_sectionCursor, m_itemCursor, options)) {
-        InfoBox(QStringLiteral("Quillon Search"), QStringLiteral("No Mach Vere Found!"), &m_form);
-        m_form.LvSections->selectionModel()->clearSelection();
-        m_form.LvValues->selectionModel()->clearSelection();
+    if (!Find(*m_search, m_doc.Ini(), m_sectionCursor, m_itemCursor, options)) {
+        InfoBox(QStringLiteral("Quillon Search"), QStringLiteral("No Mach Vere Found!"), m_parent);
+        m_lists.LvSections->selectionModel()->clearSelection();
+        m_lists.LvValues->selectionModel()->clearSelection();
         m_sectionCursor = m_itemCursor = backwards ? KvSearchCursor::Before : KvSearchCursor::After;
         return;
     }
 
-    QTableView *sections = m_form.LvSections;
-    if (m_sectionCursor >= 0 && m_sectionCursor < m_form.SectionModel()->rowCount()) {
+    QTableView *sections = m_lists.LvSections;
+    if (m_sectionCursor >= 0 && m_sectionCursor < m_lists.SectionModel()->rowCount()) {
         // A section already shown keeps its value list: it is not filled again.
-        if (SelectedRowOf(sections) != m_sectionCursor || m_form.SelectedSection() == nullptr)
-            m_form.SelectRow(sections, m_sectionCursor);
+        if (TKvLists::SelectedRow(sections) != m_sectionCursor || m_lists.SelectedSection() == nullptr)
+            m_lists.SelectRow(sections, m_sectionCursor);
         else
-            sections->scrollTo(m_form.SectionModel()->index(m_sectionCursor, 1));
+            sections->scrollTo(m_lists.SectionModel()->index(m_sectionCursor, 1));
     } else {
         m_sectionCursor = backwards ? KvSearchCursor::After : KvSearchCursor::Before;
     }
 
     int row = m_itemCursor;
-    if (m_form.ValuesOnly() && m_itemCursor >= 0) {
-        const TKvIniSection *section = m_form.SelectedSection();
+    if (m_lists.ValuesOnly() && m_itemCursor >= 0) {
+        const TKvIniSection *section = m_lists.SelectedSection();
         row = section && m_itemCursor < section->Vals.Count
-                  ? m_form.ValueModel()->RowOf(section->Vals[m_itemCursor])
+                  ? m_lists.ValueModel()->RowOf(section->Vals[m_itemCursor])
                   : -1;
     }
-    if (row >= 0 && row < m_form.ValueModel()->rowCount()) {
-        m_form.SelectRow(m_form.LvValues, row);
+    if (row >= 0 && row < m_lists.ValueModel()->rowCount()) {
+        m_lists.SelectRow(m_lists.LvValues, row);
     } else {
-        m_form.LvValues->selectionModel()->clearSelection();
+        m_lists.LvValues->selectionModel()->clearSelection();
         // A match on the section's own texts; an entry the values-only view
         // hides keeps its index, so that the next find continues after it.
-        if (m_itemCursor < 0 || m_itemCursor == KvSearchCursor::After || !m_form.ValuesOnly())
+        if (m_itemCursor < 0 || m_itemCursor == KvSearchCursor::After || !m_lists.ValuesOnly())
             m_itemCursor = backwards ? KvSearchCursor::After : KvSearchCursor::Before;
     }
 }

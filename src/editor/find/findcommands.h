@@ -1,10 +1,11 @@
 #pragma once
 
+#include "editcontext.h"
 #include "kvfind.h"
 
 #include <memory>
 
-class TForm1;
+struct TSearchStruct;
 class TKvSearch;
 
 // Find, Find Next and Find Previous of the window: the current search, the
@@ -12,7 +13,8 @@ class TKvSearch;
 class TFindCommands
 {
 public:
-    explicit TFindCommands(TForm1 &form);
+    // options: the search options the window keeps for its whole life.
+    TFindCommands(const TKvEditContext &context, TSearchStruct &options);
     ~TFindCommands();
 
     void ActSearchExecute();
@@ -29,7 +31,10 @@ public:
 
 private:
     void FindNextOrPrevious(bool backwards);
-    TForm1 &m_form;
+    TKvDocument &m_doc;
+    TKvLists &m_lists;
+    QWidget *m_parent;
+    TSearchStruct &m_options;
     std::unique_ptr<TKvSearch> m_search;
     qint32 m_sectionCursor = KvSearchCursor::Before;
     qint32 m_itemCursor = KvSearchCursor::Before;

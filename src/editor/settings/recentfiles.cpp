@@ -1,7 +1,5 @@
 #include "recentfiles.h"
 
-#include "document/documentfile.h"
-#include "form1.h"
 #include "kvgradilabel.h"
 
 #include <QAction>
@@ -10,32 +8,28 @@
 #include <QMouseEvent>
 #include <QTimer>
 
-TKvRecentFiles::TKvRecentFiles(TForm1 &form)
-    : QObject(&form)
-    , m_form(form)
+TKvRecentFiles::TKvRecentFiles(TKvGradiLabel *openButton, QWidget *window)
+    : QObject(window)
+    , m_openButton(openButton)
+    , m_menu(new QMenu(window))
+    , m_mruTimer(new QTimer(this))
+    , m_mruCheck(new QTimer(this))
 {
-    form.MRUList = &m_list;
+    m_mruTimer->setObjectName(QStringLiteral("MruTimer"));
+    m_mruTimer->setInterval(LongPressMs);
+    connect(m_mruTimer, &QTimer::timeout, this, &TKvRecentFiles::MruTimerTimer);
 
-    form.MruTimer = new QTimer(&form);
-    form.MruTimer->setObjectName(QStringLiteral("MruTimer"));
-    form.MruTimer->setInterval(LongPressMs);
-    connect(form.MruTimer, &QTimer::timeout, this, &TKvRecentFiles::MruTimerTimer);
+    m_mruCheck->setObjectName(QStringLiteral("MruCheck"));
+    m_mruCheck->setSingleShot(true);
+    m_mruCheck->setInterval(CheckDelayMs);
+    connect(m_mruCheck, &QTimer::timeout, this, &TKvRecentFiles::MruCheckTimer);
+    m_mruCheck->start();
 
-    form.MruCheck = new QTimer(&form);
-    form.MruCheck->setObjectName(QStringLiteral("MruCheck"));
-    form.MruCheck->setSingleShot(true);
-    form.MruCheck->setInterval(CheckDelayMs);
-    connect(form.MruCheck, &QTimer::timeout, this, &TKvRecentFiles::MruCheckTimer);
-    form.MruCheck->start();
+    m_menu->setObjectName(QStringLiteral("PopupMRU"));
+    connect(m_menu, &QMenu::aboutToShow, this, &TKvRecentFiles::PopupMRUPopup);
 
-    form.PopupMRU = new QMenu(&form);
-    form.PopupMRU->setObjectName(QStringLiteral("PopupMRU"));
-    connect(form.PopupMRU, &QMenu::aboutToShow, this, &TKvRecentFiles::PopupMRUPopup);
-
-    m_mruTimer = form.MruTimer;
-    m_openButton = form.GlOpen;
-    if (form.GlOpen)
-        form.GlOpen->installEventFilter(this);
+    if (m_openButton)
+        m_openButton->installEventFilter(this);
 }
 
 bool TKvRecentFiles::eventFilter(QObject *watched, QEvent *event)
@@ -59,26 +53,26 @@ bool TKvRecentFiles::eventFilter(QObject *watched, QEvent *event)
 
 void TKvRecentFiles::MruTimerTimer()
 {
-    if (!m_form.MruTimer->isActive())
+    if (!m_mruTimer->isActive())
         return;
-    m_form.MruTimer->stop();
-    if (m_form.MRUList->Count() == 0)
+    m_mruTimer->stop();
+    if (m_list.Count() == 0)
         return;
-    TKvGradiLabel *button = m_form.GlOpen;
+    TKvGradiLabel *button = m_openButton;
     const QPoint below(0, button->height() + 3);
     // End the button's press outside itself, so that it does not run Open
     // when the real button comes up over the menu.
     QMouseEvent release(QEvent::MouseButtonRelease, QPointF(below), QPointF(button->mapToGlobal(below)),
                         Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(button, &release);
-    m_form.PopupMRU->popup(button->mapToGlobal(below));
+    m_menu->popup(button->mapToGlobal(below));
 }
 
 void TKvRecentFiles::PopupMRUPopup()
 {
-    QMenu *menu = m_form.PopupMRU;
+    QMenu *menu = m_menu;
     menu->clear();
-    for (const TKvStringRC::Entry &entry : m_form.MRUList->Strings) {
+    for (const TKvStringRC::Entry &entry : m_list.Strings) {
         // The caption is the path itself: an ampersand must not become an accelerator.
         QString caption = entry.Path;
         caption.replace(u'&', QStringLiteral("&&"));
@@ -93,15 +87,11 @@ void TKvRecentFiles::MnuMruMenuItemClick(QAction *item)
 {
     const QString path = item->property("path").toString();
     const int encodingIndex = item->data().toInt();
-    m_form.RunCommand([&] {
-        if (m_form.DocumentFile()->AskSaveChanges())
-            return;
-        m_form.OpenFile(path, encodingIndex);
-    });
+    emit OpenRequested(path, encodingIndex);
 }
 
 void TKvRecentFiles::MruCheckTimer()
 {
-    m_form.MruCheck->stop();
-    m_form.MRUList->RemoveMissingFiles();
+    m_mruCheck->stop();
+    m_list.RemoveMissingFiles();
 }

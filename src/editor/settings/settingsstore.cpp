@@ -53,7 +53,7 @@ QList<QRect> ScreenAreas()
     return areas;
 }
 
-void CentreOnScreen(TForm1 &form)
+void CentreOnScreen(QWidget &form)
 {
     const QScreen *screen = form.screen() ? form.screen() : QGuiApplication::primaryScreen();
     if (!screen)
@@ -65,21 +65,21 @@ void CentreOnScreen(TForm1 &form)
     RestoreWindowPlace(form, place);
 }
 
-int SectionListWidth(const TForm1 &form)
+int SectionListWidth(const QSplitter &lists)
 {
-    return form.Splitter1->sizes().value(0);
+    return lists.sizes().value(0);
 }
 
-void SetSectionListWidth(TForm1 &form, int width)
+void SetSectionListWidth(QSplitter &lists, int width)
 {
-    const QList<int> sizes = form.Splitter1->sizes();
+    const QList<int> sizes = lists.sizes();
     int total = 0;
     for (int size : sizes)
         total += size;
     if (sizes.size() != 2 || total < 2)
         return;
     width = std::clamp(width, 1, total - 1);
-    form.Splitter1->setSizes({width, total - width});
+    lists.setSizes({width, total - width});
 }
 
 } // namespace
@@ -212,14 +212,14 @@ QRect PlaceOnScreens(const QRect &window, const QList<QRect> &areas)
 
 // ---- Loading and saving ---------------------------------------------------------------
 
-void LoadSettings(TForm1 &form)
+void LoadSettings(TKvSettingsTarget &target)
 {
+    QWidget &form = *target.Window;
     QSettings settings(KvConfig::CompanyName.toString(), KvConfig::AppName.toString());
     settings.setFallbacksEnabled(false);
     if (settings.status() != QSettings::NoError) {
         CentreOnScreen(form);
-        form.SetValuesOnly(false);
-        form.ApplyColourScheme();
+        target.ValuesOnly = false;
         return;
     }
 
@@ -230,28 +230,28 @@ void LoadSettings(TForm1 &form)
             const QRect place = PlaceOnScreens(
                 QRect(placement->Left, placement->Top, placement->Width, placement->Height), ScreenAreas());
             RestoreWindowPlace(form, place);
-            SetSectionListWidth(form, placement->SectionWidth);
-            form.SetValuesOnly(placement->ValuesOnly);
-            form.SetColours(placement->Colours);
+            SetSectionListWidth(*target.Lists, placement->SectionWidth);
+            target.ValuesOnly = placement->ValuesOnly;
+            target.Colours = placement->Colours;
         } else {
             ShowPlainMessage(PlacementName
                              + QStringLiteral("\r\nThe stored window placement is not 64 bytes long."));
         }
     } else {
         CentreOnScreen(form);
-        form.SetValuesOnly(false);
+        target.ValuesOnly = false;
     }
-    form.ApplyColourScheme();
 
     QString error;
-    if (!ReadRecentFiles(settings, *form.MRUList, &error))
+    if (!ReadRecentFiles(settings, *target.RecentFiles, &error))
         ShowPlainMessage(RecentPrefix + QStringLiteral("\r\n") + error);
 
-    ReadSearchSettings(settings, SearchPrefix, form.SearchOptions());
+    ReadSearchSettings(settings, SearchPrefix, *target.Search);
 }
 
-void SaveSettings(TForm1 &form)
+void SaveSettings(const TKvSettingsTarget &target)
 {
+    const QWidget &form = *target.Window;
     QSettings settings(KvConfig::CompanyName.toString(), KvConfig::AppName.toString());
     settings.setFallbacksEnabled(false);
     if (settings.status() != QSettings::NoError)
@@ -270,15 +270,15 @@ void SaveSettings(TForm1 &form)
     placement.Top = place.y();
     placement.Width = place.width();
     placement.Height = place.height();
-    placement.SectionWidth = SectionListWidth(form);
-    placement.ValuesOnly = form.ValuesOnly();
-    placement.Colours = form.Colours();
+    placement.SectionWidth = SectionListWidth(*target.Lists);
+    placement.ValuesOnly = target.ValuesOnly;
+    placement.Colours = target.Colours;
     settings.setValue(PlacementName, placement.Encode());
     flush(PlacementName);
 
-    WriteRecentFiles(settings, *form.MRUList);
+    WriteRecentFiles(settings, *target.RecentFiles);
     flush(RecentPrefix);
 
-    WriteSearchSettings(settings, SearchPrefix, form.SearchOptions());
+    WriteSearchSettings(settings, SearchPrefix, *target.Search);
     flush(SearchPrefix);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "form1.h"
+#include "colourscheme.h"
 
 #include <QByteArray>
 #include <QList>
@@ -10,6 +10,8 @@
 #include <optional>
 
 class QSettings;
+class QSplitter;
+class QWidget;
 class TKvStringRC;
 struct TSearchStruct;
 
@@ -27,7 +29,7 @@ struct TKvPlacement
     qint32 Height = 0;
     qint32 SectionWidth = 0;
     bool ValuesOnly = false;
-    TForm1::ColourScheme Colours = TForm1::DefaultColourScheme;
+    TKvColourScheme Colours = KvDefaultColourScheme;
 
     QByteArray Encode() const;
     // Nothing when the record is not 64 bytes long.
@@ -47,8 +49,23 @@ void WriteSearchSettings(QSettings &settings, const QString &prefix, const TSear
 // when needed) onto the nearest one; a visible one is returned as it is.
 QRect PlaceOnScreens(const QRect &window, const QList<QRect> &areas);
 
-// Reads all values and applies them to the window; an error in one block is
-// shown as a plain message and the next block still runs.
-void LoadSettings(TForm1 &form);
-// Writes all values of the window.
-void SaveSettings(TForm1 &form);
+// What the settings are read into and written from: the window's place, the
+// lists' split, the recent files, the search options, the values-only mode
+// and the colours.
+struct TKvSettingsTarget
+{
+    QWidget *Window = nullptr;
+    QSplitter *Lists = nullptr;
+    TKvStringRC *RecentFiles = nullptr;
+    TSearchStruct *Search = nullptr;
+    bool ValuesOnly = false;
+    TKvColourScheme Colours = KvDefaultColourScheme;
+};
+
+// Reads all values: places the window, splits the lists, fills the recent
+// files and the search options, and sets ValuesOnly and Colours for the
+// window to apply. An error in one block is shown as a plain message and the
+// next block still runs.
+void LoadSettings(TKvSettingsTarget &target);
+// Writes all values.
+void SaveSettings(const TKvSettingsTarget &target);
