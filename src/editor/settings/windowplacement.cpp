@@ -32,6 +32,11 @@ public:
         , m_corner(corner)
     {
         window.installEventFilter(this);
+        // The frame may become known after the window's last event: a timer
+        // looks too.
+        auto *poll = new QTimer(this);
+        connect(poll, &QTimer::timeout, this, &TFrameCornerKeeper::Check);
+        poll->start(50);
         // A window manager frames a window within moments; without one
         // (or on platforms that place windows themselves) nothing comes.
         QTimer::singleShot(3000, this, &QObject::deleteLater);
@@ -42,19 +47,27 @@ protected:
     {
         // The frame becomes known some time after the window was mapped,
         // not always with a move event: every event of the window checks.
-        if (watched == &m_window && event->type() != QEvent::Destroy && !FrameOf(m_window).isNull()) {
-            m_window.removeEventFilter(this);
-            const QPoint now = FrameCorner(m_window, m_window.geometry());
-            if (now != m_corner)
-                m_window.move(m_window.pos() + (m_corner - now));
-            deleteLater();
-        }
+        if (watched == &m_window && event->type() != QEvent::Destroy)
+            Check();
         return false;
     }
 
 private:
+    void Check()
+    {
+        if (m_done || FrameOf(m_window).isNull())
+            return;
+        m_done = true;
+        m_window.removeEventFilter(this);
+        const QPoint now = FrameCorner(m_window, m_window.geometry());
+        if (now != m_corner)
+            m_window.move(m_window.pos() + (m_corner - now));
+        deleteLater();
+    }
+
     QWidget &m_window;
     QPoint m_corner;
+    bool m_done = false;
 };
 
 } // namespace
