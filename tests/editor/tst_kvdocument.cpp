@@ -8,6 +8,21 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <functional>
+
+// The counters as "sections/values/comments/errors/blanks" in failure messages.
+char *toString(const TKvIniCounts &counts)
+{
+    return qstrdup(QStringLiteral("%1/%2/%3/%4/%5")
+                       .arg(counts.Sections)
+                       .arg(counts.Values)
+                       .arg(counts.Comments)
+                       .arg(counts.Errors)
+                       .arg(counts.Blanks)
+                       .toLatin1()
+                       .constData());
+}
+
 namespace {
 
 // A selection that stays empty: the steps record and restore it.
@@ -101,7 +116,51 @@ QString Text(const TKvDocument &document)
     return text.trimmed();
 }
 
+// A new entry of the kind; n tells the value items apart.
+TKvIniVal *NewEntry(TKvIniValKind kind, int n = 0)
+{
+    switch (kind) {
+    case ikValue:
+        return new TKvIniVal(u"k"_qs + QString::number(n), u"v", u"");
+    case ikComment:
+        return new TKvIniVal(u"", u"", u"note");
+    case ikError: // a value without a name: a line that parses as nothing
+        return new TKvIniVal(u"", u"junk", u"");
+    case ikBlank:
+        break;
+    }
+    return new TKvIniVal(u"", u"", u"");
+}
+
+// Count new entries, of every kind in turn.
+std::vector<TKvIniVal *> MixedEntries(int count)
+{
+    static const TKvIniValKind kinds[] = {ikValue, ikComment, ikBlank, ikError, ikValue};
+    std::vector<TKvIniVal *> vals;
+    for (int n = 0; n < count; ++n)
+        vals.push_back(NewEntry(kinds[n % 5], n));
+    return vals;
+}
+
+std::vector<TKvIniSection *> MixedSections(int count, int entries)
+{
+    std::vector<TKvIniSection *> sections;
+    for (int n = 0; n < count; ++n) {
+        auto *section = new TKvIniSection(u"new"_qs + QString::number(n));
+        for (TKvIniVal *val : MixedEntries(entries))
+            section->Vals.Add(val);
+        sections.push_back(section);
+    }
+    return sections;
+}
+
+// Makes one change of the document as an undo step, given the document read
+// from the counting fixture.
+using TStepMaker = std::function<QUndoCommand *(TKvDocument &, TKvSelection &)>;
+
 } // namespace
+
+Q_DECLARE_METATYPE(TStepMaker)
 
 class TestKvDocument : public QObject
 {
@@ -110,6 +169,8 @@ class TestKvDocument : public QObject
 private slots:
     void stepsShowAsSignals_data();
     void stepsShowAsSignals();
+    void countersFollowBulkChanges_data();
+    void countersFollowBulkChanges();
     void undoneSortWritesTheFileAsRead_data();
     void undoneSortWritesTheFileAsRead();
     void replaceStartsOver();
@@ -259,6 +320,136 @@ void TestKvDocument::stepsShowAsSignals()
     }
     QCOMPARE(log.Take(), expected);
     QCOMPARE(Text(document), text);
+}
+
+// The counters are kept from the changes, never recounted: after every kind
+// of change, its undo and its redo they equal a fresh count of the whole
+// document, already when the one CountsChanged of the step is emitted. A
+// change of many entries is one signal, not one per entry; a change that
+// cannot alter the counts (a rename, a new order, an edit within a kind)
+// emits none. Undoing a bulk insert is a bulk take.
+void TestKvDocument::countersFollowBulkChanges_data()
+{
+    QTest::addColumn<TStepMaker>("change");
+    QTest::addColumn<int>("countsChanged"); // signals of the step, of its undo and of its redo each
+
+    // The fixture: a nameless head, [a] with one entry of every kind, [b] with
+    // two value items, [empty] with none.
+    auto sections = [](qint32 at, int count, int entries) {
+        return [=](TKvDocument &doc, TKvSelection &sel) -> QUndoCommand * {
+            return new TKvSectionsStep(doc, sel, {}, nullptr, at, MixedSections(count, entries));
+        };
+    };
+    auto takeSections = [](qint32 at, qint32 count) {
+        return [=](TKvDocument &doc, TKvSelection &sel) -> QUndoCommand * {
+            return new TKvSectionsStep(doc, sel, {}, nullptr, at, count);
+        };
+    };
+    auto vals = [](int section, qint32 at, int count) {
+        return [=](TKvDocument &doc, TKvSelection &sel) -> QUndoCommand * {
+            return new TKvValsStep(doc, sel, {}, doc.Ini().Sections[section], at, MixedEntries(count));
+        };
+    };
+    auto takeVals = [](int section, qint32 at, qint32 count) {
+        return [=](TKvDocument &doc, TKvSelection &sel) -> QUndoCommand * {
+            return new TKvValsStep(doc, sel, {}, doc.Ini().Sections[section], at, count);
+        };
+    };
+    // Entry 0 of [a] is x=1, 1 the comment, 2 the blank line, 3 the unparsable line.
+    auto replace = [](qint32 at, TKvIniValKind kind) {
+        return [=](TKvDocument &doc, TKvSelection &sel) -> QUndoCommand * {
+            return new TKvReplaceValStep(doc, sel, {}, doc.Ini().Sections[1], at, NewEntry(kind, 99));
+        };
+    };
+    auto order = [](TKvOrderStep::Scope scope) {
+        return [=](TKvDocument &doc, TKvSelection &sel) -> QUndoCommand * {
+            TKvIniSection *a = doc.Ini().Sections[1];
+            return new TKvOrderStep(doc, sel, {}, scope, a, [scope, a](TKvMemIni &ini) {
+                if (scope == TKvOrderStep::AllSections)
+                    ini.SortAll(skName, false);
+                else if (scope == TKvOrderStep::SectionOrder)
+                    ini.SortSections(skName, false);
+                else
+                    a->SortVals(skName, false);
+            });
+        };
+    };
+
+    QTest::newRow("insert a section of every kind") << TStepMaker(sections(1, 1, 5)) << 1;
+    QTest::newRow("insert an empty section") << TStepMaker(sections(-1, 1, 0)) << 1;
+    QTest::newRow("insert 2,000 sections") << TStepMaker(sections(2, 2000, 7)) << 1;
+    QTest::newRow("take a section of every kind") << TStepMaker(takeSections(1, 1)) << 1;
+    QTest::newRow("take the nameless head") << TStepMaker(takeSections(0, 1)) << 1;
+    QTest::newRow("take an empty section") << TStepMaker(takeSections(3, 1)) << 1;
+    QTest::newRow("take every section") << TStepMaker(takeSections(0, 4)) << 1;
+    QTest::newRow("insert entries of every kind") << TStepMaker(vals(2, 1, 5)) << 1;
+    QTest::newRow("insert 20,000 entries at the end") << TStepMaker(vals(1, -1, 20000)) << 1;
+    QTest::newRow("insert 20,000 entries at the top") << TStepMaker(vals(1, 0, 20000)) << 1;
+    QTest::newRow("insert entries into an empty section") << TStepMaker(vals(3, 0, 3)) << 1;
+    QTest::newRow("take entries of every kind") << TStepMaker(takeVals(1, 0, 4)) << 1;
+    QTest::newRow("take a comment") << TStepMaker(takeVals(1, 1, 1)) << 1;
+    QTest::newRow("take an unparsable line") << TStepMaker(takeVals(1, 3, 1)) << 1;
+    QTest::newRow("value item into a comment") << TStepMaker(replace(0, ikComment)) << 1;
+    QTest::newRow("comment into a value item") << TStepMaker(replace(1, ikValue)) << 1;
+    QTest::newRow("blank line into an unparsable line") << TStepMaker(replace(2, ikError)) << 1;
+    QTest::newRow("unparsable line into a blank line") << TStepMaker(replace(3, ikBlank)) << 1;
+    QTest::newRow("value item edited") << TStepMaker(replace(0, ikValue)) << 0;
+    QTest::newRow("comment edited") << TStepMaker(replace(1, ikComment)) << 0;
+    QTest::newRow("section renamed") << TStepMaker([](TKvDocument &doc, TKvSelection &sel) -> QUndoCommand * {
+        return new TKvSectionTextStep(doc, sel, {}, doc.Ini().Sections[1], u"renamed"_qs, u"; now"_qs);
+    }) << 0;
+    QTest::newRow("sort all") << TStepMaker(order(TKvOrderStep::AllSections)) << 0;
+    QTest::newRow("sort the sections") << TStepMaker(order(TKvOrderStep::SectionOrder)) << 0;
+    QTest::newRow("sort one section's entries") << TStepMaker(order(TKvOrderStep::OneSectionsEntries)) << 0;
+}
+
+void TestKvDocument::countersFollowBulkChanges()
+{
+    QFETCH(TStepMaker, change);
+    QFETCH(int, countsChanged);
+
+    TKvDocument document;
+    document.Replace(Parsed("; head\n[a] ; first\nx=1\n;c\n\nnot a setting\n[b]\ny=2\nz=3\n[empty]\n"));
+    const TKvIniCounts read = document.Counts();
+    QCOMPARE(read, (TKvIniCounts{4, 3, 2, 1, 1}));
+    TNoSelection selection;
+    int emitted = 0;
+    bool keptWhenEmitted = true;
+    connect(&document, &TKvDocument::CountsChanged, this, [&] {
+        ++emitted;
+        keptWhenEmitted = keptWhenEmitted && document.Counts() == document.Ini().CountAll();
+    });
+
+    TKvIniCounts changed;
+    struct Step
+    {
+        const char *what;
+        std::function<void()> run;
+        bool undone;
+    };
+    const Step steps[] = {
+        {"done",
+         [&] {
+             document.Push(change(document, selection));
+             changed = document.Counts();
+         },
+         false},
+        {"undone", [&] { document.UndoStack()->undo(); }, true},
+        {"redone", [&] { document.UndoStack()->redo(); }, false},
+        {"undone again", [&] { document.UndoStack()->undo(); }, true},
+        {"redone again", [&] { document.UndoStack()->redo(); }, false},
+    };
+    for (const Step &step : steps) {
+        emitted = 0;
+        step.run();
+        QVERIFY2(document.Counts() == document.Ini().CountAll(), step.what);
+        QVERIFY2(keptWhenEmitted, step.what);
+        QVERIFY2(emitted == countsChanged,
+                 qPrintable(QStringLiteral("%1: %2 CountsChanged").arg(step.what).arg(emitted)));
+        QCOMPARE(document.Counts(), step.undone ? read : changed);
+    }
+    // The row's change is one the counters see, or one they cannot.
+    QCOMPARE(changed != read, countsChanged == 1);
 }
 
 // A sort writes the lines it moved afresh; undoing it must give back every

@@ -7,66 +7,13 @@
 set -euo pipefail
 
 exe=$(readlink -f "$1")
-if [ -z "${QUILLON_SESSION_DISPLAY:-}" ]; then
-    exec env QUILLON_SESSION_DISPLAY=1 xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
-fi
-
-work=$(mktemp -d)
-app=
-wm=
-cleanup() {
-    [ -n "$app" ] && kill "$app" 2>/dev/null || true
-    [ -n "$wm" ] && kill "$wm" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-# A home of its own: settings, and the first-run page already seen.
-export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p "$HOME" "$XDG_CONFIG_HOME/Velmora" "$XDG_RUNTIME_DIR"
-chmod 0700 "$XDG_RUNTIME_DIR"
-# The normalising save, chosen in the preferences (keeplayout.sh checks the default).
-printf '[General]\nKeepLayout=false\n' >"$XDG_CONFIG_HOME/Velmora/Quillon.conf"
-export QT_QPA_PLATFORM=xcb
-
-fail() {
-    echo "FAIL: $*" >&2
-    import -window root "$work/../quillon-session-failure.png" 2>/dev/null || true
-    exit 1
-}
-
-# Polls for a visible window whose title matches; prints its id.
-wait_window() {
-    local pattern=$1 id
-    for _ in $(seq 1 600); do
-        id=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n 1 || true)
-        if [ -n "$id" ]; then
-            echo "$id"
-            return 0
-        fi
-        sleep 0.1
-    done
-    fail "no window \"$pattern\""
-}
-
-wait_gone() {
-    local pattern=$1
-    for _ in $(seq 1 600); do
-        if ! xdotool search --onlyvisible --name "$pattern" >/dev/null 2>&1; then
-            return 0
-        fi
-        sleep 0.1
-    done
-    fail "window \"$pattern\" stayed open"
-}
-
-key() {
-    xdotool key --clearmodifiers --delay 30 "$@"
-}
-
-type_text() {
-    xdotool type --clearmodifiers --delay 30 "$1"
-}
+. "$(dirname "$0")/../session/lib.sh"
+session_require
+session_on_xvfb "$0" "$@"
+session_begin
+# A home of its own, the first-run page already seen, and the normalising
+# save chosen in the preferences (keeplayout.sh checks the default).
+session_home $'[General]\nKeepLayout=false\n'
 
 # One dialog: wait for it, act in it, wait until it has closed.
 in_dialog() {
@@ -81,28 +28,11 @@ in_dialog() {
 
 printf '[General]\r\nname=demo\r\nbeta=one\r\n[Colors]\r\nred=ff0000\r\nblue=0000ff\r\n' >"$work/session.ini"
 
-openbox >/dev/null 2>&1 &
-wm=$!
-# The editor starts once the window manager runs: a window mapped while it
-# starts up can be left unmapped.
-for _ in $(seq 1 300); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
-    sleep 0.1
-done
-"$exe" "$work/session.ini" >"$work/quillon.log" 2>&1 &
-app=$!
-
+session_start_wm
+session_spawn quillon "$exe" "$work/session.ini"
 main=$(wait_window "Velmora")
-for _ in $(seq 1 100); do
-    xdotool getwindowname "$main" | grep -q "session.ini" && break
-    sleep 0.1
-done
-xdotool getwindowname "$main" | grep -q "session.ini" || fail "the file did not open"
-# The window manager may still be starting: activation is retried.
-for _ in $(seq 1 50); do
-    xdotool windowactivate --sync "$main" >/dev/null 2>&1 && break
-    sleep 0.2
-done
+wait_until "the file did not open" eval 'xdotool getwindowname "$main" | grep -q "session.ini"'
+activate "$main"
 
 # A section through its dialog: typed name, Enter presses Apply.
 key ctrl+F8
