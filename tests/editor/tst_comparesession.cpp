@@ -17,16 +17,20 @@
 #include "valuemodel.h"
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QImage>
 #include <QItemSelectionModel>
 #include <QPixmap>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
+#include <QTextDocumentFragment>
+#include <QToolTip>
 
 namespace {
 
@@ -74,6 +78,23 @@ QString Describe(const TKvMemIni &ini, const TCompareMarks &marks)
     for (const TComparePosition &stop : marks.Stops())
         stops << QStringLiteral("%1/%2").arg(stop.Section).arg(stop.Entry);
     return sections.join(QStringLiteral(" | ")) + QStringLiteral(" @ ") + stops.join(u' ');
+}
+
+// The tool tip a person gets when resting the mouse on a cell ("" for none),
+// its lines joined by " / ".
+QString ToolTipAt(QTableView &list, int row, int column)
+{
+    QToolTip::hideText(); // hides after a moment
+    if (!QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 3000))
+        return QStringLiteral("<the previous tool tip stays>");
+    const QPoint at = list.visualRect(list.model()->index(row, column)).center();
+    QHelpEvent event(QEvent::ToolTip, at, list.viewport()->mapToGlobal(at));
+    QApplication::sendEvent(list.viewport(), &event);
+    if (!QToolTip::isVisible())
+        return QString();
+    return QTextDocumentFragment::fromHtml(QToolTip::text())
+        .toPlainText()
+        .replace(u'\n', QStringLiteral(" / "));
 }
 
 // A document with a comparison open on it.
@@ -348,6 +369,15 @@ void TestCompareSession::tooltips()
              QStringLiteral("Differs from the other file\nOnly in the other file: n=1"));
     QCOMPARE(c.Session->SectionToolTip(1), QString());
     QCOMPARE(c.Session->Summary(), QStringLiteral("Compared with other.ini: 3 differences"));
+
+    // The other file's marks, as a view of it would show them; equal once everything is taken.
+    QCOMPARE(c.Session->OtherMarks().EntryMark(0, 0), TCompareMark::Changed);
+    QCOMPARE(c.Session->OtherMarks().EntryMark(0, 1), TCompareMark::Added);
+    QCOMPARE(c.Session->OtherMarks().SectionMark(1), TCompareMark::Same);
+    c.Document.Push(c.Session->TakeAllOther(c.Selection));
+    QVERIFY(c.Session->OtherMarks().Equal());
+    QCOMPARE(c.Session->OtherMarks().EntryMark(0, 1), TCompareMark::Same);
+    QCOMPARE(c.Session->Summary(), QStringLiteral("Compared with other.ini: no differences"));
 }
 
 void TestCompareSession::takeOther_data()
@@ -720,6 +750,14 @@ void TestCompareSession::listsPicture()
             != CompareLook::Tint(TCompareMark::Changed));
     QCOMPARE(pixelAt(sectionList, 2, TKvSectionModel::CommentColumn, 20),
              CompareLook::Tint(TCompareMark::Removed));
+
+    // Resting on any cell of a marked row tells what the other file has there.
+    QCOMPARE(ToolTipAt(valueList, 0, TKvValueModel::NameColumn),
+             QStringLiteral("Other file: db.example.org"));
+    QCOMPARE(ToolTipAt(valueList, 2, TKvValueModel::IconColumn), QStringLiteral("Only in this file"));
+    QCOMPARE(ToolTipAt(valueList, 1, TKvValueModel::ValueColumn), QString());
+    QCOMPARE(ToolTipAt(sectionList, 0, TKvSectionModel::NameColumn),
+             QStringLiteral("Differs from the other file / Only in the other file: pool=8"));
 }
 
 QTEST_MAIN(TestCompareSession)

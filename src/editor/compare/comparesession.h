@@ -83,8 +83,9 @@ public:
     // ---- Taking the other versions ----
     // The undo step that makes the selected entry, the selected section or
     // the whole document like the other file; null when there is nothing to
-    // take. The caller pushes it (TKvDocument::Push), selects what it likes
-    // and calls SelectionSettled().
+    // take (an alike row; an entry of a section only this document has,
+    // which goes with its section). The caller pushes it (TKvDocument::Push),
+    // selects what it likes and calls SelectionSettled().
     TKvTakeOtherStep *TakeOtherEntry(TKvSelection &selection);
     TKvTakeOtherStep *TakeOtherSection(TKvSelection &selection);
     TKvTakeOtherStep *TakeAllOther(TKvSelection &selection);
