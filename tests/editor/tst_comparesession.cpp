@@ -10,7 +10,9 @@
 #include "compare/takeotherstep.h"
 #include "dialogrun.h"
 #include "document/kvdocument.h"
+#include "editortesting.h"
 #include "editsteps.h"
+#include "form1.h"
 #include "kvmsgbox.h"
 #include "lists/kvlistdelegate.h"
 #include "sectionmodel.h"
@@ -28,6 +30,7 @@
 #include <QPixmap>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocumentFragment>
 #include <QToolTip>
@@ -160,6 +163,7 @@ private slots:
     void theQuestionsThreeAnswers();
     void listsShowMarks();
     void listsPicture();
+    void inTheWindow();
 };
 
 // Mine: [s] k=1 r=1 x=a x=b, [gone] z=0, [t] z=0.
@@ -758,6 +762,67 @@ void TestCompareSession::listsPicture()
     QCOMPARE(ToolTipAt(valueList, 1, TKvValueModel::ValueColumn), QString());
     QCOMPARE(ToolTipAt(sectionList, 0, TKvSectionModel::NameColumn),
              QStringLiteral("Differs from the other file / Only in the other file: pool=8"));
+}
+
+// The session wired to the window as its commands will be: the window's
+// lists show the marks, Next moves the selection through them, taking the
+// other value is one step that Undo takes back.
+void TestCompareSession::inTheWindow()
+{
+    using namespace EditorTesting;
+    QTemporaryDir dir;
+    qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toLocal8Bit());
+    const QString mine = WriteFile(dir, QStringLiteral("mine.ini"),
+                                   "[Database]\nhost=localhost\nport=5432\nuser=admin\n;note\ntimeout=30\n"
+                                   "[Cache]\nsize=64\n[Legacy]\nmode=old\n");
+    const QString other = WriteFile(dir, QStringLiteral("other.ini"),
+                                    "[Database]\nhost=db.example.org\nport=5432\npool=8\ntimeout=60\n"
+                                    "[Cache]\nsize=64\n[Logging]\nlevel=info\n");
+    std::unique_ptr<TForm1> form(OpenForm(mine));
+    QVERIFY(form);
+    TCompareRead read = TCompareSession::Read(other);
+    QVERIFY(read.Ini);
+    TCompareSession session(form->Doc(), std::move(read.Ini), other);
+    form->SectionModel()->SetComparison(&session);
+    form->ValueModel()->SetComparison(&session);
+    QCOMPARE(SelectionOf(form.get()), Selection(0, 0));
+
+    // Next: [Database] lacks pool, then timeout changed; user only here.
+    QStringList visited;
+    while (const std::optional<TKvListSelection> next = session.NextDifference(form->Current())) {
+        form->Restore(*next);
+        visited
+            << QStringLiteral("%1/%2").arg(SelectionOf(form.get()).first).arg(SelectionOf(form.get()).second);
+        if (visited.size() > 10)
+            break;
+    }
+    QCOMPARE(visited.join(u' '), QStringLiteral("0/2 0/4 2/-1"));
+    form->Restore(*session.PreviousDifference(form->Current()));
+    QCOMPARE(SelectionOf(form.get()), Selection(0, 4));
+    if (const QByteArray shots = qgetenv("QUILLON_SHOTS"); !shots.isEmpty())
+        form->grab().save(QDir(QString::fromLocal8Bit(shots)).filePath(QStringLiteral("compare-window.png")));
+
+    // Take the other value of timeout, then undo it.
+    TKvTakeOtherStep *step = session.TakeOtherEntry(*form);
+    QVERIFY(step);
+    form->PushStep(step);
+    step->SelectionSettled();
+    QCOMPARE(ValueRows(form.get()),
+             (QStringList{"host=localhost", "port=5432", "user=admin", ";note", "timeout=60"}));
+    QVERIFY(form->Doc().Modified());
+    QTRY_VERIFY(!form->ValueModel()->index(4, TKvValueModel::NameColumn).data(Qt::BackgroundRole).isValid());
+    form->Doc().UndoStack()->undo();
+    QCOMPARE(ValueRows(form.get()),
+             (QStringList{"host=localhost", "port=5432", "user=admin", ";note", "timeout=30"}));
+    QVERIFY(!form->Doc().Modified());
+    QCOMPARE(SelectionOf(form.get()), Selection(0, 4));
+    QVERIFY(form->ValueModel()->index(4, TKvValueModel::NameColumn).data(Qt::BackgroundRole).isValid());
+
+    // Closing the comparison: the usual look.
+    form->SectionModel()->SetComparison(nullptr);
+    form->ValueModel()->SetComparison(nullptr);
+    QVERIFY(!form->ValueModel()->index(4, TKvValueModel::NameColumn).data(Qt::BackgroundRole).isValid());
+    form->Doc().UndoStack()->clear(); // no question about unsaved changes on closing
 }
 
 QTEST_MAIN(TestCompareSession)

@@ -48,7 +48,7 @@ void TKvListDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     // A comparison's mark: a strip at the left that a selected row shows too.
     const QColor strip = index.data(CompareLook::StripRole).value<QColor>();
     if (strip.isValid()) {
-        const int width = std::max(3, opt.rect.height() / 6);
+        const int width = std::max(4, opt.rect.height() / 5);
         painter->fillRect(QRect(opt.rect.left(), opt.rect.top(), width, opt.rect.height()), strip);
     }
     if (icon.isNull())
