@@ -54,7 +54,63 @@ void DiffItems(const TKvIniSection *a, const TKvIniSection *b, const TKvCompareO
     }
 }
 
+// The differences of one row of the section matching: sectionA and sectionB
+// have the same identity (either may be null). sectionDifference makes a
+// difference that names the section.
+template <typename SectionDifference>
+void DiffRow(const TKvIniSection *sectionA, const TKvIniSection *sectionB, bool nameless,
+             const TKvCompareOptions &options, const SectionDifference &sectionDifference,
+             std::vector<TKvDifference> &out)
+{
+    if (!sectionB && !nameless) {
+        TKvDifference difference = sectionDifference();
+        difference.Change = TKvChange::SectionRemoved;
+        out.push_back(difference);
+        return;
+    }
+    if (!sectionA && !nameless) {
+        TKvDifference difference = sectionDifference();
+        difference.Change = TKvChange::SectionAdded;
+        out.push_back(difference);
+        return;
+    }
+    if (options.WithComments && sectionA && sectionB && sectionA->Comment != sectionB->Comment) {
+        TKvDifference difference = sectionDifference();
+        difference.Change = TKvChange::SectionChanged;
+        out.push_back(difference);
+    }
+    DiffItems(sectionA, sectionB, options, sectionDifference, out);
+}
+
 } // namespace
+
+std::vector<TKvSectionPair> PairSections(const TKvMemIni &a, const TKvMemIni &b,
+                                         const TKvCompareOptions &options)
+{
+    Matching<TKvIniSection, 2> sections =
+        Match<TKvIniSection, 2>({SectionsOf(a), SectionsOf(b)}, options.IgnoreCase);
+    sections.EnsureOccurrences();
+    // The rows start with A's sections in A's order.
+    std::vector<TKvSectionPair> pairs(size_t(a.Sections.Count));
+    for (size_t i = 0; i < pairs.size(); ++i)
+        pairs[i] = {sections.Rows[i].Side[1], sections.Rows[i].Occurrence};
+    return pairs;
+}
+
+std::vector<TKvDifference> DiffSectionPair(const TKvIniSection *a, const TKvIniSection *b, qint32 occurrence,
+                                           const TKvCompareOptions &options)
+{
+    std::vector<TKvDifference> out;
+    auto sectionDifference = [&] {
+        TKvDifference difference;
+        difference.SectionA = a;
+        difference.SectionB = b;
+        difference.SectionOccurrence = occurrence;
+        return difference;
+    };
+    DiffRow(a, b, a->Name.isEmpty(), options, sectionDifference, out);
+    return out;
+}
 
 std::vector<TKvDifference> Diff(const TKvMemIni &a, const TKvMemIni &b, const TKvCompareOptions &options)
 {
@@ -72,25 +128,7 @@ std::vector<TKvDifference> Diff(const TKvMemIni &a, const TKvMemIni &b, const TK
             difference.SectionOccurrence = row.Occurrence;
             return difference;
         };
-        const bool nameless = row.Name().isEmpty();
-        if (!sectionB && !nameless) {
-            TKvDifference difference = sectionDifference();
-            difference.Change = TKvChange::SectionRemoved;
-            out.push_back(difference);
-            continue;
-        }
-        if (!sectionA && !nameless) {
-            TKvDifference difference = sectionDifference();
-            difference.Change = TKvChange::SectionAdded;
-            out.push_back(difference);
-            continue;
-        }
-        if (options.WithComments && sectionA && sectionB && sectionA->Comment != sectionB->Comment) {
-            TKvDifference difference = sectionDifference();
-            difference.Change = TKvChange::SectionChanged;
-            out.push_back(difference);
-        }
-        DiffItems(sectionA, sectionB, options, sectionDifference, out);
+        DiffRow(sectionA, sectionB, row.Name().isEmpty(), options, sectionDifference, out);
     }
     return out;
 }

@@ -71,6 +71,23 @@ namespace KvCompare {
 std::vector<TKvDifference> Diff(const TKvMemIni &a, const TKvMemIni &b,
                                 const TKvCompareOptions &options = {});
 
+// The section of B that each section of A is paired with (null where B
+// lacks it) and the occurrence of its name: one per section of A, in A's
+// order. What a caller that follows changes to A keeps, so that a change
+// inside one section is compared again for that section alone.
+struct TKvSectionPair
+{
+    const TKvIniSection *B = nullptr;
+    qint32 Occurrence = 0;
+};
+std::vector<TKvSectionPair> PairSections(const TKvMemIni &a, const TKvMemIni &b,
+                                         const TKvCompareOptions &options = {});
+
+// The differences Diff lists for one section a of A and its pair b (null
+// where B lacks it): the section removed, or its own change and its items'.
+std::vector<TKvDifference> DiffSectionPair(const TKvIniSection *a, const TKvIniSection *b, qint32 occurrence,
+                                           const TKvCompareOptions &options = {});
+
 // Whether two names identify the same section or item.
 bool SameName(QStringView a, QStringView b, bool ignoreCase);
 // Whether two value items differ in the compared fields.

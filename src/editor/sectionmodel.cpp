@@ -1,5 +1,7 @@
 #include "sectionmodel.h"
 
+#include "compare/comparelook.h"
+#include "compare/comparesession.h"
 #include "document/kvdocument.h"
 #include "kvmemini.h"
 
@@ -80,6 +82,11 @@ QVariant TKvSectionModel::data(const QModelIndex &index, int role) const
     const TKvIniSection *section = SectionAt(index.row());
     if (!section)
         return {};
+    if (m_comparison) {
+        const QVariant marked = CompareData(index.row(), index.column(), role);
+        if (marked.isValid())
+            return marked;
+    }
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
@@ -139,4 +146,45 @@ void TKvSectionModel::ShowRow(TKvIniSection *section)
     const int row = RowOf(section);
     if (row >= 0)
         emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+}
+
+void TKvSectionModel::SetComparison(TCompareSession *session)
+{
+    if (m_comparison)
+        disconnect(m_comparison, nullptr, this, nullptr);
+    m_comparison = session;
+    if (session) {
+        connect(session, &TCompareSession::MarksChanged, this, &TKvSectionModel::ShowAllRows);
+        // A comparison closed without telling: the usual look again.
+        connect(session, &QObject::destroyed, this, &TKvSectionModel::ShowAllRows);
+    }
+    ShowAllRows();
+}
+
+void TKvSectionModel::ShowAllRows()
+{
+    if (m_rows > 0)
+        emit dataChanged(index(0, 0), index(m_rows - 1, ColumnCount - 1));
+}
+
+// Row r is section r of the document, as the comparison counts them.
+QVariant TKvSectionModel::CompareData(int row, int column, int role) const
+{
+    switch (role) {
+    case Qt::BackgroundRole:
+    case CompareLook::StripRole: {
+        const TCompareMark mark = m_comparison->Marks().SectionMark(row);
+        if (mark == TCompareMark::Same || (role == CompareLook::StripRole && column != IconColumn))
+            return {};
+        return role == Qt::BackgroundRole ? CompareLook::Tint(mark) : CompareLook::Strip(mark);
+    }
+    case CompareLook::OtherToolTipRole:
+        return m_comparison->SectionToolTip(row);
+    case Qt::AccessibleDescriptionRole: {
+        const QString words = CompareLook::Words(m_comparison->Marks().SectionMark(row));
+        return words.isEmpty() ? QVariant() : QVariant(words);
+    }
+    default:
+        return {};
+    }
 }

@@ -2,13 +2,16 @@
 
 #include <QAbstractTableModel>
 #include <QIcon>
+#include <QPointer>
 
+class TCompareSession;
 class TKvDocument;
 class TKvIniSection;
 
 // The rows of the section list: one per section of the document, read from
 // the document directly. Row r shows Sections[r]; nothing is copied. The rows
-// follow the document's change signals.
+// follow the document's change signals. While a comparison is shown, the
+// rows carry its marks (CompareLook) and what the other file has there.
 class TKvSectionModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -32,13 +35,19 @@ public:
     QString CountText(const TKvIniSection &section) const;
 
     void SetSectionIcon(const QIcon &icon) { m_sectionIcon = icon; }
+    // Shows the marks of a comparison; null: none, the usual look.
+    void SetComparison(TCompareSession *session);
 
 private:
     void Follow();
     void ShowRow(TKvIniSection *section);
+    void ShowAllRows();
+    // A comparison's part of a cell, or nothing where it has none.
+    QVariant CompareData(int row, int column, int role) const;
 
     const TKvDocument &m_document;
     int m_rows = 0;
     bool m_valuesOnly = false;
     QIcon m_sectionIcon;
+    QPointer<TCompareSession> m_comparison;
 };

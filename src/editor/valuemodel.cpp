@@ -1,5 +1,7 @@
 #include "valuemodel.h"
 
+#include "compare/comparelook.h"
+#include "compare/comparesession.h"
 #include "document/kvdocument.h"
 #include "kvmemini.h"
 
@@ -161,6 +163,11 @@ QVariant TKvValueModel::data(const QModelIndex &index, int role) const
     const TKvIniVal *val = ValAt(index.row());
     if (!val)
         return {};
+    if (m_comparison) {
+        const QVariant marked = CompareData(index.row(), index.column(), role);
+        if (marked.isValid())
+            return marked;
+    }
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
@@ -233,4 +240,47 @@ void TKvValueModel::Fill(TKvIniSection *section, bool valuesOnly)
         }
     }
     endResetModel();
+}
+
+void TKvValueModel::SetComparison(TCompareSession *session)
+{
+    if (m_comparison)
+        disconnect(m_comparison, nullptr, this, nullptr);
+    m_comparison = session;
+    if (session) {
+        connect(session, &TCompareSession::MarksChanged, this, &TKvValueModel::ShowAllRows);
+        // A comparison closed without telling: the usual look again.
+        connect(session, &QObject::destroyed, this, &TKvValueModel::ShowAllRows);
+    }
+    ShowAllRows();
+}
+
+void TKvValueModel::ShowAllRows()
+{
+    if (m_rows > 0)
+        emit dataChanged(index(0, 0), index(m_rows - 1, ColumnCount - 1));
+}
+
+QVariant TKvValueModel::CompareData(int row, int column, int role) const
+{
+    if (role != Qt::BackgroundRole && role != CompareLook::StripRole && role != CompareLook::OtherToolTipRole
+        && role != Qt::AccessibleDescriptionRole)
+        return {};
+    const qint32 section = m_comparison->SectionIndex(m_section);
+    const qint32 entry = PositionAt(row);
+    switch (role) {
+    case Qt::BackgroundRole:
+    case CompareLook::StripRole: {
+        const TCompareMark mark = m_comparison->Marks().EntryMark(section, entry);
+        if (mark == TCompareMark::Same || (role == CompareLook::StripRole && column != IconColumn))
+            return {};
+        return role == Qt::BackgroundRole ? CompareLook::Tint(mark) : CompareLook::Strip(mark);
+    }
+    case CompareLook::OtherToolTipRole:
+        return m_comparison->EntryToolTip(section, entry);
+    default: {
+        const QString words = CompareLook::Words(m_comparison->Marks().EntryMark(section, entry));
+        return words.isEmpty() ? QVariant() : QVariant(words);
+    }
+    }
 }

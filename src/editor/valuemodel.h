@@ -2,10 +2,12 @@
 
 #include <QAbstractTableModel>
 #include <QIcon>
+#include <QPointer>
 
 #include <array>
 #include <vector>
 
+class TCompareSession;
 class TKvDocument;
 class TKvIniSection;
 class TKvIniVal;
@@ -14,7 +16,8 @@ class TKvIniVal;
 // document directly. Outside values-only mode row r shows Vals[r]; in
 // values-only mode an ascending list of the value items' positions maps rows
 // to entries. The rows follow the document's change signals, one range at a
-// time.
+// time. While a comparison is shown, the rows carry its marks (CompareLook)
+// and the other file's value.
 class TKvValueModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -44,10 +47,15 @@ public:
 
     // Kind icons, indexed by the entry kind.
     void SetKindIcons(const std::array<QIcon, 4> &icons) { m_kindIcons = icons; }
+    // Shows the marks of a comparison; null: none, the usual look.
+    void SetComparison(TCompareSession *session);
 
 private:
     void Follow();
     void Shift(std::vector<int>::iterator from, int delta);
+    void ShowAllRows();
+    // A comparison's part of a cell, or nothing where it has none.
+    QVariant CompareData(int row, int column, int role) const;
 
     const TKvDocument &m_document;
     TKvIniSection *m_section = nullptr;
@@ -56,4 +64,5 @@ private:
     std::vector<int> m_valuePositions; // values-only mode only, ascending
     std::pair<int, int> m_removing;    // the rows a removal under way takes
     std::array<QIcon, 4> m_kindIcons;
+    QPointer<TCompareSession> m_comparison;
 };

@@ -7,6 +7,9 @@
 
 #include <QTest>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 void Load(TKvMemIni &ini, const QByteArray &bytes)
@@ -210,7 +213,26 @@ void TestCompare::diff()
     TKvCompareOptions options;
     options.IgnoreCase = ignoreCase;
     options.WithComments = withComments;
-    QCOMPARE(Describe(KvCompare::Diff(first, second, options), withComments), expected);
+    const std::vector<TKvDifference> differences = KvCompare::Diff(first, second, options);
+    QCOMPARE(Describe(differences, withComments), expected);
+
+    // Compared pair by pair, A's sections give the same differences, paired
+    // with the same sections of B: what a view that follows edits to A
+    // compares again for one section.
+    std::vector<TKvDifference> ofA;
+    std::copy_if(differences.begin(), differences.end(), std::back_inserter(ofA),
+                 [](const TKvDifference &d) { return d.SectionA != nullptr; });
+    const std::vector<KvCompare::TKvSectionPair> pairs = KvCompare::PairSections(first, second, options);
+    QCOMPARE(qsizetype(pairs.size()), qsizetype(first.Sections.Count));
+    std::vector<TKvDifference> byPair;
+    for (qint32 i = 0; i < first.Sections.Count; ++i) {
+        const std::vector<TKvDifference> part = KvCompare::DiffSectionPair(
+            first.Sections[i], pairs[size_t(i)].B, pairs[size_t(i)].Occurrence, options);
+        byPair.insert(byPair.end(), part.begin(), part.end());
+    }
+    QCOMPARE(Describe(byPair, withComments), Describe(ofA, withComments));
+    for (size_t i = 0; i < ofA.size(); ++i)
+        QCOMPARE(byPair[i].SectionB, ofA[i].SectionB);
 }
 
 // The reverse comparison reports every difference the other way round.

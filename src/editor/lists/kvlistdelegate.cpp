@@ -1,5 +1,7 @@
 #include "kvlistdelegate.h"
 
+#include "compare/comparelook.h"
+
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QHelpEvent>
@@ -43,6 +45,12 @@ void TKvListDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     opt.features &= ~QStyleOptionViewItem::HasDecoration;
     opt.text.clear();
     style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+    // A comparison's mark: a strip at the left that a selected row shows too.
+    const QColor strip = index.data(CompareLook::StripRole).value<QColor>();
+    if (strip.isValid()) {
+        const int width = std::max(4, opt.rect.height() / 5);
+        painter->fillRect(QRect(opt.rect.left(), opt.rect.top(), width, opt.rect.height()), strip);
+    }
     if (icon.isNull())
         return;
     const QSize size = icon.actualSize(opt.decorationSize);
@@ -114,13 +122,22 @@ bool TKvListDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view,
     if (!event || !view || event->type() != QEvent::ToolTip)
         return QStyledItemDelegate::helpEvent(event, view, option, index);
     const QString text = index.data(Qt::ToolTipRole).toString();
-    if (text.isEmpty() || !IsCutOff(option, index, view->viewport()->rect())) {
+    // In a comparison, what the other file has there is told on any cell of the row.
+    const QString other = index.data(CompareLook::OtherToolTipRole).toString();
+    QStringList lines;
+    if (!text.isEmpty() && IsCutOff(option, index, view->viewport()->rect()))
+        lines << text;
+    if (!other.isEmpty())
+        lines << other.split(u'\n');
+    if (lines.isEmpty()) {
         QToolTip::hideText();
         return true;
     }
     const QScreen *screen = view->screen();
     const int maxWidth = std::max(200, screen ? screen->availableGeometry().width() / 2 : 600);
-    QToolTip::showText(event->globalPos(), ToolTipOf(text, QFontMetrics(QToolTip::font()), maxWidth),
-                       view->viewport(), option.rect);
+    QString tip;
+    for (const QString &line : lines)
+        tip += ToolTipOf(line, QFontMetrics(QToolTip::font()), maxWidth);
+    QToolTip::showText(event->globalPos(), tip, view->viewport(), option.rect);
     return true;
 }

@@ -5,7 +5,8 @@
 // Draws the cells of the section and value lists: the icon column shows its
 // icon whole and centred, no cell gets a focus frame of its own (the list
 // moves by rows), and a cell whose text is cut off shows the whole text as
-// its tool tip.
+// its tool tip. In a comparison, the icon cell shows the row's mark as a
+// strip and every cell adds what the other file has there to its tool tip.
 class TKvListDelegate : public QStyledItemDelegate
 {
     Q_OBJECT

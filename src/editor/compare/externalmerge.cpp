@@ -1,0 +1,80 @@
+#include "externalmerge.h"
+
+#include "dialogrun.h"
+#include "document/kvdocument.h"
+#include "kvmerge.h"
+#include "kvmsgbox.h"
+#include "mergeconflictsdialog.h"
+#include "takeotherstep.h"
+
+#include <QDialog>
+
+void TKvMergeBase::Remember(const TKvMemIni &ini)
+{
+    Remember(ini.GetText(), ini.HashComments);
+}
+
+void TKvMergeBase::Remember(const QString &text, bool hashComments)
+{
+    m_text = text;
+    m_hashComments = hashComments;
+    m_known = true;
+}
+
+void TKvMergeBase::Forget()
+{
+    m_text.clear();
+    m_known = false;
+}
+
+std::unique_ptr<TKvMemIni> TKvMergeBase::Parsed() const
+{
+    auto ini = std::make_unique<TKvMemIni>();
+    ini->HashComments = m_hashComments;
+    // The text was written by the document itself, so it parses whole.
+    ini->Parse(m_text);
+    return ini;
+}
+
+TExternalChangeAnswer AskAboutExternalChange(const QString &path, QWidget *owner)
+{
+    const QString text =
+        path
+        + QStringLiteral("\r\nhas been changed by another program while you have unsaved changes.\r\n\r\n"
+                         "Yes: merge its changes into yours (you choose where both changed the same)\r\n"
+                         "No: reload it; your changes are lost\r\n"
+                         "Cancel: keep your version; Save will ask before it overwrites the file");
+    switch (YesNoCancelBox(QStringLiteral("File Changed"), text, owner)) {
+    case tmrYes:
+        return TExternalChangeAnswer::Merge;
+    case tmrNo:
+        return TExternalChangeAnswer::Reload;
+    default:
+        return TExternalChangeAnswer::Keep;
+    }
+}
+
+TExternalMergeResult MergeExternalChanges(TKvDocument &document, TKvSelection &selection,
+                                          const TKvMemIni &base, const TKvMemIni &theirs, QWidget *owner,
+                                          const TKvCompareOptions &options)
+{
+    TKvMergePlan plan = KvMerge::Plan(base, document.Ini(), theirs, options);
+    if (plan.ConflictCount() > 0) {
+        TMergeConflictsDialog dialog(owner, plan, options);
+        if (ExecDialog(dialog) != QDialog::Accepted)
+            return TExternalMergeResult::Cancelled;
+        dialog.ApplyChoices(plan);
+    }
+    std::vector<const TKvDifference *> taken;
+    for (const TKvMergeStep &step : plan.Steps) {
+        if (!step.IsConflict() || step.TakeTheirs)
+            taken.push_back(&step.Change);
+    }
+    if (taken.empty())
+        return TExternalMergeResult::NothingNew;
+    auto *step =
+        new TKvTakeOtherStep(document, selection, QStringLiteral("Merge Changes on Disk"), taken, options);
+    document.Push(step);
+    step->SelectionSettled();
+    return TExternalMergeResult::Merged;
+}
