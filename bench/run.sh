@@ -2,12 +2,15 @@
 # Installs the benchmark's peers when missing, generates the corpus when
 # missing, builds the benchmarks (Release) and runs them: first the core
 # benchmark (quillon-bench), then the window benchmark (quillon-formbench,
-# the editor window opening each corpus file offscreen). The core benchmark
+# the editor window opening each corpus file offscreen), then the search tools
+# on a 1,000,000-entry section (quillon-searchbench: Find All, the filter
+# box's key strokes, Replace All and its undo). The core benchmark
 # also times quillon-ini comparing two 1,000,000-line files. The tables go to
 # stdout, progress to stderr.
 #
 # Usage: bench/run.sh [--no-form] [quillon-bench options, e.g. --runs 3 --ops load,save]
 #        bench/run.sh --form-only [quillon-formbench options, e.g. --runs 3 --files section-1m.ini]
+#        bench/run.sh --search-only [number of entries, default 1000000]
 # --no-form leaves out the window benchmark; --form-only runs nothing else.
 # QUILLON_BENCH_BUILD names another build folder (default build/bench).
 set -euo pipefail
@@ -17,6 +20,7 @@ mode=all
 case "${1:-}" in
 --form-only) mode=form; shift ;;
 --no-form) mode=core; shift ;;
+--search-only) mode=search; shift ;;
 esac
 
 # inih, SimpleIni (whose UChar flavour converts through ICU) and the
@@ -28,7 +32,7 @@ build=${QUILLON_BENCH_BUILD:-build/bench}
 targets=(quillon-bench-corpus)
 # quillon-bench times quillon-ini (stats, diff) as whole processes.
 if [ "$mode" != form ]; then targets+=(quillon-bench quillon-ini); fi
-if [ "$mode" != core ]; then targets+=(quillon-formbench); fi
+if [ "$mode" != core ]; then targets+=(quillon-formbench quillon-searchbench); fi
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLON_BUILD_BENCH=ON \
       -DQUILLON_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" --target "${targets[@]}" --parallel "$(nproc)" >&2
@@ -41,6 +45,8 @@ fi
 "$build/bench/quillon-bench-corpus" --php-ini "$php_ini" --out bench/corpus
 
 case "$mode" in
+search)
+    QT_QPA_PLATFORM=offscreen exec "$build/bench/quillon-searchbench" "$@" ;;
 form)
     QT_QPA_PLATFORM=offscreen exec "$build/bench/quillon-formbench" --corpus bench/corpus "$@" ;;
 core)
@@ -48,5 +54,7 @@ core)
 *)
     "$build/bench/quillon-bench" --corpus bench/corpus "$@"
     echo
-    QT_QPA_PLATFORM=offscreen exec "$build/bench/quillon-formbench" --corpus bench/corpus ;;
+    QT_QPA_PLATFORM=offscreen "$build/bench/quillon-formbench" --corpus bench/corpus
+    echo
+    QT_QPA_PLATFORM=offscreen exec "$build/bench/quillon-searchbench" ;;
 esac

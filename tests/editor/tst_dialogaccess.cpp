@@ -7,6 +7,7 @@
 #include "dialogs/frmsection.h"
 #include "dialogs/passwordfrm.h"
 #include "dialogs/preferencesdlg.h"
+#include "find/formreplace.h"
 #include "find/formsearch.h"
 #include "infoform.h"
 #include "kvaccessibility.h"
@@ -88,6 +89,7 @@ static void AddDialogRows()
     QTest::addRow("password generator") << TDialogMaker([] { return new TPasswordFrm(nullptr); });
     QTest::addRow("preferences") << TDialogMaker([] { return new TFrmPreferences(nullptr); });
     QTest::addRow("find") << TDialogMaker([] { return new TFormSearch(nullptr); });
+    QTest::addRow("replace") << TDialogMaker([] { return new TFormReplace(nullptr); });
     QTest::addRow("shortcut") << TDialogMaker([] { return new TFrmShortcut(QStringLiteral("/tmp/a.ini")); });
     QTest::addRow("about") << TDialogMaker([] { return new TInfoForm(nullptr); });
 }
@@ -144,6 +146,8 @@ void TestDialogAccess::fieldsAreNamedByTheirLabels_data()
                                << "System code page (for files read and written as ANSI):";
     QTest::addRow("look for") << TDialogMaker([] { return new TFormSearch(nullptr); }) << "CmbFindStr"
                               << "Look For:";
+    QTest::addRow("replace with") << TDialogMaker([] { return new TFormReplace(nullptr); }) << "CmbReplaceStr"
+                                  << "Replace With:";
     const auto shortcut = TDialogMaker([] { return new TFrmShortcut(QStringLiteral("/tmp/a.ini")); });
     QTest::addRow("shortcut name") << shortcut << "EdShortcutName"
                                    << "Shortcut Name:";

@@ -100,6 +100,7 @@ void TestPreferences::defaults()
     QCOMPARE(preferences.AnsiCodePage, 0u);
     QVERIFY(preferences.KeepLayout); // the normalising save is one click away
     QVERIFY(TKvPreferences().KeepLayout);
+    QVERIFY(!preferences.HashComments); // "#" reads as other INI readers take it
     QCOMPARE(KvTextCodec::SystemAnsiCodePage(), KvTextCodec::LocaleCodePage());
 }
 
@@ -107,33 +108,42 @@ void TestPreferences::storeRoundTrip_data()
 {
     QTest::addColumn<QVariant>("storedCodePage");
     QTest::addColumn<QVariant>("storedKeepLayout");
+    QTest::addColumn<QVariant>("storedHashComments");
     QTest::addColumn<quint32>("codePage");
     QTest::addColumn<bool>("keepLayout");
-    QTest::addRow("chosen page") << QVariant(1250) << QVariant(true) << 1250u << true;
-    QTest::addRow("UTF-8") << QVariant(65001) << QVariant(false) << 65001u << false;
-    QTest::addRow("as strings") << QVariant(QStringLiteral("932")) << QVariant(QStringLiteral("true")) << 932u
-                                << true;
-    QTest::addRow("not a code page, layout never stored") << QVariant(437) << QVariant() << 0u << true;
-    QTest::addRow("off as a string") << QVariant(1252) << QVariant(QStringLiteral("false")) << 1252u << false;
-    QTest::addRow("nonsense") << QVariant(QStringLiteral("x")) << QVariant(QStringLiteral("x")) << 0u
-                              << false;
+    QTest::addColumn<bool>("hashComments");
+    QTest::addRow("chosen page") << QVariant(1250) << QVariant(true) << QVariant(true) << 1250u << true << true;
+    QTest::addRow("UTF-8") << QVariant(65001) << QVariant(false) << QVariant(false) << 65001u << false << false;
+    QTest::addRow("as strings") << QVariant(QStringLiteral("932")) << QVariant(QStringLiteral("true"))
+                                << QVariant(QStringLiteral("true")) << 932u << true << true;
+    QTest::addRow("not a code page, nothing else stored")
+        << QVariant(437) << QVariant() << QVariant() << 0u << true << false;
+    QTest::addRow("off as a string") << QVariant(1252) << QVariant(QStringLiteral("false"))
+                                     << QVariant(QStringLiteral("false")) << 1252u << false << false;
+    QTest::addRow("nonsense") << QVariant(QStringLiteral("x")) << QVariant(QStringLiteral("x"))
+                              << QVariant(QStringLiteral("x")) << 0u << false << false;
 }
 
 void TestPreferences::storeRoundTrip()
 {
     QFETCH(QVariant, storedCodePage);
     QFETCH(QVariant, storedKeepLayout);
+    QFETCH(QVariant, storedHashComments);
     QFETCH(quint32, codePage);
     QFETCH(bool, keepLayout);
+    QFETCH(bool, hashComments);
     {
         QSettings settings(QStringLiteral("Velmora"), QStringLiteral("Quillon"));
         settings.setValue(QStringLiteral("AnsiCodePage"), storedCodePage);
         if (storedKeepLayout.isValid())
             settings.setValue(QStringLiteral("KeepLayout"), storedKeepLayout);
+        if (storedHashComments.isValid())
+            settings.setValue(QStringLiteral("HashComments"), storedHashComments);
     }
     const TKvPreferences read = LoadPreferences();
     QCOMPARE(read.AnsiCodePage, codePage);
     QCOMPARE(read.KeepLayout, keepLayout);
+    QCOMPARE(read.HashComments, hashComments);
     SavePreferences(read);
     QCOMPARE(LoadPreferences(), read);
 }
@@ -145,7 +155,7 @@ void TestPreferences::preferencesSurviveTheProcess()
         QSettings settings(QStringLiteral("Velmora"), QStringLiteral("Quillon"));
         settings.setValue(QStringLiteral("FindStr0"), QStringLiteral("kept"));
     }
-    SavePreferences({1257, true});
+    SavePreferences({1257, true, true});
     QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QString::fromLatin1(PrintPreferencesVariable), QStringLiteral("1"));
@@ -153,7 +163,7 @@ void TestPreferences::preferencesSurviveTheProcess()
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("printPreferences")});
     QVERIFY(child.waitForFinished(30000));
     const QByteArray output = child.readAllStandardOutput();
-    QVERIFY2(output.contains("PREFERENCES=1257,1,kept;"), output.constData());
+    QVERIFY2(output.contains("PREFERENCES=1257,1,1,kept;"), output.constData());
     QVERIFY(!output.contains("FAIL!"));
 }
 
@@ -163,8 +173,8 @@ void TestPreferences::printPreferences()
         return;
     const TKvPreferences preferences = LoadPreferences();
     QSettings settings(QStringLiteral("Velmora"), QStringLiteral("Quillon"));
-    printf("PREFERENCES=%u,%d,%s;\n", preferences.AnsiCodePage, int(preferences.KeepLayout),
-           qPrintable(settings.value(QStringLiteral("FindStr0")).toString()));
+    printf("PREFERENCES=%u,%d,%d,%s;\n", preferences.AnsiCodePage, int(preferences.KeepLayout),
+           int(preferences.HashComments), qPrintable(settings.value(QStringLiteral("FindStr0")).toString()));
     fflush(stdout);
 }
 

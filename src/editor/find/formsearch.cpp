@@ -2,6 +2,7 @@
 
 #include "kvaccessiblecontrols.h"
 #include "kvmemo.h"
+#include "kvsearchoptions.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -36,6 +37,38 @@ TFormSearch::TFormSearch(QWidget *placement)
     : TKvGradientDialog(placement)
     , m_placement(placement)
 {
+    BuildPanels();
+    ButFindFirst = new QPushButton(QStringLiteral("Find First"), PnlBottom);
+    ButFindFirst->setObjectName(QStringLiteral("ButFindFirst"));
+    ButFindFirst->setDefault(true);
+    ButFindAll = new QPushButton(QStringLiteral("Find All"), PnlBottom);
+    ButFindAll->setObjectName(QStringLiteral("ButFindAll"));
+    ButFindAll->setAutoDefault(false);
+    ButFindAll->setVisible(false);
+    ButCancel = new QPushButton(QStringLiteral("Cancel"), PnlBottom);
+    ButCancel->setObjectName(QStringLiteral("ButCancel"));
+    ButCancel->setAutoDefault(false);
+    m_bottom->addWidget(ButFindFirst);
+    m_bottom->addWidget(ButFindAll);
+    m_bottom->addStretch(1);
+    m_bottom->addWidget(ButCancel);
+    SetDesignedClientSize(570, 314);
+
+    connect(ButFindFirst, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ButFindAll, &QPushButton::clicked, this, [this] { done(FindAllResult); });
+    connect(ButCancel, &QPushButton::clicked, this, &QDialog::reject);
+    CmbFindStr->setFocus();
+}
+
+TFormSearch::TFormSearch(QWidget *placement, WithoutButtons)
+    : TKvGradientDialog(placement)
+    , m_placement(placement)
+{
+    BuildPanels();
+}
+
+void TFormSearch::BuildPanels()
+{
     setObjectName(QStringLiteral("FormSearch"));
     setWindowTitle(QStringLiteral("Find"));
     QFont font(QStringLiteral("Tahoma"));
@@ -44,15 +77,15 @@ TFormSearch::TFormSearch(QWidget *placement)
     const int margin = Scaled(12);
 
     Panel1 = MakePanel(this, QStringLiteral("Panel1"), Scaled(47));
-    auto *lookFor = new QLabel(QStringLiteral("Look For:"), Panel1);
+    LbLookFor = new QLabel(QStringLiteral("Look For:"), Panel1);
     CmbFindStr = new QComboBox(Panel1);
     CmbFindStr->setObjectName(QStringLiteral("CmbFindStr"));
     CmbFindStr->setEditable(true);
     CmbFindStr->setInsertPolicy(QComboBox::NoInsert);
-    KvLabelField(lookFor, CmbFindStr);
+    KvLabelField(LbLookFor, CmbFindStr);
     auto *row1 = new QHBoxLayout(Panel1);
     row1->setContentsMargins(margin, 0, margin, 0);
-    row1->addWidget(lookFor);
+    row1->addWidget(LbLookFor);
     row1->addWidget(CmbFindStr, 1);
 
     PnlWhere = MakePanel(this, QStringLiteral("PnlWhere"), Scaled(127));
@@ -82,30 +115,63 @@ TFormSearch::TFormSearch(QWidget *placement)
     options->addWidget(CbxCaseSensitive, 1, 1);
 
     PnlBottom = MakePanel(this, QStringLiteral("PnlBottom"), Scaled(64));
-    ButFindFirst = new QPushButton(QStringLiteral("Find First"), PnlBottom);
-    ButFindFirst->setObjectName(QStringLiteral("ButFindFirst"));
-    ButFindFirst->setDefault(true);
-    ButCancel = new QPushButton(QStringLiteral("Cancel"), PnlBottom);
-    ButCancel->setObjectName(QStringLiteral("ButCancel"));
-    ButCancel->setAutoDefault(false);
-    auto *bottom = new QHBoxLayout(PnlBottom);
-    bottom->setContentsMargins(margin, 0, margin, 0);
-    bottom->addWidget(ButFindFirst);
-    bottom->addStretch(1);
-    bottom->addWidget(ButCancel);
+    m_bottom = new QHBoxLayout(PnlBottom);
+    m_bottom->setContentsMargins(margin, 0, margin, 0);
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(Panel1);
-    layout->addWidget(PnlWhere);
-    layout->addWidget(PnlOptions, 1);
-    layout->addWidget(PnlBottom);
-    SetDesignedClientSize(570, 314);
+    m_panels = new QVBoxLayout(this);
+    m_panels->setContentsMargins(0, 0, 0, 0);
+    m_panels->setSpacing(0);
+    m_panels->addWidget(Panel1);
+    m_panels->addWidget(PnlWhere);
+    m_panels->addWidget(PnlOptions, 1);
+    m_panels->addWidget(PnlBottom);
+}
 
-    connect(ButFindFirst, &QPushButton::clicked, this, &QDialog::accept);
-    connect(ButCancel, &QPushButton::clicked, this, &QDialog::reject);
-    CmbFindStr->setFocus();
+void TFormSearch::ShowFindAll(bool show)
+{
+    ButFindAll->setVisible(show);
+}
+
+void TFormSearch::LoadOptions(const TSearchStruct &options, bool valuesOnly)
+{
+    const bool flags[] = {options.SectionNames, options.SectionComments, options.ItemNames,
+                          options.ItemValues,   options.ItemComments,    options.WholeWords,
+                          options.CaseSensitive};
+    const std::array<QCheckBox *, 7> boxes = Boxes();
+    for (size_t i = 0; i < boxes.size(); ++i)
+        boxes[i]->setChecked(flags[i]);
+    QStringList history;
+    HistoryToList(options, history);
+    CmbFindStr->clear();
+    CmbFindStr->addItems(history);
+    if (!history.isEmpty())
+        CmbFindStr->setCurrentIndex(0);
+    else
+        CmbFindStr->setEditText(QString());
+    CbxSectionComments->setEnabled(!valuesOnly);
+    CbxItemComments->setEnabled(!valuesOnly);
+}
+
+void TFormSearch::StoreOptions(TSearchStruct &options, bool valuesOnly) const
+{
+    bool *const flags[] = {&options.SectionNames, &options.SectionComments, &options.ItemNames,
+                           &options.ItemValues,   &options.ItemComments,    &options.WholeWords,
+                           &options.CaseSensitive};
+    const std::array<QCheckBox *, 7> boxes = Boxes();
+    for (size_t i = 0; i < boxes.size(); ++i)
+        *flags[i] = boxes[i]->isChecked();
+    if (valuesOnly) {
+        // Comments are not searched in the values-only view, and stay off.
+        options.SectionComments = false;
+        options.ItemComments = false;
+    }
+    AddToHistory(options, FindText());
+}
+
+std::array<QCheckBox *, 7> TFormSearch::Boxes() const
+{
+    return {CbxSectionNames, CbxSectionComments, CbxItemNames,    CbxItemValues,
+            CbxItemComments, CbxWholeWords,      CbxCaseSensitive};
 }
 
 QString TFormSearch::FindText() const

@@ -9,6 +9,17 @@ namespace {
 
 const QString AnsiCodePageValue = QStringLiteral("AnsiCodePage");
 const QString KeepLayoutValue = QStringLiteral("KeepLayout");
+const QString HashCommentsValue = QStringLiteral("HashComments");
+
+// A bool comes back as its text in a new process; anything else is off.
+bool StoredBool(const QSettings &settings, const QString &name, bool unset)
+{
+    if (!settings.contains(name))
+        return unset;
+    const QVariant value = settings.value(name);
+    return value.typeId() == QMetaType::Bool ? value.toBool()
+                                             : value.toString() == u"true" || value.toString() == u"1";
+}
 
 TKvPreferences &Current()
 {
@@ -24,14 +35,9 @@ TKvPreferences ReadPreferences(QSettings &settings)
     const quint32 codePage = settings.value(AnsiCodePageValue, 0).toUInt();
     if (KvTextCodec::SelectableCodePages().contains(codePage))
         preferences.AnsiCodePage = codePage;
-    // A bool comes back as its text in a new process; anything else is off.
-    // Never stored (a first start), it is on.
-    if (settings.contains(KeepLayoutValue)) {
-        const QVariant keepLayout = settings.value(KeepLayoutValue);
-        preferences.KeepLayout = keepLayout.typeId() == QMetaType::Bool
-                                     ? keepLayout.toBool()
-                                     : keepLayout.toString() == u"true" || keepLayout.toString() == u"1";
-    }
+    // Never stored (a first start): keep the layout, read "#" as other readers do.
+    preferences.KeepLayout = StoredBool(settings, KeepLayoutValue, true);
+    preferences.HashComments = StoredBool(settings, HashCommentsValue, false);
     return preferences;
 }
 
@@ -39,6 +45,7 @@ void WritePreferences(QSettings &settings, const TKvPreferences &preferences)
 {
     settings.setValue(AnsiCodePageValue, preferences.AnsiCodePage);
     settings.setValue(KeepLayoutValue, preferences.KeepLayout);
+    settings.setValue(HashCommentsValue, preferences.HashComments);
 }
 
 TKvPreferences LoadPreferences()
