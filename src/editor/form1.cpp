@@ -23,7 +23,9 @@
 #include "shortcutfrm.h"
 #include "valuemodel.h"
 // Complete types for the window's command members.
+#include "findallpane.h"
 #include "findcommands.h"
+#include "replacecommands.h"
 #include "itemcommands.h"
 #include "sectioncommands.h"
 
@@ -80,6 +82,7 @@ TForm1::TForm1(const QStringList &commandLine, QWidget *parent)
     layout->setSpacing(0);
     layout->addWidget(PnlTop);
     layout->addWidget(Splitter1, 1);
+    layout->addWidget(FindAllPane);
     layout->addWidget(PnlBottom);
 
     LoadFileTimer = new QTimer(this);
@@ -99,6 +102,15 @@ TForm1::TForm1(const QStringList &commandLine, QWidget *parent)
 
 void TForm1::CreateLists()
 {
+    FindAllPane = new TFindAllPane(m_document, this);
+    FindAllPane->setObjectName(QStringLiteral("FindAllPane"));
+    FindAllPane->hide();
+    connect(FindAllPane, &TFindAllPane::SelectRequested, this,
+            [this](TKvIniSection *section, TKvIniVal *val) { SelectResult(*Lists, section, val); });
+    connect(FindAllPane, &TFindAllPane::Closed, this, [this] {
+        FindAllPane->hide();
+        LvValues->setFocus();
+    });
     Lists = new TKvLists(m_document, QSize(IlItems->Width(), IlItems->Height()), this);
     Lists->SetIcons(m_sectionIcon, m_kindIcons);
     Splitter1 = Lists;
@@ -126,6 +138,9 @@ void TForm1::CreateCommands()
     m_sectionCommands = std::make_unique<TSectionCommands>(context);
     m_itemCommands = std::make_unique<TItemCommands>(context);
     m_findCommands = std::make_unique<TFindCommands>(context, m_search);
+    m_findCommands->SetFindAllPane(FindAllPane);
+    m_replaceCommands = std::make_unique<TReplaceCommands>(m_document, *Lists, this, m_search);
+    m_replaceCommands->SetValuesOnlyQuery([this] { return Lists->ValuesOnly(); });
     m_clipCommands = std::make_unique<TClipboardCommands>(context, *m_itemCommands, *m_sectionCommands);
     connect(m_clipCommands.get(), &TClipboardCommands::ClipboardStateChanged, this,
             &TForm1::UpdateSelectionMenus);

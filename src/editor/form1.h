@@ -36,6 +36,8 @@ class QUndoCommand;
 class TSectionCommands;
 class TItemCommands;
 class TFindCommands;
+class TReplaceCommands;
+class TFindAllPane;
 
 // The editor's main window. It owns one document for its whole life and
 // composes the lists that show it (TKvLists), the toolbar and status bar, and
@@ -106,6 +108,8 @@ public:
     // ---- Components ----
     QWidget *PnlTop = nullptr;
     QWidget *PnlBottom = nullptr;
+    // The matches of Find All, below the lists; hidden until a search fills it.
+    TFindAllPane *FindAllPane = nullptr;
     QTableView *LvSections = nullptr; // the lists' own, under the window's names
     QTableView *LvValues = nullptr;
     QSplitter *Splitter1 = nullptr;
@@ -159,6 +163,8 @@ public:
     QAction *ActSearch = nullptr;
     QAction *ActFindNext = nullptr;
     QAction *ActFindPrevious = nullptr;
+    QAction *ActReplace = nullptr;
+    QAction *ActFindAll = nullptr;
     QAction *ActValuesOnly = nullptr;
     QAction *ActAddSection = nullptr;
     QAction *ActCopySection = nullptr;
@@ -281,5 +287,6 @@ private:
     std::unique_ptr<TSectionCommands> m_sectionCommands;
     std::unique_ptr<TItemCommands> m_itemCommands;
     std::unique_ptr<TFindCommands> m_findCommands;
+    std::unique_ptr<TReplaceCommands> m_replaceCommands;
     std::unique_ptr<TClipboardCommands> m_clipCommands;
 };

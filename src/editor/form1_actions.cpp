@@ -7,7 +7,9 @@
 #include "clipboardcommands.h"
 #include "dialogs/preferencesdlg.h"
 #include "document/documentfile.h"
+#include "findallpane.h"
 #include "findcommands.h"
+#include "replacecommands.h"
 #include "itemcommands.h"
 #include "kvgradilabel.h"
 #include "kvimagelist.h"
@@ -57,6 +59,10 @@ struct TActionState
 bool HasDocument(const TActionState &s)
 {
     return s.Document;
+}
+bool Editable(const TActionState &s)
+{
+    return s.Document && !s.ReadOnly;
 }
 bool IsModified(const TActionState &s)
 {
@@ -290,6 +296,22 @@ const std::vector<TForm1::TActionRow> &TForm1::ActionRows()
          "",
          {K(Qt::SHIFT | Qt::Key_F3)},
          [](TForm1 &f) { f.m_findCommands->ActFindPreviousExecute(); },
+         HasDocument},
+        {&TForm1::ActReplace,
+         "ActReplace",
+         "File Actions",
+         "Replace",
+         " Replace Text in the Ini File ",
+         {K(Qt::CTRL | Qt::Key_H)},
+         [](TForm1 &f) { f.m_replaceCommands->ActReplaceExecute(); },
+         Editable},
+        {&TForm1::ActFindAll,
+         "ActFindAll",
+         "File Actions",
+         "Find All",
+         " List Every Match in the Ini File ",
+         {K(Qt::CTRL | Qt::SHIFT | Qt::Key_F)},
+         [](TForm1 &f) { ActFindAllExecute(*f.FindAllPane, f.m_search, f.Lists->ValuesOnly(), &f); },
          HasDocument},
         {&TForm1::ActValuesOnly,
          "ActValuesOnly",

@@ -148,7 +148,11 @@ void TItemCommands::MnuCommentUncommentItemClick()
     if (!selected.Section || !val)
         return;
     TKvIniVal *toggled = val->Clone();
-    toggled->ToggleComment();
+    // Commenting out uses the marker most of the file's comment lines have.
+    if (val->Kind() == ikComment)
+        toggled->ToggleComment();
+    else
+        toggled->ToggleComment(m_doc.Ini().NewCommentMarker());
     const QString name =
         val->Kind() == ikComment ? QStringLiteral("Uncomment Item") : QStringLiteral("Comment Item");
     auto *step = new TKvReplaceValStep(m_doc, m_lists, name, selected.Section, selected.Position, toggled);

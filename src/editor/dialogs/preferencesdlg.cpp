@@ -54,6 +54,11 @@ TFrmPreferences::TFrmPreferences(QWidget *owner)
     CbxKeepLayout = new QCheckBox(QStringLiteral("Keep each file's layout when saving"), this);
     CbxKeepLayout->setObjectName(QStringLiteral("CbxKeepLayout"));
     CbxKeepLayout->setGeometry(Scaled(Margin), top, width, rowHeight);
+    top += rowHeight;
+
+    CbxHashComments = new QCheckBox(QStringLiteral("Lines starting with # are comments"), this);
+    CbxHashComments->setObjectName(QStringLiteral("CbxHashComments"));
+    CbxHashComments->setGeometry(Scaled(Margin), top, width, rowHeight);
     top += rowHeight + Scaled(Margin);
 
     ButOk = MakeDialogButton(this, QStringLiteral("ButOk"), QStringLiteral("OK"), tmrOK);
@@ -76,6 +81,7 @@ void TFrmPreferences::SetPreferences(const TKvPreferences &preferences)
     const int index = CbxCodePage->findData(preferences.AnsiCodePage);
     CbxCodePage->setCurrentIndex(index >= 0 ? index : 0);
     CbxKeepLayout->setChecked(preferences.KeepLayout);
+    CbxHashComments->setChecked(preferences.HashComments);
 }
 
 TKvPreferences TFrmPreferences::Preferences() const
@@ -83,6 +89,7 @@ TKvPreferences TFrmPreferences::Preferences() const
     TKvPreferences preferences;
     preferences.AnsiCodePage = CbxCodePage->currentData().toUInt();
     preferences.KeepLayout = CbxKeepLayout->isChecked();
+    preferences.HashComments = CbxHashComments->isChecked();
     return preferences;
 }
 

@@ -24,6 +24,7 @@ public:
     QComboBox *CbxCodePage = nullptr;
     QLabel *LbCodePageNote = nullptr;
     QCheckBox *CbxKeepLayout = nullptr;
+    QCheckBox *CbxHashComments = nullptr; // the next files read take "#" lines as comments
     TKvButton *ButOk = nullptr;
     TKvButton *ButCancel = nullptr;
 };

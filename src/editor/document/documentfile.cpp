@@ -189,6 +189,7 @@ std::unique_ptr<TKvMemIni> TKvDocumentFile::ReadFresh(const QString &path,
                                                       const std::function<int(TKvMemIni &)> &read)
 {
     auto ini = std::make_unique<TKvMemIni>();
+    ini->HashComments = CurrentPreferences().HashComments;
     int result = KvReadResult::FileMissing;
     try {
         result = read(*ini);

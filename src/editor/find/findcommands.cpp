@@ -2,6 +2,7 @@
 
 #include "dialogrun.h"
 #include "document/kvdocument.h"
+#include "findallpane.h"
 #include "formsearch.h"
 #include "kvmsgbox.h"
 #include "kvsearch.h"
@@ -50,7 +51,14 @@ void TFindCommands::ActSearchExecute()
     dialog.CbxSectionComments->setEnabled(!valuesOnly);
     dialog.CbxItemComments->setEnabled(!valuesOnly);
 
-    if (ExecDialog(dialog) != QDialog::Accepted)
+    dialog.ShowFindAll(m_findAllPane != nullptr);
+    const int result = ExecDialog(dialog);
+    if (result == TFormSearch::FindAllResult && m_findAllPane) {
+        dialog.StoreOptions(options, valuesOnly);
+        m_findAllPane->Run(dialog.FindText(), options);
+        return;
+    }
+    if (result != QDialog::Accepted)
         return;
     for (const auto &[box, flag] : flags)
         *flag = box->isChecked();

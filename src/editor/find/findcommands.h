@@ -6,6 +6,7 @@
 #include <memory>
 
 struct TSearchStruct;
+class TFindAllPane;
 class TKvSearch;
 
 // Find, Find Next and Find Previous of the window: the current search, the
@@ -17,6 +18,8 @@ public:
     TFindCommands(const TKvEditContext &context, TSearchStruct &options);
     ~TFindCommands();
 
+    // The Find dialog's Find All button fills this pane.
+    void SetFindAllPane(TFindAllPane *pane) { m_findAllPane = pane; }
     void ActSearchExecute();
     void ActFindNextExecute();
     void ActFindPreviousExecute();
@@ -35,6 +38,7 @@ private:
     TKvLists &m_lists;
     QWidget *m_parent;
     TSearchStruct &m_options;
+    TFindAllPane *m_findAllPane = nullptr;
     std::unique_ptr<TKvSearch> m_search;
     qint32 m_sectionCursor = KvSearchCursor::Before;
     qint32 m_itemCursor = KvSearchCursor::Before;
