@@ -72,9 +72,19 @@ public:
     TKvParseStore(const TKvParseStore &) = delete;
     TKvParseStore &operator=(const TKvParseStore &) = delete;
 
-    // The text; NUL-terminated, and it never changes while the store lives.
+    // The text; NUL-terminated, and it never changes while the store lives
+    // (but while the reader fills it, see WritableText).
     const char16_t *Text() const { return m_data; }
     qsizetype TextLength() const { return m_text.size(); }
+    // For the reader that decodes a file into the text while it parses it:
+    // the text's units, to be written before the parser looks at them, and
+    // the length the text finally has (not more than it had; a NUL follows).
+    char16_t *WritableText() { return const_cast<char16_t *>(m_data); }
+    void TruncateText(qsizetype length)
+    {
+        m_text.truncate(length);
+        Q_ASSERT(reinterpret_cast<const char16_t *>(m_text.constData()) == m_data);
+    }
 
     // The first block is sized for about this many entries; later ones grow.
     void ExpectEntries(qsizetype count) { m_expected = count; }
