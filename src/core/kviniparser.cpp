@@ -134,6 +134,64 @@ const char16_t *FindCommentStart(const char16_t *p, const char16_t *end)
     }
 }
 
+// What one pass over a value line finds: where it ends, its first "=" and the
+// first ";" after that "=" that no backslash precedes (where the comment
+// starts); null for a mark the line does not have.
+struct ValueLineMarks
+{
+    const char16_t *End = nullptr;
+    const char16_t *Equals = nullptr;
+    const char16_t *Semicolon = nullptr;
+};
+
+// Notes c, at p, in the marks of a value line; true at the line end.
+inline bool NoteValueLineUnit(ValueLineMarks &marks, const char16_t *p)
+{
+    const char16_t c = *p;
+    if (IsLineEndChar(c)) {
+        marks.End = p;
+        return true;
+    }
+    if (c == u'=' && !marks.Equals)
+        marks.Equals = p;
+    else if (c == u';' && marks.Equals && !marks.Semicolon && p[-1] != u'\\')
+        marks.Semicolon = p;
+    return false;
+}
+
+// One pass from p, the first character of a value line, to its end: the
+// three scans the line needs (to the "=", to the ";", to the line end) in one.
+// Sixteen units at a time while that many remain before end, the candidates
+// (characters below 14, "=" and ";") are picked out together and then looked
+// at one by one: a value line has few of them.
+ValueLineMarks ScanValueLine(const char16_t *p, const char16_t *end)
+{
+    ValueLineMarks marks;
+#ifdef __SSE2__
+    const __m128i nul = _mm_setzero_si128();
+    const __m128i highestLineEnd = _mm_set1_epi16(13);
+    const __m128i equals = _mm_set1_epi16(short(u'='));
+    const __m128i semicolon = _mm_set1_epi16(short(u';'));
+    const auto candidates = [&](__m128i c) {
+        // c - 13, saturated at 0 (unsigned), is 0 exactly for c <= 13.
+        const __m128i low = _mm_cmpeq_epi16(_mm_subs_epu16(c, highestLineEnd), nul);
+        return _mm_or_si128(low, _mm_or_si128(_mm_cmpeq_epi16(c, equals), _mm_cmpeq_epi16(c, semicolon)));
+    };
+    for (; end - p >= 16; p += 16) {
+        const __m128i low = candidates(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)));
+        const __m128i high = candidates(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 8)));
+        // One bit per unit.
+        for (auto hits = unsigned(_mm_movemask_epi8(_mm_packs_epi16(low, high))); hits; hits &= hits - 1) {
+            if (NoteValueLineUnit(marks, p + __builtin_ctz(hits)))
+                return marks;
+        }
+    }
+#endif
+    while (!NoteValueLineUnit(marks, p))
+        ++p;
+    return marks;
+}
+
 struct Range
 {
     const char16_t *first;
@@ -243,22 +301,20 @@ public:
     // val; returns the line's end.
     const char16_t *ParseValueLine(TKvIniVal &val, const char16_t *p) const
     {
-        const char16_t *q = FindLineEndOr(p, m_end, u'=');
-        if (*q != u'=') {
+        const ValueLineMarks marks = ScanValueLine(p, m_end);
+        const char16_t *end = marks.End;
+        if (!marks.Equals) {
             val.m_kind = ikError; // as parsed: not a change
-            StoreTexts(val, {p, p}, TrimRange(p, q), {q, q});
-            return q;
+            StoreTexts(val, {p, p}, TrimRange(p, end), {end, end});
+            return end;
         }
-        const Range name = TrimRange(p, q);
-        const char16_t *valueStart = q + 1;
-        const char16_t *stop = FindCommentStart(valueStart, m_end);
-        const Range value = TrimRange(valueStart, stop);
-        if (*stop != u';') {
-            StoreTexts(val, name, value, {stop, stop});
-            return stop;
+        const Range name = TrimRange(p, marks.Equals);
+        const char16_t *valueStart = marks.Equals + 1;
+        if (!marks.Semicolon) {
+            StoreTexts(val, name, TrimRange(valueStart, end), {end, end});
+            return end;
         }
-        const char16_t *end = FindLineEnd(stop + 1, m_end);
-        StoreTexts(val, name, value, TrimRange(stop + 1, end));
+        StoreTexts(val, name, TrimRange(valueStart, marks.Semicolon), TrimRange(marks.Semicolon + 1, end));
         return end;
     }
 
