@@ -1073,9 +1073,7 @@ std::optional<int> TKvMemIni::ReadInPieces(QIODevice &stream, quint32 codePage, 
         return std::nullopt;
 
     // Never more units than bytes; only the units written are paged in.
-    QString room(qsizetype(expected), Qt::Uninitialized);
-    KvAdviseHugePages(room.data(), size_t(expected) * sizeof(char16_t));
-    const auto store = std::make_shared<TKvParseStore>(std::move(room), nullptr);
+    const auto store = std::make_shared<TKvParseStore>(qsizetype(expected));
     store->ExpectEntries(ExpectedEntries(expected));
     char16_t *const text = store->WritableText();
     TKvIniParser parser(store.get(), text, HashComments);
