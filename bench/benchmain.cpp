@@ -668,9 +668,12 @@ private:
                                               : QStringLiteral("—")});
             }
             r.Line();
-            r.Line(QStringLiteral("The steps (read, decode, parse) are timed in a run of their own through the "
-                                  "core's public pieces; LoadFromFile and the decode limit are the medians of "
-                                  "the load table, measured in turns in the same run."));
+            r.Line(QStringLiteral("The steps (read, decode, parse) are timed one after another, each over the "
+                                  "whole file, in a run of their own through the core's public pieces; "
+                                  "LoadFromFile reads a big file in pieces of 64 KiB, each decoded and parsed "
+                                  "while it is in the cache, so it can take less than their sum. "
+                                  "LoadFromFile and the decode limit are the medians of the load table, "
+                                  "measured in turns in the same run."));
             r.Line();
         }
         if (!saves.isEmpty()) {
