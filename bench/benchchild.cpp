@@ -154,8 +154,9 @@ TMeasured OursSave(const QString &file, const QString &output, bool throughStrea
 }
 
 // Where the time of a load goes: reading the bytes, decoding them with the
-// reader the detection picks, parsing the text (the steps LoadFromFile takes,
-// through the public pieces of the core). The note carries the three times.
+// reader the detection picks, parsing the text, one after another through the
+// public pieces of the core (LoadFromFile reads a big file in pieces and does
+// the three together, a piece at a time). The note carries the three times.
 TMeasured OursLoadParts(const QString &file)
 {
     TMeasured m;

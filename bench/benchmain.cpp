@@ -99,6 +99,59 @@ struct TResult
 
 // ---- Children -------------------------------------------------------------------
 
+// The samples of one tool's runs, and their medians.
+struct TRuns
+{
+    QList<double> Seconds;
+    QList<double> Peaks;
+    QList<std::pair<QString, QList<double>>> Parts;
+    TResult Result{0, 0, 0, true, {}, {}};
+    bool Failed = false;
+
+    void Add(const TSample &sample)
+    {
+        Seconds.append(sample.Seconds);
+        Peaks.append(double(sample.PeakKb));
+        Result.Check = sample.Check;
+        if (sample.Ok && sample.Note.contains(u'='))
+            AddParts(sample.Note);
+        else if (sample.Ok)
+            Result.Note = sample.Note;
+        if (!sample.Ok && !Failed) {
+            Failed = true;
+            Result.Ok = false;
+            Result.Note = sample.Note;
+        }
+    }
+
+    TResult Medians() const
+    {
+        TResult result = Result;
+        result.Seconds = Median(Seconds);
+        result.PeakKb = qint64(Median(Peaks));
+        for (const auto &[name, values] : Parts)
+            result.Parts.append({name, Median(values)});
+        return result;
+    }
+
+private:
+    // Adds the times of a note "step=seconds,step=seconds" to the runs of each step.
+    void AddParts(const QString &note)
+    {
+        for (const QString &item : note.split(u',')) {
+            const qsizetype equals = item.indexOf(u'=');
+            const QString name = item.left(equals);
+            const double seconds = item.mid(equals + 1).toDouble();
+            auto found = std::find_if(Parts.begin(), Parts.end(),
+                                      [&](const auto &part) { return part.first == name; });
+            if (found == Parts.end())
+                Parts.append({name, {seconds}});
+            else
+                found->second.append(seconds);
+        }
+    }
+};
+
 class TRunner
 {
 public:
@@ -113,52 +166,34 @@ public:
     TResult Measure(const QString &tool, const QString &operation, const TCorpusFile &file,
                     const TCorpusFile *other = nullptr)
     {
-        QList<double> seconds;
-        QList<double> peaks;
-        QList<std::pair<QString, QList<double>>> parts;
-        TResult result;
-        result.Ok = true;
-        for (int run = 1; run <= m_runs; ++run) {
-            const TSample sample = RunChild(tool, operation, file.Path, other ? other->Path : QString());
-            seconds.append(sample.Seconds);
-            peaks.append(double(sample.PeakKb));
-            result.Check = sample.Check;
-            if (sample.Ok && sample.Note.contains(u'='))
-                AddParts(parts, sample.Note);
-            else if (sample.Ok)
-                result.Note = sample.Note;
-            if (!sample.Ok && result.Ok) {
-                result.Ok = false;
-                result.Note = sample.Note;
-            }
-            std::fprintf(stderr, "  %-14s %-13s %-18s run %d/%d: %8.3f s %8.1f MiB%s\n",
-                         qPrintable(operation), qPrintable(tool), qPrintable(file.Name), run, m_runs,
-                         sample.Seconds, double(sample.PeakKb) / 1024,
-                         sample.Ok ? "" : qPrintable(QStringLiteral("  FAILED ") + sample.Note));
-            if (!sample.Ok)
-                break; // a failing operation fails the same way every time
-        }
-        result.Seconds = Median(seconds);
-        result.PeakKb = qint64(Median(peaks));
-        for (const auto &[name, values] : parts)
-            result.Parts.append({name, Median(values)});
-        return result;
+        return MeasureTogether({tool}, operation, file, other).constFirst();
     }
 
-    // Adds the times of a note "step=seconds,step=seconds" to the runs of each step.
-    static void AddParts(QList<std::pair<QString, QList<double>>> &parts, const QString &note)
+    // Measures several tools on the same operation and file, taking turns run
+    // by run (tool A, tool B, tool A, ...), so that a change of the machine's
+    // load during the measurement falls on all of them alike. One result per
+    // tool, in the order given.
+    QList<TResult> MeasureTogether(const QStringList &tools, const QString &operation, const TCorpusFile &file,
+                                   const TCorpusFile *other = nullptr)
     {
-        for (const QString &item : note.split(u',')) {
-            const qsizetype equals = item.indexOf(u'=');
-            const QString name = item.left(equals);
-            const double seconds = item.mid(equals + 1).toDouble();
-            auto found = std::find_if(parts.begin(), parts.end(),
-                                      [&](const auto &part) { return part.first == name; });
-            if (found == parts.end())
-                parts.append({name, {seconds}});
-            else
-                found->second.append(seconds);
+        QList<TRuns> runs(tools.size());
+        for (int run = 1; run <= m_runs; ++run) {
+            for (qsizetype i = 0; i < tools.size(); ++i) {
+                if (runs[i].Failed)
+                    continue; // a failing operation fails the same way every time
+                const TSample sample =
+                    RunChild(tools[i], operation, file.Path, other ? other->Path : QString());
+                runs[i].Add(sample);
+                std::fprintf(stderr, "  %-14s %-13s %-18s run %d/%d: %8.3f s %8.1f MiB%s\n",
+                             qPrintable(operation), qPrintable(tools[i]), qPrintable(file.Name), run, m_runs,
+                             sample.Seconds, double(sample.PeakKb) / 1024,
+                             sample.Ok ? "" : qPrintable(QStringLiteral("  FAILED ") + sample.Note));
+            }
         }
+        QList<TResult> results;
+        for (const TRuns &toolRuns : std::as_const(runs))
+            results.append(toolRuns.Medians());
+        return results;
     }
 
     TSample RunChild(const QString &tool, const QString &operation, const QString &file, const QString &other)
@@ -308,6 +343,35 @@ QString ChildLocale(const QString &requested)
     return QStringLiteral("en_US.UTF-8");
 }
 
+// The machine's load averages over 1, 5 and 15 minutes ("0.52 0.58 0.59").
+QString LoadAverages()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("unknown");
+    const QList<QByteArray> fields = file.readLine().split(' ');
+    return fields.size() >= 3 ? QString::fromLatin1(fields[0] + ' ' + fields[1] + ' ' + fields[2])
+                              : QStringLiteral("unknown");
+}
+
+// The system's transparent huge page mode: "always", "madvise" or "never".
+QString HugePageMode()
+{
+    QFile file(QStringLiteral("/sys/kernel/mm/transparent_hugepage/enabled"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("unknown");
+    const QString modes = QString::fromLatin1(file.readAll());
+    const qsizetype open = modes.indexOf(u'[');
+    const qsizetype close = modes.indexOf(u']', open);
+    return open >= 0 && close > open ? modes.mid(open + 1, close - open - 1) : QStringLiteral("unknown");
+}
+
+// The tunable that makes glibc's malloc ask for transparent huge pages for
+// the memory it gets from the system, as the core does for its big buffers.
+// Without it the decode limit's buffers fault in page by page while ours come
+// in huge pages, and the two are not measured under the same conditions.
+const QString HugePagesTunable = QStringLiteral("glibc.malloc.hugetlb=1");
+
 // ---- The benchmark ----------------------------------------------------------------
 
 struct TOptions
@@ -317,6 +381,7 @@ struct TOptions
     QStringList Operations; // load, save, sort, search, diff
     QStringList ToolFilter; // empty: all
     QString Locale;
+    bool DefaultMalloc = false; // the children's allocator as it comes, without HugePagesTunable
     bool Verbose = false;
 };
 
@@ -347,7 +412,10 @@ public:
             RunEdit();
     }
 
-    QString Report(const QString &locale, const QString &saveDir) const
+    // memory: how the children's allocator was set up; loadAverages: the
+    // machine's load averages when the run started.
+    QString Report(const QString &locale, const QString &saveDir, const QString &memory,
+                   const QString &loadAverages) const
     {
         TReport r;
         r.Line(QStringLiteral("## Quillon benchmark"));
@@ -360,6 +428,9 @@ public:
                    .arg(QDateTime::currentDateTime().toString(Qt::ISODate))
                    .arg(locale)
                    .arg(m_options.Runs));
+        r.Line(QStringLiteral("Load averages (1, 5, 15 min): %1 at the start, %2 at the end.")
+                   .arg(loadAverages, LoadAverages()));
+        r.Line(memory);
         r.Line(
             QStringLiteral("Seconds time the operation alone, inside the child (a save, sort or search "
                            "first loads its file untimed). MB = 10^6 bytes of the input file. Peak = the "
@@ -416,17 +487,20 @@ private:
     void RunLoadOrSave(const QString &operation)
     {
         std::fprintf(stderr, "%s:\n", qPrintable(operation));
+        // The tools take turns run by run: the decode limit and our load see
+        // the same machine.
+        QStringList tools;
+        for (const TToolInfo &info : Tools()) {
+            const QString &label = operation == BenchOp::Load ? info.LoadLabel : info.SaveLabel;
+            if (!label.isEmpty() && Wanted(info.Tool))
+                tools.append(info.Tool);
+        }
+        if (Wanted(BenchTool::OursParts))
+            tools.append(BenchTool::OursParts);
         for (const TCorpusFile &file : m_files) {
-            for (const TToolInfo &info : Tools()) {
-                const QString &label = operation == BenchOp::Load ? info.LoadLabel : info.SaveLabel;
-                if (label.isEmpty() || !Wanted(info.Tool))
-                    continue;
-                Results(operation)[{info.Tool, file.Name}] = m_runner.Measure(info.Tool, operation, file);
-            }
-            if (Wanted(BenchTool::OursParts)) {
-                Results(operation)[{BenchTool::OursParts, file.Name}] =
-                    m_runner.Measure(BenchTool::OursParts, operation, file);
-            }
+            const QList<TResult> results = m_runner.MeasureTogether(tools, operation, file);
+            for (qsizetype i = 0; i < tools.size(); ++i)
+                Results(operation)[{tools[i], file.Name}] = results[i];
         }
     }
 
@@ -577,15 +651,29 @@ private:
         r.Line();
         if (!loads.isEmpty()) {
             r.Header({QStringLiteral("load of"), QStringLiteral("read bytes"), QStringLiteral("decode"),
-                      QStringLiteral("parse"), QStringLiteral("sum"), QStringLiteral("decode limit")},
+                      QStringLiteral("parse"), QStringLiteral("sum"), QStringLiteral("LoadFromFile"),
+                      QStringLiteral("decode limit"), QStringLiteral("LoadFromFile / limit")},
                      1);
             for (const auto &[file, result] : loads) {
                 const TResult *limit = Find(BenchOp::Load, BenchTool::Decode, file->Name);
+                const TResult *whole = Find(BenchOp::Load, BenchTool::Ours, file->Name);
+                const bool haveLimit = limit && limit->Ok;
+                const bool haveWhole = whole && whole->Ok;
                 r.Row({file->Name, seconds(result->Part(QStringLiteral("read"))),
                        seconds(result->Part(QStringLiteral("decode"))),
                        seconds(result->Part(QStringLiteral("parse"))), seconds(result->Seconds),
-                       limit && limit->Ok ? seconds(limit->Seconds) : QStringLiteral("—")});
+                       haveWhole ? seconds(whole->Seconds) : QStringLiteral("—"),
+                       haveLimit ? seconds(limit->Seconds) : QStringLiteral("—"),
+                       haveWhole && haveLimit ? Times(whole->Seconds / qMax(limit->Seconds, 1e-9))
+                                              : QStringLiteral("—")});
             }
+            r.Line();
+            r.Line(QStringLiteral("The steps (read, decode, parse) are timed one after another, each over the "
+                                  "whole file, in a run of their own through the core's public pieces; "
+                                  "LoadFromFile reads a big file in pieces of 64 KiB, each decoded and parsed "
+                                  "while it is in the cache, so it can take less than their sum. "
+                                  "LoadFromFile and the decode limit are the medians of the load table, "
+                                  "measured in turns in the same run."));
             r.Line();
         }
         if (!saves.isEmpty()) {
@@ -955,10 +1043,15 @@ int main(int argc, char **argv)
         QStringLiteral("Folder the saves write to (default: the corpus folder, on its disk; a tmpfs "
                        "such as /dev/shm leaves out the disk)."),
         QStringLiteral("dir"));
+    const QCommandLineOption defaultMallocOption(
+        QStringLiteral("default-malloc"),
+        QStringLiteral("Run the children with the allocator's default settings (by default they run with "
+                       "GLIBC_TUNABLES=glibc.malloc.hugetlb=1, the huge pages the core asks for its big "
+                       "buffers given to every measurement)."));
     const QCommandLineOption verboseOption(QStringLiteral("verbose"),
                                            QStringLiteral("Show what children say."));
-    parser.addOptions(
-        {corpusOption, runsOption, opsOption, toolsOption, localeOption, saveDirOption, verboseOption});
+    parser.addOptions({corpusOption, runsOption, opsOption, toolsOption, localeOption, saveDirOption,
+                       defaultMallocOption, verboseOption});
     parser.process(app);
 
     TOptions options;
@@ -967,6 +1060,7 @@ int main(int argc, char **argv)
     options.Operations = parser.value(opsOption).split(u',', Qt::SkipEmptyParts);
     options.ToolFilter = parser.value(toolsOption).split(u',', Qt::SkipEmptyParts);
     options.Locale = parser.value(localeOption);
+    options.DefaultMalloc = parser.isSet(defaultMallocOption);
     options.Verbose = parser.isSet(verboseOption);
     if (options.CorpusDir.isEmpty()) {
         std::fprintf(stderr, "quillon-bench: --corpus DIR is required\n");
@@ -991,12 +1085,30 @@ int main(int argc, char **argv)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LC_ALL"), locale);
     environment.remove(QStringLiteral("LANGUAGE"));
+    QString memory;
+    if (options.DefaultMalloc) {
+        memory = QStringLiteral("Children run with the allocator's default settings: the core advises huge "
+                                "pages for its big buffers, the decode limit and the peers get none "
+                                "(transparent huge pages: %1), so the load ratios are not like for like.")
+                     .arg(HugePageMode());
+    } else {
+        // Added to any tunables the environment sets already.
+        const QString tunables = environment.value(QStringLiteral("GLIBC_TUNABLES"));
+        environment.insert(QStringLiteral("GLIBC_TUNABLES"),
+                           tunables.isEmpty() ? HugePagesTunable : tunables + u':' + HugePagesTunable);
+        memory = QStringLiteral("Every child runs with GLIBC_TUNABLES=%1 (transparent huge pages: %2): malloc "
+                                "asks for huge pages for its memory as the core does for its big buffers, "
+                                "so the decode limit, our load and the peers fault their memory in alike; "
+                                "the tools of one table take turns run by run.")
+                     .arg(environment.value(QStringLiteral("GLIBC_TUNABLES")), HugePageMode());
+    }
+    const QString loadAverages = LoadAverages();
 
     TRunner runner(options.Runs, scratch, environment, options.Verbose);
     TBenchmark benchmark(options, *files, edited, runner);
     benchmark.Run();
     QDir(scratch).removeRecursively();
 
-    QTextStream(stdout) << benchmark.Report(locale, scratch);
+    QTextStream(stdout) << benchmark.Report(locale, scratch, memory, loadAverages);
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 
 #if __has_include(<sys/mman.h>)
 #include <sys/mman.h>
@@ -27,4 +28,22 @@ inline void KvAdviseHugePages(void *data, std::size_t bytes)
     (void)data;
     (void)bytes;
 #endif
+}
+
+// Memory for a big buffer that is about to be filled: aligned to huge pages
+// and a whole number of them, so that huge pages can back all of it (with
+// plain malloc the part before its first huge page boundary and the part
+// after its last one fault in page by page, which costs as much as the rest).
+// Small buffers come from std::malloc. Freed with std::free; null when the
+// memory is not there.
+inline void *KvAllocateForHugePages(std::size_t bytes)
+{
+    constexpr std::size_t HugePage = std::size_t(2) << 20;
+    if (bytes < 4 * HugePage)
+        return std::malloc(bytes);
+    const std::size_t whole = (bytes + HugePage - 1) & ~(HugePage - 1);
+    void *data = std::aligned_alloc(HugePage, whole);
+    if (data)
+        KvAdviseHugePages(data, whole);
+    return data;
 }

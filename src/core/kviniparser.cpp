@@ -16,7 +16,6 @@
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
-#include <QScopeGuard>
 #include <QtEndian>
 
 #include <algorithm>
@@ -27,6 +26,7 @@
 #include <sys/stat.h>
 #include <typeinfo>
 #include <utility>
+#include <vector>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -52,10 +52,18 @@ const char16_t *SkipSpacesAndTabs(const char16_t *p)
 
 #ifdef __SSE2__
 // The first unit from p on for which hits (a mask of eight 16-bit lanes) sets
-// its lane, among the blocks of eight before end; null when there is none,
-// with p moved past the blocks looked at.
+// its lane, among the blocks of sixteen, then of eight, before end; null when
+// there is none, with p moved past the blocks looked at.
 template <typename Hits> const char16_t *ScanBlocks(const char16_t *&p, const char16_t *end, Hits hits)
 {
+    for (; end - p >= 16; p += 16) {
+        const __m128i low = hits(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)));
+        const __m128i high = hits(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 8)));
+        // One bit per unit.
+        const int mask = _mm_movemask_epi8(_mm_packs_epi16(low, high));
+        if (mask != 0)
+            return p + __builtin_ctz(unsigned(mask));
+    }
     for (; end - p >= 8; p += 8) {
         const int mask = _mm_movemask_epi8(hits(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p))));
         if (mask != 0)
@@ -134,6 +142,64 @@ const char16_t *FindCommentStart(const char16_t *p, const char16_t *end)
     }
 }
 
+// What one pass over a value line finds: where it ends, its first "=" and the
+// first ";" after that "=" that no backslash precedes (where the comment
+// starts); null for a mark the line does not have.
+struct ValueLineMarks
+{
+    const char16_t *End = nullptr;
+    const char16_t *Equals = nullptr;
+    const char16_t *Semicolon = nullptr;
+};
+
+// Notes c, at p, in the marks of a value line; true at the line end.
+inline bool NoteValueLineUnit(ValueLineMarks &marks, const char16_t *p)
+{
+    const char16_t c = *p;
+    if (IsLineEndChar(c)) {
+        marks.End = p;
+        return true;
+    }
+    if (c == u'=' && !marks.Equals)
+        marks.Equals = p;
+    else if (c == u';' && marks.Equals && !marks.Semicolon && p[-1] != u'\\')
+        marks.Semicolon = p;
+    return false;
+}
+
+// One pass from p, the first character of a value line, to its end: the
+// three scans the line needs (to the "=", to the ";", to the line end) in one.
+// Sixteen units at a time while that many remain before end, the candidates
+// (characters below 14, "=" and ";") are picked out together and then looked
+// at one by one: a value line has few of them.
+ValueLineMarks ScanValueLine(const char16_t *p, const char16_t *end)
+{
+    ValueLineMarks marks;
+#ifdef __SSE2__
+    const __m128i nul = _mm_setzero_si128();
+    const __m128i highestLineEnd = _mm_set1_epi16(13);
+    const __m128i equals = _mm_set1_epi16(short(u'='));
+    const __m128i semicolon = _mm_set1_epi16(short(u';'));
+    const auto candidates = [&](__m128i c) {
+        // c - 13, saturated at 0 (unsigned), is 0 exactly for c <= 13.
+        const __m128i low = _mm_cmpeq_epi16(_mm_subs_epu16(c, highestLineEnd), nul);
+        return _mm_or_si128(low, _mm_or_si128(_mm_cmpeq_epi16(c, equals), _mm_cmpeq_epi16(c, semicolon)));
+    };
+    for (; end - p >= 16; p += 16) {
+        const __m128i low = candidates(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)));
+        const __m128i high = candidates(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 8)));
+        // One bit per unit.
+        for (auto hits = unsigned(_mm_movemask_epi8(_mm_packs_epi16(low, high))); hits; hits &= hits - 1) {
+            if (NoteValueLineUnit(marks, p + __builtin_ctz(hits)))
+                return marks;
+        }
+    }
+#endif
+    while (!NoteValueLineUnit(marks, p))
+        ++p;
+    return marks;
+}
+
 struct Range
 {
     const char16_t *first;
@@ -190,7 +256,84 @@ public:
     const TKvCommentLines &CommentLines() const { return m_commentLines; }
 
     // Returns where the section parse stopped, or null for a malformed header.
-    const char16_t *ParseSection(TKvIniSection &section, const char16_t *p) const
+    const char16_t *ParseSection(TKvIniSection &section, const char16_t *p)
+    {
+        p = BeginSection(section, p);
+        if (!p)
+            return nullptr;
+        p = ParseEntries(p);
+        EndSection(section);
+        return p;
+    }
+
+    // A document's text may be parsed while it grows (the reader decodes a
+    // big file piece by piece and parses each piece's whole lines while they
+    // are in the cache): each call parses the lines before end, where a NUL
+    // lies, into new sections added to the document, going on where the last
+    // call stopped; a NUL before end ends the parse for good. The sections
+    // keep the store alive.
+    void ParseDocumentTo(TKvPtrVector<TKvIniSection> &sections, const std::shared_ptr<TKvParseStore> &store,
+                         const char16_t *end)
+    {
+        if (m_documentDone)
+            return;
+        m_end = end;
+        if (!m_section && !BeginDocumentSection(sections, store, store->Text()))
+            return;
+        for (;;) {
+            m_next = ParseEntries(m_next);
+            if (*m_next != u'[')
+                break;
+            EndSection(*m_section);
+            if (!BeginDocumentSection(sections, store, m_next))
+                return;
+        }
+        if (m_next != end) // a NUL inside the text
+            FinishDocument(store->Text());
+    }
+
+    // After the last ParseDocumentTo: where the parse stopped, or nothing when
+    // a header was malformed.
+    std::optional<qsizetype> FinishDocument(const char16_t *base)
+    {
+        if (!m_documentDone) {
+            EndSection(*m_section);
+            m_documentDone = true;
+        }
+        if (m_malformed)
+            return std::nullopt;
+        return m_next - base;
+    }
+
+    // Parses the line that starts at p (its first non-blank character) into
+    // val; returns the line's end.
+    const char16_t *ParseValueLine(TKvIniVal &val, const char16_t *p) const
+    {
+        const ValueLineMarks marks = ScanValueLine(p, m_end);
+        const char16_t *end = marks.End;
+        if (!marks.Equals) {
+            val.m_kind = ikError; // as parsed: not a change
+            StoreTexts(val, {p, p}, TrimRange(p, end), {end, end});
+            return end;
+        }
+        const Range name = TrimRange(p, marks.Equals);
+        const char16_t *valueStart = marks.Equals + 1;
+        if (!marks.Semicolon) {
+            StoreTexts(val, name, TrimRange(valueStart, end), {end, end});
+            return end;
+        }
+        StoreTexts(val, name, TrimRange(valueStart, marks.Semicolon), TrimRange(marks.Semicolon + 1, end));
+        return end;
+    }
+
+private:
+    // One spare slot in a parsed section's array per this many entries.
+    static constexpr qint32 SpareSlotsPer = 64;
+
+    // Starts a section at p, the start of a line, with its header when the
+    // line is one. Returns the start of the next line to parse, or null for a
+    // malformed header.
+    const char16_t *BeginSection(TKvIniSection &section, const char16_t *p)
     {
         p = SkipSpacesAndTabs(p);
         if (*p == u'[') {
@@ -199,10 +342,16 @@ public:
                 return nullptr;
         }
         // The entries lie one after another in the store; the section's vector
-        // takes them all at once at the end, in an array from the store too
-        // (or its own array, grown, when it has entries).
-        const TKvParseStore::Mark first = m_store->NextEntry();
-        qint32 count = 0;
+        // takes them all at once at the end (EndSection).
+        m_first = m_store->NextEntry();
+        m_count = 0;
+        return p;
+    }
+
+    // Parses the entry lines of the section begun last from p on, up to the
+    // next header or a NUL; returns where it stopped.
+    const char16_t *ParseEntries(const char16_t *p)
+    {
         while (*p != 0 && *p != u'[') {
             p = SkipSpacesAndTabs(p);
             const char16_t c = *p;
@@ -223,54 +372,53 @@ public:
             } else {
                 p = StepOverLineEnd(ParseValueLine(*NewEntry(ikValue), p));
             }
-            ++count;
-        }
-        if (count > 0) {
-            TKvPtrVector<TKvIniVal> &vals = section.Vals;
-            if (vals.Items == nullptr) {
-                // A big section gets a few spare slots, so that the first
-                // entries added to it do not copy its whole array.
-                const qint32 capacity = count + count / SpareSlotsPer;
-                TKvIniVal **array = m_store->AllocateArray(capacity);
-                m_store->CollectEntries(first, count, array);
-                std::fill(array + count, array + capacity, nullptr);
-                vals.UseArray(array, count);
-                // The null spare slots are the vector's too: an insertion
-                // fills them in place, and only outgrowing them moves it.
-                vals.Capacity = capacity;
-            } else {
-                m_store->CollectEntries(first, count, vals.AppendSlots(count));
-            }
+            ++m_count;
         }
         return p;
     }
 
-    // Parses the line that starts at p (its first non-blank character) into
-    // val; returns the line's end.
-    const char16_t *ParseValueLine(TKvIniVal &val, const char16_t *p) const
+    // Gives the section the entries parsed since BeginSection: in an array
+    // from the store, or appended to its own array when it has entries.
+    void EndSection(TKvIniSection &section)
     {
-        const char16_t *q = FindLineEndOr(p, m_end, u'=');
-        if (*q != u'=') {
-            val.m_kind = ikError; // as parsed: not a change
-            StoreTexts(val, {p, p}, TrimRange(p, q), {q, q});
-            return q;
+        const qint32 count = m_count;
+        m_count = 0;
+        if (count == 0)
+            return;
+        TKvPtrVector<TKvIniVal> &vals = section.Vals;
+        if (vals.Items == nullptr) {
+            // A big section gets a few spare slots, so that the first
+            // entries added to it do not copy its whole array.
+            const qint32 capacity = count + count / SpareSlotsPer;
+            TKvIniVal **array = m_store->AllocateArray(capacity);
+            m_store->CollectEntries(m_first, count, array);
+            std::fill(array + count, array + capacity, nullptr);
+            vals.UseArray(array, count);
+            // The null spare slots are the vector's too: an insertion
+            // fills them in place, and only outgrowing them moves it.
+            vals.Capacity = capacity;
+        } else {
+            m_store->CollectEntries(m_first, count, vals.AppendSlots(count));
         }
-        const Range name = TrimRange(p, q);
-        const char16_t *valueStart = q + 1;
-        const char16_t *stop = FindCommentStart(valueStart, m_end);
-        const Range value = TrimRange(valueStart, stop);
-        if (*stop != u';') {
-            StoreTexts(val, name, value, {stop, stop});
-            return stop;
-        }
-        const char16_t *end = FindLineEnd(stop + 1, m_end);
-        StoreTexts(val, name, value, TrimRange(stop + 1, end));
-        return end;
     }
 
-private:
-    // One spare slot in a parsed section's array per this many entries.
-    static constexpr qint32 SpareSlotsPer = 64;
+    // Adds a new section to the document and begins it at p; false for a
+    // malformed header, which ends the parse.
+    bool BeginDocumentSection(TKvPtrVector<TKvIniSection> &sections, const std::shared_ptr<TKvParseStore> &store,
+                              const char16_t *p)
+    {
+        auto *section = new TKvIniSection;
+        sections.Add(section);
+        section->m_store = store;
+        m_section = section;
+        m_next = BeginSection(*section, p);
+        if (!m_next) {
+            m_malformed = true;
+            m_documentDone = true;
+            return false;
+        }
+        return true;
+    }
 
     TKvIniVal *NewEntry(TKvIniValKind kind) const
     {
@@ -337,6 +485,15 @@ private:
     const char16_t *m_end;
     bool m_hashComments;
     mutable TKvCommentLines m_commentLines;
+    // The section being parsed: where its entries begin and how many so far.
+    TKvParseStore::Mark m_first{-1, nullptr};
+    qint32 m_count = 0;
+    // A document's parse (ParseDocumentTo): its current section, where it
+    // goes on, whether it has ended and why.
+    TKvIniSection *m_section = nullptr;
+    const char16_t *m_next = nullptr;
+    bool m_documentDone = false;
+    bool m_malformed = false;
 };
 
 namespace {
@@ -384,21 +541,13 @@ std::optional<qsizetype> TKvMemIni::ParseInto(const std::shared_ptr<TKvParseStor
 {
     store->ExpectEntries(ExpectedEntries(store->TextLength()));
     const char16_t *base = store->Text();
-    const TKvIniParser parser(store.get(), base + store->TextLength(), HashComments);
-    const auto countComments = qScopeGuard([&] {
-        m_commentLines.Semicolon += parser.CommentLines().Semicolon;
-        m_commentLines.Hash += parser.CommentLines().Hash;
-    });
-    const char16_t *p = base;
-    do {
-        auto *section = new TKvIniSection;
-        Sections.Add(section);
-        section->m_store = store;
-        p = parser.ParseSection(*section, p);
-        if (!p)
-            return std::nullopt;
-    } while (*p == u'[');
-    return p - base;
+    const char16_t *end = base + store->TextLength();
+    TKvIniParser parser(store.get(), end, HashComments);
+    parser.ParseDocumentTo(Sections, store, end);
+    const std::optional<qsizetype> stop = parser.FinishDocument(base);
+    m_commentLines.Semicolon += parser.CommentLines().Semicolon;
+    m_commentLines.Hash += parser.CommentLines().Hash;
+    return stop;
 }
 
 namespace {
@@ -770,6 +919,8 @@ int TKvMemIni::ReadWith(QIODevice &stream, quint32 encoding)
 int TKvMemIni::ReadAnsi(QIODevice &stream)
 {
     Encoding = KvEncoding::Ansi;
+    if (const std::optional<int> result = ReadInPieces(stream, KvTextCodec::SystemAnsiCodePage(), KvEncoding::Ansi))
+        return *result;
     TStreamRest rest(stream);
     if (rest.Bytes().isEmpty()) {
         NoteNothingParsed(KvEncoding::Ansi, {});
@@ -789,9 +940,12 @@ int TKvMemIni::ReadUtf8(QIODevice &stream)
     const QByteArray mark = ReadBytes(stream, 3);
     if (mark != QByteArrayView("\xEF\xBB\xBF"))
         stream.seek(start);
-    TStreamRest rest(stream);
-    QString text = KvTextCodec::DecodeUtf8(rest.Bytes());
-    const int result = ReadText(std::move(text), KvEncoding::Utf8, rest.Spare());
+    std::optional<int> inPieces = ReadInPieces(stream, KvTextCodec::Utf8CodePage, KvEncoding::Utf8);
+    const int result = inPieces ? *inPieces : [&] {
+        TStreamRest rest(stream);
+        QString text = KvTextCodec::DecodeUtf8(rest.Bytes());
+        return ReadText(std::move(text), KvEncoding::Utf8, rest.Spare());
+    }();
     NoteFileEdges(stream.pos() > start && mark == QByteArrayView("\xEF\xBB\xBF"), false);
     if (result == int(KvEncoding::Utf8))
         Encoding = KvEncoding::Utf8;
@@ -849,11 +1003,17 @@ int TKvMemIni::ReadText(QString text, quint32 encodingOnSuccess, TKvMemoryBlock 
     TrimTextEnd(text);
     if (text.size() > std::numeric_limits<qint32>::max())
         throw TKvFileError(FileName, QStringLiteral("The file is too large."));
-    const qsizetype length = text.size();
     const auto store = std::make_shared<TKvParseStore>(std::move(text), nullptr);
     if (!spare.IsNull())
         store->AdoptBlock(std::move(spare));
     const std::optional<qsizetype> stop = ParseInto(store);
+    return FinishRead(std::move(layout), store, stop, encodingOnSuccess);
+}
+
+int TKvMemIni::FinishRead(std::shared_ptr<TKvReadLayout> layout, const std::shared_ptr<TKvParseStore> &store,
+                          std::optional<qsizetype> stop, quint32 encodingOnSuccess)
+{
+    const qsizetype length = store->TextLength();
     store->ReleaseUnused();
     layout->Store = store;
     // A NUL near the end stops the parser; what follows it is kept like the
@@ -869,6 +1029,112 @@ int TKvMemIni::ReadText(QString text, quint32 encodingOnSuccess, TKvMemoryBlock 
     if (!stop || *stop < length - 2 || *stop > length + 2)
         return KvReadResult::Unparsable;
     return int(encodingOnSuccess);
+}
+
+namespace {
+
+// The piece of a big file ReadInPieces reads at a time: small enough that its
+// bytes and their text are still in the cache when the parser reaches them.
+constexpr qsizetype PieceBytes = qsizetype(1) << 16;
+
+// The last line feed among the bytes, or null.
+const char *LastLineFeed(const char *bytes, qsizetype size)
+{
+#if defined(__GLIBC__)
+    return static_cast<const char *>(::memrchr(bytes, '\n', size_t(size)));
+#else
+    for (const char *p = bytes + size; p != bytes; --p) {
+        if (p[-1] == '\n')
+            return p - 1;
+    }
+    return nullptr;
+#endif
+}
+
+} // namespace
+
+// A big file in a code page that decodes piece by piece is read, decoded and
+// parsed a piece at a time: the whole lines of each piece are parsed right
+// after they are decoded, while they are in the cache, and the file's bytes
+// are never held whole. The document, the layout and the result are those
+// ReadText gives for the whole text. Nothing when the stream is not such a
+// file, or when the file grows while it is read: then nothing is left of the
+// attempt and the stream is back where it was.
+std::optional<int> TKvMemIni::ReadInPieces(QIODevice &stream, quint32 codePage, quint32 encodingOnSuccess)
+{
+    auto *file = qobject_cast<QFileDevice *>(&stream);
+    if (!file || file->isSequential() || !KvTextCodec::DecodesPieceByPiece(codePage))
+        return std::nullopt;
+    const qint64 start = file->pos();
+    const qint64 expected = file->size() - start;
+    // Too big a file is refused (and the limits checked) by the usual read.
+    if (expected < OwnBlockSize || expected > KvInputLimit::MaxBytes()
+        || expected > std::numeric_limits<qint32>::max())
+        return std::nullopt;
+
+    // Never more units than bytes; only the units written are paged in.
+    const auto store = std::make_shared<TKvParseStore>(qsizetype(expected));
+    store->ExpectEntries(ExpectedEntries(expected));
+    char16_t *const text = store->WritableText();
+    TKvIniParser parser(store.get(), text, HashComments);
+    const qint32 sectionsBefore = Sections.Count;
+    const auto forget = [&] {
+        while (Sections.Count > sectionsBefore) {
+            TKvIniSection *section = Sections[Sections.Count - 1];
+            Sections.RemoveAt(Sections.Count - 1);
+            delete section;
+        }
+    };
+
+    std::vector<char> piece(static_cast<size_t>(PieceBytes));
+    qsizetype held = 0; // the bytes of a line not read whole yet
+    qint64 total = 0;
+    qsizetype written = 0;
+    for (;;) {
+        if (held == qsizetype(piece.size()))
+            piece.resize(piece.size() * 2); // a line longer than a piece
+        const qint64 got = file->read(piece.data() + held, qint64(piece.size()) - held);
+        if (got <= 0)
+            break;
+        total += got;
+        if (total > expected) {
+            forget();
+            file->seek(start);
+            return std::nullopt;
+        }
+        held += qsizetype(got);
+        const char *lastLineFeed = LastLineFeed(piece.data(), held);
+        if (!lastLineFeed)
+            continue;
+        const qsizetype lines = lastLineFeed + 1 - piece.data();
+        written += KvTextCodec::DecodeAnsiInto(QByteArrayView(piece.data(), lines), codePage, text + written);
+        text[written] = 0; // the parser stops here until the next lines are there
+        parser.ParseDocumentTo(Sections, store, text + written);
+        held -= lines;
+        std::memmove(piece.data(), piece.data() + lines, size_t(held));
+    }
+    if (file->error() != QFileDevice::NoError) {
+        forget();
+        ThrowOnFileError(*file);
+    }
+    written += KvTextCodec::DecodeAnsiInto(QByteArrayView(piece.data(), held), codePage, text + written);
+
+    // As ReadText trims: spaces, tabs and NULs at the end (they follow the
+    // last line feed, so the lines parsed already keep what they have) stay
+    // for a keep-layout save.
+    auto layout = std::make_shared<TKvReadLayout>();
+    layout->Encoding = encodingOnSuccess;
+    qsizetype kept = written;
+    while (kept > 0 && (text[kept - 1] == u'\0' || text[kept - 1] == u'\t' || text[kept - 1] == u' '))
+        --kept;
+    if (kept < written)
+        layout->Tail = QStringView(text + kept, text + written).toString();
+    store->TruncateText(kept);
+    parser.ParseDocumentTo(Sections, store, text + kept);
+    const std::optional<qsizetype> stop = parser.FinishDocument(text);
+    m_commentLines.Semicolon += parser.CommentLines().Semicolon;
+    m_commentLines.Hash += parser.CommentLines().Hash;
+    return FinishRead(std::move(layout), store, stop, encodingOnSuccess);
 }
 
 void TKvMemIni::NoteNothingParsed(quint32 encoding, QByteArrayView bytes)

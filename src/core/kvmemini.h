@@ -396,6 +396,11 @@ public:
 private:
     int ReadWith(QIODevice &stream, quint32 encoding);
     int ReadText(QString text, quint32 encodingOnSuccess, TKvMemoryBlock spare);
+    std::optional<int> ReadInPieces(QIODevice &stream, quint32 codePage, quint32 encodingOnSuccess);
+    // The end of every read: keeps what the parse left for a keep-layout save
+    // and gives the read's result.
+    int FinishRead(std::shared_ptr<TKvReadLayout> layout, const std::shared_ptr<TKvParseStore> &store,
+                   std::optional<qsizetype> stop, quint32 encodingOnSuccess);
     // Notes what a reader saw of the file's edges (after ReadText).
     void NoteFileEdges(bool mark, bool oddByte);
     void NoteNothingParsed(quint32 encoding, QByteArrayView bytes);

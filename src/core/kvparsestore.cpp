@@ -42,6 +42,17 @@ TKvParseStore::TKvParseStore(QString text, std::shared_ptr<TKvParseStore> previo
     // utf16() gives a NUL-terminated copy of a text that is not (one made by
     // fromRawData); this store's text is what the entries point into.
     m_data = reinterpret_cast<const char16_t *>(m_text.utf16());
+    m_length = m_text.size();
+}
+
+TKvParseStore::TKvParseStore(qsizetype capacity)
+    : m_ownText(static_cast<char16_t *>(KvAllocateForHugePages(size_t(capacity + 1) * sizeof(char16_t))))
+    , m_data(m_ownText)
+    , m_length(capacity)
+{
+    if (!m_ownText)
+        throw std::bad_alloc();
+    m_ownText[0] = 0;
 }
 
 TKvParseStore::~TKvParseStore()
@@ -53,6 +64,7 @@ TKvParseStore::~TKvParseStore()
 #endif
         std::free(block.Begin);
     }
+    std::free(m_ownText);
 }
 
 void TKvParseStore::AdoptBlock(TKvMemoryBlock block)
@@ -99,10 +111,9 @@ void TKvParseStore::AddBlock(std::size_t atLeast)
     }
     const std::size_t bytes = std::max(std::size_t(entries) * EntrySize, atLeast);
     m_blocks.reserve(m_blocks.size() + 1); // so that recording the block cannot throw
-    char *begin = static_cast<char *>(std::malloc(bytes));
+    char *begin = static_cast<char *>(KvAllocateForHugePages(bytes));
     if (!begin)
         throw std::bad_alloc();
-    KvAdviseHugePages(begin, bytes);
     m_blocks.push_back({begin, begin + bytes});
     m_next = begin;
     m_end = begin + bytes;

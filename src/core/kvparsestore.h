@@ -68,13 +68,29 @@ public:
 
     // previous: a store the section already had, kept alive along with this one.
     TKvParseStore(QString text, std::shared_ptr<TKvParseStore> previous);
+    // A store whose text the reader writes itself (WritableText, then
+    // TruncateText): room for capacity units and a NUL, nothing in it yet.
+    // Throws std::bad_alloc when the memory is not there.
+    explicit TKvParseStore(qsizetype capacity);
     ~TKvParseStore();
     TKvParseStore(const TKvParseStore &) = delete;
     TKvParseStore &operator=(const TKvParseStore &) = delete;
 
-    // The text; NUL-terminated, and it never changes while the store lives.
+    // The text; NUL-terminated, and it never changes while the store lives
+    // (but while the reader fills it, see WritableText).
     const char16_t *Text() const { return m_data; }
-    qsizetype TextLength() const { return m_text.size(); }
+    qsizetype TextLength() const { return m_length; }
+    // For the reader that decodes a file into the text while it parses it (a
+    // store made with a capacity): the text's units, to be written before the
+    // parser looks at them, and the length the text finally has, at most the
+    // capacity (the NUL is written after it).
+    char16_t *WritableText() { return m_ownText; }
+    void TruncateText(qsizetype length)
+    {
+        Q_ASSERT(m_ownText && length <= m_length);
+        m_length = length;
+        m_ownText[length] = 0;
+    }
 
     // The first block is sized for about this many entries; later ones grow.
     void ExpectEntries(qsizetype count) { m_expected = count; }
@@ -123,7 +139,9 @@ private:
     void AddBlock(std::size_t atLeast);
 
     QString m_text;
+    char16_t *m_ownText = nullptr; // the text when the store was made with a capacity
     const char16_t *m_data = nullptr;
+    qsizetype m_length = 0;
     std::shared_ptr<TKvParseStore> m_previous;
     std::vector<Block> m_blocks;
     char *m_next = nullptr;

@@ -3,7 +3,9 @@
 #include <QtGlobal>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 // An owning vector of pointers. Removing an element through Delete or Clear
 // destroys it; RemoveAt only takes it out. Slots from Count up to Capacity are
@@ -22,7 +24,7 @@ public:
     ~TKvPtrVector()
     {
         if (!m_borrowed)
-            delete[] Items;
+            std::free(Items);
     }
 
     T *operator[](qint32 index) const { return Items[index]; }
@@ -135,17 +137,25 @@ public:
     {
         if (Capacity >= capacity)
             return;
-        T **newItems = new T *[capacity];
-        if (Count < 53) {
-            for (qint32 i = 0; i < Count; ++i)
-                newItems[i] = Items[i];
+        const std::size_t bytes = sizeof(T *) * std::size_t(capacity);
+        T **newItems;
+        qint32 nullFrom; // the slots from here on are not null yet
+        if (m_borrowed || Items == nullptr) {
+            newItems = static_cast<T **>(std::malloc(bytes));
+            if (!newItems)
+                throw std::bad_alloc();
+            if (Count > 0)
+                std::memcpy(newItems, Items, sizeof(T *) * size_t(Count));
+            nullFrom = Count;
         } else {
-            std::memcpy(newItems, Items, sizeof(T *) * size_t(Count));
+            // A big array grows by having its pages mapped further on, not
+            // copied (and the pages it had are not touched again).
+            newItems = static_cast<T **>(std::realloc(Items, bytes));
+            if (!newItems)
+                throw std::bad_alloc();
+            nullFrom = Capacity;
         }
-        for (qint32 i = Count; i < capacity; ++i)
-            newItems[i] = nullptr;
-        if (!m_borrowed)
-            delete[] Items;
+        std::fill(newItems + nullFrom, newItems + capacity, nullptr);
         m_borrowed = false;
         Items = newItems;
         Capacity = capacity;

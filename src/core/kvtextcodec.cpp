@@ -161,10 +161,9 @@ int SingleBytePageIndex(quint32 codePage)
     return -1;
 }
 
-QString DecodeSingleByte(QByteArrayView bytes, const char16_t *table)
+// Decodes bytes into out (room for one unit per byte), one unit per byte.
+void DecodeSingleByteInto(QByteArrayView bytes, const char16_t *table, char16_t *out)
 {
-    QString text(bytes.size(), Qt::Uninitialized);
-    char16_t *out = Units(text);
     const uchar *in = Bytes(bytes);
     const uchar *end = in + bytes.size();
 #ifdef __SSE2__
@@ -183,7 +182,12 @@ QString DecodeSingleByte(QByteArrayView bytes, const char16_t *table)
 #endif
     for (; in < end; ++in, ++out)
         *out = table[*in];
-    return text;
+}
+
+const char16_t *SingleByteTableOrDefault(quint32 codePage)
+{
+    const char16_t *table = KvCodePages::SingleByteTable(codePage);
+    return table ? table : KvCodePages::SingleByteTable(DefaultCodePage);
 }
 
 QByteArray EncodeSingleByte(QStringView text, const uchar *table, TKvEncodingLoss *loss,
@@ -633,8 +637,25 @@ QString DecodeAnsi(QByteArrayView bytes, quint32 codePage)
         return DecodeUtf8(bytes);
     if (const char *charset = IconvCharset(codePage))
         return DecodeIconv(bytes, charset);
-    const char16_t *table = KvCodePages::SingleByteTable(codePage);
-    return DecodeSingleByte(bytes, table ? table : KvCodePages::SingleByteTable(DefaultCodePage));
+    QString text(bytes.size(), Qt::Uninitialized);
+    DecodeSingleByteInto(bytes, SingleByteTableOrDefault(codePage), Units(text));
+    return text;
+}
+
+bool DecodesPieceByPiece(quint32 codePage)
+{
+    return codePage == Utf8CodePage || !IconvCharset(codePage);
+}
+
+qsizetype DecodeAnsiInto(QByteArrayView bytes, quint32 codePage, char16_t *out)
+{
+    Q_ASSERT(DecodesPieceByPiece(codePage));
+    if (codePage == Utf8CodePage) {
+        const uchar *begin = Bytes(bytes);
+        return DecodeUtf8Lossless(begin, begin + bytes.size(), out) - out;
+    }
+    DecodeSingleByteInto(bytes, SingleByteTableOrDefault(codePage), out);
+    return bytes.size();
 }
 
 QByteArray EncodeAnsi(QStringView text, quint32 codePage)

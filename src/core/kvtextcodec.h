@@ -62,6 +62,17 @@ inline QByteArray EncodeAnsi(QStringView text)
     return EncodeAnsi(text, SystemAnsiCodePage());
 }
 
+// Whether DecodeAnsiInto takes the code page: UTF-8 and the single-byte code
+// pages, which never give more than one UTF-16 unit per byte and whose bytes
+// up to a line feed decode the same whether or not the bytes after it follow
+// (a line feed byte is never part of a longer sequence). Not the double-byte
+// code pages.
+bool DecodesPieceByPiece(quint32 codePage);
+// Decodes bytes as DecodeAnsi does, into out, which has room for one unit per
+// byte; returns the number of units written. A text cut into pieces after
+// line feeds decodes piece by piece to the units the whole gives.
+qsizetype DecodeAnsiInto(QByteArrayView bytes, quint32 codePage, char16_t *out);
+
 // Decodes UTF-8 losslessly: every byte that is not part of a valid sequence
 // (overlong forms, encoded surrogates, code points above U+10FFFF, cut sequences,
 // stray continuation bytes) becomes the lone surrogate U+DC00 + byte. A leading

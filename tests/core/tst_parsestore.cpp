@@ -1,10 +1,14 @@
 // The parse store: entries placed in blocks, texts as views into the parsed
 // text, and the big-file reading path; edits and deletes on all of them.
 #include "describedocument.h"
+#include "kvlayoutwriter.h"
 #include "kvmemini.h"
+#include "kvtextcodec.h"
+#include "loadbytes.h"
 
 #include <QBuffer>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -31,6 +35,8 @@ private slots:
     void parsedSectionVectorCanBeEdited();
     void firstInsertionsUseSpareSlots_data();
     void firstInsertionsUseSpareSlots();
+    void bigFileReadInPiecesAsWhole_data();
+    void bigFileReadInPiecesAsWhole();
 };
 
 // delete, RemoveAt + delete, edits, toggles on parsed entries
@@ -221,6 +227,96 @@ void TestParseStore::firstInsertionsUseSpareSlots()
     for (int i = 0; i < lines; ++i)
         QCOMPARE(big->Vals[i]->Name(), QStringLiteral("k%1").arg(i));
     QCOMPARE(ini.Encode(65001), bytes); // every line unchanged, written as read
+}
+
+// A file of over a megabyte is read, decoded and parsed in pieces; a memory
+// stream of the same bytes is decoded whole and then parsed. Both must give
+// the same document, layout and result, wherever the pieces end.
+void TestParseStore::bigFileReadInPiecesAsWhole_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("hashComments");
+    QTest::addColumn<quint32>("ansiCodePage"); // 0: the locale's
+
+    // Sections of entries of varying length, so that lines end everywhere
+    // in the pieces; lineEnd between lines, extra inserted every 997 lines.
+    const auto lines = [](const QByteArray &lineEnd, const QByteArray &extra = {}) {
+        QByteArray bytes;
+        for (int i = 0; bytes.size() < 1'300'000; ++i) {
+            if (i % 5000 == 0)
+                bytes += "[section " + QByteArray::number(i) + "] ; note" + lineEnd;
+            bytes += "key" + QByteArray::number(i) + " = " + QByteArray(i % 37, 'v') + " ; c" + lineEnd;
+            if (i % 997 == 0)
+                bytes += extra;
+        }
+        return bytes;
+    };
+    const QByteArray lf("\n");
+    QTest::newRow("LF") << lines(lf) << false << 0u;
+    QTest::newRow("CR LF") << lines("\r\n") << false << 0u;
+    QTest::newRow("CR alone, no line feed at all") << lines("\r") << false << 0u;
+    QTest::newRow("blank and comment lines")
+        << lines(lf, "\n \t\n;comment\n  ; \x1b odd\n# hash\n\n") << false << 0u;
+    QTest::newRow("hash comments") << lines(lf, "# hash\n \x01#x\n#\n") << true << 0u;
+    QTest::newRow("lines longer than a piece")
+        << lines(lf, "long = " + QByteArray(200'000, 'x') + " ; " + QByteArray(70'000, 'y') + "\n") << false
+        << 0u;
+    QTest::newRow("UTF-8, invalid bytes next to line ends")
+        << lines(lf, "\xC3\xA9t\xC3\xA9 = \xF0\x9D\x84\x9E\n cut = \xE2\x82\nstray\x80 = \xFF\xFE\r\n\xC3\n")
+        << false << 0u;
+    QTest::newRow("UTF-8 mark") << "\xEF\xBB\xBF" + lines(lf, "\xC3\xA9 = \x80\n") << false << 0u;
+    QTest::newRow("Windows-1252") << lines(lf, "\xE9t\xE9 = \x80\x81\n") << false << 1252u;
+    QTest::newRow("NUL in the middle: unparsable") << lines(lf, "a = b\0c\n") << false << 0u;
+    QTest::newRow("malformed header in the middle") << lines(lf, "[broken\n") << false << 0u;
+    QTest::newRow("spaces, tabs and NULs at the end") << lines(lf) + "last = 1  \t\0\0 \0" << false << 0u;
+    QTest::newRow("a NUL near the end") << lines(lf) + "\0x" << false << 0u;
+    QTest::newRow("only spaces after the last line") << lines(lf) + "   \t" << false << 0u;
+    QTest::newRow("last line without a line end") << lines(lf) + "[end]\nlast = 1" << false << 0u;
+}
+
+void TestParseStore::bigFileReadInPiecesAsWhole()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, hashComments);
+    QFETCH(quint32, ansiCodePage);
+    KvTextCodec::SetSystemAnsiCodePage(ansiCodePage);
+    const auto restore = qScopeGuard([] { KvTextCodec::SetSystemAnsiCodePage(0); });
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("big.ini"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+
+    TKvMemIni pieces;
+    pieces.HashComments = hashComments;
+    const int piecesResult = pieces.LoadFromFile(path);
+    TKvMemIni whole;
+    whole.HashComments = hashComments;
+    const int wholeResult = LoadBytes(whole, bytes);
+
+    QCOMPARE(piecesResult, wholeResult);
+    QCOMPARE(pieces.Encoding, whole.Encoding);
+    QVERIFY(pieces.Sections.Count > 0);
+    QCOMPARE(pieces.Sections.Count, whole.Sections.Count);
+    QVERIFY(Describe(pieces) == Describe(whole)); // QCOMPARE would print megabytes
+    QVERIFY(pieces.CountAll() == whole.CountAll());
+    QCOMPARE(pieces.ReadCommentLines().Semicolon, whole.ReadCommentLines().Semicolon);
+    QCOMPARE(pieces.ReadCommentLines().Hash, whole.ReadCommentLines().Hash);
+    QVERIFY(pieces.ReadLayout() && whole.ReadLayout());
+    QCOMPARE(pieces.ReadLayout()->LinesLength, whole.ReadLayout()->LinesLength);
+    QCOMPARE(pieces.ReadLayout()->Tail, whole.ReadLayout()->Tail);
+    for (const bool keepLayout : {false, true}) {
+        pieces.KeepLayout = keepLayout;
+        whole.KeepLayout = keepLayout;
+        const quint32 encoding = pieces.Encoding == KvEncoding::Ansi ? KvEncoding::Ansi : KvEncoding::Utf8;
+        QVERIFY(pieces.Encode(encoding) == whole.Encode(encoding));
+    }
+    if (piecesResult >= 0) {
+        // An unchanged file read in pieces is written back as it was read.
+        pieces.KeepLayout = true;
+        QVERIFY(pieces.Encode(pieces.Encoding == KvEncoding::Ansi ? KvEncoding::Ansi : KvEncoding::Utf8)
+                == bytes);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestParseStore)

@@ -151,6 +151,23 @@ void TestReader::parse_data()
     QTest::addRow("tab inside a header fails") << "[a\tb]\n" << "{;}" << false;
     QTest::addRow("malformed header later keeps what was parsed")
         << "[a]\nk=v\n[b\n" << "{a;} 1:k=v; | {;}" << false;
+    // Lines long enough to be scanned sixteen characters at a time, the marks
+    // on either side of the blocks' edges.
+    QTest::addRow("long line, marks in later blocks")
+        << "name_of_sixteen_=value of more than sixteen ; comment of more than sixteen\nk=v\n"
+        << "{;} 1:name_of_sixteen_=value of more than sixteen;comment of more than sixteen 1:k=v;" << true;
+    QTest::addRow("long line, semicolons before the equals sign and escaped ones after")
+        << "a;b;c;d;e;f;g;h;i=0123456789abcde\\;x\\;0123456789abcdef;c;d\nk=v\n"
+        << "{;} 1:a;b;c;d;e;f;g;h;i=0123456789abcde\\;x\\;0123456789abcdef;c;d 1:k=v;" << true;
+    QTest::addRow("long line, the escaping backslash ends a block")
+        << "key=0123456789\\;b;comment comment comment\nk=v\n"
+        << "{;} 1:key=0123456789\\;b;comment comment comment 1:k=v;" << true;
+    QTest::addRow("long line without an equals sign, tabs and a NUL-free end")
+        << "a long\tline without the sign; but ; semicolons\r\nk=v\n"
+        << "{;} 3:=a long\tline without the sign; but ; semicolons; 1:k=v;" << true;
+    QTest::addRow("long line, control characters are no marks")
+        << QStringLiteral("key\x01\x0e\x1f_with_controls=v\x0b\x0c alue of it ; c\x07omment\nk=v\n")
+        << QStringLiteral("{;} 1:key\x01\x0e\x1f_with_controls=v\x0b\x0c alue of it;c\x07omment 1:k=v;") << true;
     QTest::addRow("unicode texts") << QStringLiteral("[Größe]\nnavn=Ærø ;ø") << QStringLiteral("{Größe;} 1:navn=Ærø;ø") << true;
 }
 
