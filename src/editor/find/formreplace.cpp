@@ -1,5 +1,7 @@
 #include "formreplace.h"
 
+#include <QCheckBox>
+
 #include "kvaccessiblecontrols.h"
 
 #include <QBoxLayout>
@@ -64,6 +66,9 @@ TFormReplace::TFormReplace(QWidget *placement)
     connect(ButReplace, &QPushButton::clicked, this, &TFormReplace::ReplaceClicked);
     connect(ButReplaceAll, &QPushButton::clicked, this, &TFormReplace::ReplaceAllClicked);
     connect(ButClose, &QPushButton::clicked, this, &QDialog::reject);
+    // Tab goes from the text to find to its replacement, then to the places to look.
+    QWidget::setTabOrder(CmbFindStr, CmbReplaceStr);
+    QWidget::setTabOrder(CmbReplaceStr, CbxSectionNames);
     CmbFindStr->setFocus();
 }
 
