@@ -81,8 +81,15 @@ TForm1::TForm1(const QStringList &commandLine, QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(PnlTop);
-    layout->addWidget(Splitter1, 1);
-    layout->addWidget(FindAllPane);
+    // The matches of Find All take a quarter of the height, and the person can drag it.
+    auto *listsAndMatches = new QSplitter(Qt::Vertical, this);
+    listsAndMatches->setObjectName(QStringLiteral("ListsAndMatches"));
+    listsAndMatches->setChildrenCollapsible(false);
+    listsAndMatches->addWidget(Splitter1);
+    listsAndMatches->addWidget(FindAllPane);
+    listsAndMatches->setStretchFactor(0, 3);
+    listsAndMatches->setStretchFactor(1, 1);
+    layout->addWidget(listsAndMatches, 1);
     layout->addWidget(PnlBottom);
 
     LoadFileTimer = new QTimer(this);
