@@ -2,6 +2,7 @@
 #include "form1.h"
 
 #include "clipboardcommands.h"
+#include "compare/comparesession.h"
 #include "commands/editcontext.h"
 #include "dialogs/kvmemo.h"
 #include "dialogs/preferencesdlg.h"
@@ -93,6 +94,7 @@ TForm1::TForm1(const QStringList &commandLine, QWidget *parent)
 
     resize(Scaled(1127), Scaled(757));
     FollowDocument();
+    FollowDocumentForComparison();
     // No document and nothing selected yet: New and Open, and the program's own commands.
     UpdateActions();
 }

@@ -789,21 +789,21 @@ void TestCompareSession::inTheWindow()
 
     // Next: [Database] lacks pool, then timeout changed; user only here.
     QStringList visited;
-    while (const std::optional<TKvListSelection> next = session.NextDifference(form->Current())) {
-        form->Restore(*next);
+    while (const std::optional<TKvListSelection> next = session.NextDifference(form->Lists->Current())) {
+        form->Lists->Restore(*next);
         visited
             << QStringLiteral("%1/%2").arg(SelectionOf(form.get()).first).arg(SelectionOf(form.get()).second);
         if (visited.size() > 10)
             break;
     }
     QCOMPARE(visited.join(u' '), QStringLiteral("0/2 0/4 2/-1"));
-    form->Restore(*session.PreviousDifference(form->Current()));
+    form->Lists->Restore(*session.PreviousDifference(form->Lists->Current()));
     QCOMPARE(SelectionOf(form.get()), Selection(0, 4));
     if (const QByteArray shots = qgetenv("QUILLON_SHOTS"); !shots.isEmpty())
         form->grab().save(QDir(QString::fromLocal8Bit(shots)).filePath(QStringLiteral("compare-window.png")));
 
     // Take the other value of timeout, then undo it.
-    TKvTakeOtherStep *step = session.TakeOtherEntry(*form);
+    TKvTakeOtherStep *step = session.TakeOtherEntry(*form->Lists);
     QVERIFY(step);
     form->PushStep(step);
     step->SelectionSettled();

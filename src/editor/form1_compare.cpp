@@ -1,0 +1,118 @@
+// The window's side of a comparison: the other file is read beside the
+// document, both lists show the marks, F7 / Shift+F7 walk the differences
+// and the Take Other commands change the document as one undo step each.
+#include "form1.h"
+
+#include "compare/comparesession.h"
+#include "compare/takeotherstep.h"
+#include "dialogs/filedialogs.h"
+#include "document/documentfile.h"
+#include "kvgradilabel.h"
+#include "sectionmodel.h"
+#include "valuemodel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+
+void TForm1::ActCompareWithExecute()
+{
+    // The dialog starts beside the compared file, or else the open one.
+    const QString start = m_comparison ? m_comparison->OtherPath() : FileName();
+    if (const std::optional<TKvFileChoice> choice = OpenTextFileDialog(this, start))
+        CompareWith(choice->Path, choice->EncodingIndex);
+}
+
+bool TForm1::CompareWith(const QString &given, int encodingIndex)
+{
+    const QString path = QDir::cleanPath(QFileInfo(given).absoluteFilePath());
+    std::optional<quint32> codePage;
+    if (encodingIndex >= EncUtf8 && encodingIndex <= EncUtf16BE)
+        codePage = CodePageOf(encodingIndex);
+    // A file error throws, and the command shows it as opening does.
+    TCompareRead read = TCompareSession::Read(path, codePage);
+    if (!read.Ini) {
+        m_documentFile->ReportLoadError(read.Result, path);
+        return false;
+    }
+    CloseComparison();
+    m_comparison = std::make_unique<TCompareSession>(m_document, std::move(read.Ini), path);
+    m_comparedFileName = FileName();
+    SectionModel()->SetComparison(m_comparison.get());
+    ValueModel()->SetComparison(m_comparison.get());
+    connect(m_comparison.get(), &TCompareSession::MarksChanged, this, &TForm1::ShowCompareSummary);
+    ShowCompareSummary();
+    UpdateActions();
+    return true;
+}
+
+void TForm1::CloseComparison()
+{
+    if (!m_comparison)
+        return;
+    SectionModel()->SetComparison(nullptr);
+    ValueModel()->SetComparison(nullptr);
+    m_comparison.reset();
+    m_comparedFileName.clear();
+    ShowCompareSummary();
+    UpdateActions();
+}
+
+void TForm1::ActNextDifferenceExecute(bool forward)
+{
+    const TKvListSelection from = Lists->Current();
+    const std::optional<TKvListSelection> to =
+        forward ? m_comparison->NextDifference(from) : m_comparison->PreviousDifference(from);
+    if (to)
+        Lists->Restore(*to);
+    else
+        QApplication::beep(); // no difference further on
+}
+
+void TForm1::TakeOther(TKvTakeOtherStep *step)
+{
+    if (!step) {
+        QApplication::beep(); // the row is alike, or goes with its section
+        return;
+    }
+    PushStep(step);
+    step->SelectionSettled();
+}
+
+void TForm1::ShowCompareSummary()
+{
+    if (!LbCompareSummary)
+        return;
+    LbCompareSummary->SetCaption(m_comparison ? m_comparison->Summary() : QString());
+    LbCompareSummary->SetHint(m_comparison ? QDir::toNativeSeparators(m_comparison->OtherPath())
+                                           : QString());
+}
+
+// The status bar's group: the "Compare" button, then what the comparison found.
+void TForm1::CreateCompareLabels(const std::function<void(const QList<TKvGradiLabel *> &)> &addGroup)
+{
+    GlCompare = new TKvGradiLabel(PnlBottom);
+    GlCompare->setObjectName(QStringLiteral("GlCompare"));
+    GlCompare->SetLabelType(altButton);
+    GlCompare->SetAlign(alLeft);
+    GlCompare->SetAction(ActCompareWith);
+    GlCompare->SetCaption(QStringLiteral("Compare"));
+    LbCompareSummary = new TKvGradiLabel(PnlBottom);
+    LbCompareSummary->setObjectName(QStringLiteral("LbCompareSummary"));
+    LbCompareSummary->SetAlign(alLeft);
+    LbCompareSummary->SetAlive(false);
+    addGroup({GlCompare, LbCompareSummary});
+}
+
+void TForm1::FollowDocumentForComparison()
+{
+    // New, Open, Close and a failed reload put another document (or none) in
+    // the window; a reload of the same file keeps the comparison, which
+    // follows the document's reset itself.
+    connect(&m_document, &TKvDocument::FileStateChanged, this, [this] {
+        const TKvFileState &file = m_document.File();
+        if (m_comparison && (!file.Open || file.FileName != m_comparedFileName))
+            CloseComparison();
+    });
+}
