@@ -2,8 +2,8 @@
 #include "form1.h"
 
 #include "clipboardcommands.h"
-#include "compare/comparesession.h"
 #include "commands/editcontext.h"
+#include "compare/comparesession.h"
 #include "dialogs/kvmemo.h"
 #include "dialogs/preferencesdlg.h"
 #include "document/documentfile.h"

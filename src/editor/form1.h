@@ -236,13 +236,13 @@ public:
     int ScreenDpi() const;
 
     // ---- Comparing with another file (form1_compare.cpp) ----
-    QAction *ActCompareWith = nullptr;        // Ctrl+D
-    QAction *ActCloseCompare = nullptr;       // Ctrl+Shift+D
-    QAction *ActNextDifference = nullptr;     // F7
-    QAction *ActPreviousDifference = nullptr; // Shift+F7
-    QAction *ActTakeOtherValue = nullptr;     // Ctrl+T
-    QAction *ActTakeOtherSection = nullptr;   // Ctrl+Shift+T
-    QAction *ActTakeAllOther = nullptr;       // Ctrl+Shift+F7
+    QAction *ActCompareWith = nullptr;         // Ctrl+D
+    QAction *ActCloseCompare = nullptr;        // Ctrl+Shift+D
+    QAction *ActNextDifference = nullptr;      // F7
+    QAction *ActPreviousDifference = nullptr;  // Shift+F7
+    QAction *ActTakeOtherValue = nullptr;      // Ctrl+T
+    QAction *ActTakeOtherSection = nullptr;    // Ctrl+Shift+T
+    QAction *ActTakeAllOther = nullptr;        // Ctrl+Shift+F7
     TKvGradiLabel *GlCompare = nullptr;        // the status bar's "Compare" button
     TKvGradiLabel *LbCompareSummary = nullptr; // what the comparison found
     // The comparison shown, or null.

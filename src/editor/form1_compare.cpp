@@ -80,13 +80,24 @@ void TForm1::TakeOther(TKvTakeOtherStep *step)
     step->SelectionSettled();
 }
 
+// The status bar shows the count of differences; the hint has the whole
+// summary (the other file's name and the sections only it has, a list that
+// can be long) and the other file's path.
 void TForm1::ShowCompareSummary()
 {
     if (!LbCompareSummary)
         return;
-    LbCompareSummary->SetCaption(m_comparison ? m_comparison->Summary() : QString());
-    LbCompareSummary->SetHint(m_comparison ? QDir::toNativeSeparators(m_comparison->OtherPath())
-                                           : QString());
+    if (!m_comparison) {
+        LbCompareSummary->SetCaption(QString());
+        LbCompareSummary->SetHint(QString());
+        return;
+    }
+    const qsizetype count = m_comparison->DifferenceCount();
+    LbCompareSummary->SetCaption(count == 0   ? QStringLiteral("no differences")
+                                 : count == 1 ? QStringLiteral("1 difference")
+                                              : QStringLiteral("%1 differences").arg(count));
+    LbCompareSummary->SetHint(u' ' + m_comparison->Summary() + QStringLiteral(" \n ")
+                              + QDir::toNativeSeparators(m_comparison->OtherPath()) + u' ');
 }
 
 // The status bar's group: the "Compare" button, then what the comparison found.

@@ -530,8 +530,9 @@ void TKvDocumentFile::MergeChangesOnDisk()
     theirs->HashComments = Doc().Ini().HashComments;
     int result = KvReadResult::FileMissing;
     try {
-        result = file.Encrypted ? WithBusyCursor([&] { return LoadEncrypted(*theirs, path, file.Password); })
-                                : theirs->LoadFromFile(path, TKvEncodingIndexes::CodePageOf(file.EncodingIndex));
+        result = file.Encrypted
+                     ? WithBusyCursor([&] { return LoadEncrypted(*theirs, path, file.Password); })
+                     : theirs->LoadFromFile(path, TKvEncodingIndexes::CodePageOf(file.EncodingIndex));
     } catch (const TKvFileError &error) {
         ShowFileError(error, m_parent);
         return;
