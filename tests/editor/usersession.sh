@@ -80,8 +80,9 @@ saved_as_expected() {
 saved_as_expected "after the session's edits"
 echo "PASS: the saved file holds the session's changes"
 
-# An unsaved edit: red, the one item left in [Colors], gets another value.
-key Home
+# An unsaved edit: red, found by its value, gets another one.
+key ctrl+f
+in_dialog "^Find$" eval 'type_text "ff0000"; key Return'
 key Return
 in_dialog "^Edit Value Item$" eval 'type_text "ee0000"; key Return'
 # Another program changes name in [General], writing a new file over the old one.
