@@ -243,8 +243,8 @@ public:
     QAction *ActTakeOtherValue = nullptr;      // Ctrl+T
     QAction *ActTakeOtherSection = nullptr;    // Ctrl+Shift+T
     QAction *ActTakeAllOther = nullptr;        // Ctrl+Shift+F7
-    TKvGradiLabel *GlCompare = nullptr;        // the status bar's "Compare" button
-    TKvGradiLabel *LbCompareSummary = nullptr; // what the comparison found
+    // The status bar's "Compare" button; the count of differences while comparing.
+    TKvGradiLabel *GlCompare = nullptr;
     // The comparison shown, or null.
     TCompareSession *Comparison() const { return m_comparison.get(); }
     // Shows the document compared with the file (encodingIndex as the open

@@ -80,27 +80,29 @@ void TForm1::TakeOther(TKvTakeOtherStep *step)
     step->SelectionSettled();
 }
 
-// The status bar shows the count of differences; the hint has the whole
-// summary (the other file's name and the sections only it has, a list that
-// can be long) and the other file's path.
+// One status-bar button, to stay within the bar's width at the window's
+// least width: "Compare" opens a comparison; while one is shown it counts the
+// differences, and its hint (the action's) has the whole summary, which names
+// the sections only the other file has, and the other file's path.
 void TForm1::ShowCompareSummary()
 {
-    if (!LbCompareSummary)
+    if (!GlCompare)
         return;
+    static const QString idleHint = ActCompareWith->statusTip();
     if (!m_comparison) {
-        LbCompareSummary->SetCaption(QString());
-        LbCompareSummary->SetHint(QString());
+        GlCompare->SetCaption(QStringLiteral("Compare"));
+        ActCompareWith->setStatusTip(idleHint);
         return;
     }
     const qsizetype count = m_comparison->DifferenceCount();
-    LbCompareSummary->SetCaption(count == 0   ? QStringLiteral("no differences")
-                                 : count == 1 ? QStringLiteral("1 difference")
-                                              : QStringLiteral("%1 differences").arg(count));
-    LbCompareSummary->SetHint(u' ' + m_comparison->Summary() + QStringLiteral(" \n ")
-                              + QDir::toNativeSeparators(m_comparison->OtherPath()) + u' ');
+    GlCompare->SetCaption(count == 0   ? QStringLiteral("no differences")
+                          : count == 1 ? QStringLiteral("1 difference")
+                                       : QStringLiteral("%1 differences").arg(count));
+    ActCompareWith->setStatusTip(u' ' + m_comparison->Summary() + QStringLiteral(" \n ")
+                                 + QDir::toNativeSeparators(m_comparison->OtherPath())
+                                 + QStringLiteral(" \n F7, Shift+F7: next, previous; Ctrl+Shift+D: close "));
 }
 
-// The status bar's group: the "Compare" button, then what the comparison found.
 void TForm1::CreateCompareLabels(const std::function<void(const QList<TKvGradiLabel *> &)> &addGroup)
 {
     GlCompare = new TKvGradiLabel(PnlBottom);
@@ -109,18 +111,14 @@ void TForm1::CreateCompareLabels(const std::function<void(const QList<TKvGradiLa
     GlCompare->SetAlign(alLeft);
     GlCompare->SetAction(ActCompareWith);
     GlCompare->SetCaption(QStringLiteral("Compare"));
-    LbCompareSummary = new TKvGradiLabel(PnlBottom);
-    LbCompareSummary->setObjectName(QStringLiteral("LbCompareSummary"));
-    LbCompareSummary->SetAlign(alLeft);
-    LbCompareSummary->SetAlive(false);
-    addGroup({GlCompare, LbCompareSummary});
+    addGroup({GlCompare});
 }
 
 void TForm1::FollowDocumentForComparison()
 {
     // New, Open, Close and a failed reload put another document (or none) in
-    // the window; a reload of the same file keeps the comparison, which
-    // follows the document's reset itself.
+    // the window, and Save As gives it another name; a reload of the same
+    // file keeps the comparison, which follows the document's reset itself.
     connect(&m_document, &TKvDocument::FileStateChanged, this, [this] {
         const TKvFileState &file = m_document.File();
         if (m_comparison && (!file.Open || file.FileName != m_comparedFileName))

@@ -172,9 +172,9 @@ void TestCompareWindow::compareThroughTheKeys()
     QVERIFY(SectionMarked(*form, 2));
     QCOMPARE(form->ValueModel()->index(0, TKvValueModel::ValueColumn).data(CompareLook::OtherToolTipRole),
              QVariant(QStringLiteral("Other file: db.example.org")));
-    // The status bar: the other file and the count; its hint the whole summary.
-    QCOMPARE(form->LbCompareSummary->Caption(), QStringLiteral("6 differences"));
-    const QString hint = form->LbCompareSummary->Hint();
+    // The status bar's button counts the differences; its hint has the whole summary.
+    QCOMPARE(form->GlCompare->Caption(), QStringLiteral("6 differences"));
+    const QString hint = form->GlCompare->Hint();
     QVERIFY2(hint.contains(QStringLiteral("only in the other file: [Logging]")), qPrintable(hint));
     QVERIFY2(hint.contains(m_other), qPrintable(hint));
 
@@ -216,7 +216,8 @@ void TestCompareWindow::compareThroughTheKeys()
     QVERIFY(!SectionMarked(*form, 0));
     QVERIFY(!form->ActNextDifference->isEnabled());
     QVERIFY(!form->ActTakeOtherValue->isEnabled());
-    QCOMPARE(form->LbCompareSummary->Caption(), QString());
+    QCOMPARE(form->GlCompare->Caption(), QStringLiteral("Compare"));
+    QCOMPARE(form->GlCompare->Hint(), QStringLiteral(" Compare the Ini File with Another File "));
     QVERIFY(form->ActCompareWith->isEnabled());
 }
 
@@ -240,11 +241,11 @@ void TestCompareWindow::takeOtherSectionAndAll()
     Key(Qt::Key_F7, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(form->UndoStack()->index(), steps + 1);
     QCOMPARE(form->Comparison()->DifferenceCount(), 0);
-    QTRY_COMPARE(form->LbCompareSummary->Caption(), QStringLiteral("no differences"));
+    QTRY_COMPARE(form->GlCompare->Caption(), QStringLiteral("no differences"));
     Key(Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(Text(*form), before);
     QVERIFY(!form->Modified());
-    QTRY_COMPARE(form->LbCompareSummary->Caption(), QStringLiteral("6 differences"));
+    QTRY_COMPARE(form->GlCompare->Caption(), QStringLiteral("6 differences"));
 }
 
 void TestCompareWindow::comparisonEnds_data()
@@ -289,7 +290,7 @@ void TestCompareWindow::comparisonEnds()
     QCOMPARE(form->Comparison() == nullptr, ends);
     QCOMPARE(form->ActNextDifference->isEnabled(), !ends);
     if (ends) {
-        QCOMPARE(form->LbCompareSummary->Caption(), QString());
+        QCOMPARE(form->GlCompare->Caption(), QStringLiteral("Compare"));
         for (int row = 0; row < form->SectionModel()->rowCount(); ++row)
             QVERIFY(!SectionMarked(*form, row));
     } else {
@@ -322,7 +323,6 @@ void TestCompareWindow::pictureOfTheWindow()
     QVERIFY(form);
     Key(Qt::Key_F7);
     QVERIFY(form->GlCompare->isVisible());
-    QVERIFY(form->LbCompareSummary->isVisible());
     // Once the status bar has taken the summary's width: it fits its label,
     // and no piece of the bar (labels, end pieces) covers another.
     const QList<QWidget *> pieces = form->PnlBottom->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
@@ -337,7 +337,7 @@ void TestCompareWindow::pictureOfTheWindow()
         return QString();
     };
     QTRY_COMPARE(covered(), QString());
-    const TKvGradiLabel &summary = *form->LbCompareSummary;
+    const TKvGradiLabel &summary = *form->GlCompare;
     QVERIFY(summary.width() > summary.fontMetrics().horizontalAdvance(summary.Caption()));
     const QImage picture = form->grab().toImage();
     if (const QByteArray dir = qgetenv("QUILLON_SHOTS"); !dir.isEmpty())

@@ -476,7 +476,6 @@ void TKvDocumentFile::FileChangedOnDisk()
     const QString path = m_watcher->Path();
     const QString changed = path + QStringLiteral("\r\nhas been changed by another program.");
     if (Doc().Modified()) {
-        // Keep: Save asks before it overwrites the file.
         switch (AskAboutExternalChange(path, m_parent)) {
         case TExternalChangeAnswer::Merge:
             RunShowingFileErrors([this] { MergeChangesOnDisk(); }, m_parent);
@@ -484,7 +483,7 @@ void TKvDocumentFile::FileChangedOnDisk()
         case TExternalChangeAnswer::Reload:
             RunShowingFileErrors([this] { ReloadFile(); }, m_parent);
             break;
-        case TExternalChangeAnswer::Keep:
+        case TExternalChangeAnswer::Keep: // Save asks before it overwrites the file
             break;
         }
         return;

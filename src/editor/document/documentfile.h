@@ -63,8 +63,6 @@ public:
     void DropFilesMessage(const QList<QUrl> &urls);
 
     TKvFileWatcher &Watcher() const { return *m_watcher; }
-    // The file's text as last loaded or saved: the base of a merge.
-    const TKvMergeBase &MergeBase() const { return m_mergeBase; }
 
 signals:
     // How long the last read took.
@@ -98,5 +96,6 @@ private:
     TKvLists &m_lists;
     QWidget *m_parent;
     TKvFileWatcher *m_watcher = nullptr;
+    // The file's text as last loaded or saved: the base of a merge.
     TKvMergeBase m_mergeBase;
 };
