@@ -3,6 +3,7 @@
 
 #include "clipboardcommands.h"
 #include "commands/editcontext.h"
+#include "compare/comparesession.h"
 #include "dialogs/kvmemo.h"
 #include "dialogs/preferencesdlg.h"
 #include "document/documentfile.h"
@@ -103,6 +104,7 @@ TForm1::TForm1(const QStringList &commandLine, QWidget *parent)
 
     resize(Scaled(1127), Scaled(757));
     FollowDocument();
+    FollowDocumentForComparison();
     // No document and nothing selected yet: New and Open, and the program's own commands.
     UpdateActions();
 }

@@ -38,6 +38,8 @@ class TItemCommands;
 class TFindCommands;
 class TReplaceCommands;
 class TFindAllPane;
+class TCompareSession;
+class TKvTakeOtherStep;
 
 // The editor's main window. It owns one document for its whole life and
 // composes the lists that show it (TKvLists), the toolbar and status bar, and
@@ -239,6 +241,24 @@ public:
     int Scaled(int designed) const;
     int ScreenDpi() const;
 
+    // ---- Comparing with another file (form1_compare.cpp) ----
+    QAction *ActCompareWith = nullptr;         // Ctrl+D
+    QAction *ActCloseCompare = nullptr;        // Ctrl+Shift+D
+    QAction *ActNextDifference = nullptr;      // F7
+    QAction *ActPreviousDifference = nullptr;  // Shift+F7
+    QAction *ActTakeOtherValue = nullptr;      // Ctrl+T
+    QAction *ActTakeOtherSection = nullptr;    // Ctrl+Shift+T
+    QAction *ActTakeAllOther = nullptr;        // Ctrl+Shift+F7
+    // The status bar's "Compare" button; the count of differences while comparing.
+    TKvGradiLabel *GlCompare = nullptr;
+    // The comparison shown, or null.
+    TCompareSession *Comparison() const { return m_comparison.get(); }
+    // Shows the document compared with the file (encodingIndex as the open
+    // dialog gives it); false when the file could not be read (reported).
+    bool CompareWith(const QString &path, int encodingIndex);
+    // Back to the usual lists.
+    void CloseComparison();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -289,4 +309,16 @@ private:
     std::unique_ptr<TFindCommands> m_findCommands;
     std::unique_ptr<TReplaceCommands> m_replaceCommands;
     std::unique_ptr<TClipboardCommands> m_clipCommands;
+
+    // ---- Comparing with another file (form1_compare.cpp) ----
+    void ActCompareWithExecute();
+    void ActNextDifferenceExecute(bool forward);
+    // Pushes a step that takes the other file's versions; null: nothing to take.
+    void TakeOther(TKvTakeOtherStep *step);
+    void CreateCompareLabels(const std::function<void(const QList<TKvGradiLabel *> &)> &addGroup);
+    void ShowCompareSummary();
+    // The comparison ends when another document takes the window's place.
+    void FollowDocumentForComparison();
+    std::unique_ptr<TCompareSession> m_comparison;
+    QString m_comparedFileName; // the document's file name when the comparison opened
 };

@@ -5,6 +5,7 @@
 #include "form1.h"
 
 #include "clipboardcommands.h"
+#include "compare/comparesession.h"
 #include "dialogs/preferencesdlg.h"
 #include "document/documentfile.h"
 #include "findallpane.h"
@@ -54,6 +55,7 @@ struct TActionState
     bool ValHasName = false;
     bool ValHasValue = false;
     bool ValHasComment = false;
+    bool Comparing = false; // a comparison with another file is shown
 };
 
 bool HasDocument(const TActionState &s)
@@ -154,6 +156,24 @@ bool ValueInFocus(const TActionState &s)
 bool ListToSort(const TActionState &s)
 {
     return s.PopupRows > 1;
+}
+
+// ---- While a comparison is shown ----
+bool Comparing(const TActionState &s)
+{
+    return s.Comparing;
+}
+bool ComparingValue(const TActionState &s)
+{
+    return s.Comparing && ValueEditable(s);
+}
+bool ComparingSection(const TActionState &s)
+{
+    return s.Comparing && SectionEditable(s);
+}
+bool ComparingWritable(const TActionState &s)
+{
+    return s.Comparing && s.Document && !s.ReadOnly;
 }
 
 // A toolbar button of an action: its control, its picture list (the buttons'
@@ -511,6 +531,66 @@ const std::vector<TForm1::TActionRow> &TForm1::ActionRows()
          {K(Qt::CTRL | Qt::Key_Comma)},
          [](TForm1 &f) { ActPreferencesExecute(&f); },
          nullptr},
+        // ---- Comparing with another file (form1_compare.cpp) ----
+        {&TForm1::ActCompareWith,
+         "ActCompareWith",
+         "File Actions",
+         "Compare with...",
+         " Compare the Ini File with Another File ",
+         {K(Qt::CTRL | Qt::Key_D)},
+         [](TForm1 &f) { f.ActCompareWithExecute(); },
+         HasDocument},
+        {&TForm1::ActCloseCompare,
+         "ActCloseCompare",
+         "File Actions",
+         "Close Comparison",
+         " Close the Comparison ",
+         {K(Qt::CTRL | Qt::SHIFT | Qt::Key_D)},
+         [](TForm1 &f) { f.CloseComparison(); },
+         Comparing},
+        {&TForm1::ActNextDifference,
+         "ActNextDifference",
+         "File Actions",
+         "Next Difference",
+         " Select the Next Difference ",
+         {K(Qt::Key_F7)},
+         [](TForm1 &f) { f.ActNextDifferenceExecute(true); },
+         Comparing},
+        {&TForm1::ActPreviousDifference,
+         "ActPreviousDifference",
+         "File Actions",
+         "Previous Difference",
+         " Select the Previous Difference ",
+         {K(Qt::SHIFT | Qt::Key_F7)},
+         [](TForm1 &f) { f.ActNextDifferenceExecute(false); },
+         Comparing},
+        {&TForm1::ActTakeOtherValue,
+         "ActTakeOtherValue",
+         "Item Actions",
+         "Take Other Value",
+         " Take the Other File's Version of the Selected Item ",
+         {K(Qt::CTRL | Qt::Key_T)},
+         [](TForm1 &f) { f.TakeOther(f.m_comparison->TakeOtherEntry(*f.Lists)); },
+         ComparingValue},
+        {&TForm1::ActTakeOtherSection,
+         "ActTakeOtherSection",
+         "Section Actions",
+         "Take Other Section",
+         " Take the Other File's Version of the Selected Section ",
+         {K(Qt::CTRL | Qt::SHIFT | Qt::Key_T)},
+         [](TForm1 &f) { f.TakeOther(f.m_comparison->TakeOtherSection(*f.Lists)); },
+         ComparingSection},
+        {&TForm1::ActTakeAllOther,
+         "ActTakeAllOther",
+         "File Actions",
+         "Take All Other Values",
+         " Make the Ini File Like the Other File ",
+         {K(Qt::CTRL | Qt::SHIFT | Qt::Key_F7)},
+         [](TForm1 &f) {
+             f.TakeOther(f.m_comparison->TakeAllOther(*f.Lists));
+             f.FitValueColumns();
+         },
+         ComparingWritable},
         // ---- The popup menu both lists share, in its order ----
         POPUP(MnuCopyItem, "Copy Item", K(Qt::CTRL | Qt::Key_J), MnuCopyItemClick, ValueSelected, 1,
               Sel | Pop),
@@ -690,6 +770,7 @@ void TForm1::Enable(TEnableMoment moment, const QTableView *popupList)
     state.ClipItem = clip.HasItem;
     state.ClipSection = clip.HasSection;
     state.ValuesFocused = LvValues->hasFocus();
+    state.Comparing = m_comparison != nullptr;
     if (moment == TEnableMoment::Popup) {
         state.Popup = true;
         state.PopupRows = popupList ? popupList->model()->rowCount() : 0;

@@ -139,6 +139,7 @@ void TForm1::CreateStatusBar()
     GlValuesOnly->SetAction(ActValuesOnly);
     GlValuesOnly->SetCheckable(true);
     AddGroup(PnlBottom, {GlValuesOnly}, endWidth);
+    CreateCompareLabels([&](const QList<TKvGradiLabel *> &group) { AddGroup(PnlBottom, group, endWidth); });
 
     layout->addStretch(1);
 

@@ -779,11 +779,14 @@ void TestDocument::outsideChangeWhileModified()
     TForm1 *form = Show(m_sample);
     QVERIFY(form);
     Edit(*form);
+    // Cancel keeps the document as it is (merging and reloading: tst_comparewindow).
+    m_fix.Replies = {tmrCancel};
     WriteFile(m_sample, Other + "[more]\r\n");
     QTRY_COMPARE(m_fix.Messages.size(), 1);
     QVERIFY(m_fix.Messages[0].startsWith(QStringLiteral("File Changed|") + m_sample));
-    QVERIFY(m_fix.Messages[0].endsWith(QStringLiteral("Save will ask before it overwrites the file.")));
+    QVERIFY(m_fix.Messages[0].endsWith(QStringLiteral("Save will ask before it overwrites the file")));
     QCOMPARE(form->Document().Sections.Count, 2); // the edits stay
+    QVERIFY(HasEdit(*form));
 
     m_fix.Replies = {tmrYes};
     Trigger(form->ActSave);

@@ -2,7 +2,9 @@
 # A user's session with the real editor under a virtual X server, driven by
 # keystrokes only: open a file from the command line, add a section and an
 # item through their dialogs, edit and delete items, undo and redo, find with
-# Ctrl+F and F3, save with Ctrl+S; then the saved bytes are checked.
+# Ctrl+F and F3, save with Ctrl+S; then the saved bytes are checked. Then
+# another program changes one key while an edit of another is unsaved: the
+# question's Yes merges, Ctrl+S saves both.
 # Usage: usersession.sh QUILLON_EXECUTABLE
 set -euo pipefail
 
@@ -64,13 +66,32 @@ key ctrl+s
 # The writer puts a blank line after each section.
 printf '[General]\r\nname=demo\r\nbeta=one\r\n\r\n[Colors]\r\nred=ff0000\r\n\r\n[Extra]\r\n\r\ncolor=green\r\n\r\n' \
     >"$work/expected.ini"
-for _ in $(seq 1 100); do
-    if cmp -s "$work/session.ini" "$work/expected.ini"; then
-        echo "PASS: the saved file holds the session's changes"
-        exit 0
-    fi
-    sleep 0.1
-done
-echo "--- saved:" >&2
-od -c "$work/session.ini" >&2
-fail "the saved bytes differ"
+# Waits until the file holds the expected bytes.
+saved_as_expected() {
+    local _
+    for _ in $(seq 1 100); do
+        cmp -s "$work/session.ini" "$work/expected.ini" && return 0
+        sleep 0.1
+    done
+    echo "--- saved:" >&2
+    od -c "$work/session.ini" >&2
+    fail "the saved bytes differ: $1"
+}
+saved_as_expected "after the session's edits"
+echo "PASS: the saved file holds the session's changes"
+
+# An unsaved edit: red, found by its value, gets another one.
+key ctrl+f
+in_dialog "^Find$" eval 'type_text "ff0000"; key Return'
+key Return
+in_dialog "^Edit Value Item$" eval 'type_text "ee0000"; key Return'
+# Another program changes name in [General], writing a new file over the old one.
+sed -i 's/^name=demo/name=other/' "$work/session.ini"
+# Enter answers Yes: merge.
+in_dialog "^File Changed$" key Return
+activate "$main"
+key ctrl+s
+printf '[General]\r\nname=other\r\nbeta=one\r\n\r\n[Colors]\r\nred=ee0000\r\n\r\n[Extra]\r\n\r\ncolor=green\r\n\r\n' \
+    >"$work/expected.ini"
+saved_as_expected "after the merge"
+echo "PASS: the merged save holds both edits"

@@ -122,6 +122,7 @@ void TKvDocumentFile::Close()
     Doc().Clear();
     Doc().SetFile({});
     m_watcher->Unwatch();
+    m_mergeBase.Forget();
 }
 
 bool TKvDocumentFile::AskSaveChanges()
@@ -153,6 +154,7 @@ void TKvDocumentFile::ActNewFileExecute()
     m_lists.FitSectionColumns();
     ShowOpened(QString());
     m_watcher->Unwatch();
+    m_mergeBase.Forget();
 }
 
 void TKvDocumentFile::ActOpenFileExecute()
@@ -223,6 +225,7 @@ bool TKvDocumentFile::LoadPlainFile(const QString &path, int encodingIndex)
     file.ReadOnly = IsReadOnlyFile(path);
     file.Open = true;
     Doc().Replace(std::move(ini));
+    m_mergeBase.Remember(Doc().Ini());
     Doc().SetFile(file);
     m_lists.FillSectionList();
     m_lists.FitSectionColumns();
@@ -274,6 +277,7 @@ bool TKvDocumentFile::OpenEncryptedFile(const QString &path, const QString &pass
     file.ReadOnly = IsReadOnlyFile(path);
     file.Open = true;
     Doc().Replace(std::move(ini));
+    m_mergeBase.Remember(Doc().Ini());
     Doc().SetFile(file);
     m_lists.FillSectionList();
     m_lists.FitSectionColumns();
@@ -321,6 +325,11 @@ void TKvDocumentFile::ActReloadExecute()
 {
     if (AskSaveChanges())
         return;
+    ReloadFile();
+}
+
+void TKvDocumentFile::ReloadFile()
+{
     const TKvFileState file = Doc().File();
     if (file.Encrypted) {
         if (!OpenEncryptedFile(file.FileName, file.Password))
@@ -352,6 +361,7 @@ void TKvDocumentFile::ActSaveExecute()
         return;
     }
     m_watcher->Watch(file.FileName);
+    m_mergeBase.Remember(Doc().Ini());
     Doc().MarkSaved();
 }
 
@@ -421,6 +431,7 @@ void TKvDocumentFile::ActSaveAsExecute()
     Doc().SetFile(file);
     emit FileNamed(path, file.EncodingIndex);
     m_watcher->Watch(path);
+    m_mergeBase.Remember(Doc().Ini());
     Doc().MarkSaved();
 }
 
@@ -466,11 +477,16 @@ void TKvDocumentFile::FileChangedOnDisk()
     const QString path = m_watcher->Path();
     const QString changed = path + QStringLiteral("\r\nhas been changed by another program.");
     if (Doc().Modified()) {
-        ShowMsgBox(
-            ChangedCaption,
-            changed
-                + QStringLiteral("\r\nYour changes are kept; Save will ask before it overwrites the file."),
-            kvIconExclamation, m_parent);
+        switch (AskAboutExternalChange(path, m_parent)) {
+        case TExternalChangeAnswer::Merge:
+            RunShowingFileErrors([this] { MergeChangesOnDisk(); }, m_parent);
+            break;
+        case TExternalChangeAnswer::Reload:
+            RunShowingFileErrors([this] { ReloadFile(); }, m_parent);
+            break;
+        case TExternalChangeAnswer::Keep: // Save asks before it overwrites the file
+            break;
+        }
         return;
     }
     if (YesNoBox(ChangedCaption, changed + QStringLiteral("\r\nReload it ?"), m_parent))
@@ -502,4 +518,34 @@ bool TKvDocumentFile::MayOverwrite()
             + QStringLiteral(
                 "\r\nhas been changed by another program since it was loaded.\r\nOverwrite it ?"),
         m_parent);
+}
+
+// Theirs is read as the document was (its code page, its password), not
+// through ReadFresh: a file that cannot be read leaves the document as it is.
+void TKvDocumentFile::MergeChangesOnDisk()
+{
+    const TKvFileState file = Doc().File();
+    const QString path = m_watcher->Path();
+    auto theirs = std::make_unique<TKvMemIni>();
+    theirs->HashComments = Doc().Ini().HashComments;
+    int result = KvReadResult::FileMissing;
+    try {
+        result = file.Encrypted
+                     ? WithBusyCursor([&] { return LoadEncrypted(*theirs, path, file.Password); })
+                     : theirs->LoadFromFile(path, TKvEncodingIndexes::CodePageOf(file.EncodingIndex));
+    } catch (const TKvFileError &error) {
+        ShowFileError(error, m_parent);
+        return;
+    }
+    if (result < 0 || !m_mergeBase.Known()) {
+        ErrorBox(FileErrorCaption, QStringLiteral("Error Reading File\r\n") + path, m_parent);
+        return;
+    }
+    const std::unique_ptr<TKvMemIni> base = m_mergeBase.Parsed();
+    if (MergeExternalChanges(Doc(), m_lists, *base, *theirs, m_parent) == TExternalMergeResult::Cancelled)
+        return;
+    // The file on disk is now the known version: Save writes over it without asking.
+    m_mergeBase.Remember(*theirs);
+    m_watcher->Watch(path);
+    m_lists.FitValueColumns();
 }

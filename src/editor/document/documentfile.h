@@ -1,5 +1,6 @@
 #pragma once
 
+#include "compare/externalmerge.h"
 #include "editcontext.h"
 
 #include <QList>
@@ -77,6 +78,10 @@ private:
     void FileRemovedOnDisk();
     // Whether Save may write over the file: asks when another program changed it.
     bool MayOverwrite();
+    // Reads the file again in place of the document, without asking.
+    void ReloadFile();
+    // Brings another program's changes to the file into the unsaved document.
+    void MergeChangesOnDisk();
     void LoadFailed();
     TKvDocument &Doc() const;
     // Runs read on a fresh document core; the core when it succeeded, nothing
@@ -91,4 +96,6 @@ private:
     TKvLists &m_lists;
     QWidget *m_parent;
     TKvFileWatcher *m_watcher = nullptr;
+    // The file's text as last loaded or saved: the base of a merge.
+    TKvMergeBase m_mergeBase;
 };
