@@ -81,7 +81,7 @@ session_start_wm() {
 session_spawn() {
     local name=$1
     shift
-    "$@" >"$work/$name.log" 2>&1 &
+    "$@" >>"$work/$name.log" 2>&1 &
     spawned=$!
 }
 

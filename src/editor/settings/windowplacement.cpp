@@ -53,21 +53,30 @@ protected:
     }
 
 private:
+    // Once framed, the window manager may still place the window in steps
+    // (its geometry arrives after its frame): the corner is checked for a
+    // moment longer and put right each time it is off.
     void Check()
     {
-        if (m_done || FrameOf(m_window).isNull())
+        if (FrameOf(m_window).isNull())
             return;
-        m_done = true;
-        m_window.removeEventFilter(this);
+        if (!m_framed) {
+            m_framed = true;
+            QTimer::singleShot(800, this, &QObject::deleteLater);
+        }
         const QPoint now = FrameCorner(m_window, m_window.geometry());
-        if (now != m_corner)
+        // Moved once for each place the window is seen at, so that a move
+        // not yet carried out is not made twice.
+        if (now != m_corner && m_window.geometry() != m_movedFrom) {
+            m_movedFrom = m_window.geometry();
             m_window.move(m_window.pos() + (m_corner - now));
-        deleteLater();
+        }
     }
 
     QWidget &m_window;
     QPoint m_corner;
-    bool m_done = false;
+    bool m_framed = false;
+    QRect m_movedFrom;
 };
 
 } // namespace
@@ -83,7 +92,7 @@ QRect SavedWindowPlace(const QWidget &window)
 void RestoreWindowPlace(QWidget &window, const QRect &place)
 {
     window.resize(place.size());
-    const QWindow *handle = window.windowHandle();
+    QWindow *handle = window.windowHandle();
     const bool created = handle && handle->handle();
     if (!created || !FrameOf(window).isNull()) {
         // Not yet created, a move places the frame's corner; framed, a move
@@ -91,6 +100,9 @@ void RestoreWindowPlace(QWidget &window, const QRect &place)
         window.move(place.topLeft());
         return;
     }
-    window.move(place.topLeft());
+    // Created but not yet framed (the first show): the window manager is told
+    // that the position is the frame's, and the keeper puts it right if it
+    // was taken as the client area's.
+    handle->setFramePosition(place.topLeft());
     new TFrameCornerKeeper(window, place.topLeft());
 }
