@@ -73,7 +73,7 @@ TForm1::TForm1(const QStringList &commandLine, QWidget *parent)
     connect(m_recentFiles, &TKvRecentFiles::OpenRequested, this,
             [this](const QString &path, int encodingIndex) {
                 RunCommand([&] {
-                    if (!m_documentFile->AskSaveChanges())
+                    if (m_documentFile->AskSaveChanges() == TKvOutcome::Done)
                         m_documentFile->OpenFile(path, encodingIndex);
                 });
             });

@@ -125,25 +125,24 @@ void TKvDocumentFile::Close()
     m_mergeBase.Forget();
 }
 
-bool TKvDocumentFile::AskSaveChanges()
+TKvOutcome TKvDocumentFile::AskSaveChanges()
 {
     if (!Doc().Modified())
-        return false;
+        return TKvOutcome::Done;
     switch (YesNoCancelBox(QStringLiteral("Question"),
                            QStringLiteral("There is Unsaved Changes\r\nDoYou want to save ??"), m_parent)) {
     case tmrYes:
-        ActSaveExecute();
-        return Doc().Modified(); // the save failed or its Save As was cancelled
+        return ActSaveExecute();
     case tmrNo:
-        return false;
+        return TKvOutcome::Done;
     default:
-        return true;
+        return TKvOutcome::Cancelled;
     }
 }
 
 void TKvDocumentFile::ActNewFileExecute()
 {
-    if (AskSaveChanges())
+    if (AskSaveChanges() == TKvOutcome::Cancelled)
         return;
     auto ini = std::make_unique<TKvMemIni>();
     ini->AddSection(QString())->AddVal(u"", u"", u"");
@@ -159,7 +158,7 @@ void TKvDocumentFile::ActNewFileExecute()
 
 void TKvDocumentFile::ActOpenFileExecute()
 {
-    if (AskSaveChanges())
+    if (AskSaveChanges() == TKvOutcome::Cancelled)
         return;
     if (const std::optional<TKvFileChoice> choice = OpenTextFileDialog(m_parent, Doc().File().FileName))
         OpenFile(choice->Path, choice->EncodingIndex);
@@ -323,7 +322,7 @@ void TKvDocumentFile::LoadFailed()
 
 void TKvDocumentFile::ActReloadExecute()
 {
-    if (AskSaveChanges())
+    if (AskSaveChanges() == TKvOutcome::Cancelled)
         return;
     ReloadFile();
 }
@@ -341,39 +340,39 @@ void TKvDocumentFile::ReloadFile()
     m_watcher->Watch(file.FileName);
 }
 
-void TKvDocumentFile::ActSaveExecute()
+TKvOutcome TKvDocumentFile::ActSaveExecute()
 {
     const TKvFileState file = Doc().File();
     // "NoName.Ini" is a placeholder name (given on a command line, made
     // absolute like every path): it is saved under a name the user chooses.
     if (file.FileName.isEmpty() || QFileInfo(file.FileName).fileName() == QStringLiteral("NoName.Ini")) {
-        ActSaveAsExecute();
-        return;
+        return ActSaveAsExecute();
     }
     if (!MayOverwrite())
-        return;
+        return TKvOutcome::Cancelled;
     if (file.Encrypted) {
         WithBusyCursor([&] {
             SaveEncrypted(Doc().Ini(), file.FileName, file.Password, file.ContainerFormat);
             return 0;
         });
-    } else if (!SavePlain()) {
-        return;
+    } else if (SavePlain() == TKvOutcome::Cancelled) {
+        return TKvOutcome::Cancelled;
     }
     m_watcher->Watch(file.FileName);
     m_mergeBase.Remember(Doc().Ini());
     Doc().MarkSaved();
+    return TKvOutcome::Done;
 }
 
-bool TKvDocumentFile::SavePlain()
+TKvOutcome TKvDocumentFile::SavePlain()
 {
     TKvFileState file = Doc().File();
     std::optional<int> encodingIndex = WritePlain(file.FileName, file.EncodingIndex);
     if (!encodingIndex)
-        return false;
+        return TKvOutcome::Cancelled;
     file.EncodingIndex = *encodingIndex;
     Doc().SetFile(file);
-    return true;
+    return TKvOutcome::Done;
 }
 
 std::optional<int> TKvDocumentFile::WritePlain(const QString &path, int encodingIndex)
@@ -388,11 +387,11 @@ std::optional<int> TKvDocumentFile::WritePlain(const QString &path, int encoding
     return *codePage == KvEncoding::Utf8 ? int(TKvEncodingIndexes::EncUtf8) : encodingIndex;
 }
 
-void TKvDocumentFile::ActSaveAsExecute()
+TKvOutcome TKvDocumentFile::ActSaveAsExecute()
 {
     const std::optional<TKvFileChoice> choice = SaveTextFileDialog(m_parent, Doc().File().FileName);
     if (!choice)
-        return;
+        return TKvOutcome::Cancelled;
     const QString path = QDir::cleanPath(QFileInfo(choice->Path).absoluteFilePath());
     TKvFileState file = Doc().File();
     // A new protected file gets the strong container; a protected document
@@ -404,7 +403,7 @@ void TKvDocumentFile::ActSaveAsExecute()
     if (file.Encrypted) {
         const std::optional<TKvSavePassword> typed = AskSavePassword(m_parent, offered);
         if (!typed)
-            return;
+            return TKvOutcome::Cancelled;
         file.Password = typed->Password;
         file.ContainerFormat = typed->Format;
         WithBusyCursor([&] {
@@ -414,17 +413,17 @@ void TKvDocumentFile::ActSaveAsExecute()
     } else {
         const std::optional<int> written = WritePlain(path, file.EncodingIndex);
         if (!written)
-            return;
+            return TKvOutcome::Cancelled;
         file.EncodingIndex = *written;
     }
     // Written over the watched file itself: this version is ours.
     if (QFileInfo(path).absoluteFilePath() == m_watcher->Path())
         m_watcher->Watch(path);
-    // No keeps the document on its old file; the copy stays written.
+    // No keeps the document on its old file, unsaved; the copy stays written.
     if (!Doc().File().FileName.isEmpty()
         && !YesNoBox(QStringLiteral("FileName Question:"), QStringLiteral("Use new FileName ?\r\n") + path,
                      m_parent))
-        return;
+        return TKvOutcome::Cancelled;
     // The document now lives in the file just written, which decides read-only.
     file.FileName = path;
     file.ReadOnly = IsReadOnlyFile(path);
@@ -433,6 +432,7 @@ void TKvDocumentFile::ActSaveAsExecute()
     m_watcher->Watch(path);
     m_mergeBase.Remember(Doc().Ini());
     Doc().MarkSaved();
+    return TKvOutcome::Done;
 }
 
 bool TKvDocumentFile::FormCloseQuery()
@@ -442,8 +442,7 @@ bool TKvDocumentFile::FormCloseQuery()
     switch (YesNoCancelBox(QStringLiteral("Exit Quillon"),
                            QStringLiteral("There is unsaved changes!\r\nDo You want to Save ?"), m_parent)) {
     case tmrYes:
-        ActSaveExecute();
-        return !Doc().Modified();
+        return ActSaveExecute() == TKvOutcome::Done;
     case tmrNo:
         return true;
     default:
@@ -460,7 +459,7 @@ void TKvDocumentFile::DropFilesMessage(const QList<QUrl> &urls)
             break;
         }
     }
-    if (path.isEmpty() || AskSaveChanges())
+    if (path.isEmpty() || AskSaveChanges() == TKvOutcome::Cancelled)
         return;
     OpenFile(path, -1);
 }

@@ -18,6 +18,13 @@ class TKvFileError;
 class TKvFileWatcher;
 class TKvMemIni;
 
+// What a file command that asks the person came to. Failures to read or write
+// are thrown as TKvFileError and shown by the caller.
+enum class TKvOutcome {
+    Done,      // done as asked (for a question about unsaved changes: the caller may go on)
+    Cancelled, // the person cancelled: nothing was changed, the caller stops
+};
+
 // Shows a file error: the file's name, then what went wrong.
 void ShowFileError(const TKvFileError &error, QWidget *owner);
 // Runs a command; a file error it throws is shown.
@@ -39,8 +46,9 @@ public:
     void LoadFileTimerTimer(const QStringList &commandLine);
     // No document: no file, nothing open, not watched.
     void Close();
-    // True when the caller must stop: the user cancelled, or the save failed.
-    bool AskSaveChanges();
+    // Asks to save unsaved changes: Done when there were none, the person
+    // said No, or they were saved; Cancelled when the caller must stop.
+    TKvOutcome AskSaveChanges();
     void ActNewFileExecute();
     void ActOpenFileExecute();
     void OpenFile(const QString &path, int encodingIndex);
@@ -53,10 +61,11 @@ public:
     // Tells of the backup an interrupted save of the file left beside it.
     void ReportInterruptedSave(const QString &path);
     void ActReloadExecute();
-    void ActSaveExecute();
-    // False when nothing was written (the user cancelled).
-    bool SavePlain();
-    void ActSaveAsExecute();
+    // Done when the document now equals its file.
+    TKvOutcome ActSaveExecute();
+    TKvOutcome SavePlain();
+    // Done when the document now lives in the file written.
+    TKvOutcome ActSaveAsExecute();
     // Whether the window may close.
     bool FormCloseQuery();
     // The first local file of a drop is opened; anything else is ignored.
