@@ -216,7 +216,7 @@ TKvIniSection *BiggestSection(const TKvMemIni &ini)
 {
     TKvIniSection *biggest = nullptr;
     for (TKvIniSection *section : ini.Sections) {
-        if (!biggest || section->Vals.Count > biggest->Vals.Count)
+        if (!biggest || section->Vals.Count() > biggest->Vals.Count())
             biggest = section;
     }
     return biggest;
@@ -240,9 +240,9 @@ TMeasured OursSort(const QString &file, const QString &operation)
     TStopwatch watch;
     section->SortVals(skName, ascending);
     m.Seconds = watch.Seconds();
-    m.Check = vals.Count;
+    m.Check = vals.Count();
     // The names are "keyNNNNNNN", whose collation order is their code unit order.
-    for (qint32 i = 1; i < vals.Count; ++i) {
+    for (qint32 i = 1; i < vals.Count(); ++i) {
         const int order = vals[i - 1]->NameView().compare(vals[i]->NameView());
         if (ascending ? order > 0 : order < 0) {
             m.Fail("not-sorted");
@@ -271,11 +271,11 @@ TMeasured OursFirstChange(const QString &file)
     TMeasured m;
     TKvMemIni *ini = LoadOurs(file, m);
     TKvIniSection *section = BiggestSection(*ini);
-    if (!section || section->Vals.Count < 2) {
+    if (!section || section->Vals.Count() < 2) {
         m.Fail("no-section");
         return m;
     }
-    const qint32 middle = section->Vals.Count / 2;
+    const qint32 middle = section->Vals.Count() / 2;
     std::string note;
     const auto step = [&](const char *name, auto change) {
         TStopwatch watch;
@@ -288,7 +288,7 @@ TMeasured OursFirstChange(const QString &file)
     step("edit", [&] { section->Vals[middle + 1]->SetValue(u"edited"); });
     step("delete", [&] { section->DeleteVal(section->Vals[middle]); }); // the entry inserted above
     step("insert2", [&] { section->InsertVal(middle, u"new", u"2", u""); });
-    m.Check = section->Vals.Count;
+    m.Check = section->Vals.Count();
     m.Note = note;
     return m;
 }
@@ -319,9 +319,9 @@ TMeasured OursEditAndSave(const QString &file, const QString &output)
         }
     }
     TKvIniSection *biggest = BiggestSection(*ini);
-    if (biggest && biggest->Vals.Count > 0) {
-        biggest->InsertVal(biggest->Vals.Count / 2, u"new", u"1", u"");
-        biggest->DeleteVal(biggest->Vals[biggest->Vals.Count / 3]);
+    if (biggest && biggest->Vals.Count() > 0) {
+        biggest->InsertVal(biggest->Vals.Count() / 2, u"new", u"1", u"");
+        biggest->DeleteVal(biggest->Vals[biggest->Vals.Count() / 3]);
     }
     ini->SaveToFile(output, KvEncoding::Utf8);
     m.Seconds = watch.Seconds();

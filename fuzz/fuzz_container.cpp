@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     TKvMemIni ini;
     const int result = LoadEncrypted(ini, path, password);
-    if (result != KvEncoding::Utf8 && result != KvReadResult::Unparsable && result != lrNotContainer
+    if (result != KvEncoding::Utf8 && result != lrUnparsable && result != lrNotContainer
         && result != lrWrongPassword)
         FuzzFail("unexpected load result", QByteArray::number(result));
     if (result != KvEncoding::Utf8)

@@ -91,12 +91,12 @@ QList<TVisit> Places(const TKvReplacePlan &plan)
 // writer's empty line after a section reads back as one more blank entry.
 bool SameEntries(const TKvIniSection &a, const TKvIniSection &b)
 {
-    if (a.Name != b.Name || a.Comment != b.Comment || b.Vals.Count < a.Vals.Count
-        || b.Vals.Count > a.Vals.Count + 1)
+    if (a.Name != b.Name || a.Comment != b.Comment || b.Vals.Count() < a.Vals.Count()
+        || b.Vals.Count() > a.Vals.Count() + 1)
         return false;
-    for (qint32 e = 0; e < b.Vals.Count; ++e) {
+    for (qint32 e = 0; e < b.Vals.Count(); ++e) {
         const TKvIniVal &y = *b.Vals[e];
-        if (e == a.Vals.Count)
+        if (e == a.Vals.Count())
             return y.Kind() == ikBlank;
         const TKvIniVal &x = *a.Vals[e];
         if (x.Kind() != y.Kind() || x.NameView() != y.NameView() || x.ValueView() != y.ValueView()
@@ -112,7 +112,7 @@ std::unique_ptr<TKvMemIni> ReadBack(const TKvMemIni &ini)
 {
     auto back = std::make_unique<TKvMemIni>();
     back->HashComments = ini.HashComments;
-    if (!back->Parse(ini.GetText()) || back->Sections.Count != ini.Sections.Count)
+    if (!back->Parse(ini.GetText()) || back->Sections.Count() != ini.Sections.Count())
         return nullptr;
     return back;
 }
@@ -125,10 +125,10 @@ void CheckReplace(TKvMemIni &ini, const QString &findText, const TSearchStruct &
         FuzzFail("Replace All and Find Next find different places");
     // The sections whose changed texts are checked: those that read back as
     // they are before the change (a known normalisation may change others).
-    std::vector<bool> checked(size_t(ini.Sections.Count), false);
+    std::vector<bool> checked(size_t(ini.Sections.Count()), false);
     if (!KnownNormalisation(ini)) {
         if (const auto before = ReadBack(ini)) {
-            for (qint32 s = 0; s < ini.Sections.Count; ++s)
+            for (qint32 s = 0; s < ini.Sections.Count(); ++s)
                 checked[size_t(s)] = SameEntries(*ini.Sections[s], *before->Sections[s]);
         }
     }

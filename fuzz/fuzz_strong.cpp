@@ -58,7 +58,7 @@ void CheckRefused(const TKvMemIni &ini, int result, int expected, const char *wh
 {
     if (result != expected)
         FuzzFail(what, QByteArray::number(result));
-    if (ini.Sections.Count != 0)
+    if (ini.Sections.Count() != 0)
         FuzzFail("a refused container reached the document");
 }
 
@@ -88,7 +88,7 @@ int OpenStrong(TKvMemIni &ini, const QByteArray &bytes)
 
 void CheckReaderResult(int result)
 {
-    if (result != KvEncoding::Utf8 && result != KvReadResult::Unparsable)
+    if (result != KvEncoding::Utf8 && result != lrUnparsable)
         FuzzFail("a sealed body gives no reader result", QByteArray::number(result));
 }
 

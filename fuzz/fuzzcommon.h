@@ -45,7 +45,7 @@ inline QString FuzzTempPath()
 inline const char *KnownNormalisation(const TKvMemIni &ini)
 {
     for (const TKvIniSection *section : ini.Sections) {
-        if (section->Name.isEmpty() && (section->Vals.Count == 0 || !section->Comment.isEmpty()))
+        if (section->Name.isEmpty() && (section->Vals.Count() == 0 || !section->Comment.isEmpty()))
             return "nameless section";
         for (const TKvIniVal *val : section->Vals) {
             const QStringView comment = val->CommentView();

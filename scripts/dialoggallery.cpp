@@ -1,6 +1,6 @@
 // Shows each of the editor's own dialogs in turn: message boxes of every
-// kind, the file password dialog, the password generator, the merge
-// conflicts dialog and the about dialog.
+// kind, the item and section dialogs, the file password dialog, the password
+// generator, the merge conflicts dialog and the about dialog.
 //
 //   dialoggallery [folder]
 //
@@ -14,6 +14,8 @@
 
 #include "compare/mergeconflictsdialog.h"
 #include "dialogs/formpassword.h"
+#include "dialogs/frmitem.h"
+#include "dialogs/frmsection.h"
 #include "dialogs/passwordfrm.h"
 #include "infoform.h"
 #include "kvbutton.h"
@@ -101,6 +103,41 @@ int main(int argc, char *argv[])
                kvIconQuestion,
                {tmrRetry, tmrOK, tmrYes, tmrYesToAll, tmrNo, tmrNoToAll, tmrIgnore, tmrAbort, tmrCancel});
 
+    {
+        TFrmItem dialog(nullptr);
+        Present(QStringLiteral("item-add"), &dialog);
+    }
+    {
+        TFrmItem dialog(nullptr);
+        dialog.setWindowTitle(QStringLiteral("Edit Value Item"));
+        dialog.SetName(QStringLiteral("memory_limit"));
+        dialog.SetValue(QStringLiteral("128M"));
+        dialog.SetComment(QStringLiteral("per script"));
+        Present(QStringLiteral("item-edit"), &dialog);
+    }
+    {
+        // A name that would not read back: the hint says why Apply is off.
+        TFrmItem dialog(nullptr);
+        dialog.SetName(QStringLiteral("[name]"));
+        Present(QStringLiteral("item-hint"), &dialog);
+    }
+    {
+        TFrmSection dialog(nullptr);
+        Present(QStringLiteral("section-add"), &dialog);
+    }
+    {
+        TFrmSection dialog(nullptr);
+        dialog.setWindowTitle(QStringLiteral("Edit Section"));
+        dialog.SetName(QStringLiteral("Session"));
+        dialog.SetComment(QStringLiteral("kept per user"));
+        dialog.EdName->setText(QStringLiteral("Sessions"));
+        Present(QStringLiteral("section-edit"), &dialog);
+    }
+    {
+        TFrmSection dialog(nullptr);
+        dialog.EdName->setText(QStringLiteral("a]b"));
+        Present(QStringLiteral("section-hint"), &dialog);
+    }
     {
         TFormPassword dialog;
         dialog.EdPassword->setText(QStringLiteral("secret"));

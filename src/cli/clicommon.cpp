@@ -94,16 +94,16 @@ int ReportRead(int result, const QString &fileName)
             QStringLiteral("%1: an earlier save of this file was interrupted; its old content is in %2")
                 .arg(fileName, backup));
     }
-    if (result == KvReadResult::FileMissing) {
+    if (result == lrFileMissing) {
         PrintError(QStringLiteral("%1: File Does not exist").arg(fileName));
         return KvExit::FileMissing;
     }
-    if (result == KvReadResult::Unparsable) {
+    if (result == lrUnparsable) {
         PrintError(QStringLiteral("%1: Error Reading File").arg(fileName));
         return KvExit::Unparsable;
     }
     // The core has shown its 32-bit message already.
-    if (result == KvReadResult::Refused32Bit)
+    if (result == lrRefused32Bit)
         return KvExit::Refused32Bit;
     return KvExit::Ok;
 }

@@ -35,7 +35,7 @@ int FindCommand(const QStringList &argv)
     QStringList matches;
     while (Find(search, ini, sectionCursor, itemCursor, options)) {
         // A match on the section's own texts leaves the item cursor on the sentinel.
-        const qint32 count = ini.Sections[sectionCursor]->Vals.Count;
+        const qint32 count = ini.Sections[sectionCursor]->Vals.Count();
         if (itemCursor < 0 || itemCursor >= count)
             itemCursor = start;
         matches << QStringLiteral("[%1, %2]").arg(sectionCursor).arg(itemCursor);

@@ -31,13 +31,13 @@ int DumpCommand(const QStringList &argv)
     const int result = Load(ini, args.At(0), args);
     QString out =
         QStringLiteral(R"({"result": %1, "encoding": %2, "sections": [)").arg(result).arg(ini.Encoding);
-    for (qint32 s = 0; s < ini.Sections.Count; ++s) {
+    for (qint32 s = 0; s < ini.Sections.Count(); ++s) {
         const TKvIniSection &section = *ini.Sections[s];
         if (s > 0)
             out += u", ";
         out += QStringLiteral(R"({"name": %1, "comment": %2, "entries": [)")
                    .arg(JsonString(section.Name), JsonString(section.Comment));
-        for (qint32 v = 0; v < section.Vals.Count; ++v) {
+        for (qint32 v = 0; v < section.Vals.Count(); ++v) {
             if (v > 0)
                 out += u", ";
             out += EntryJson(*section.Vals[v]);

@@ -91,7 +91,7 @@ std::vector<TKvSectionPair> PairSections(const TKvMemIni &a, const TKvMemIni &b,
         Match<TKvIniSection, 2>({SectionsOf(a), SectionsOf(b)}, options.IgnoreCase);
     sections.EnsureOccurrences();
     // The rows start with A's sections in A's order.
-    std::vector<TKvSectionPair> pairs(size_t(a.Sections.Count));
+    std::vector<TKvSectionPair> pairs(size_t(a.Sections.Count()));
     for (size_t i = 0; i < pairs.size(); ++i)
         pairs[i] = {sections.Rows[i].Side[1], sections.Rows[i].Occurrence};
     return pairs;
@@ -184,7 +184,7 @@ void Apply(TKvMemIni &a, const std::vector<const TKvDifference *> &differences,
         if (difference->Change == TKvChange::SectionAdded) {
             TKvIniSection *copy = a.AddSection(source->Name);
             copy->Comment = source->Comment;
-            copy->Vals.Reserve(source->Vals.Count);
+            copy->Vals.Reserve(source->Vals.Count());
             for (const TKvIniVal *val : source->Vals)
                 copy->Vals.Add(val->Clone());
             continue;
@@ -194,7 +194,7 @@ void Apply(TKvMemIni &a, const std::vector<const TKvDifference *> &differences,
             // Items of a nameless section that a lacked when compared: it
             // gets one at the front (unless an earlier call made it).
             if (!madeNameless) {
-                const bool hasNameless = a.Sections.Count > 0 && a.Sections[0]->Name.isEmpty();
+                const bool hasNameless = a.Sections.Count() > 0 && a.Sections[0]->Name.isEmpty();
                 madeNameless = hasNameless ? a.Sections[0] : a.InsertSection(0, QString());
             }
             target = madeNameless;

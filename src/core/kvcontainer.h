@@ -11,6 +11,8 @@
 // for compatibility only. Everything about it lives behind this header, so a
 // stronger format can sit beside it.
 
+#include "kvreadresult.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -21,11 +23,6 @@
 #include <cstdint>
 
 class TKvMemIni;
-
-// Results of LoadEncrypted besides those of the UTF-8 reader (65001 on
-// success, -2 for text that cannot be parsed completely).
-constexpr int lrNotContainer = -3;  // shorter than the 22-byte header
-constexpr int lrWrongPassword = -4; // the decrypted header is not the expected text
 
 namespace KvContainer {
 constexpr QByteArrayView Header = "Encrypted Quillon File";
@@ -175,10 +172,12 @@ void SaveEncrypted(const TKvMemIni &ini, const QString &fileName, const QString 
 
 // Reads a container file of either format, told apart by the magic, into the
 // document (appending, as the readers do): the UTF-8 reader's result,
-// lrNotContainer or lrWrongPassword. A strong file with a header the reader
-// does not know or refuses, or shorter than header and tag, is lrNotContainer;
-// a wrong password and any changed byte that passes those checks give
-// lrWrongPassword, and then nothing reaches the document. A file that is
+// lrNotContainer or lrWrongPassword (kvreadresult.h). A legacy file shorter
+// than its 22-byte header is lrNotContainer, one whose decrypted header is
+// not the expected text lrWrongPassword. A strong file with a header the
+// reader does not know or refuses, or shorter than header and tag, is
+// lrNotContainer; a wrong password and any changed byte that passes those
+// checks give lrWrongPassword, and then nothing reaches the document. A file that is
 // missing or cannot be read throws TKvFileError. The document's FileName is
 // not changed. `format`, when given, receives the format of the file read.
 int LoadEncrypted(TKvMemIni &ini, const QString &fileName, const QString &password,

@@ -35,11 +35,11 @@ char16_t TKvMemIni::NewCommentMarker() const
 
 qint32 TKvIniSection::NewItemIndex() const
 {
-    for (qint32 i = Vals.Count - 1; i >= 0; --i) {
+    for (qint32 i = Vals.Count() - 1; i >= 0; --i) {
         if (Vals[i]->Kind() == ikValue)
             return i + 1;
     }
-    qint32 index = Vals.Count;
+    qint32 index = Vals.Count();
     while (index > 0 && Vals[index - 1]->Kind() == ikBlank)
         --index;
     return index;
@@ -158,7 +158,7 @@ qint32 FieldCount(const TKvIniVal *)
 
 qint32 FieldCount(const TKvIniSection *section)
 {
-    return section->Vals.Count;
+    return section->Vals.Count();
 }
 
 // The user's locale's collation, ignoring case. In the C (POSIX) locale Qt has
@@ -341,15 +341,15 @@ void SortByFields(T **items, qsizetype count, const SortFields &fields, const Te
 void SortEntries(TKvPtrVector<TKvIniVal> &vals, TKvSortKey key, bool ascending,
                  const TextCollation &collation)
 {
-    if (vals.Count >= 2) {
+    if (vals.Count() >= 2) {
         // Empty entries go to the end, in their order.
         TKvIniVal **emptyStart = std::stable_partition(vals.begin(), vals.end(),
                                                        [](const TKvIniVal *val) { return !val->IsEmpty(); });
-        SortByFields(vals.Items, emptyStart - vals.begin(), EntryFields(key), collation);
+        SortByFields(vals.begin(), emptyStart - vals.begin(), EntryFields(key), collation);
     }
     if (!ascending) {
         // Reverse everything up to the last entry that is not empty.
-        qint32 last = vals.Count - 1;
+        qint32 last = vals.Count() - 1;
         while (last > 0 && vals[last]->IsEmpty())
             --last;
         vals.Reverse(0, last + 1);
@@ -360,7 +360,7 @@ void SortSectionList(TKvPtrVector<TKvIniSection> &sections, TKvSortKey key, bool
                      const TextCollation &collation)
 {
     const std::optional<SortFields> fields = SectionFields(key);
-    if (sections.Count >= 2 && fields) {
+    if (sections.Count() >= 2 && fields) {
         // Nameless sections stay in front, in their order.
         TKvIniSection **namedStart =
             std::stable_partition(sections.begin(), sections.end(),
@@ -369,9 +369,9 @@ void SortSectionList(TKvPtrVector<TKvIniSection> &sections, TKvSortKey key, bool
     }
     if (!ascending) {
         qint32 first = 0;
-        while (first < sections.Count && sections[first]->Name.isEmpty())
+        while (first < sections.Count() && sections[first]->Name.isEmpty())
             ++first;
-        sections.Reverse(first, sections.Count);
+        sections.Reverse(first, sections.Count());
     }
 }
 
@@ -385,7 +385,7 @@ void SortEntriesMarkingMoves(TKvPtrVector<TKvIniVal> &vals, TKvSortKey key, bool
 {
     const std::vector<TKvIniVal *> before(vals.begin(), vals.end());
     SortEntries(vals, key, ascending, collation);
-    for (qint32 i = 0; i < vals.Count; ++i) {
+    for (qint32 i = 0; i < vals.Count(); ++i) {
         if (vals[i] != before[size_t(i)])
             vals[i]->MarkChanged();
     }
@@ -396,7 +396,7 @@ void SortSectionsMarkingMoves(TKvPtrVector<TKvIniSection> &sections, TKvSortKey 
 {
     const std::vector<TKvIniSection *> before(sections.begin(), sections.end());
     SortSectionList(sections, key, ascending, collation);
-    for (qint32 i = 0; i < sections.Count; ++i) {
+    for (qint32 i = 0; i < sections.Count(); ++i) {
         if (sections[i] != before[size_t(i)])
             sections[i]->ForgetHeaderLine();
     }

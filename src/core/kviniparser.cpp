@@ -386,17 +386,16 @@ private:
         if (count == 0)
             return;
         TKvPtrVector<TKvIniVal> &vals = section.Vals;
-        if (vals.Items == nullptr) {
+        if (vals.Items() == nullptr) {
             // A big section gets a few spare slots, so that the first
-            // entries added to it do not copy its whole array.
+            // entries added to it do not copy its whole array. The null
+            // spare slots are the vector's too: an insertion fills them
+            // in place, and only outgrowing them moves it.
             const qint32 capacity = count + count / SpareSlotsPer;
             TKvIniVal **array = m_store->AllocateArray(capacity);
             m_store->CollectEntries(m_first, count, array);
             std::fill(array + count, array + capacity, nullptr);
-            vals.UseArray(array, count);
-            // The null spare slots are the vector's too: an insertion
-            // fills them in place, and only outgrowing them moves it.
-            vals.Capacity = capacity;
+            vals.UseArray(array, count, capacity);
         } else {
             m_store->CollectEntries(m_first, count, vals.AppendSlots(count));
         }
@@ -845,7 +844,7 @@ int TKvMemIni::LoadFromFile(const QString &fileName)
     Encoding = KvEncoding::Unknown;
     FileName = fileName;
     const std::unique_ptr<QFile> file = OpenForReading(fileName);
-    return file ? LoadFromStream(*file) : KvReadResult::FileMissing;
+    return file ? LoadFromStream(*file) : lrFileMissing;
 }
 
 int TKvMemIni::LoadFromFile(const QString &fileName, quint32 encoding)
@@ -853,7 +852,7 @@ int TKvMemIni::LoadFromFile(const QString &fileName, quint32 encoding)
     Encoding = KvEncoding::Unknown;
     FileName = fileName;
     const std::unique_ptr<QFile> file = OpenForReading(fileName);
-    return file ? LoadFromStream(*file, encoding) : KvReadResult::FileMissing;
+    return file ? LoadFromStream(*file, encoding) : lrFileMissing;
 }
 
 namespace {
@@ -908,7 +907,7 @@ int TKvMemIni::ReadWith(QIODevice &stream, quint32 encoding)
     case KvEncoding::Utf32LE:
     case KvEncoding::Utf32BE:
         ShowPlainMessage(Utf32Message);
-        return KvReadResult::Refused32Bit;
+        return lrRefused32Bit;
     case KvEncoding::Utf8:
         return ReadUtf8(stream);
     default:
@@ -1027,7 +1026,7 @@ int TKvMemIni::FinishRead(std::shared_ptr<TKvReadLayout> layout, const std::shar
     }
     m_readLayout = std::move(layout);
     if (!stop || *stop < length - 2 || *stop > length + 2)
-        return KvReadResult::Unparsable;
+        return lrUnparsable;
     return int(encodingOnSuccess);
 }
 
@@ -1077,11 +1076,11 @@ std::optional<int> TKvMemIni::ReadInPieces(QIODevice &stream, quint32 codePage, 
     store->ExpectEntries(ExpectedEntries(expected));
     char16_t *const text = store->WritableText();
     TKvIniParser parser(store.get(), text, HashComments);
-    const qint32 sectionsBefore = Sections.Count;
+    const qint32 sectionsBefore = Sections.Count();
     const auto forget = [&] {
-        while (Sections.Count > sectionsBefore) {
-            TKvIniSection *section = Sections[Sections.Count - 1];
-            Sections.RemoveAt(Sections.Count - 1);
+        while (Sections.Count() > sectionsBefore) {
+            TKvIniSection *section = Sections[Sections.Count() - 1];
+            Sections.RemoveAt(Sections.Count() - 1);
             delete section;
         }
     };

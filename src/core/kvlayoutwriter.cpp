@@ -140,7 +140,7 @@ public:
     // file read did, its last unit is not passed on but returned.
     std::optional<char16_t> Produce(bool holdBackLast)
     {
-        for (qint32 i = 0; i < m_ini.Sections.Count; ++i) {
+        for (qint32 i = 0; i < m_ini.Sections.Count(); ++i) {
             const TKvIniSection &section = *m_ini.Sections[i];
             const char16_t *header = section.HeaderLine();
             if (IsInText(header) && HeaderMatches(section, header))
@@ -210,18 +210,8 @@ private:
 
     void FreshHeader(const TKvIniSection &section)
     {
-        using KvWriteBuffer::Put;
-        const qsizetype length =
-            section.Name.size() + 2 + (section.Comment.isEmpty() ? 0 : section.Comment.size() + 2);
-        QChar *out = FreshRoom(length);
-        out = Put(out, u'[');
-        out = Put(out, section.Name);
-        out = Put(out, u']');
-        if (!section.Comment.isEmpty()) {
-            out = Put(out, u" ;");
-            out = Put(out, section.Comment);
-        }
-        FreshDone(out);
+        QChar *out = FreshRoom(KvWriteBuffer::HeaderTextLength(section));
+        FreshDone(KvWriteBuffer::PutHeaderText(out, section));
     }
 
     void FreshEntry(const TKvIniVal &val)
@@ -398,7 +388,7 @@ void Encode(const TKvMemIni &ini, quint32 encoding, const std::function<void(QBy
                                                     qMin<qsizetype>(layout->Store->TextLength(), 200))
                                       : QStringView());
     }
-    if (ini.Sections.Count == 0) {
+    if (ini.Sections.Count() == 0) {
         if (layout)
             out.PutBytes(layout->Unread);
         out.Finish();
@@ -422,7 +412,7 @@ KvTextCodec::TKvEncodingLoss SaveEncodingLoss(const TKvMemIni &ini, quint32 enco
 {
     KvTextCodec::TKvEncodingLoss loss;
     const quint32 family = EncodingFamily(encoding);
-    if (family == KvEncoding::Utf8 || ini.Sections.Count == 0)
+    if (family == KvEncoding::Utf8 || ini.Sections.Count() == 0)
         return loss;
     const quint32 codePage = KvTextCodec::SystemAnsiCodePage();
     QString carried; // a high surrogate that ended the last part, with the next part

@@ -56,7 +56,7 @@ qint32 TKvIniSection::CountKinds(TKvIniCounts &counts) const
     for (const TKvIniVal *val : Vals) {
         counts.AddKind(val->Kind(), 1);
     }
-    return Vals.Count;
+    return Vals.Count();
 }
 
 TKvMemIni::~TKvMemIni()
@@ -80,7 +80,7 @@ TKvIniSection *TKvMemIni::InsertSection(qint32 index, const QString &name)
 
 qint32 TKvMemIni::IndexOfSectionName(QStringView name) const
 {
-    for (qint32 i = 0; i < Sections.Count; ++i) {
+    for (qint32 i = 0; i < Sections.Count(); ++i) {
         if (QStringView(Sections[i]->Name) == name)
             return i;
     }
@@ -113,29 +113,21 @@ qsizetype HeaderLength(const TKvIniSection &section, bool first)
 {
     if (!WritesHeader(section, first))
         return 0;
-    return section.Name.size() + 4 + (section.Comment.isEmpty() ? 0 : section.Comment.size() + 2);
+    return KvWriteBuffer::HeaderTextLength(section) + 2;
 }
 
 QChar *WriteHeader(const TKvIniSection &section, QChar *out, bool first)
 {
-    using KvWriteBuffer::Put;
     if (!WritesHeader(section, first))
         return out;
-    out = Put(out, u"[");
-    out = Put(out, section.Name);
-    out = Put(out, u"]");
-    if (!section.Comment.isEmpty()) {
-        out = Put(out, u" ;");
-        out = Put(out, section.Comment);
-    }
-    return KvWriteBuffer::PutLineEnd(out);
+    return KvWriteBuffer::PutLineEnd(KvWriteBuffer::PutHeaderText(out, section));
 }
 
 // A section with entries ends with an empty line: one more line end unless
 // its last entry is blank.
 bool NeedsClosingLineEnd(const TKvIniSection &section)
 {
-    return section.Vals.Count > 0 && section.Vals.Last()->Kind() != ikBlank;
+    return section.Vals.Count() > 0 && section.Vals.Last()->Kind() != ikBlank;
 }
 
 qsizetype SectionLength(const TKvIniSection &section, bool first)
@@ -205,7 +197,7 @@ template <typename Pass> void ProduceText(const TKvMemIni &ini, Pass &&pass)
         }
     };
 
-    for (qint32 i = 0; i < ini.Sections.Count; ++i) {
+    for (qint32 i = 0; i < ini.Sections.Count(); ++i) {
         const TKvIniSection &section = *ini.Sections[i];
         const bool first = i == 0;
         makeRoom(HeaderLength(section, first));
@@ -300,7 +292,7 @@ QString TKvIniSection::GetText(bool withComments) const
 qsizetype TKvMemIni::TextLength() const
 {
     qsizetype length = 0;
-    for (qint32 i = 0; i < Sections.Count; ++i)
+    for (qint32 i = 0; i < Sections.Count(); ++i)
         length += SectionLength(*Sections[i], i == 0);
     return length;
 }
@@ -312,7 +304,7 @@ QString TKvMemIni::GetText() const
     QChar *start = text.data();
     std::memset(static_cast<void *>(start + length), 0, BufferSlack * sizeof(QChar));
     QChar *out = start;
-    for (qint32 i = 0; i < Sections.Count; ++i)
+    for (qint32 i = 0; i < Sections.Count(); ++i)
         out = WriteSection(*Sections[i], out, i == 0);
     const qsizetype written = out - start;
     CheckWrittenLength(written, length);

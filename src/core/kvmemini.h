@@ -1,6 +1,7 @@
 #pragma once
 
 #include "kvptrvector.h"
+#include "kvreadresult.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -42,16 +43,6 @@ constexpr quint32 Utf32LE = 12000;
 constexpr quint32 Utf32BE = 12001;
 constexpr quint32 Unknown = 100000;
 } // namespace KvEncoding
-
-// Results of the load operations besides the code page of the reader that ran.
-namespace KvReadResult {
-constexpr int FileMissing = -1;
-constexpr int Unparsable = -2;
-// A UTF-32 mark was found or a UTF-32 code given: the 32-bit message has been
-// shown and nothing was read. A failed read like the others, so that nothing
-// is written over the file. (-3 and -4 are the container's results.)
-constexpr int Refused32Bit = -5;
-} // namespace KvReadResult
 
 // The largest input the readers take, in bytes: 1 GiB, far beyond any
 // configuration file. A larger file or stream is refused with a TKvFileError
@@ -354,8 +345,9 @@ public:
     bool SectionExists(QStringView name) const { return IndexOfSectionName(name) >= 0; }
     TKvIniCounts CountAll() const;
 
-    // Reading. Results: the code page of the reader that ran, or -1 (missing
-    // file) or -2 (unparsable text). Errors of the file itself throw TKvFileError.
+    // Reading. Results: the code page of the reader that ran, or
+    // lrFileMissing, lrUnparsable or lrRefused32Bit (kvreadresult.h). Errors
+    // of the file itself throw TKvFileError.
     int LoadFromFile(const QString &fileName);
     int LoadFromFile(const QString &fileName, quint32 encoding);
     int LoadFromStream(QIODevice &stream);

@@ -251,7 +251,7 @@ template <typename T, int N> Matching<T, N> Match(const std::array<Side<T>, N> &
 
 inline Side<TKvIniSection> SectionsOf(const TKvMemIni &ini)
 {
-    return {ini.Sections.Items, size_t(ini.Sections.Count)};
+    return {ini.Sections.Items(), size_t(ini.Sections.Count())};
 }
 
 // The value items of a section (none for a missing one), in order.
@@ -260,7 +260,7 @@ inline std::vector<const TKvIniVal *> ValueItems(const TKvIniSection *section)
     std::vector<const TKvIniVal *> items;
     if (!section)
         return items;
-    items.reserve(size_t(section->Vals.Count));
+    items.reserve(size_t(section->Vals.Count()));
     for (const TKvIniVal *val : section->Vals) {
         if (val->Kind() == ikValue)
             items.push_back(val);

@@ -10,13 +10,14 @@
 // An owning vector of pointers. Removing an element through Delete or Clear
 // destroys it; RemoveAt only takes it out. Slots from Count up to Capacity are
 // always null. Sorting and reordering move pointers, never the elements.
+//
+// The array, Count and Capacity are its own: others read them through the
+// accessors and change the vector only through its operations, so the null
+// spare slots and a borrowed array (UseArray) stay as they must be. The slots
+// themselves may be reordered in place (begin/end, Replace), as a sort does.
 template <typename T> class TKvPtrVector
 {
 public:
-    T **Items = nullptr;
-    qint32 Count = 0;
-    qint32 Capacity = 0;
-
     TKvPtrVector() = default;
     TKvPtrVector(const TKvPtrVector &) = delete;
     TKvPtrVector &operator=(const TKvPtrVector &) = delete;
@@ -24,43 +25,61 @@ public:
     ~TKvPtrVector()
     {
         if (!m_borrowed)
-            std::free(Items);
+            std::free(m_items);
     }
 
-    T *operator[](qint32 index) const { return Items[index]; }
-    T **begin() const { return Items; }
-    T **end() const { return Items + Count; }
-    bool IsEmpty() const { return Count == 0; }
-    T *Last() const { return Count > 0 ? Items[Count - 1] : nullptr; }
+    qint32 Count() const { return m_count; }
+    qint32 Capacity() const { return m_capacity; }
+    // The slots, Capacity of them (null from Count on); null before the first.
+    T *const *Items() const { return m_items; }
+
+    T *operator[](qint32 index) const { return m_items[index]; }
+    T *const *begin() const { return m_items; }
+    T *const *end() const { return m_items + m_count; }
+    // For reordering the elements in place (sorts, partitions).
+    T **begin() { return m_items; }
+    T **end() { return m_items + m_count; }
+    bool IsEmpty() const { return m_count == 0; }
+    T *Last() const { return m_count > 0 ? m_items[m_count - 1] : nullptr; }
+
+    // Puts item in the slot at index (0 to Count - 1) and returns the one it
+    // held, which is not destroyed.
+    T *Replace(qint32 index, T *item)
+    {
+        Q_ASSERT(index >= 0 && index < m_count);
+        T *old = m_items[index];
+        m_items[index] = item;
+        return old;
+    }
 
     void Add(T *item)
     {
-        if (Count + 1 > Capacity)
+        if (m_count + 1 > m_capacity)
             Grow();
-        Items[Count++] = item;
+        m_items[m_count++] = item;
     }
 
     void Insert(qint32 index, T *item)
     {
-        if (index >= Count) {
+        if (index >= m_count) {
             Add(item);
             return;
         }
         if (index < 0)
             index = 0;
-        if (Count + 1 > Capacity)
+        if (m_count + 1 > m_capacity)
             Grow();
-        MoveSlots(index + 1, index, Count - index);
-        Items[index] = item;
-        ++Count;
+        MoveSlots(index + 1, index, m_count - index);
+        m_items[index] = item;
+        ++m_count;
     }
 
     qint32 IndexOf(const T *item, qint32 start = 0) const
     {
         if (start < 0)
             return -1;
-        for (qint32 i = start; i < Count; ++i) {
-            if (Items[i] == item)
+        for (qint32 i = start; i < m_count; ++i) {
+            if (m_items[i] == item)
                 return i;
         }
         return -1;
@@ -71,32 +90,32 @@ public:
     {
         if (count <= 0)
             return;
-        if (index < 0 || index > Count)
-            index = Count;
-        if (Count + count > Capacity)
-            Reserve(std::max(Count + count, GrownCapacity(Count + count - 1)));
-        MoveSlots(index + count, index, Count - index);
-        std::copy(items, items + count, Items + index);
-        Count += count;
+        if (index < 0 || index > m_count)
+            index = m_count;
+        if (m_count + count > m_capacity)
+            Reserve(std::max(m_count + count, GrownCapacity(m_count + count - 1)));
+        MoveSlots(index + count, index, m_count - index);
+        std::copy(items, items + count, m_items + index);
+        m_count += count;
     }
 
     // Takes count slots out at index, with one move; the elements are not destroyed.
     void TakeRange(qint32 index, qint32 count)
     {
-        if (index < 0 || count <= 0 || index + count > Count)
+        if (index < 0 || count <= 0 || index + count > m_count)
             return;
-        MoveSlots(index, index + count, Count - index - count);
-        Count -= count;
-        std::fill(Items + Count, Items + Count + count, nullptr);
+        MoveSlots(index, index + count, m_count - index - count);
+        m_count -= count;
+        std::fill(m_items + m_count, m_items + m_count + count, nullptr);
     }
 
     void RemoveAt(qint32 index)
     {
-        if (index < 0 || index >= Count)
+        if (index < 0 || index >= m_count)
             return;
-        MoveSlots(index, index + 1, Count - index - 1);
-        --Count;
-        Items[Count] = nullptr;
+        MoveSlots(index, index + 1, m_count - index - 1);
+        --m_count;
+        m_items[m_count] = nullptr;
     }
 
     void Delete(T *item)
@@ -104,7 +123,7 @@ public:
         const qint32 index = IndexOf(item, 0);
         if (index < 0)
             return;
-        delete Items[index];
+        delete m_items[index];
         RemoveAt(index);
     }
 
@@ -113,52 +132,52 @@ public:
     template <typename Doomed> void DeleteIf(Doomed doomed)
     {
         qint32 kept = 0;
-        for (qint32 i = 0; i < Count; ++i) {
-            if (doomed(Items[i]))
-                delete Items[i];
+        for (qint32 i = 0; i < m_count; ++i) {
+            if (doomed(m_items[i]))
+                delete m_items[i];
             else
-                Items[kept++] = Items[i];
+                m_items[kept++] = m_items[i];
         }
-        for (qint32 i = kept; i < Count; ++i)
-            Items[i] = nullptr;
-        Count = kept;
+        for (qint32 i = kept; i < m_count; ++i)
+            m_items[i] = nullptr;
+        m_count = kept;
     }
 
     void Clear()
     {
-        for (qint32 i = 0; i < Count; ++i)
-            delete Items[i];
-        for (qint32 i = 0; i < Capacity; ++i)
-            Items[i] = nullptr;
-        Count = 0;
+        for (qint32 i = 0; i < m_count; ++i)
+            delete m_items[i];
+        for (qint32 i = 0; i < m_capacity; ++i)
+            m_items[i] = nullptr;
+        m_count = 0;
     }
 
     void Reserve(qint32 capacity)
     {
-        if (Capacity >= capacity)
+        if (m_capacity >= capacity)
             return;
         const std::size_t bytes = sizeof(T *) * std::size_t(capacity);
         T **newItems;
         qint32 nullFrom; // the slots from here on are not null yet
-        if (m_borrowed || Items == nullptr) {
+        if (m_borrowed || m_items == nullptr) {
             newItems = static_cast<T **>(std::malloc(bytes));
             if (!newItems)
                 throw std::bad_alloc();
-            if (Count > 0)
-                std::memcpy(newItems, Items, sizeof(T *) * size_t(Count));
-            nullFrom = Count;
+            if (m_count > 0)
+                std::memcpy(newItems, m_items, sizeof(T *) * size_t(m_count));
+            nullFrom = m_count;
         } else {
             // A big array grows by having its pages mapped further on, not
             // copied (and the pages it had are not touched again).
-            newItems = static_cast<T **>(std::realloc(Items, bytes));
+            newItems = static_cast<T **>(std::realloc(m_items, bytes));
             if (!newItems)
                 throw std::bad_alloc();
-            nullFrom = Capacity;
+            nullFrom = m_capacity;
         }
         std::fill(newItems + nullFrom, newItems + capacity, nullptr);
         m_borrowed = false;
-        Items = newItems;
-        Capacity = capacity;
+        m_items = newItems;
+        m_capacity = capacity;
     }
 
     // Counts in count more elements at the end and returns their slots for the
@@ -166,33 +185,34 @@ public:
     // parser adding a whole section at once knows how many it has).
     T **AppendSlots(qint32 count)
     {
-        Reserve(Count + count);
-        T **added = Items + Count;
-        Count += count;
+        Reserve(m_count + count);
+        T **added = m_items + m_count;
+        m_count += count;
         return added;
     }
 
     // Makes an empty vector without an array use one that someone else owns,
-    // with count elements in it and no spare slots; it never frees that array,
-    // which must outlive it, and moves to an array of its own when it grows.
-    void UseArray(T **items, qint32 count)
+    // of capacity slots with count elements in front and null slots after
+    // them; it never frees that array, which must outlive it, and moves to an
+    // array of its own when it grows.
+    void UseArray(T **items, qint32 count, qint32 capacity)
     {
-        Q_ASSERT(Items == nullptr && Count == 0);
-        Items = items;
-        Count = count;
-        Capacity = count;
+        Q_ASSERT(m_items == nullptr && m_count == 0 && count <= capacity);
+        m_items = items;
+        m_count = count;
+        m_capacity = capacity;
         m_borrowed = true;
     }
 
     // Reverses the slots first .. last - 1; last is clipped to Count, first raised to 0.
     void Reverse(qint32 first, qint32 last)
     {
-        if (last > Count)
-            last = Count;
+        if (last > m_count)
+            last = m_count;
         if (first < 0)
             first = 0;
         for (qint32 lo = first, hi = last - 1; lo < hi; ++lo, --hi)
-            qSwap(Items[lo], Items[hi]);
+            qSwap(m_items[lo], m_items[hi]);
     }
 
     // The capacity the vector takes when one more slot is needed.
@@ -209,9 +229,12 @@ public:
     }
 
 private:
-    bool m_borrowed = false; // Items belongs to someone else (UseArray)
+    T **m_items = nullptr;
+    qint32 m_count = 0;
+    qint32 m_capacity = 0;
+    bool m_borrowed = false; // m_items belongs to someone else (UseArray)
 
-    void Grow() { Reserve(GrownCapacity(Count)); }
+    void Grow() { Reserve(GrownCapacity(m_count)); }
 
     void MoveSlots(qint32 to, qint32 from, qint32 count)
     {
@@ -220,13 +243,13 @@ private:
         if (count < 33) {
             if (to < from) {
                 for (qint32 i = 0; i < count; ++i)
-                    Items[to + i] = Items[from + i];
+                    m_items[to + i] = m_items[from + i];
             } else {
                 for (qint32 i = count - 1; i >= 0; --i)
-                    Items[to + i] = Items[from + i];
+                    m_items[to + i] = m_items[from + i];
             }
         } else {
-            std::memmove(Items + to, Items + from, sizeof(T *) * size_t(count));
+            std::memmove(m_items + to, m_items + from, sizeof(T *) * size_t(count));
         }
     }
 };

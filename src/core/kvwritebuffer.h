@@ -29,6 +29,25 @@ inline QChar *PutLineEnd(QChar *out)
     return Put(out, u"\r\n");
 }
 
+// A section's header line without its line end: "[", the name, "]", then
+// " ;" and the comment when it has one. Both writers write fresh headers so.
+inline qsizetype HeaderTextLength(const TKvIniSection &section)
+{
+    return section.Name.size() + 2 + (section.Comment.isEmpty() ? 0 : section.Comment.size() + 2);
+}
+
+inline QChar *PutHeaderText(QChar *out, const TKvIniSection &section)
+{
+    out = Put(out, u'[');
+    out = Put(out, section.Name);
+    out = Put(out, u']');
+    if (!section.Comment.isEmpty()) {
+        out = Put(out, u" ;");
+        out = Put(out, section.Comment);
+    }
+    return out;
+}
+
 // The byte-order mark written before a text in this encoding (none for ANSI);
 // both writers use it.
 inline QByteArrayView ByteOrderMark(quint32 encoding)

@@ -776,7 +776,7 @@ void TForm1::Enable(TEnableMoment moment, const QTableView *popupList)
         state.PopupRows = popupList ? popupList->model()->rowCount() : 0;
         state.SectionHasName = section && !section->Name.isEmpty();
         state.SectionHasComment = section && !section->Comment.isEmpty();
-        state.SectionHasEntries = section && section->Vals.Count > 0;
+        state.SectionHasEntries = section && section->Vals.Count() > 0;
         state.ValHasName = val && !val->NameView().isEmpty();
         state.ValHasValue = val && !val->ValueView().isEmpty();
         state.ValHasComment = val && !val->CommentView().isEmpty();

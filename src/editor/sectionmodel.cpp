@@ -17,7 +17,7 @@ void TKvSectionModel::Follow()
     const TKvDocument *document = &m_document;
     connect(document, &TKvDocument::AboutToReset, this, [this] { beginResetModel(); });
     connect(document, &TKvDocument::DocumentReset, this, [this] {
-        m_rows = m_document.Ini().Sections.Count;
+        m_rows = m_document.Ini().Sections.Count();
         endResetModel();
     });
     connect(document, &TKvDocument::SectionsAboutToBeInserted, this,
@@ -56,7 +56,7 @@ int TKvSectionModel::columnCount(const QModelIndex &parent) const
 
 TKvIniSection *TKvSectionModel::SectionAt(int row) const
 {
-    if (row < 0 || row >= m_rows || row >= m_document.Ini().Sections.Count)
+    if (row < 0 || row >= m_rows || row >= m_document.Ini().Sections.Count())
         return nullptr;
     return m_document.Ini().Sections[row];
 }
@@ -70,7 +70,7 @@ int TKvSectionModel::RowOf(const TKvIniSection *section) const
 QString TKvSectionModel::CountText(const TKvIniSection &section) const
 {
     if (!m_valuesOnly)
-        return QString::number(section.Vals.Count);
+        return QString::number(section.Vals.Count());
     int values = 0;
     for (const TKvIniVal *val : section.Vals)
         values += val->Kind() == ikValue ? 1 : 0;
@@ -137,7 +137,7 @@ void TKvSectionModel::Fill(bool valuesOnly)
 {
     beginResetModel();
     m_valuesOnly = valuesOnly;
-    m_rows = m_document.Ini().Sections.Count;
+    m_rows = m_document.Ini().Sections.Count();
     endResetModel();
 }
 

@@ -134,7 +134,7 @@ int TKvValueModel::PositionAt(int row) const
     if (!m_section || row < 0 || row >= m_rows)
         return -1;
     const int position = m_valuesOnly ? m_valuePositions[size_t(row)] : row;
-    return position < m_section->Vals.Count ? position : -1;
+    return position < m_section->Vals.Count() ? position : -1;
 }
 
 int TKvValueModel::RowAt(int position) const
@@ -230,13 +230,13 @@ void TKvValueModel::Fill(TKvIniSection *section, bool valuesOnly)
     m_rows = 0;
     if (section) {
         if (valuesOnly) {
-            for (qint32 i = 0; i < section->Vals.Count; ++i) {
+            for (qint32 i = 0; i < section->Vals.Count(); ++i) {
                 if (section->Vals[i]->Kind() == ikValue)
                     m_valuePositions.push_back(i);
             }
             m_rows = int(m_valuePositions.size());
         } else {
-            m_rows = section->Vals.Count;
+            m_rows = section->Vals.Count();
         }
     }
     endResetModel();

@@ -25,7 +25,7 @@ bool FindForward(TKvSearch &search, const TKvIniSection &section, qint32 &c, boo
         return false;
     if (c < 0)
         c = 0;
-    for (qint32 i = c; i < section.Vals.Count; ++i) {
+    for (qint32 i = c; i < section.Vals.Count(); ++i) {
         if (Find(search, *section.Vals[i], itemNames, itemValues, itemComments)) {
             c = i;
             return true;
@@ -39,8 +39,8 @@ bool FindBackward(TKvSearch &search, const TKvIniSection &section, qint32 &c, bo
                   bool sectionComments, bool itemNames, bool itemValues, bool itemComments)
 {
     if (itemNames || itemValues || itemComments) {
-        if (c >= section.Vals.Count)
-            c = section.Vals.Count - 1;
+        if (c >= section.Vals.Count())
+            c = section.Vals.Count() - 1;
         for (qint32 i = c; i >= 0; --i) {
             if (Find(search, *section.Vals[i], itemNames, itemValues, itemComments)) {
                 c = i;
@@ -75,7 +75,7 @@ bool Find(TKvSearch &search, const TKvMemIni &ini, qint32 &sectionCursor, qint32
           bool sectionNames, bool sectionComments, bool itemNames, bool itemValues, bool itemComments,
           bool backwards)
 {
-    const qint32 count = ini.Sections.Count;
+    const qint32 count = ini.Sections.Count();
     if (!backwards) {
         if (sectionCursor < 0)
             sectionCursor = 0;
@@ -114,7 +114,7 @@ bool Find(TKvSearch &search, const TKvMemIni &ini, qint32 &sectionCursor, qint32
 void StepForward(qint32 &sectionCursor, qint32 &itemCursor, const TSearchStruct &options,
                  const TKvMemIni &ini)
 {
-    const qint32 count = ini.Sections.Count;
+    const qint32 count = ini.Sections.Count();
     // Off either end (or beyond the end of a document opened since): start
     // again at the top.
     if (sectionCursor < 0 || sectionCursor >= count) {
@@ -122,7 +122,7 @@ void StepForward(qint32 &sectionCursor, qint32 &itemCursor, const TSearchStruct 
         itemCursor = KvSearchCursor::Before;
         return;
     }
-    if (options.AnyItemField() && itemCursor < ini.Sections[sectionCursor]->Vals.Count - 1) {
+    if (options.AnyItemField() && itemCursor < ini.Sections[sectionCursor]->Vals.Count() - 1) {
         // From the section's own texts (Before) this is its first entry.
         ++itemCursor;
         return;

@@ -107,14 +107,14 @@ private:
 
 QStringView CurrentText(const TKvMemIni &ini, const TKvReplacement &change)
 {
-    if (change.Section < 0 || change.Section >= ini.Sections.Count)
+    if (change.Section < 0 || change.Section >= ini.Sections.Count())
         return {};
     const TKvIniSection &section = *ini.Sections[change.Section];
     if (change.Entry < 0) {
         return change.Field == TKvField::SectionName ? QStringView(section.Name)
                                                      : QStringView(section.Comment);
     }
-    if (change.Entry >= section.Vals.Count)
+    if (change.Entry >= section.Vals.Count())
         return {};
     const TKvIniVal &val = *section.Vals[change.Entry];
     switch (change.Field) {
@@ -165,10 +165,10 @@ TKvReplacePlan PlanReplace(const TKvMemIni &ini, QStringView findText, const TSe
                            QStringView replacement)
 {
     TPlanner planner(ini, findText, options, replacement);
-    for (qint32 s = 0; s < ini.Sections.Count; ++s) {
+    for (qint32 s = 0; s < ini.Sections.Count(); ++s) {
         planner.PlanSection(s);
         if (options.AnyItemField()) {
-            for (qint32 e = 0; e < ini.Sections[s]->Vals.Count; ++e)
+            for (qint32 e = 0; e < ini.Sections[s]->Vals.Count(); ++e)
                 planner.PlanEntry(s, e);
         }
     }
@@ -179,10 +179,10 @@ TKvReplacePlan PlanReplaceAt(const TKvMemIni &ini, qint32 section, qint32 entry,
                              const TSearchStruct &options, QStringView replacement)
 {
     TPlanner planner(ini, findText, options, replacement);
-    if (section >= 0 && section < ini.Sections.Count) {
+    if (section >= 0 && section < ini.Sections.Count()) {
         if (entry < 0)
             planner.PlanSection(section);
-        else if (entry < ini.Sections[section]->Vals.Count)
+        else if (entry < ini.Sections[section]->Vals.Count())
             planner.PlanEntry(section, entry);
     }
     return std::move(planner.Result);

@@ -223,9 +223,9 @@ void TestCompare::diff()
     std::copy_if(differences.begin(), differences.end(), std::back_inserter(ofA),
                  [](const TKvDifference &d) { return d.SectionA != nullptr; });
     const std::vector<KvCompare::TKvSectionPair> pairs = KvCompare::PairSections(first, second, options);
-    QCOMPARE(qsizetype(pairs.size()), qsizetype(first.Sections.Count));
+    QCOMPARE(qsizetype(pairs.size()), qsizetype(first.Sections.Count()));
     std::vector<TKvDifference> byPair;
-    for (qint32 i = 0; i < first.Sections.Count; ++i) {
+    for (qint32 i = 0; i < first.Sections.Count(); ++i) {
         const std::vector<TKvDifference> part = KvCompare::DiffSectionPair(
             first.Sections[i], pairs[size_t(i)].B, pairs[size_t(i)].Occurrence, options);
         byPair.insert(byPair.end(), part.begin(), part.end());

@@ -332,7 +332,7 @@ private Q_SLOTS:
         WriteFile(fileName, bytes);
         TKvMemIni ini;
         QCOMPARE(LoadEncrypted(ini, fileName, GoldenPassword), result);
-        QCOMPARE(ini.Sections.Count, 0);
+        QCOMPARE(ini.Sections.Count(), 0);
         QCOMPARE(ReadFile(fileName), bytes);
     }
 
@@ -420,7 +420,7 @@ private Q_SLOTS:
         TKvMemIni refused;
         QCOMPARE(OpenStrongContainer(refused, StrongGolden, DeriveStrongKey(GoldenPassword, otherSalt)),
                  lrWrongPassword);
-        QCOMPARE(refused.Sections.Count, 0);
+        QCOMPARE(refused.Sections.Count(), 0);
     }
 
     // Wiping never reaches a copy that another holder still uses.
@@ -558,7 +558,7 @@ private Q_SLOTS:
 
         TKvMemIni wrong;
         QCOMPARE(LoadEncrypted(wrong, fileName, otherPassword), lrWrongPassword);
-        QCOMPARE(wrong.Sections.Count, 0);
+        QCOMPARE(wrong.Sections.Count(), 0);
     }
 
     void shortFiles_data()
@@ -602,7 +602,7 @@ private Q_SLOTS:
         WriteFile(fileName, bytes);
         TKvMemIni ini;
         QCOMPARE(LoadEncrypted(ini, fileName, GoldenPassword), lrWrongPassword);
-        QCOMPARE(ini.Sections.Count, 0);
+        QCOMPARE(ini.Sections.Count(), 0);
         QCOMPARE(ReadFile(fileName), bytes); // reading never writes
     }
 

@@ -52,8 +52,8 @@ void ParseSection(TKvMemIni &ini, const QStringList &lines)
     for (const QString &line : lines)
         text.append(line).append(QLatin1String("\r\n"));
     QVERIFY(ini.Parse(text).has_value());
-    QCOMPARE(ini.Sections.Count, 1);
-    QCOMPARE(ini.Sections[0]->Vals.Count, lines.size());
+    QCOMPARE(ini.Sections.Count(), 1);
+    QCOMPARE(ini.Sections[0]->Vals.Count(), lines.size());
 }
 
 // Sections described as "name|entry count|comment"; the entries are value
@@ -76,7 +76,7 @@ QStringList DescribeSections(const TKvMemIni &ini)
     QStringList result;
     for (const TKvIniSection *section : ini.Sections)
         result.append(
-            QStringLiteral("%1|%2|%3").arg(section->Name).arg(section->Vals.Count).arg(section->Comment));
+            QStringLiteral("%1|%2|%3").arg(section->Name).arg(section->Vals.Count()).arg(section->Comment));
     return result;
 }
 
@@ -151,7 +151,7 @@ void TstEditing::copySection()
 
     TKvIniSection *copy = ini.CopySection(source, QStringLiteral("copy"));
 
-    QCOMPARE(ini.Sections.Count, 3);
+    QCOMPARE(ini.Sections.Count(), 3);
     QCOMPARE(ini.Sections.Last(), copy);
     QCOMPARE(copy->Name, QStringLiteral("copy"));
     QVERIFY(copy->Comment.isEmpty());
@@ -184,7 +184,7 @@ void TstEditing::copySectionFromAnotherDocument()
     to.AddSection(QString());
     const TKvIniSection *copy = to.CopySection(from.Sections[0], QStringLiteral("s"));
     from.Clear();
-    QCOMPARE(to.Sections.Count, 2);
+    QCOMPARE(to.Sections.Count(), 2);
     QCOMPARE(to.IndexOfSection(copy), 1);
     QCOMPARE(Describe(*copy), QStringList{QStringLiteral("V:a|1|x")});
 }

@@ -69,15 +69,15 @@ bool ReadsBack(TKvField field, const QString &text, bool hashComments)
     back.HashComments = hashComments;
     const QString written = ini.GetText();
     const std::optional<qsizetype> stop = back.Parse(written);
-    if (!stop || *stop != written.size() || back.Sections.Count != 1)
+    if (!stop || *stop != written.size() || back.Sections.Count() != 1)
         return false;
-    const TKvIniSection *readSection = back.Sections.Items[0];
+    const TKvIniSection *readSection = back.Sections[0];
     if (readSection->Name != sectionName || readSection->Comment != sectionComment
-        || readSection->Vals.Count != 4)
+        || readSection->Vals.Count() != 4)
         return false;
-    const TKvIniVal *readItem = readSection->Vals.Items[0];
-    const TKvIniVal *readComment = readSection->Vals.Items[1];
-    const TKvIniVal *readError = readSection->Vals.Items[2];
+    const TKvIniVal *readItem = readSection->Vals[0];
+    const TKvIniVal *readComment = readSection->Vals[1];
+    const TKvIniVal *readError = readSection->Vals[2];
     return readItem->Kind() == ikValue && readItem->Name() == name && readItem->Value() == value
            && readItem->Comment() == comment && readComment->Kind() == ikComment
            && readComment->Comment() == comment && readError->Kind() == ikError

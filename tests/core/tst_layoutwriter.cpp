@@ -318,7 +318,7 @@ void TestLayoutWriter::freshLineEnds()
     TKvMemIni ini;
     QCOMPARE(Load(ini, bytes), 0);
     TKvIniSection *a = ini.Sections[ini.IndexOfSectionName(u"a")];
-    qint32 index = a->Vals.Count;
+    qint32 index = a->Vals.Count();
     while (index > 0 && a->Vals[index - 1]->Kind() == ikBlank)
         --index;
     a->InsertVal(index, u"y", u"2", u"");
@@ -518,11 +518,11 @@ void TestLayoutWriter::namelessSectionKeptWhenSorted()
 {
     TKvMemIni ini;
     QCOMPARE(Load(ini, "top=1\n[b]\nx=1\n[]\ny=2\n"), 0);
-    QCOMPARE(ini.Sections.Count, 3);
+    QCOMPARE(ini.Sections.Count(), 3);
     ini.SortSections(skName, true);
     TKvMemIni again;
     QCOMPARE(Load(again, KeepLayoutSave(ini, ini.Encoding)), 0);
-    QCOMPARE(again.Sections.Count, 3);
+    QCOMPARE(again.Sections.Count(), 3);
     QCOMPARE(Describe(again), Describe(ini));
 }
 

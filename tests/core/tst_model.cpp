@@ -26,6 +26,7 @@ private slots:
     void removeAt_data();
     void removeAt();
     void deleteAndClear();
+    void replaceTakesOutWithoutDestroying();
     void reverse_data();
     void reverse();
     void reserveKeepsElements();
@@ -46,24 +47,24 @@ void TestModel::growthRule()
 {
     int destroyed = 0;
     TKvPtrVector<Tracked> vector;
-    QCOMPARE(vector.Capacity, 0);
+    QCOMPARE(vector.Capacity(), 0);
     QList<int> capacities;
     QList<int> growAt;
     for (int i = 1; i <= 70; ++i) {
-        const int before = vector.Capacity;
+        const int before = vector.Capacity();
         vector.Add(new Tracked(&destroyed));
-        if (vector.Capacity != before) {
-            capacities << vector.Capacity;
+        if (vector.Capacity() != before) {
+            capacities << vector.Capacity();
             growAt << i;
         }
     }
     QCOMPARE(capacities, (QList<int>{5, 10, 20, 30, 45, 67, 88}));
     QCOMPARE(growAt, (QList<int>{1, 6, 11, 21, 31, 46, 68}));
-    for (int i = vector.Count; i < vector.Capacity; ++i)
-        QVERIFY(vector.Items[i] == nullptr);
+    for (int i = vector.Count(); i < vector.Capacity(); ++i)
+        QVERIFY(vector.Items()[i] == nullptr);
     vector.Clear();
     QCOMPARE(destroyed, 70);
-    QCOMPARE(vector.Capacity, 88);
+    QCOMPARE(vector.Capacity(), 88);
 }
 
 void TestModel::insertIndexes_data()
@@ -114,7 +115,7 @@ void TestModel::removeAt()
     for (const TKvIniVal *val : section.Vals)
         names += val->Name();
     QCOMPARE(names, order);
-    QVERIFY(section.Vals.Items[section.Vals.Count] == nullptr);
+    QVERIFY(section.Vals.Items()[section.Vals.Count()] == nullptr);
     // RemoveAt does not destroy: the caller owns what was taken out.
     for (TKvIniVal *val : made) {
         if (section.IndexOfVal(val) < 0)
@@ -132,16 +133,35 @@ void TestModel::deleteAndClear()
     Tracked stranger(&destroyed);
     vector.Delete(&stranger);
     QCOMPARE(destroyed, 0);
-    QCOMPARE(vector.Count, 2);
+    QCOMPARE(vector.Count(), 2);
     vector.Delete(a);
     QCOMPARE(destroyed, 1);
-    QCOMPARE(vector.Count, 1);
+    QCOMPARE(vector.Count(), 1);
     QCOMPARE(vector.IndexOf(a), -1);
     vector.Clear();
     QCOMPARE(destroyed, 2);
-    QCOMPARE(vector.Count, 0);
-    QCOMPARE(vector.Capacity, 5);
+    QCOMPARE(vector.Count(), 0);
+    QCOMPARE(vector.Capacity(), 5);
     QCOMPARE(vector.IndexOf(nullptr, -1), -1);
+}
+
+void TestModel::replaceTakesOutWithoutDestroying()
+{
+    int destroyed = 0;
+    TKvPtrVector<Tracked> vector;
+    auto *a = new Tracked(&destroyed);
+    auto *b = new Tracked(&destroyed);
+    vector.Add(a);
+    vector.Add(b);
+    auto *c = new Tracked(&destroyed);
+    QCOMPARE(vector.Replace(0, c), a);
+    QCOMPARE(destroyed, 0);
+    QCOMPARE(vector.Count(), 2);
+    QCOMPARE(vector[0], c);
+    QCOMPARE(vector[1], b);
+    delete a;
+    vector.Clear();
+    QCOMPARE(destroyed, 3);
 }
 
 void TestModel::reverse_data()
@@ -177,12 +197,12 @@ void TestModel::reserveKeepsElements()
     for (int i = 0; i < 100; ++i)
         section.AddVal(QString::number(i), u"", u"");
     section.Vals.Reserve(50); // smaller: nothing happens
-    QCOMPARE(section.Vals.Capacity, 115);
+    QCOMPARE(section.Vals.Capacity(), 115);
     section.Vals.Reserve(1000);
-    QCOMPARE(section.Vals.Capacity, 1000);
-    QCOMPARE(section.Vals.Count, 100);
+    QCOMPARE(section.Vals.Capacity(), 1000);
+    QCOMPARE(section.Vals.Count(), 100);
     QCOMPARE(section.Vals[99]->Name(), QStringLiteral("99"));
-    QVERIFY(section.Vals.Items[100] == nullptr && section.Vals.Items[999] == nullptr);
+    QVERIFY(section.Vals.Items()[100] == nullptr && section.Vals.Items()[999] == nullptr);
     // Inserting into a long run moves the block as a whole.
     TKvIniVal *inserted = section.InsertVal(1, u"x", u"", u"");
     QCOMPARE(section.Vals[1]->Name(), QStringLiteral("x"));
@@ -332,7 +352,7 @@ void TestModel::indexOfSectionName()
     QCOMPARE(ini.IndexOfSection(inserted), 1);
     QCOMPARE(ini.IndexOfSection(inserted, 2), -1);
     ini.DeleteSection(inserted);
-    QCOMPARE(ini.Sections.Count, 3);
+    QCOMPARE(ini.Sections.Count(), 3);
 }
 
 void TestModel::sectionsOwnEntries()
@@ -344,9 +364,9 @@ void TestModel::sectionsOwnEntries()
     TKvIniVal *val = section->AddVal(u"k", u"v", u"c");
     section->DeleteVal(val);
     section->DeleteVal(val); // no longer there: nothing happens
-    QCOMPARE(section->Vals.Count, 2);
+    QCOMPARE(section->Vals.Count(), 2);
     ini.DeleteSection(ini.Sections[0]);
-    QCOMPARE(ini.Sections.Count, 1);
+    QCOMPARE(ini.Sections.Count(), 1);
     QCOMPARE(ini.Sections[0]->Vals[0]->Name(), QStringLiteral("b"));
 }
 

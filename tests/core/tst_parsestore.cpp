@@ -60,7 +60,7 @@ void TestParseStore::parsedEntriesCanBeEditedAndDeleted()
     QString text = ini.GetText();
     QVERIFY(ini.Encode(65001) == "\xEF\xBB\xBF" + text.toUtf8());
     ini.Clear();
-    QVERIFY(ini.Sections.Count == 0);
+    QVERIFY(ini.Sections.Count() == 0);
 }
 
 // a section parsed twice keeps the texts of the first parse
@@ -85,9 +85,9 @@ void TestParseStore::manyEntriesAndBigFilesRoundTrip()
         big += QStringLiteral("k%1=v ; c\n").arg(i);
     TKvMemIni ini;
     QVERIFY(ini.Parse(big));
-    QVERIFY(ini.Sections.Count == 1 && ini.Sections[0]->Vals.Count == 200000);
+    QVERIFY(ini.Sections.Count() == 1 && ini.Sections[0]->Vals.Count() == 200000);
     QVERIFY(ini.Sections[0]->Vals[199999]->Name() == u"k199999");
-    QVERIFY(ini.Sections[0]->Vals.Capacity == 200000 + 200000 / 64); // spare slots
+    QVERIFY(ini.Sections[0]->Vals.Capacity() == 200000 + 200000 / 64); // spare slots
     // reads through a file, big enough to read into a block of its own
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("big.ini"));
@@ -96,7 +96,7 @@ void TestParseStore::manyEntriesAndBigFilesRoundTrip()
         TKvMemIni again;
         const int r = again.LoadFromFile(path);
         QVERIFY(r == int(enc == 0 ? 0 : enc));
-        QVERIFY(again.Sections[0]->Vals.Count == 200001);
+        QVERIFY(again.Sections[0]->Vals.Count() == 200001);
         QVERIFY(again.GetText() == ini.GetText());
         QFile f(path);
         f.open(QIODevice::ReadOnly);
@@ -158,14 +158,14 @@ void TestParseStore::parsedSectionVectorCanBeEdited()
     TKvMemIni ini;
     QVERIFY(ini.Parse(QStringLiteral("[a]\nx=1\ny=2\nz=3\n[b]\nq=1\n")));
     TKvIniSection *a = ini.Sections[0];
-    QVERIFY(a->Vals.Count == 3 && a->Vals.Capacity == 3);
+    QVERIFY(a->Vals.Count() == 3 && a->Vals.Capacity() == 3);
     a->Vals.Reverse(0, 3);
     a->Vals.RemoveAt(0);
-    QVERIFY(a->Vals.Items[2] == nullptr);
-    TKvIniVal *z = ini.Sections[0]->Vals.Items[2];
+    QVERIFY(a->Vals.Items()[2] == nullptr);
+    TKvIniVal *z = ini.Sections[0]->Vals.Items()[2];
     QVERIFY(z == nullptr);
     a->InsertVal(0, u"n", u"0", u"");
-    QVERIFY(a->Vals.Capacity == 3 && a->Vals.Count == 3);
+    QVERIFY(a->Vals.Capacity() == 3 && a->Vals.Count() == 3);
     for (int i = 0; i < 40; ++i)
         a->AddVal(QString::number(i), u"v", u"");
     a->Vals.Reserve(500);
@@ -176,7 +176,7 @@ void TestParseStore::parsedSectionVectorCanBeEdited()
     // a section parsed again appends to the entries it has
     TKvIniSection *b = ini.Sections[1];
     QVERIFY(b->Parse(QStringLiteral("r=2\ns=3\n")));
-    QVERIFY(b->Vals.Count == 3 && b->Vals[2]->Name() == u"s" && b->Vals[0]->Name() == u"q");
+    QVERIFY(b->Vals.Count() == 3 && b->Vals[2]->Name() == u"s" && b->Vals[0]->Name() == u"q");
     ini.DeleteSection(a);
     ini.Clear();
 }
@@ -210,20 +210,20 @@ void TestParseStore::firstInsertionsUseSpareSlots()
     QCOMPARE(ini.ReadUtf8(buffer), 65001);
     ini.KeepLayout = true;
     TKvIniSection *big = ini.Sections[0];
-    TKvIniVal **const parsedArray = big->Vals.Items;
-    QCOMPARE(big->Vals.Capacity, lines + lines / 64);
+    TKvIniVal *const *const parsedArray = big->Vals.Items();
+    QCOMPARE(big->Vals.Capacity(), lines + lines / 64);
     QList<TKvIniVal *> added;
     for (int i = 0; i < inserted; ++i)
         added.append(big->InsertVal(i * 5, u"new", QString::number(i), u""));
-    QCOMPARE(big->Vals.Items != parsedArray, arrayMoves);
-    QCOMPARE(big->Vals.Count, lines + inserted);
+    QCOMPARE(big->Vals.Items() != parsedArray, arrayMoves);
+    QCOMPARE(big->Vals.Count(), lines + inserted);
     for (int i = 0; i < inserted; ++i)
         QCOMPARE(big->Vals[i * 5], added[i]);
-    for (qint32 i = big->Vals.Count; i < big->Vals.Capacity; ++i)
-        QVERIFY(big->Vals.Items[i] == nullptr);
+    for (qint32 i = big->Vals.Count(); i < big->Vals.Capacity(); ++i)
+        QVERIFY(big->Vals.Items()[i] == nullptr);
     for (TKvIniVal *val : std::as_const(added))
         big->DeleteVal(val);
-    QCOMPARE(big->Vals.Count, lines);
+    QCOMPARE(big->Vals.Count(), lines);
     for (int i = 0; i < lines; ++i)
         QCOMPARE(big->Vals[i]->Name(), QStringLiteral("k%1").arg(i));
     QCOMPARE(ini.Encode(65001), bytes); // every line unchanged, written as read
@@ -296,8 +296,8 @@ void TestParseStore::bigFileReadInPiecesAsWhole()
 
     QCOMPARE(piecesResult, wholeResult);
     QCOMPARE(pieces.Encoding, whole.Encoding);
-    QVERIFY(pieces.Sections.Count > 0);
-    QCOMPARE(pieces.Sections.Count, whole.Sections.Count);
+    QVERIFY(pieces.Sections.Count() > 0);
+    QCOMPARE(pieces.Sections.Count(), whole.Sections.Count());
     QVERIFY(Describe(pieces) == Describe(whole)); // QCOMPARE would print megabytes
     QVERIFY(pieces.CountAll() == whole.CountAll());
     QCOMPARE(pieces.ReadCommentLines().Semicolon, whole.ReadCommentLines().Semicolon);

@@ -222,20 +222,20 @@ void TestReader::readers_data()
     QTest::addRow("utf-16 odd final byte") << Utf16(QStringLiteral("k=v"), false) + "x"
                                            << int(KvEncoding::Utf16LE) << 1200 << KvEncoding::Utf16LE
                                            << "{;} 1:k=vx;";
-    QTest::addRow("utf-16 text read as ansi fails") << Utf16(sample, false) << int(KvEncoding::Ansi) << -2
+    QTest::addRow("utf-16 text read as ansi fails") << Utf16(sample, false) << int(KvEncoding::Ansi) << lrUnparsable
                                                     << KvEncoding::Ansi << "{;}";
-    QTest::addRow("utf-16 text read as utf-8 fails") << Utf16(sample, false) << int(KvEncoding::Utf8) << -2
+    QTest::addRow("utf-16 text read as utf-8 fails") << Utf16(sample, false) << int(KvEncoding::Utf8) << lrUnparsable
                                                      << KvEncoding::Unknown << "{;}";
-    QTest::addRow("nul in the middle fails") << QByteArray("[s]\nk=v\0\nx=1\n", 12) << Detect << -2
+    QTest::addRow("nul in the middle fails") << QByteArray("[s]\nk=v\0\nx=1\n", 12) << Detect << lrUnparsable
                                              << KvEncoding::Ansi << "{s;} 1:k=v;";
     QTest::addRow("nul within the last two characters ends the text")
         << QByteArray("k=v\0x", 5) << Detect << 0 << KvEncoding::Ansi << "{;} 1:k=v;";
     QTest::addRow("nul right after a carriage return ends the text")
-        << QByteArray("k=v\r\0abc", 8) << int(KvEncoding::Ansi) << -2 << KvEncoding::Ansi << "{;} 1:k=v;";
+        << QByteArray("k=v\r\0abc", 8) << int(KvEncoding::Ansi) << lrUnparsable << KvEncoding::Ansi << "{;} 1:k=v;";
     QTest::addRow("trailing nul tab and space trimmed")
         << QByteArray("k=v\r\n \t\0\0 ", 10) << Detect << 0 << KvEncoding::Ansi << "{;} 1:k=v;";
     QTest::addRow("unparsable utf-8 keeps encoding unknown")
-        << QByteArray("[s\nk=v") << int(KvEncoding::Utf8) << -2 << KvEncoding::Unknown << "{;}";
+        << QByteArray("[s\nk=v") << int(KvEncoding::Utf8) << lrUnparsable << KvEncoding::Unknown << "{;}";
     QTest::addRow("ansi 1252") << QByteArray("[s]\nk=\x80\xE6") << int(KvEncoding::Ansi) << 0 << KvEncoding::Ansi
                                << QStringLiteral("{s;} 1:k=€æ;");
     QTest::addRow("unknown code reads ansi") << QByteArray("k=v") << 4242 << 0 << KvEncoding::Ansi << "{;} 1:k=v;";
@@ -268,8 +268,8 @@ void TestReader::utf32IsRefused()
         QVERIFY(buffer.open(QIODevice::ReadOnly));
         TKvMemIni ini;
         ini.Encoding = 1200;
-        QCOMPARE(ini.LoadFromStream(buffer), KvReadResult::Refused32Bit);
-        QCOMPARE(ini.Sections.Count, 0);
+        QCOMPARE(ini.LoadFromStream(buffer), lrRefused32Bit);
+        QCOMPARE(ini.Sections.Count(), 0);
         QCOMPARE(ini.Encoding, quint32(1200));
         QCOMPARE(m_messages, QStringList{QStringLiteral("32bit File Types are not supported.")});
     }
@@ -291,7 +291,7 @@ void TestReader::readUtf8FromOffset()
     QVERIFY(empty.seek(22));
     TKvMemIni none;
     QCOMPARE(none.ReadUtf8(empty), 65001);
-    QCOMPARE(none.Sections.Count, 0);
+    QCOMPARE(none.Sections.Count(), 0);
 }
 
 void TestReader::sectionParseStopsAtNextHeader()
@@ -303,7 +303,7 @@ void TestReader::sectionParseStopsAtNextHeader()
     QCOMPARE(text.mid(*stop, 6), QStringLiteral("[next]"));
     QCOMPARE(section.Name, QStringLiteral("copied"));
     QCOMPARE(section.Comment, QStringLiteral("c"));
-    QCOMPARE(section.Vals.Count, 3);
+    QCOMPARE(section.Vals.Count(), 3);
 
     TKvIniSection broken;
     QVERIFY(!broken.Parse(QStringLiteral("[oops\nk=v")));

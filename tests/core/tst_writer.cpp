@@ -337,13 +337,13 @@ void TestWriter::roundTrip()
     QCOMPARE(ReadFile(secondPath), ReadFile(firstPath));
 
     // The texts survive exactly (the written form only adds line ends and marks).
-    QCOMPARE(reread.Sections.Count, original.Sections.Count);
-    for (qint32 s = 0; s < original.Sections.Count; ++s) {
+    QCOMPARE(reread.Sections.Count(), original.Sections.Count());
+    for (qint32 s = 0; s < original.Sections.Count(); ++s) {
         const TKvIniSection *a = original.Sections[s];
         const TKvIniSection *b = reread.Sections[s];
         QCOMPARE(b->Name, a->Name);
         QCOMPARE(b->Comment, s == 0 && a->Name.isEmpty() ? QString() : a->Comment);
-        for (qint32 v = 0; v < a->Vals.Count; ++v) {
+        for (qint32 v = 0; v < a->Vals.Count(); ++v) {
             QCOMPARE(int(b->Vals[v]->Kind()), int(a->Vals[v]->Kind()));
             QCOMPARE(b->Vals[v]->Name(), a->Vals[v]->Name());
             QCOMPARE(b->Vals[v]->Value(), a->Vals[v]->Value());
@@ -455,7 +455,7 @@ void TestWriter::readsBackWithDetection()
         QVERIFY(ini.LoadFromStream(in, readAs) >= 0);
         ini.WriteBom = false;
         ini.KeepLayout = keepLayout;
-        if (keepLayout && ini.Sections.Count > 0 && ini.Sections[0]->Vals.Count > 0
+        if (keepLayout && ini.Sections.Count() > 0 && ini.Sections[0]->Vals.Count() > 0
             && ini.Sections[0]->Vals[0]->Kind() == ikValue)
             ini.Sections[0]->Vals[0]->SetValue(u"changed"); // the first line is written anew
         QByteArray saved = SaveBytes(ini, saveAs);

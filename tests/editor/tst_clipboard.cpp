@@ -404,12 +404,12 @@ void TestClipboard::pasteSectionNameClashAsks()
     QVERIFY(Open());
     Select(0);
     Clip().PutOnClipboard(copied, true, false);
-    const qint32 before = m_form->Document().Sections.Count;
+    const qint32 before = m_form->Document().Sections.Count();
     m_form->MnuPasteSection->trigger();
     QCOMPARE(m_asked.size(), asks ? 1 : 0);
     if (asks && copied.startsWith(u'['))
         QCOMPARE(m_asked.first(), QStringLiteral("Net|again"));
-    QCOMPARE(m_form->Document().Sections.Count, before + 1);
+    QCOMPARE(m_form->Document().Sections.Count(), before + 1);
     TKvIniSection *added = m_form->Document().Sections.Last();
     QCOMPARE(added->Name, newName);
     QCOMPARE(Texts(added), QStringList({"1|a|1|", "0|||"}));
@@ -425,7 +425,7 @@ void TestClipboard::pasteSectionCancelledChangesNothing()
     m_askAnswer = false;
     m_form->MnuPasteSection->trigger();
     QCOMPARE(m_asked.size(), 1);
-    QCOMPARE(m_form->Document().Sections.Count, 3);
+    QCOMPARE(m_form->Document().Sections.Count(), 3);
     QVERIFY(!m_form->Modified());
     QCOMPARE(m_form->UndoStack()->count(), 0);
 }
@@ -517,7 +517,7 @@ void TestClipboard::plainTextEnablesOnlyFieldPastes()
     Clip().MnuPasteItemClick();
     Clip().MnuPasteAllItemsClick();
     Clip().MnuPasteSectionClick();
-    QCOMPARE(m_form->Document().Sections.Count, 3);
+    QCOMPARE(m_form->Document().Sections.Count(), 3);
     QVERIFY(!m_form->Modified());
 }
 

@@ -142,7 +142,7 @@ void TestCommands::addSectionAppendsWithBlankLine()
     });
     form->ActAddSection->trigger();
     TKvMemIni &ini = form->Document();
-    QCOMPARE(ini.Sections.Count, 4);
+    QCOMPARE(ini.Sections.Count(), 4);
     QCOMPARE(ini.Sections[3]->Name, QStringLiteral("A"));
     QCOMPARE(ini.Sections[3]->Comment, QString());
     QCOMPARE(SelectionOf(form).first, 3);
@@ -281,7 +281,7 @@ void TestCommands::deleteQuestions()
     QCOMPARE(script.Messages, question.isEmpty() ? QStringList() : QStringList{question});
     QCOMPARE(form->Document().GetText() != before, deleted);
     if (section)
-        QCOMPARE(form->Document().Sections.Count, deleted ? 2 : 3);
+        QCOMPARE(form->Document().Sections.Count(), deleted ? 2 : 3);
     else
         QCOMPARE(form->LvValues->model()->rowCount(), deleted ? 3 : 4);
     // The item that follows takes the deleted one's place in the selection.
@@ -333,12 +333,12 @@ void TestCommands::commentLines()
     QCOMPARE(SelectionOf(form), Selection(0, selected));
     // The empty line is a blank entry; the others are comments.
     const TKvIniSection *main = form->Document().Sections[0];
-    QCOMPARE(main->Vals.Count, 7);
+    QCOMPARE(main->Vals.Count(), 7);
     QCOMPARE(
         form->SectionModel()->data(form->SectionModel()->index(0, TKvSectionModel::CountColumn)).toString(),
         QStringLiteral("7"));
     form->ActUndo->trigger();
-    QCOMPARE(main->Vals.Count, 4);
+    QCOMPARE(main->Vals.Count(), 4);
     QCOMPARE(SelectionOf(form), Selection(0, 1));
 }
 
@@ -405,7 +405,7 @@ void TestCommands::editItemMultiLineComment()
     });
     form->ActEditItem->trigger();
     const TKvIniSection *main = form->Document().Sections[0];
-    QCOMPARE(main->Vals.Count, 4);
+    QCOMPARE(main->Vals.Count(), 4);
     QCOMPARE(main->Vals[1]->Comment(), QStringLiteral("first second third"));
     QCOMPARE(main->Vals[1]->Kind(), ikComment);
     QCOMPARE(SelectionOf(form), Selection(0, 1));
@@ -600,7 +600,7 @@ void TestCommands::undoRedo()
     QCOMPARE(form->Document().GetText(), before);
     QCOMPARE(SelectionOf(form), selectionBefore);
     QCOMPARE(ValueRows(form), rowsBefore);
-    QCOMPARE(form->LvSections->model()->rowCount(), form->Document().Sections.Count);
+    QCOMPARE(form->LvSections->model()->rowCount(), form->Document().Sections.Count());
     QVERIFY(!form->Modified());
 
     form->ActRedo->trigger();
@@ -758,7 +758,7 @@ void TestCommands::modelsStayConsistent()
     QCOMPARE(form->Document().GetText(), before);
     while (form->UndoStack()->canRedo())
         form->ActRedo->trigger();
-    QCOMPARE(form->Document().Sections.Count, 0);
+    QCOMPARE(form->Document().Sections.Count(), 0);
 }
 
 QTEST_MAIN(TestCommands)

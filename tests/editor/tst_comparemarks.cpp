@@ -26,10 +26,10 @@ QString MarkName(TCompareMark mark)
 QString Describe(const TKvMemIni &ini, const TCompareMarks &marks)
 {
     QStringList sections;
-    for (qint32 i = 0; i < ini.Sections.Count; ++i) {
+    for (qint32 i = 0; i < ini.Sections.Count(); ++i) {
         const TKvIniSection *section = ini.Sections[i];
         QString text = section->Name + u'=' + MarkName(marks.SectionMark(i));
-        for (qint32 j = 0; j < section->Vals.Count; ++j) {
+        for (qint32 j = 0; j < section->Vals.Count(); ++j) {
             if (marks.EntryMark(i, j) == TCompareMark::Same)
                 continue;
             text += QStringLiteral(" %1:%2").arg(j).arg(MarkName(marks.EntryMark(i, j)));

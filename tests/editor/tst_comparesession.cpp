@@ -67,9 +67,9 @@ QString Describe(const TKvMemIni &ini, const TCompareMarks &marks)
 {
     static const char *const names[] = {"same", "added", "removed", "changed"};
     QStringList sections;
-    for (qint32 i = 0; i < ini.Sections.Count; ++i) {
+    for (qint32 i = 0; i < ini.Sections.Count(); ++i) {
         QString text = ini.Sections[i]->Name + u'=' + QLatin1String(names[int(marks.SectionMark(i))]);
-        for (qint32 j = 0; j < ini.Sections[i]->Vals.Count; ++j) {
+        for (qint32 j = 0; j < ini.Sections[i]->Vals.Count(); ++j) {
             if (marks.EntryMark(i, j) != TCompareMark::Same)
                 text += QStringLiteral(" %1:%2").arg(j).arg(QLatin1String(names[int(marks.EntryMark(i, j))]));
         }

@@ -281,7 +281,7 @@ void TestCompareWindow::comparisonEnds()
     } else if (how == u"reload") {
         WriteFile(m_mine, Other);
         form->ActReload->trigger();
-        QCOMPARE(form->Document().Sections.Count, 3);
+        QCOMPARE(form->Document().Sections.Count(), 3);
     } else if (how == u"save") {
         form->ActTakeAllOther->trigger();
         form->ActSave->trigger();

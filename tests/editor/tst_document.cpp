@@ -153,10 +153,10 @@ void TestDocument::newThenReloadLeavesNoDocument()
     TForm1 *form = Show();
     QVERIFY(form);
     Trigger(form->ActNewFile);
-    QCOMPARE(form->Document().Sections.Count, 1);
+    QCOMPARE(form->Document().Sections.Count(), 1);
     Trigger(form->ActReload);
     QCOMPARE(m_fix.Messages, QStringList{QStringLiteral("File Error|File Does not exist\r\n")});
-    QCOMPARE(form->Document().Sections.Count, 0);
+    QCOMPARE(form->Document().Sections.Count(), 0);
     QCOMPARE(form->windowTitle(), Caption(QString()));
     QVERIFY(!form->ActReload->isEnabled());
     QVERIFY(!form->ActSaveAs->isEnabled());
@@ -175,9 +175,9 @@ void TestDocument::newDocumentState()
     QVERIFY(form);
     Trigger(form->ActNewFile);
     QCOMPARE(form->windowTitle(), Caption(QStringLiteral("   [UnNamed.Ini] [UTF-8]")));
-    QCOMPARE(form->Document().Sections.Count, 1);
+    QCOMPARE(form->Document().Sections.Count(), 1);
     QCOMPARE(form->Document().Sections[0]->Name, QString());
-    QCOMPARE(form->Document().Sections[0]->Vals.Count, 1);
+    QCOMPARE(form->Document().Sections[0]->Vals.Count(), 1);
     QVERIFY(!form->Modified());
     QVERIFY(form->FileName().isEmpty());
     QVERIFY(!form->ButCreateShortcut->isEnabled());
@@ -221,7 +221,7 @@ void TestDocument::cancelledPasswordKeepsDocument()
     QCOMPARE(m_fix.Prompts.size(), 1);
     QCOMPARE(form->FileName(), m_sample);
     QCOMPARE(form->windowTitle(), title);
-    QCOMPARE(form->Document().Sections.Count, 2);
+    QCOMPARE(form->Document().Sections.Count(), 2);
     QVERIFY(form->Modified());
     QVERIFY(!form->Encrypted());
 }
@@ -269,7 +269,7 @@ void TestDocument::saveAsEncryptedThenPlain()
     QVERIFY(ReadFile(secret).startsWith("\x89KVCRY\r\n")); // a new protected file is strong
     TKvMemIni check;
     QCOMPARE(LoadEncrypted(check, secret, QStringLiteral("pw")), int(KvEncoding::Utf8));
-    QCOMPARE(check.Sections.Count, 2);
+    QCOMPARE(check.Sections.Count(), 2);
 
     // Save As of the encrypted document to a plain name, answering Yes.
     const QString copy = Path(QStringLiteral("copy.ini"));
@@ -407,7 +407,7 @@ void TestDocument::unsavedChangesQuestion()
     QCOMPARE(ReadFile(m_sample).contains("edited=yes"), saved);
     QCOMPARE(form->Modified(), !proceeds);
     if (!proceeds) {
-        QCOMPARE(form->Document().Sections[0]->Vals.Count, 2);
+        QCOMPARE(form->Document().Sections[0]->Vals.Count(), 2);
         QVERIFY(m_fix.Dialogs.isEmpty());
     } else if (command == u"open") {
         QCOMPARE(form->FileName(), other);
@@ -427,7 +427,7 @@ void TestDocument::yesThenCancelledSaveAsStopsOpen()
     Trigger(form->ActOpenFile);
     QCOMPARE(m_fix.Dialogs, QStringList{QStringLiteral("save:")}); // the open dialog never came
     QVERIFY(form->Modified());
-    QCOMPARE(form->Document().Sections[0]->Vals.Count, 2);
+    QCOMPARE(form->Document().Sections[0]->Vals.Count(), 2);
 }
 
 void TestDocument::droppedFiles_data()
@@ -537,7 +537,7 @@ void TestDocument::saveOntoReadOnlyTarget()
     QVERIFY(form->ActSave->isEnabled());
     QCOMPARE(ReadFile(m_sample), Sample);
     QCOMPARE(form->FileName(), m_sample);
-    QCOMPARE(form->Document().Sections.Count, 2);
+    QCOMPARE(form->Document().Sections.Count(), 2);
 }
 
 void TestDocument::brokenEncryptedFiles_data()
@@ -564,7 +564,7 @@ void TestDocument::brokenEncryptedFiles()
     m_fix.Passwords = {QStringLiteral("wrong")};
     form->RunCommand([&] { form->OpenFile(path, -1); });
     QCOMPARE(m_fix.Messages, QStringList{message.arg(path)});
-    QCOMPARE(form->Document().Sections.Count, 0);
+    QCOMPARE(form->Document().Sections.Count(), 0);
     QVERIFY(form->FileName().isEmpty());
     QVERIFY(!form->Encrypted());
     QVERIFY(!form->Modified());
@@ -583,13 +583,13 @@ void TestDocument::encryptedReloadAfterOutsideChange()
     m_fix.Passwords = {QStringLiteral("pw")};
     form->OpenFile(path, -1);
     QVERIFY(form->Encrypted());
-    QCOMPARE(form->Document().Sections.Count, 1);
+    QCOMPARE(form->Document().Sections.Count(), 1);
     ini.AddSection(QStringLiteral("two"));
     SaveEncrypted(ini, path, QStringLiteral("pw"));
     form->DocumentFile()->Watcher().Watch(path); // no question in this test
     Trigger(form->ActReload);
     QVERIFY(m_fix.Messages.isEmpty());
-    QCOMPARE(form->Document().Sections.Count, 2);
+    QCOMPARE(form->Document().Sections.Count(), 2);
     QVERIFY(form->Encrypted());
     QCOMPARE(m_fix.Prompts.size(), 1); // the reload uses the known password
     // A file read in the legacy container is saved in it again.
@@ -640,7 +640,7 @@ void TestDocument::utf32FileLeavesNoDocument()
     form->OpenFile(path, -1);
     QCOMPARE(m_fix.Messages, QStringList{QStringLiteral("plain|32bit File Types are not supported.")});
     QVERIFY(form->FileName().isEmpty());
-    QCOMPARE(form->Document().Sections.Count, 0);
+    QCOMPARE(form->Document().Sections.Count(), 0);
     QCOMPARE(form->windowTitle(), Caption(QString()));
     QVERIFY(!form->ActSaveAs->isEnabled());
     QVERIFY(!form->ActReload->isEnabled());
@@ -706,7 +706,7 @@ void TestDocument::outsideChangeOfUnmodifiedFile()
     QCOMPARE(m_fix.Messages[0],
              QStringLiteral("File Changed|") + m_sample
                  + QStringLiteral("\r\nhas been changed by another program.\r\nReload it ?"));
-    QCOMPARE(form->Document().Sections.Count, reply == tmrYes ? 3 : 2);
+    QCOMPARE(form->Document().Sections.Count(), reply == tmrYes ? 3 : 2);
     QTest::qWait(3 * TKvFileWatcher::SettleMs);
     QCOMPARE(m_fix.Messages.size(), 1); // asked once per change
 
@@ -736,7 +736,7 @@ void TestDocument::removedByAnotherProgram()
                                   "stays open; Save writes the file again."));
     QTest::qWait(3 * TKvFileWatcher::SettleMs);
     QCOMPARE(m_fix.Messages.size(), 1); // told once
-    QCOMPARE(form->Document().Sections.Count, 2);
+    QCOMPARE(form->Document().Sections.Count(), 2);
     Trigger(form->ActSave);
     QVERIFY(ReadFile(m_sample).contains("edited=yes"));
 }
@@ -785,7 +785,7 @@ void TestDocument::outsideChangeWhileModified()
     QTRY_COMPARE(m_fix.Messages.size(), 1);
     QVERIFY(m_fix.Messages[0].startsWith(QStringLiteral("File Changed|") + m_sample));
     QVERIFY(m_fix.Messages[0].endsWith(QStringLiteral("Save will ask before it overwrites the file")));
-    QCOMPARE(form->Document().Sections.Count, 2); // the edits stay
+    QCOMPARE(form->Document().Sections.Count(), 2); // the edits stay
     QVERIFY(HasEdit(*form));
 
     m_fix.Replies = {tmrYes};

@@ -181,7 +181,7 @@ void TestForm1::missingCommandLineFileIsIgnored()
     QVERIFY(form);
     QVERIFY(m_messages.isEmpty());
     QVERIFY(form->FileName().isEmpty());
-    QCOMPARE(form->Document().Sections.Count, 0);
+    QCOMPARE(form->Document().Sections.Count(), 0);
     QVERIFY(!form->ActSave->isEnabled());
     QVERIFY(!form->ActReload->isEnabled());
 }
@@ -204,7 +204,7 @@ void TestForm1::unreadableFileShowsErrorAndNoDocument()
     QCOMPARE(m_messages.size(), 1);
     QVERIFY2(m_messages.first().startsWith(QStringLiteral("File Error|") + socketPath),
              qPrintable(m_messages.first()));
-    QCOMPARE(form->Document().Sections.Count, 0);
+    QCOMPARE(form->Document().Sections.Count(), 0);
     QVERIFY(form->FileName().isEmpty());
     QVERIFY(!form->Modified());
     QVERIFY(!form->ActReload->isEnabled());
@@ -218,7 +218,7 @@ void TestForm1::unparsableFileShowsErrorReading()
     TForm1 *form = Open(path);
     QVERIFY(form);
     QCOMPARE(m_messages, QStringList{QStringLiteral("File Error|Error Reading File\r\n") + path});
-    QCOMPARE(form->Document().Sections.Count, 0);
+    QCOMPARE(form->Document().Sections.Count(), 0);
     QVERIFY(form->FileName().isEmpty());
     QVERIFY(!form->ActSaveAs->isEnabled());
     QCOMPARE(form->windowTitle(), QStringLiteral("Velmora's Quillon"));
@@ -460,7 +460,7 @@ void TestForm1::failedLoadClearsTheCounters()
     const QString broken = WriteFile(m_dir, QStringLiteral("broken2.ini"), "[ok]\nk=v\n;c\n[broken\n");
     form->RunCommand([&] { form->OpenFile(broken, -1); });
     QCOMPARE(m_messages.size(), 1);
-    QCOMPARE(form->Document().Sections.Count, 0);
+    QCOMPARE(form->Document().Sections.Count(), 0);
     for (TKvGradiLabel *counter : {form->LbSectionCount, form->LbValueCount, form->LbCommentCount,
                                    form->LbErrorCount, form->LbEmptyCount})
         QCOMPARE(counter->Caption(), QStringLiteral("0"));

@@ -61,16 +61,16 @@ const QString All = QStringLiteral("SN,SC,IN,IV,IC");
 // (the writer's empty line after a section reads back as one more blank entry).
 bool SameDocument(const TKvMemIni &ini, const TKvMemIni &back)
 {
-    if (back.Sections.Count != ini.Sections.Count)
+    if (back.Sections.Count() != ini.Sections.Count())
         return false;
-    for (qint32 s = 0; s < ini.Sections.Count; ++s) {
+    for (qint32 s = 0; s < ini.Sections.Count(); ++s) {
         const TKvIniSection &a = *ini.Sections[s];
         const TKvIniSection &b = *back.Sections[s];
-        if (a.Name != b.Name || a.Comment != b.Comment || b.Vals.Count < a.Vals.Count)
+        if (a.Name != b.Name || a.Comment != b.Comment || b.Vals.Count() < a.Vals.Count())
             return false;
-        for (qint32 e = 0; e < b.Vals.Count; ++e) {
+        for (qint32 e = 0; e < b.Vals.Count(); ++e) {
             const TKvIniVal &y = *b.Vals[e];
-            if (e >= a.Vals.Count) {
+            if (e >= a.Vals.Count()) {
                 if (y.Kind() != ikBlank)
                     return false;
                 continue;

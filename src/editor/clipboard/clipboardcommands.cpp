@@ -222,7 +222,7 @@ namespace {
 std::vector<TKvIniVal *> PastedVals(const TKvIniSection &parsed, bool keepBlank)
 {
     std::vector<TKvIniVal *> vals;
-    vals.reserve(size_t(parsed.Vals.Count));
+    vals.reserve(size_t(parsed.Vals.Count()));
     for (const TKvIniVal *val : parsed.Vals) {
         if (keepBlank ? val->Kind() != ikBlank : !val->IsEmpty())
             vals.push_back(new TKvIniVal(val->Name(), val->Value(), val->Comment()));

@@ -72,13 +72,13 @@ template <typename T> TKvRangeStep<T>::~TKvRangeStep()
 template <typename T> void TKvRangeStep<T>::Put()
 {
     if constexpr (std::is_same_v<T, TKvIniSection>) {
-        const qint32 count = m_document.Ini().Sections.Count;
+        const qint32 count = m_document.Ini().Sections.Count();
         if (m_position < 0 || m_position > count)
             m_position = count;
         m_document.InsertSections(m_position, m_items);
     } else {
-        if (m_position < 0 || m_position > m_owner->Vals.Count)
-            m_position = m_owner->Vals.Count;
+        if (m_position < 0 || m_position > m_owner->Vals.Count())
+            m_position = m_owner->Vals.Count();
         m_document.InsertVals(m_owner, m_position, m_items);
     }
     m_owned = false;
@@ -156,7 +156,7 @@ TKvOrderStep::Order TKvOrderStep::Take() const
     if (m_scope != SectionOrder) {
         size_t total = 0;
         for (const TKvIniSection *section : order.sections)
-            total += size_t(section->Vals.Count);
+            total += size_t(section->Vals.Count());
         order.vals.reserve(total);
         for (const TKvIniSection *section : order.sections)
             order.vals.insert(order.vals.end(), section->Vals.begin(), section->Vals.end());
@@ -171,15 +171,15 @@ void TKvOrderStep::Put(const Order &order)
 {
     m_document.Reorder(ReorderedSection(), [this, &order](TKvMemIni &ini) {
         if (m_scope != OneSectionsEntries) {
-            std::copy(order.sections.begin(), order.sections.end(), ini.Sections.Items);
+            std::copy(order.sections.begin(), order.sections.end(), ini.Sections.begin());
             for (size_t i = 0; i < order.sections.size(); ++i)
                 order.sections[i]->RestoreHeaderLine(order.headerLines[i]);
         }
         if (m_scope != SectionOrder) {
             TKvIniVal *const *from = order.vals.data();
             for (TKvIniSection *section : order.sections) {
-                std::copy(from, from + section->Vals.Count, section->Vals.Items);
-                from += section->Vals.Count;
+                std::copy(from, from + section->Vals.Count(), section->Vals.begin());
+                from += section->Vals.Count();
             }
             for (size_t i = 0; i < order.vals.size(); ++i)
                 order.vals[i]->RestoreChangedMark(order.changedMarks[i]);

@@ -25,7 +25,7 @@ void TItemCommands::AddVals(TKvIniSection *section, int position, std::vector<TK
     if (position < 0 && m_lists.ValuesOnly()) {
         // Just after the last value item; at the top when there is none.
         position = 0;
-        for (qint32 i = section->Vals.Count - 1; i >= 0; --i) {
+        for (qint32 i = section->Vals.Count() - 1; i >= 0; --i) {
             if (section->Vals[i]->Kind() == ikValue) {
                 position = i + 1;
                 break;

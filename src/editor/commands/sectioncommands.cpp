@@ -60,7 +60,7 @@ void TSectionCommands::ActCopySectionExecute()
     // The copy is made in the document and taken out again; the step puts it back.
     TKvMemIni &ini = m_doc.Ini();
     TKvIniSection *copy = ini.CopySection(source, dialog.Name());
-    ini.Sections.RemoveAt(ini.Sections.Count - 1);
+    ini.Sections.RemoveAt(ini.Sections.Count() - 1);
     copy->Comment = dialog.Comment();
     auto *step = new TKvSectionsStep(m_doc, m_lists, QStringLiteral("Copy Section"), nullptr, -1, {copy});
     m_doc.Push(step);

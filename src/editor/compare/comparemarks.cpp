@@ -52,12 +52,12 @@ TCompareMarks::TCompareMarks(const TKvMemIni &shown, const std::vector<TKvDiffer
                              TCompareSide side)
     : m_equal(differences.empty())
 {
-    m_sections.resize(size_t(shown.Sections.Count));
+    m_sections.resize(size_t(shown.Sections.Count()));
     if (differences.empty())
         return;
     std::unordered_map<const TKvIniSection *, qint32> indexOf;
-    indexOf.reserve(size_t(shown.Sections.Count));
-    for (qint32 i = 0; i < shown.Sections.Count; ++i)
+    indexOf.reserve(size_t(shown.Sections.Count()));
+    for (qint32 i = 0; i < shown.Sections.Count(); ++i)
         indexOf.emplace(shown.Sections[i], i);
 
     const bool onA = side == TCompareSide::A;
@@ -103,8 +103,8 @@ TCompareMarks::TCompareMarks(const TKvMemIni &shown, const std::vector<TKvDiffer
     for (auto &[index, marks] : entryMarks) {
         const TKvIniSection *section = shown.Sections[index];
         std::vector<TEntryMark> &entries = m_sections[size_t(index)].Entries;
-        entries.resize(size_t(section->Vals.Count));
-        for (qint32 j = 0; j < section->Vals.Count; ++j) {
+        entries.resize(size_t(section->Vals.Count()));
+        for (qint32 j = 0; j < section->Vals.Count(); ++j) {
             const auto found = marks.find(section->Vals[j]);
             if (found != marks.end())
                 entries[size_t(j)] = found->second;

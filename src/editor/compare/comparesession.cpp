@@ -141,11 +141,11 @@ void TCompareSession::CompareAll()
     const TKvMemIni &ini = m_document.Ini();
     m_pairs = KvCompare::PairSections(ini, *m_other, m_options);
     m_differences = KvCompare::Diff(ini, *m_other, m_options);
-    const auto count = size_t(ini.Sections.Count);
+    const auto count = size_t(ini.Sections.Count());
     m_names.resize(count);
     m_indexOf.clear();
     m_indexOf.reserve(count);
-    for (qint32 i = 0; i < ini.Sections.Count; ++i) {
+    for (qint32 i = 0; i < ini.Sections.Count(); ++i) {
         m_names[size_t(i)] = ini.Sections[i]->Name;
         m_indexOf.emplace(ini.Sections[i], i);
     }

@@ -61,7 +61,7 @@ TKvIniSection *CopyOf(const TKvIniSection &source)
 {
     auto *copy = new TKvIniSection(source.Name);
     copy->Comment = source.Comment;
-    copy->Vals.Reserve(source.Vals.Count);
+    copy->Vals.Reserve(source.Vals.Count());
     for (const TKvIniVal *val : source.Vals)
         copy->Vals.Add(val->Clone());
     return copy;
@@ -160,7 +160,7 @@ void TKvTakeOtherStep::Run()
     }
     // Items of a nameless section the document lacked when compared go into
     // the one it has at the front by now, if any.
-    if (!namelessAdded.empty() && ini.Sections.Count > 0 && ini.Sections[0]->Name.isEmpty()) {
+    if (!namelessAdded.empty() && ini.Sections.Count() > 0 && ini.Sections[0]->Name.isEmpty()) {
         std::vector<const TKvIniVal *> &added = takes(ini.Sections[0]).Added;
         added.insert(added.end(), namelessAdded.begin(), namelessAdded.end());
         namelessAdded.clear();
@@ -170,7 +170,7 @@ void TKvTakeOtherStep::Run()
         TKvIniSection *section = each.Section;
         // One pass finds the places of the entries that change or go.
         std::vector<qint32> removed;
-        for (qint32 j = 0; j < section->Vals.Count && !(each.Changed.empty() && each.Removed.empty()); ++j) {
+        for (qint32 j = 0; j < section->Vals.Count() && !(each.Changed.empty() && each.Removed.empty()); ++j) {
             const TKvIniVal *val = section->Vals[j];
             if (const auto changed = each.Changed.find(val); changed != each.Changed.end())
                 Do(new TKvReplaceValStep(m_document, NoSelection, {}, section, j,
@@ -197,7 +197,7 @@ void TKvTakeOtherStep::Run()
     }
     if (!doomedSections.empty()) {
         std::vector<qint32> doomed;
-        for (qint32 i = 0; i < ini.Sections.Count; ++i) {
+        for (qint32 i = 0; i < ini.Sections.Count(); ++i) {
             if (doomedSections.count(ini.Sections[i]))
                 doomed.push_back(i);
         }

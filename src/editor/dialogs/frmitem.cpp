@@ -14,17 +14,9 @@
 #include <QVBoxLayout>
 
 TFrmItem::TFrmItem(QWidget *owner)
-    : TKvGradientDialog(owner, TitleAndMenuFlags)
+    : TKvEntryDialogBase(owner, QStringLiteral("FrmItem"), QStringLiteral("Add Value Item"))
 {
-    setObjectName(QStringLiteral("FrmItem"));
-    setWindowTitle(QStringLiteral("Add Value Item"));
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(Scaled(18));
-    setFont(font);
-
-    Label1 = new QLabel(QStringLiteral("Item Name:"), this);
-    EdName = new QLineEdit(this);
-    EdName->setObjectName(QStringLiteral("EdName"));
+    AddNameField(QStringLiteral("Item Name:"));
     Label3 = new QLabel(QStringLiteral("Item Value"), this);
     ButPassword = new QPushButton(QStringLiteral("Generate a Password"), this);
     ButPassword->setObjectName(QStringLiteral("ButPassword"));
@@ -32,31 +24,15 @@ TFrmItem::TFrmItem(QWidget *owner)
     MemoValue = new TKvMemo(this);
     MemoValue->setObjectName(QStringLiteral("MemoValue"));
     MemoValue->setFixedHeight(Scaled(90));
-    Label2 = new QLabel(QStringLiteral("Item Comment:"), this);
-    MemoComment = new TKvMemo(this);
-    MemoComment->setObjectName(QStringLiteral("MemoComment"));
-    MemoComment->setFixedHeight(Scaled(120));
+    KvLabelField(Label3, MemoValue);
+    AddCommentField(QStringLiteral("Item Comment:"), 120);
     MemoComment->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     CbxMultiLineComment = new QCheckBox(QStringLiteral("MultiLine Comment"), this);
     CbxMultiLineComment->setObjectName(QStringLiteral("CbxMultiLineComment"));
-    LbHint = new QLabel(this);
-    LbHint->setObjectName(QStringLiteral("LbHint"));
-    LbHint->setStyleSheet(QStringLiteral("color: #A00000;"));
-    LbHint->setWordWrap(true);
-    LbHint->hide();
-    ButApply = new QPushButton(QStringLiteral("Apply"), this);
-    ButApply->setObjectName(QStringLiteral("ButApply"));
-    ButApply->setDefault(true);
-    ButCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    ButCancel->setObjectName(QStringLiteral("ButCancel"));
+    AddHintAndButtons();
     ButCancel->setAutoDefault(false);
 
-    auto *layout = new QVBoxLayout(this);
-    const int margin = Scaled(18);
-    layout->setContentsMargins(margin, margin, margin, margin);
-    layout->addWidget(Label1);
-    layout->addWidget(EdName);
-    layout->addSpacing(Scaled(8));
+    QVBoxLayout *layout = BeginLayout();
     auto *valueRow = new QHBoxLayout;
     valueRow->addWidget(Label3);
     valueRow->addStretch(1);
@@ -64,17 +40,7 @@ TFrmItem::TFrmItem(QWidget *owner)
     layout->addLayout(valueRow);
     layout->addWidget(MemoValue);
     layout->addSpacing(Scaled(8));
-    layout->addWidget(Label2);
-    layout->addWidget(MemoComment);
-    layout->addWidget(CbxMultiLineComment);
-    layout->addWidget(LbHint);
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(ButApply);
-    buttons->addStretch(1);
-    buttons->addWidget(ButCancel);
-    layout->addSpacing(Scaled(8));
-    layout->addLayout(buttons);
-    setMinimumWidth(Scaled(800));
+    EndLayout(layout, CbxMultiLineComment, 800);
     // Tab goes name, value, comment, then the rest.
     setTabOrder(EdName, MemoValue);
     setTabOrder(MemoValue, MemoComment);
@@ -90,11 +56,6 @@ TFrmItem::TFrmItem(QWidget *owner)
     connect(MemoComment, &QPlainTextEdit::textChanged, this, &TFrmItem::CheckFields);
     connect(CbxMultiLineComment, &QCheckBox::clicked, this, &TFrmItem::CbxMultiLineCommentClick);
     connect(ButPassword, &QPushButton::clicked, this, &TFrmItem::ButPasswordClick);
-    connect(ButApply, &QPushButton::clicked, this, &QDialog::accept);
-    connect(ButCancel, &QPushButton::clicked, this, &QDialog::reject);
-    KvLabelField(Label1, EdName);
-    KvLabelField(Label3, MemoValue);
-    KvLabelField(Label2, MemoComment);
     MemoValueChange();
 }
 
@@ -113,19 +74,9 @@ void TFrmItem::SetComment(const QString &comment)
     MemoComment->SetText(comment);
 }
 
-QString TFrmItem::Name() const
-{
-    return EdName->text();
-}
-
 QString TFrmItem::Value() const
 {
     return MemoValue->Text();
-}
-
-QString TFrmItem::Comment() const
-{
-    return MemoComment->Text();
 }
 
 void TFrmItem::MemoValueChange()
@@ -163,8 +114,7 @@ void TFrmItem::CheckFields()
             problem = DialogFieldProblem(TKvDialogField::ItemComment, comment);
         }
     }
-    LbHint->setText(problem);
-    LbHint->setVisible(!problem.isEmpty());
+    ShowProblem(problem);
     ButApply->setEnabled(problem.isEmpty());
 }
 

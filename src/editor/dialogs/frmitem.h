@@ -1,16 +1,12 @@
 #pragma once
 
-#include "kvgradientdialog.h"
+#include "entrydialogbase.h"
 
 class QCheckBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class TKvMemo;
 
 // The item dialog of Add, Insert and Edit item: name, value and comment, a
 // password generator for the value, and a multi-line comment for comment lines.
-class TFrmItem : public TKvGradientDialog
+class TFrmItem : public TKvEntryDialogBase
 {
     Q_OBJECT
 
@@ -20,21 +16,12 @@ public:
     void SetName(const QString &name);
     void SetValue(const QString &value);
     void SetComment(const QString &comment);
-    QString Name() const;
     QString Value() const;
-    QString Comment() const;
 
-    QLabel *Label1 = nullptr;
-    QLineEdit *EdName = nullptr;
     QLabel *Label3 = nullptr;
     QPushButton *ButPassword = nullptr;
     TKvMemo *MemoValue = nullptr;
-    QLabel *Label2 = nullptr;
-    TKvMemo *MemoComment = nullptr;
     QCheckBox *CbxMultiLineComment = nullptr;
-    QLabel *LbHint = nullptr; // why Apply is disabled, when a text would not read back
-    QPushButton *ButApply = nullptr;
-    QPushButton *ButCancel = nullptr;
 
     void MemoValueChange();
     void CbxMultiLineCommentClick();

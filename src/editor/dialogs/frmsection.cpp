@@ -1,15 +1,11 @@
 #include "frmsection.h"
 
 #include "fieldcheck.h"
-#include "kvaccessiblecontrols.h"
 #include "kvmemo.h"
 
 #include <QCollator>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 bool SameIgnoringCase(const QString &a, const QString &b)
 {
@@ -19,56 +15,16 @@ bool SameIgnoringCase(const QString &a, const QString &b)
 }
 
 TFrmSection::TFrmSection(QWidget *owner)
-    : TKvGradientDialog(owner, TitleAndMenuFlags)
+    : TKvEntryDialogBase(owner, QStringLiteral("FrmSection"), QStringLiteral("Add Section"))
 {
-    setObjectName(QStringLiteral("FrmSection"));
-    setWindowTitle(QStringLiteral("Add Section"));
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(Scaled(18));
-    setFont(font);
-
-    Label1 = new QLabel(QStringLiteral("Section Title:"), this);
-    EdName = new QLineEdit(this);
-    EdName->setObjectName(QStringLiteral("EdName"));
-    Label2 = new QLabel(QStringLiteral("Section Comment:"), this);
-    MemoComment = new TKvMemo(this);
-    MemoComment->setObjectName(QStringLiteral("MemoComment"));
-    MemoComment->setFixedHeight(Scaled(90));
-    LbHint = new QLabel(this);
-    LbHint->setObjectName(QStringLiteral("LbHint"));
-    LbHint->setStyleSheet(QStringLiteral("color: #A00000;"));
-    LbHint->setWordWrap(true);
-    LbHint->hide();
-    ButApply = new QPushButton(QStringLiteral("Apply"), this);
-    ButApply->setObjectName(QStringLiteral("ButApply"));
-    ButApply->setDefault(true);
+    AddNameField(QStringLiteral("Section Title:"));
+    AddCommentField(QStringLiteral("Section Comment:"), 90);
+    AddHintAndButtons();
     ButApply->setEnabled(false);
-    ButCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    ButCancel->setObjectName(QStringLiteral("ButCancel"));
-
-    auto *layout = new QVBoxLayout(this);
-    const int margin = Scaled(18);
-    layout->setContentsMargins(margin, margin, margin, margin);
-    layout->addWidget(Label1);
-    layout->addWidget(EdName);
-    layout->addSpacing(Scaled(8));
-    layout->addWidget(Label2);
-    layout->addWidget(MemoComment);
-    layout->addWidget(LbHint);
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(ButApply);
-    buttons->addStretch(1);
-    buttons->addWidget(ButCancel);
-    layout->addSpacing(Scaled(8));
-    layout->addLayout(buttons);
-    setMinimumWidth(Scaled(700));
-    KvLabelField(Label1, EdName);
-    KvLabelField(Label2, MemoComment);
+    EndLayout(BeginLayout(), nullptr, 700);
 
     connect(EdName, &QLineEdit::textChanged, this, &TFrmSection::EdNameChange);
     connect(MemoComment, &QPlainTextEdit::textChanged, this, &TFrmSection::EdNameChange);
-    connect(ButApply, &QPushButton::clicked, this, &QDialog::accept);
-    connect(ButCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TFrmSection::SetName(const QString &name)
@@ -83,16 +39,6 @@ void TFrmSection::SetComment(const QString &comment)
     MemoComment->SetText(comment);
 }
 
-QString TFrmSection::Name() const
-{
-    return EdName->text();
-}
-
-QString TFrmSection::Comment() const
-{
-    return MemoComment->Text();
-}
-
 void TFrmSection::EdNameChange()
 {
     const QString name = Name();
@@ -101,8 +47,7 @@ void TFrmSection::EdNameChange()
     QString problem = name.isEmpty() ? QString() : DialogFieldProblem(TKvDialogField::SectionName, name);
     if (problem.isEmpty())
         problem = DialogFieldProblem(TKvDialogField::SectionComment, comment);
-    LbHint->setText(problem);
-    LbHint->setVisible(!problem.isEmpty());
+    ShowProblem(problem);
     const bool unchanged = SameIgnoringCase(name, OrgName) && SameIgnoringCase(comment, OrgComment);
     ButApply->setEnabled(!name.isEmpty() && !unchanged && problem.isEmpty());
 }

@@ -1,16 +1,11 @@
 #pragma once
 
-#include "kvgradientdialog.h"
-
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class TKvMemo;
+#include "entrydialogbase.h"
 
 // The section dialog of Add, Insert, Copy and Edit section. It remembers the
 // name and comment it was given; Apply needs a name and, for a given section,
 // a change other than letter case.
-class TFrmSection : public TKvGradientDialog
+class TFrmSection : public TKvEntryDialogBase
 {
     Q_OBJECT
 
@@ -20,17 +15,6 @@ public:
     // Setting stores the text as the original, then shows it for editing.
     void SetName(const QString &name);
     void SetComment(const QString &comment);
-    // The texts as edited.
-    QString Name() const;
-    QString Comment() const;
-
-    QLabel *Label1 = nullptr;
-    QLineEdit *EdName = nullptr;
-    QLabel *Label2 = nullptr;
-    TKvMemo *MemoComment = nullptr;
-    QLabel *LbHint = nullptr; // why Apply is disabled, when a text would not read back
-    QPushButton *ButApply = nullptr;
-    QPushButton *ButCancel = nullptr;
 
     QString OrgName;
     QString OrgComment;

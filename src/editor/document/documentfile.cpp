@@ -6,6 +6,7 @@
 #include "kvcontainer.h"
 #include "kvdocument.h"
 #include "kvmsgbox.h"
+#include "kvreadresult.h"
 #include "kvsafesave.h"
 #include "lists/kvlists.h"
 #include "passwordprompt.h"
@@ -191,7 +192,7 @@ std::unique_ptr<TKvMemIni> TKvDocumentFile::ReadFresh(const QString &path,
 {
     auto ini = std::make_unique<TKvMemIni>();
     ini->HashComments = CurrentPreferences().HashComments;
-    int result = KvReadResult::FileMissing;
+    int result = lrFileMissing;
     try {
         result = read(*ini);
     } catch (const TKvFileError &error) {
@@ -300,12 +301,12 @@ void TKvDocumentFile::ReportInterruptedSave(const QString &path)
 
 bool TKvDocumentFile::ReportLoadError(int result, const QString &path)
 {
-    if (result == KvReadResult::Refused32Bit || result == FailureShown) {
+    if (result == lrRefused32Bit || result == FailureShown) {
         // Refused32Bit: left without a document: an empty document under the
         // file's name would replace the whole file at the first Save.
     } else if (result >= 0) {
         return false;
-    } else if (result == KvReadResult::FileMissing) {
+    } else if (result == lrFileMissing) {
         ErrorBox(FileErrorCaption, QStringLiteral("File Does not exist\r\n") + path, m_parent);
     } else {
         ErrorBox(FileErrorCaption, QStringLiteral("Error Reading File\r\n") + path, m_parent);
@@ -527,7 +528,7 @@ void TKvDocumentFile::MergeChangesOnDisk()
     const QString path = m_watcher->Path();
     auto theirs = std::make_unique<TKvMemIni>();
     theirs->HashComments = Doc().Ini().HashComments;
-    int result = KvReadResult::FileMissing;
+    int result = lrFileMissing;
     try {
         result = file.Encrypted
                      ? WithBusyCursor([&] { return LoadEncrypted(*theirs, path, file.Password); })

@@ -74,8 +74,8 @@ void TKvDocument::InsertSections(qint32 index, const std::vector<TKvIniSection *
     if (sections.empty())
         return;
     TKvPtrVector<TKvIniSection> &all = m_ini->Sections;
-    if (index < 0 || index > all.Count)
-        index = all.Count;
+    if (index < 0 || index > all.Count())
+        index = all.Count();
     const auto count = qint32(sections.size());
     emit SectionsAboutToBeInserted(index, count);
     all.InsertRange(index, sections.data(), count);
@@ -88,7 +88,7 @@ void TKvDocument::InsertSections(qint32 index, const std::vector<TKvIniSection *
 std::vector<TKvIniSection *> TKvDocument::TakeSections(qint32 index, qint32 count)
 {
     TKvPtrVector<TKvIniSection> &all = m_ini->Sections;
-    if (index < 0 || count <= 0 || index + count > all.Count)
+    if (index < 0 || count <= 0 || index + count > all.Count())
         return {};
     emit SectionsAboutToBeRemoved(index, count);
     std::vector<TKvIniSection *> taken(all.begin() + index, all.begin() + index + count);
@@ -112,8 +112,8 @@ void TKvDocument::InsertVals(TKvIniSection *section, qint32 position, const std:
     if (vals.empty())
         return;
     TKvPtrVector<TKvIniVal> &all = section->Vals;
-    if (position < 0 || position > all.Count)
-        position = all.Count;
+    if (position < 0 || position > all.Count())
+        position = all.Count();
     emit ValsAboutToBeInserted(section, position, vals);
     all.InsertRange(position, vals.data(), qint32(vals.size()));
     for (const TKvIniVal *val : vals)
@@ -126,7 +126,7 @@ void TKvDocument::InsertVals(TKvIniSection *section, qint32 position, const std:
 std::vector<TKvIniVal *> TKvDocument::TakeVals(TKvIniSection *section, qint32 position, qint32 count)
 {
     TKvPtrVector<TKvIniVal> &all = section->Vals;
-    if (position < 0 || count <= 0 || position + count > all.Count)
+    if (position < 0 || count <= 0 || position + count > all.Count())
         return {};
     emit ValsAboutToBeRemoved(section, position, count);
     std::vector<TKvIniVal *> taken(all.begin() + position, all.begin() + position + count);
@@ -143,7 +143,7 @@ TKvIniVal *TKvDocument::ReplaceVal(TKvIniSection *section, qint32 position, TKvI
 {
     TKvIniVal *old = section->Vals[position];
     emit ValAboutToBeReplaced(section, position, old);
-    section->Vals.Items[position] = val;
+    section->Vals.Replace(position, val);
     m_counts.AddKind(old->Kind(), -1);
     m_counts.AddKind(val->Kind(), 1);
     emit ValReplaced(section, position, old, val);

@@ -151,7 +151,7 @@ void TFindCommands::FindAndSelect()
     int row = m_itemCursor;
     if (m_lists.ValuesOnly() && m_itemCursor >= 0) {
         const TKvIniSection *section = m_lists.SelectedSection();
-        row = section && m_itemCursor < section->Vals.Count
+        row = section && m_itemCursor < section->Vals.Count()
                   ? m_lists.ValueModel()->RowOf(section->Vals[m_itemCursor])
                   : -1;
     }

@@ -133,7 +133,7 @@ bool TReplaceCommands::FindAfterPosition(const QString &findText)
     }
     TKvListSelection found = m_selection.Current();
     found.Section = ini.Sections[m_sectionCursor];
-    const bool atEntry = m_itemCursor >= 0 && m_itemCursor < found.Section->Vals.Count;
+    const bool atEntry = m_itemCursor >= 0 && m_itemCursor < found.Section->Vals.Count();
     found.Val = atEntry ? found.Section->Vals[m_itemCursor] : nullptr;
     found.Position = atEntry ? m_itemCursor : -1;
     if (!atEntry)

@@ -91,7 +91,7 @@ const std::vector<qint32> &TKvFilter::Sections(const TKvMemIni &ini)
                 indices.push_back(index);
         }
     } else {
-        for (qint32 index = 0; index < ini.Sections.Count; ++index) {
+        for (qint32 index = 0; index < ini.Sections.Count(); ++index) {
             if (SectionPasses(*ini.Sections[index]))
                 indices.push_back(index);
         }
@@ -108,7 +108,7 @@ const std::vector<qint32> &TKvFilter::Vals(const TKvIniSection &section)
     std::vector<qint32> positions;
     const bool all = SectionNamePasses(section);
     if (all) {
-        positions.resize(size_t(section.Vals.Count));
+        positions.resize(size_t(section.Vals.Count()));
         std::iota(positions.begin(), positions.end(), 0);
     } else if (answer.valid && answer.section == &section && !answer.all && Narrows(answer.text)) {
         for (const qint32 position : answer.positions) {
@@ -116,7 +116,7 @@ const std::vector<qint32> &TKvFilter::Vals(const TKvIniSection &section)
                 positions.push_back(position);
         }
     } else {
-        for (qint32 position = 0; position < section.Vals.Count; ++position) {
+        for (qint32 position = 0; position < section.Vals.Count(); ++position) {
             if (ValPasses(*section.Vals[position]))
                 positions.push_back(position);
         }

@@ -245,7 +245,7 @@ void TKvLists::Restore(const TKvListSelection &selection)
     SetSortArrows(LvValues, selection.ValueSort[0], selection.ValueSort[1]);
     // The entry is looked for where it was first, which spares a search through a long section.
     const TKvPtrVector<TKvIniVal> &vals = selection.Section->Vals;
-    const bool inPlace = selection.Position >= 0 && selection.Position < vals.Count
+    const bool inPlace = selection.Position >= 0 && selection.Position < vals.Count()
                          && vals[selection.Position] == selection.Val;
     const int valRow = inPlace ? m_valueModel->RowAt(selection.Position) : m_valueModel->RowOf(selection.Val);
     if (valRow >= 0)
