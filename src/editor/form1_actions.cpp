@@ -753,8 +753,7 @@ void TForm1::Enable(TEnableMoment moment, const QTableView *popupList)
 {
     const TKvFileState &file = m_document.File();
     const TKvIniSection *section = Lists->SelectedSection();
-    const int valueRow = TKvLists::SelectedRow(LvValues);
-    const TKvIniVal *val = valueRow >= 0 ? Lists->ValueModel()->ValAt(valueRow) : nullptr;
+    const TKvIniVal *val = Lists->SelectedVal();
     const TKvClipState clip = m_clipCommands ? m_clipCommands->ClipState() : TKvClipState{};
 
     TActionState state;

@@ -23,8 +23,7 @@ void TForm1::SetValuesOnly(bool on)
 void TForm1::ActValuesOnlyExecute()
 {
     const int sectionRow = TKvLists::SelectedRow(LvSections);
-    const int valueRow = TKvLists::SelectedRow(LvValues);
-    const TKvIniVal *remembered = valueRow < 0 ? nullptr : ValueModel()->ValAt(valueRow);
+    const TKvIniVal *remembered = Lists->SelectedVal();
 
     SetValuesOnly(!Lists->ValuesOnly());
     Lists->SelectRow(LvSections, sectionRow);

@@ -68,8 +68,7 @@ TClipboardCommands::TClipboardCommands(const TKvEditContext &context, TItemComma
 
 TKvIniVal *TClipboardCommands::SelectedVal() const
 {
-    const QModelIndexList rows = m_lists.LvValues->selectionModel()->selectedRows();
-    return rows.isEmpty() ? nullptr : m_lists.ValueModel()->ValAt(rows.first().row());
+    return m_lists.SelectedVal();
 }
 
 QString TClipboardCommands::ClipboardText() const

@@ -211,7 +211,8 @@ void TKvFindAllModel::ValReplaced(TKvIniVal *old, TKvIniVal *now)
         emit LiveCountChanged(m_live);
 }
 
-void TKvFindAllModel::ValsRemoved(TKvIniSection *section, int first, int count)
+void TKvFindAllModel::UpdateRowsOfVals(TKvIniSection *section, int first, int count,
+                                       const std::function<void(int)> &update)
 {
     const qsizetype live = m_live;
     for (int i = first; i < first + count; ++i) {
@@ -221,36 +222,30 @@ void TKvFindAllModel::ValsRemoved(TKvIniSection *section, int first, int count)
             continue;
         int r = it.value();
         const int begin = r;
-        for (; r < int(m_rows.size()) && m_rows[size_t(r)].val == val; ++r) {
-            if (m_rows[size_t(r)].state != State::Gone)
-                SetGone(r, false);
-        }
+        for (; r < int(m_rows.size()) && m_rows[size_t(r)].val == val; ++r)
+            update(r);
         RowsChanged(begin, r - 1);
     }
     if (m_live != live)
         emit LiveCountChanged(m_live);
 }
 
+void TKvFindAllModel::ValsRemoved(TKvIniSection *section, int first, int count)
+{
+    UpdateRowsOfVals(section, first, count, [this](int r) {
+        if (m_rows[size_t(r)].state != State::Gone)
+            SetGone(r, false);
+    });
+}
+
 void TKvFindAllModel::ValsInserted(TKvIniSection *section, int first, int count)
 {
-    const qsizetype live = m_live;
-    for (int i = first; i < first + count; ++i) {
-        const TKvIniVal *val = section->Vals[i];
-        const auto it = m_valRows.constFind(val);
-        if (it == m_valRows.cend())
-            continue;
-        // The same entry put back where it was removed from (an undo).
-        int r = it.value();
-        const int begin = r;
-        for (; r < int(m_rows.size()) && m_rows[size_t(r)].val == val; ++r) {
-            const Row &row = m_rows[size_t(r)];
-            if (row.state == State::Gone && !row.goneWithSection && row.section == section)
-                Revive(r);
-        }
-        RowsChanged(begin, r - 1);
-    }
-    if (m_live != live)
-        emit LiveCountChanged(m_live);
+    // The same entry put back where it was removed from (an undo).
+    UpdateRowsOfVals(section, first, count, [this, section](int r) {
+        const Row &row = m_rows[size_t(r)];
+        if (row.state == State::Gone && !row.goneWithSection && row.section == section)
+            Revive(r);
+    });
 }
 
 void TKvFindAllModel::SectionRemoved(TKvIniSection *section)

@@ -6,6 +6,7 @@
 #include <QAbstractTableModel>
 #include <QHash>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -99,6 +100,9 @@ private:
     void SetState(Row &row, State state);
     void RowsChanged(int first, int last);
     void ValReplaced(TKvIniVal *old, TKvIniVal *now);
+    // Runs update on each result row of the entries at first..first+count-1
+    // of section, then tells the views which rows it looked at.
+    void UpdateRowsOfVals(TKvIniSection *section, int first, int count, const std::function<void(int)> &update);
     void ValsRemoved(TKvIniSection *section, int first, int count);
     void ValsInserted(TKvIniSection *section, int first, int count);
     void SectionRemoved(TKvIniSection *section);

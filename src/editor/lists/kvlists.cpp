@@ -260,6 +260,12 @@ int TKvLists::SelectedRow(const QTableView *list)
     return rows.isEmpty() ? -1 : rows.first().row();
 }
 
+TKvIniVal *TKvLists::SelectedVal() const
+{
+    const int row = SelectedRow(LvValues);
+    return row >= 0 ? m_valueModel->ValAt(row) : nullptr;
+}
+
 // The designed width, or more where the icon would not show whole.
 void TKvLists::SizeIconColumns()
 {

@@ -11,6 +11,7 @@ class QTableView;
 class TKvColumnWidths;
 class TKvDocument;
 class TKvIniSection;
+class TKvIniVal;
 class TKvSectionModel;
 class TKvValueModel;
 
@@ -39,6 +40,8 @@ public:
     TKvIniSection *SelectedSection() const { return m_selectedSection; }
     // The selected row of a list, or -1.
     static int SelectedRow(const QTableView *list);
+    // The entry of the value list's selected row, or null.
+    TKvIniVal *SelectedVal() const;
     void SelectRow(QTableView *list, int row);
     // Selects the section's row without scrolling to it.
     void SelectRowOfData(TKvIniSection *section);
