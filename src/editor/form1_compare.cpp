@@ -26,18 +26,12 @@ void TForm1::ActCompareWithExecute()
 
 bool TForm1::CompareWith(const QString &given, int encodingIndex)
 {
-    const QString path = QDir::cleanPath(QFileInfo(given).absoluteFilePath());
-    std::optional<quint32> codePage;
-    if (encodingIndex >= EncUtf8 && encodingIndex <= EncUtf16BE)
-        codePage = CodePageOf(encodingIndex);
-    // A file error throws, and the command shows it as opening does.
-    TCompareRead read = TCompareSession::Read(path, codePage);
-    if (!read.Ini) {
-        m_documentFile->ReportLoadError(read.Result, path);
+    std::unique_ptr<TKvMemIni> other = m_documentFile->ReadOther(given, encodingIndex);
+    if (!other)
         return false;
-    }
+    const QString path = QDir::cleanPath(QFileInfo(given).absoluteFilePath());
     CloseComparison();
-    m_comparison = std::make_unique<TCompareSession>(m_document, std::move(read.Ini), path);
+    m_comparison = std::make_unique<TCompareSession>(m_document, std::move(other), path);
     m_comparedFileName = FileName();
     SectionModel()->SetComparison(m_comparison.get());
     ValueModel()->SetComparison(m_comparison.get());

@@ -780,9 +780,9 @@ void TestCompareSession::inTheWindow()
                                     "[Cache]\nsize=64\n[Logging]\nlevel=info\n");
     std::unique_ptr<TForm1> form(OpenForm(mine));
     QVERIFY(form);
-    TCompareRead read = TCompareSession::Read(other);
-    QVERIFY(read.Ini);
-    TCompareSession session(form->Doc(), std::move(read.Ini), other);
+    auto otherIni = std::make_unique<TKvMemIni>();
+    QVERIFY(otherIni->LoadFromFile(other) >= 0);
+    TCompareSession session(form->Doc(), std::move(otherIni), other);
     form->SectionModel()->SetComparison(&session);
     form->ValueModel()->SetComparison(&session);
     QCOMPARE(SelectionOf(form.get()), Selection(0, 0));

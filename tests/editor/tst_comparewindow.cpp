@@ -13,6 +13,7 @@
 #include "formfixture.h"
 #include "kvcontainer.h"
 #include "kvgradilabel.h"
+#include "settings/preferences.h"
 #include "sectionmodel.h"
 #include "valuemodel.h"
 
@@ -74,6 +75,7 @@ void WriteIni(const QString &path, bool encrypted, const QByteArray &text)
 } // namespace
 
 Q_DECLARE_METATYPE(TKvModalResult)
+Q_DECLARE_METATYPE(std::optional<QString>)
 
 class TestCompareWindow : public QObject
 {
@@ -89,6 +91,9 @@ private slots:
     void comparisonEnds_data();
     void comparisonEnds();
     void unreadableOtherFile();
+    void protectedOtherFile_data();
+    void protectedOtherFile();
+    void otherFileTakesTheDocumentsCommentRule();
     void pictureOfTheWindow();
     void changedOnDiskWhileModified_data();
     void changedOnDiskWhileModified();
@@ -314,6 +319,58 @@ void TestCompareWindow::unreadableOtherFile()
     m_form->ActCompareWith->trigger();
     QVERIFY(!m_form->Comparison());
     QCOMPARE(m_fix.Messages.size(), 1);
+}
+
+// A protected other file asks its password as opening one does.
+void TestCompareWindow::protectedOtherFile_data()
+{
+    QTest::addColumn<std::optional<QString>>("password");
+    QTest::addColumn<QString>("message"); // empty: none
+    QTest::addColumn<int>("differences"); // -1: no comparison
+
+    QTest::addRow("right password") << std::optional<QString>(QStringLiteral("pw")) << QString() << 6;
+    QTest::addRow("wrong password") << std::optional<QString>(QStringLiteral("nope"))
+                                    << QStringLiteral("File Error|Wrong password for:\r\n") << -1;
+    QTest::addRow("cancelled") << std::optional<QString>() << QString() << -1;
+}
+
+void TestCompareWindow::protectedOtherFile()
+{
+    QFETCH(std::optional<QString>, password);
+    QFETCH(QString, message);
+    QFETCH(int, differences);
+    const QString other = Path(QStringLiteral("other.IniCry"));
+    WriteIni(other, true, Other);
+    m_form = ShowForm(m_mine);
+    QVERIFY(m_form);
+    m_fix.Messages.clear();
+    m_fix.Choices = {TKvFileChoice{other, TForm1::EncAuto}};
+    m_fix.Passwords = {password};
+    m_form->ActCompareWith->trigger();
+    QVERIFY(m_fix.Passwords.empty()); // the password was asked for
+    QCOMPARE(m_fix.Messages, message.isEmpty() ? QStringList() : QStringList{message + other});
+    QCOMPARE(m_form->Comparison() ? m_form->Comparison()->DifferenceCount() : -1, differences);
+    // The document is untouched either way.
+    QCOMPARE(m_form->FileName(), m_mine);
+    QVERIFY(!m_form->Modified());
+}
+
+// With "#" lines read as comments, the other file is read so too: its "#"
+// lines are no entries that differ.
+void TestCompareWindow::otherFileTakesTheDocumentsCommentRule()
+{
+    const QString mine = WriteFile(Path(QStringLiteral("hash-mine.ini")), "[a]\n# port = 1\nk=v\n");
+    const QString other = WriteFile(Path(QStringLiteral("hash-other.ini")), "[a]\nk=v\n# host = 2\n");
+    m_form = ShowForm();
+    QVERIFY(m_form);
+    TKvPreferences preferences = CurrentPreferences();
+    preferences.HashComments = true;
+    ApplyPreferences(preferences);
+    m_form->OpenFile(mine, TForm1::EncAuto);
+    preferences.HashComments = false;
+    ApplyPreferences(preferences);
+    QVERIFY(m_form->CompareWith(other, TForm1::EncAuto));
+    QCOMPARE(m_form->Comparison()->DifferenceCount(), 0);
 }
 
 // The window with a comparison open; with QUILLON_SHOTS set the picture is saved there.

@@ -35,16 +35,6 @@ TCompareSession::TCompareSession(TKvDocument &document, std::unique_ptr<TKvMemIn
 
 TCompareSession::~TCompareSession() = default;
 
-TCompareRead TCompareSession::Read(const QString &path, std::optional<quint32> codePage)
-{
-    TCompareRead read;
-    auto ini = std::make_unique<TKvMemIni>();
-    read.Result = codePage ? ini->LoadFromFile(path, *codePage) : ini->LoadFromFile(path);
-    if (read.Result >= 0)
-        read.Ini = std::move(ini);
-    return read;
-}
-
 // ---- Following the document -----------------------------------------------------
 
 void TCompareSession::Follow()

@@ -15,14 +15,6 @@
 class TKvDocument;
 class TKvTakeOtherStep;
 
-// The other file of a comparison as it was read: the document, or nothing
-// with the read result (a negative code, as opening a file gives it).
-struct TCompareRead
-{
-    std::unique_ptr<TKvMemIni> Ini;
-    int Result = 0;
-};
-
 // A comparison of the open document with another file, held while the
 // window shows it.
 //
@@ -43,11 +35,6 @@ public:
     TCompareSession(TKvDocument &document, std::unique_ptr<TKvMemIni> other, const QString &otherPath,
                     const TKvCompareOptions &options = {}, QObject *parent = nullptr);
     ~TCompareSession() override;
-
-    // Reads the file to compare with as a file is opened: the encoding
-    // detected, or the code page given. Errors of the file itself throw
-    // TKvFileError, as they do when opening.
-    static TCompareRead Read(const QString &path, std::optional<quint32> codePage = std::nullopt);
 
     const QString &OtherPath() const { return m_otherPath; }
     const TKvMemIni &Other() const { return *m_other; }

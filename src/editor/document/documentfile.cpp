@@ -187,35 +187,64 @@ void TKvDocumentFile::OpenPlainFile(const QString &path, int encodingIndex)
     ReportInterruptedSave(path);
 }
 
-std::unique_ptr<TKvMemIni> TKvDocumentFile::ReadFresh(const QString &path,
-                                                      const std::function<int(TKvMemIni &)> &read)
+std::unique_ptr<TKvMemIni> TKvDocumentFile::ReadShowingErrors(const QString &path, bool hashComments,
+                                                              const std::function<int(TKvMemIni &)> &read)
 {
     auto ini = std::make_unique<TKvMemIni>();
-    ini->HashComments = CurrentPreferences().HashComments;
+    ini->HashComments = hashComments;
     int result = lrFileMissing;
     try {
         result = read(*ini);
     } catch (const TKvFileError &error) {
         ShowFileError(error, m_parent);
-        LoadFailed();
         return nullptr;
     }
-    if (ReportLoadError(result, path)) {
-        LoadFailed();
+    if (ReportLoadError(result, path))
         return nullptr;
-    }
     return ini;
+}
+
+std::unique_ptr<TKvMemIni> TKvDocumentFile::ReadFresh(const QString &path,
+                                                      const std::function<int(TKvMemIni &)> &read)
+{
+    std::unique_ptr<TKvMemIni> ini = ReadShowingErrors(path, CurrentPreferences().HashComments, read);
+    if (!ini)
+        LoadFailed();
+    return ini;
+}
+
+namespace {
+
+int ReadPlain(TKvMemIni &ini, const QString &path, int encodingIndex)
+{
+    return encodingIndex >= TKvEncodingIndexes::EncUtf8 && encodingIndex <= TKvEncodingIndexes::EncUtf16BE
+               ? ini.LoadFromFile(path, TKvEncodingIndexes::CodePageOf(encodingIndex))
+               : ini.LoadFromFile(path);
+}
+
+} // namespace
+
+std::unique_ptr<TKvMemIni> TKvDocumentFile::ReadOther(const QString &given, int encodingIndex)
+{
+    const QString path = QDir::cleanPath(QFileInfo(given).absoluteFilePath());
+    // Both sides read with one comment rule, or every "#" line would differ.
+    const bool hashComments = Doc().Ini().HashComments;
+    if (!IsEncryptedName(path))
+        return ReadShowingErrors(path, hashComments,
+                                 [&](TKvMemIni &ini) { return ReadPlain(ini, path, encodingIndex); });
+    const std::optional<QString> password = AskFilePassword(m_parent, false);
+    if (!password)
+        return nullptr;
+    return ReadShowingErrors(path, hashComments,
+                             [&](TKvMemIni &ini) { return ReadEncrypted(ini, path, *password); });
 }
 
 bool TKvDocumentFile::LoadPlainFile(const QString &path, int encodingIndex)
 {
     QElapsedTimer clock;
     clock.start();
-    std::unique_ptr<TKvMemIni> ini = ReadFresh(path, [&](TKvMemIni &fresh) {
-        return encodingIndex >= TKvEncodingIndexes::EncUtf8 && encodingIndex <= TKvEncodingIndexes::EncUtf16BE
-                   ? fresh.LoadFromFile(path, TKvEncodingIndexes::CodePageOf(encodingIndex))
-                   : fresh.LoadFromFile(path);
-    });
+    std::unique_ptr<TKvMemIni> ini =
+        ReadFresh(path, [&](TKvMemIni &fresh) { return ReadPlain(fresh, path, encodingIndex); });
     if (!ini)
         return false;
     emit LoadTimeMeasured(quint64(clock.elapsed()));
@@ -247,24 +276,28 @@ template <typename Work> auto WithBusyCursor(Work work)
 
 } // namespace
 
+int TKvDocumentFile::ReadEncrypted(TKvMemIni &ini, const QString &path, const QString &password,
+                                  TKvContainerFormat *format)
+{
+    const int result = WithBusyCursor([&] { return LoadEncrypted(ini, path, password, format); });
+    if (result == lrNotContainer) {
+        ErrorBox(FileErrorCaption, path + QStringLiteral("\r\nIs not an Encrypted Quillon File"), m_parent);
+        return FailureShown;
+    }
+    if (result == lrWrongPassword) {
+        ErrorBox(FileErrorCaption, QStringLiteral("Wrong password for:\r\n") + path, m_parent);
+        return FailureShown;
+    }
+    return result;
+}
+
 bool TKvDocumentFile::OpenEncryptedFile(const QString &path, const QString &password)
 {
     QElapsedTimer clock;
     clock.start();
     TKvContainerFormat format = TKvContainerFormat::Strong;
-    std::unique_ptr<TKvMemIni> ini = ReadFresh(path, [&](TKvMemIni &fresh) {
-        const int result = WithBusyCursor([&] { return LoadEncrypted(fresh, path, password, &format); });
-        if (result == lrNotContainer) {
-            ErrorBox(FileErrorCaption, path + QStringLiteral("\r\nIs not an Encrypted Quillon File"),
-                     m_parent);
-            return FailureShown;
-        }
-        if (result == lrWrongPassword) {
-            ErrorBox(FileErrorCaption, QStringLiteral("Wrong password for:\r\n") + path, m_parent);
-            return FailureShown;
-        }
-        return result;
-    });
+    std::unique_ptr<TKvMemIni> ini =
+        ReadFresh(path, [&](TKvMemIni &fresh) { return ReadEncrypted(fresh, path, password, &format); });
     if (!ini)
         return false;
     emit LoadTimeMeasured(quint64(clock.elapsed()));

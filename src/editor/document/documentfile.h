@@ -17,6 +17,7 @@ class TKvDocument;
 class TKvFileError;
 class TKvFileWatcher;
 class TKvMemIni;
+enum class TKvContainerFormat;
 
 // What a file command that asks the person came to. Failures to read or write
 // are thrown as TKvFileError and shown by the caller.
@@ -57,6 +58,11 @@ public:
     // read (the window is then left without a document).
     bool LoadPlainFile(const QString &path, int encodingIndex);
     bool OpenEncryptedFile(const QString &path, const QString &password);
+    // Reads another file beside the document (the one a comparison shows) as
+    // a file is opened: a protected file asks its password, the document's
+    // comment rule applies. Nothing when it could not be read (the failure
+    // shown); the document stays as it is either way.
+    std::unique_ptr<TKvMemIni> ReadOther(const QString &path, int encodingIndex);
     bool ReportLoadError(int result, const QString &path);
     // Tells of the backup an interrupted save of the file left beside it.
     void ReportInterruptedSave(const QString &path);
@@ -96,6 +102,13 @@ private:
     // Runs read on a fresh document core; the core when it succeeded, nothing
     // (with the failure reported and the window emptied) when it did not.
     std::unique_ptr<TKvMemIni> ReadFresh(const QString &path, const std::function<int(TKvMemIni &)> &read);
+    // Runs read on a new document core under the comment rule given; nothing
+    // when it failed (the failure shown).
+    std::unique_ptr<TKvMemIni> ReadShowingErrors(const QString &path, bool hashComments,
+                                                 const std::function<int(TKvMemIni &)> &read);
+    // Reads a protected file; a wrong password or a file that is no container is shown here.
+    int ReadEncrypted(TKvMemIni &ini, const QString &path, const QString &password,
+                      TKvContainerFormat *format = nullptr);
     // Writes the document as a plain file, asking first when the encoding
     // would lose characters; the encoding index written in, or nothing when
     // the user cancelled.
