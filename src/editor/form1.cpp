@@ -17,6 +17,7 @@
 #include "kvmanual.h"
 #include "kvmsgbox.h"
 #include "kvshell.h"
+#include "lists/kvfilterbar.h"
 #include "sectionmodel.h"
 #include "settings/preferences.h"
 #include "settings/recentfiles.h"
@@ -86,7 +87,14 @@ TForm1::TForm1(const QStringList &commandLine, QWidget *parent)
     auto *listsAndMatches = new QSplitter(Qt::Vertical, this);
     listsAndMatches->setObjectName(QStringLiteral("ListsAndMatches"));
     listsAndMatches->setChildrenCollapsible(false);
-    listsAndMatches->addWidget(Splitter1);
+    auto *listsPane = new QWidget(this);
+    listsPane->setObjectName(QStringLiteral("PnlLists"));
+    auto *listsLayout = new QVBoxLayout(listsPane);
+    listsLayout->setContentsMargins(0, 0, 0, 0);
+    listsLayout->setSpacing(0);
+    listsLayout->addWidget(FilterBar);
+    listsLayout->addWidget(Splitter1, 1);
+    listsAndMatches->addWidget(listsPane);
     listsAndMatches->addWidget(FindAllPane);
     listsAndMatches->setStretchFactor(0, 3);
     listsAndMatches->setStretchFactor(1, 1);
@@ -125,6 +133,12 @@ void TForm1::CreateLists()
     Splitter1 = Lists;
     LvSections = Lists->LvSections;
     LvValues = Lists->LvValues;
+    FilterBar = new TKvFilterBar(*Lists, this);
+    // Leaving the filter box goes on in the list that shows something.
+    connect(FilterBar, &TKvFilterBar::Done, this, [this] {
+        (LvValues->model()->rowCount() > 0 && LvValues->currentIndex().isValid() ? LvValues : LvSections)
+            ->setFocus();
+    });
     connect(Lists, &TKvLists::SelectionChanged, this, [this] {
         UpdateActions();
         UpdateSelectionMenus();

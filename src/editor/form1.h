@@ -38,6 +38,7 @@ class TItemCommands;
 class TFindCommands;
 class TReplaceCommands;
 class TFindAllPane;
+class TKvFilterBar;
 class TCompareSession;
 class TKvTakeOtherStep;
 
@@ -112,6 +113,8 @@ public:
     QWidget *PnlBottom = nullptr;
     // The matches of Find All, below the lists; hidden until a search fills it.
     TFindAllPane *FindAllPane = nullptr;
+    // The filter box above the lists.
+    TKvFilterBar *FilterBar = nullptr;
     QTableView *LvSections = nullptr; // the lists' own, under the window's names
     QTableView *LvValues = nullptr;
     QSplitter *Splitter1 = nullptr;
@@ -167,6 +170,7 @@ public:
     QAction *ActFindPrevious = nullptr;
     QAction *ActReplace = nullptr;
     QAction *ActFindAll = nullptr;
+    QAction *ActFilter = nullptr; // Ctrl+L, "/"
     QAction *ActValuesOnly = nullptr;
     QAction *ActAddSection = nullptr;
     QAction *ActCopySection = nullptr;

@@ -15,6 +15,7 @@
 #include "kvgradilabel.h"
 #include "kvimagelist.h"
 #include "kvpictures.h"
+#include "lists/kvfilterbar.h"
 #include "sectioncommands.h"
 
 #include "lists/kvlists.h"
@@ -332,6 +333,14 @@ const std::vector<TForm1::TActionRow> &TForm1::ActionRows()
          " List Every Match in the Ini File ",
          {K(Qt::CTRL | Qt::SHIFT | Qt::Key_F)},
          [](TForm1 &f) { ActFindAllExecute(*f.FindAllPane, f.m_search, f.Lists->ValuesOnly(), &f); },
+         HasDocument},
+        {&TForm1::ActFilter,
+         "ActFilter",
+         "File Actions",
+         "Filter",
+         " Show Only the Sections and Items that Contain a Text ",
+         {K(Qt::CTRL | Qt::Key_L), K(Qt::Key_Slash)},
+         [](TForm1 &f) { f.FilterBar->Focus(); },
          HasDocument},
         {&TForm1::ActValuesOnly,
          "ActValuesOnly",

@@ -4,6 +4,9 @@
 #include "compare/comparesession.h"
 #include "document/kvdocument.h"
 #include "kvmemini.h"
+#include "lists/kvfilter.h"
+
+#include <numeric>
 
 TKvSectionModel::TKvSectionModel(const TKvDocument &document, QObject *parent)
     : QAbstractTableModel(parent)
@@ -17,20 +20,41 @@ void TKvSectionModel::Follow()
     const TKvDocument *document = &m_document;
     connect(document, &TKvDocument::AboutToReset, this, [this] { beginResetModel(); });
     connect(document, &TKvDocument::DocumentReset, this, [this] {
-        m_rows = m_document.Ini().Sections.Count();
+        Refill();
         endResetModel();
     });
-    connect(document, &TKvDocument::SectionsAboutToBeInserted, this,
-            [this](int first, int count) { beginInsertRows({}, first, first + count - 1); });
+    connect(document, &TKvDocument::SectionsAboutToBeInserted, this, [this](int first, int count) {
+        if (!m_filtered) {
+            beginInsertRows({}, first, first + count - 1);
+            return;
+        }
+        const int row = m_shown.RowFrom(first);
+        m_shown.Shift(row, count);
+        beginInsertRows({}, row, row + count - 1);
+        std::vector<int> added(static_cast<size_t>(count));
+        std::iota(added.begin(), added.end(), first);
+        m_shown.Insert(row, added);
+    });
     connect(document, &TKvDocument::SectionsInserted, this, [this](int, int count) {
         m_rows += count;
         endInsertRows();
     });
-    connect(document, &TKvDocument::SectionsAboutToBeRemoved, this,
-            [this](int first, int count) { beginRemoveRows({}, first, first + count - 1); });
+    connect(document, &TKvDocument::SectionsAboutToBeRemoved, this, [this](int first, int count) {
+        m_removing = {first, first + count};
+        if (m_filtered)
+            m_removing = m_shown.RowsOf(first, first + count);
+        if (m_removing.first < m_removing.second)
+            beginRemoveRows({}, m_removing.first, m_removing.second - 1);
+    });
     connect(document, &TKvDocument::SectionsRemoved, this, [this](int, int count) {
-        m_rows -= count;
-        endRemoveRows();
+        const auto [firstRow, endRow] = m_removing;
+        if (m_filtered) {
+            m_shown.Erase(firstRow, endRow);
+            m_shown.Shift(firstRow, -count);
+        }
+        m_rows -= endRow - firstRow;
+        if (firstRow < endRow)
+            endRemoveRows();
     });
     connect(document, &TKvDocument::SectionChanged, this, &TKvSectionModel::ShowRow);
     // Sorting the sections, or everything, gives new rows; the steps restore the selection.
@@ -39,9 +63,27 @@ void TKvSectionModel::Follow()
             beginResetModel();
     });
     connect(document, &TKvDocument::Reordered, this, [this](TKvIniSection *section) {
-        if (!section)
-            endResetModel();
+        if (section)
+            return;
+        Refill();
+        endResetModel();
     });
+}
+
+// The rows of the whole document, or of the sections the filter lets through.
+void TKvSectionModel::Refill()
+{
+    m_filtered = m_filter && m_filter->IsActive();
+    m_shown.Clear();
+    if (m_filtered) {
+        const std::vector<qint32> &passing = m_filter->Sections(m_document.Ini());
+        m_shown.Reserve(int(passing.size()));
+        for (const qint32 index : passing)
+            m_shown.Append(index);
+        m_rows = m_shown.Count();
+    } else {
+        m_rows = m_document.Ini().Sections.Count();
+    }
 }
 
 int TKvSectionModel::rowCount(const QModelIndex &parent) const
@@ -54,17 +96,32 @@ int TKvSectionModel::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : ColumnCount;
 }
 
+int TKvSectionModel::IndexAt(int row) const
+{
+    if (row < 0 || row >= m_rows)
+        return -1;
+    const int index = m_filtered ? m_shown.At(row) : row;
+    return index < m_document.Ini().Sections.Count() ? index : -1;
+}
+
 TKvIniSection *TKvSectionModel::SectionAt(int row) const
 {
-    if (row < 0 || row >= m_rows || row >= m_document.Ini().Sections.Count())
-        return nullptr;
-    return m_document.Ini().Sections[row];
+    const int index = IndexAt(row);
+    return index >= 0 ? m_document.Ini().Sections[index] : nullptr;
+}
+
+int TKvSectionModel::RowOfIndex(int index) const
+{
+    if (index < 0)
+        return -1;
+    if (!m_filtered)
+        return index < m_rows ? index : -1;
+    return m_shown.RowOf(index);
 }
 
 int TKvSectionModel::RowOf(const TKvIniSection *section) const
 {
-    const int row = section ? m_document.IndexOfSection(section) : -1;
-    return row < m_rows ? row : -1;
+    return section ? RowOfIndex(m_document.IndexOfSection(section)) : -1;
 }
 
 QString TKvSectionModel::CountText(const TKvIniSection &section) const
@@ -137,7 +194,7 @@ void TKvSectionModel::Fill(bool valuesOnly)
 {
     beginResetModel();
     m_valuesOnly = valuesOnly;
-    m_rows = m_document.Ini().Sections.Count();
+    Refill();
     endResetModel();
 }
 
@@ -167,21 +224,22 @@ void TKvSectionModel::ShowAllRows()
         emit dataChanged(index(0, 0), index(m_rows - 1, ColumnCount - 1));
 }
 
-// Row r is section r of the document, as the comparison counts them.
+// The comparison counts sections by their document indices.
 QVariant TKvSectionModel::CompareData(int row, int column, int role) const
 {
+    const int index = IndexAt(row);
     switch (role) {
     case Qt::BackgroundRole:
     case CompareLook::StripRole: {
-        const TCompareMark mark = m_comparison->Marks().SectionMark(row);
+        const TCompareMark mark = m_comparison->Marks().SectionMark(index);
         if (mark == TCompareMark::Same || (role == CompareLook::StripRole && column != IconColumn))
             return {};
         return role == Qt::BackgroundRole ? CompareLook::Tint(mark) : CompareLook::Strip(mark);
     }
     case CompareLook::OtherToolTipRole:
-        return m_comparison->SectionToolTip(row);
+        return m_comparison->SectionToolTip(index);
     case Qt::AccessibleDescriptionRole: {
-        const QString words = CompareLook::Words(m_comparison->Marks().SectionMark(row));
+        const QString words = CompareLook::Words(m_comparison->Marks().SectionMark(index));
         return words.isEmpty() ? QVariant() : QVariant(words);
     }
     default:

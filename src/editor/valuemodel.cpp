@@ -4,6 +4,7 @@
 #include "compare/comparesession.h"
 #include "document/kvdocument.h"
 #include "kvmemini.h"
+#include "lists/kvfilter.h"
 
 #include <algorithm>
 
@@ -24,27 +25,28 @@ void TKvValueModel::Follow()
                 if (section != m_section)
                     return;
                 const int count = int(vals.size());
-                if (!m_valuesOnly) {
+                if (!m_mapped) {
+                    m_unfilteredRows += count;
                     beginInsertRows({}, first, first + count - 1);
                     return;
                 }
-                const auto at = std::lower_bound(m_valuePositions.begin(), m_valuePositions.end(), first);
-                const int row = int(at - m_valuePositions.begin());
-                Shift(m_valuePositions.begin() + row, count);
+                const int row = m_shown.RowFrom(first);
+                m_shown.Shift(row, count);
                 std::vector<int> added;
                 for (int i = 0; i < count; ++i) {
-                    if (vals[size_t(i)]->Kind() == ikValue)
+                    if (ModeShows(*vals[size_t(i)]))
                         added.push_back(first + i);
                 }
+                m_unfilteredRows += int(added.size());
                 if (added.empty())
                     return;
                 beginInsertRows({}, row, row + int(added.size()) - 1);
-                m_valuePositions.insert(m_valuePositions.begin() + row, added.begin(), added.end());
+                m_shown.Insert(row, added);
             });
     connect(document, &TKvDocument::ValsInserted, this, [this](TKvIniSection *section, int, int count) {
         if (section != m_section)
             return;
-        const int rows = m_valuesOnly ? int(m_valuePositions.size()) : m_rows + count;
+        const int rows = m_mapped ? m_shown.Count() : m_rows + count;
         if (rows == m_rows)
             return;
         m_rows = rows;
@@ -54,13 +56,10 @@ void TKvValueModel::Follow()
             [this](TKvIniSection *section, int first, int count) {
                 if (section != m_section)
                     return;
+                m_unfilteredRows -= m_valuesOnly ? ModeShowsOf(first, count) : count;
                 m_removing = {first, first + count};
-                if (m_valuesOnly) {
-                    const auto begin =
-                        std::lower_bound(m_valuePositions.begin(), m_valuePositions.end(), first);
-                    const auto end = std::lower_bound(begin, m_valuePositions.end(), first + count);
-                    m_removing = {int(begin - m_valuePositions.begin()), int(end - m_valuePositions.begin())};
-                }
+                if (m_mapped)
+                    m_removing = m_shown.RowsOf(first, first + count);
                 if (m_removing.first < m_removing.second)
                     beginRemoveRows({}, m_removing.first, m_removing.second - 1);
             });
@@ -68,11 +67,10 @@ void TKvValueModel::Follow()
         if (section != m_section)
             return;
         const auto [firstRow, endRow] = m_removing;
-        if (m_valuesOnly) {
-            const auto at = m_valuePositions.erase(m_valuePositions.begin() + firstRow,
-                                                   m_valuePositions.begin() + endRow);
-            Shift(at, -count);
-            m_rows = int(m_valuePositions.size());
+        if (m_mapped) {
+            m_shown.Erase(firstRow, endRow);
+            m_shown.Shift(firstRow, -count);
+            m_rows = m_shown.Count();
         } else {
             m_rows -= endRow - firstRow;
         }
@@ -83,20 +81,22 @@ void TKvValueModel::Follow()
             [this](TKvIniSection *section, int position, TKvIniVal *old, TKvIniVal *now) {
                 if (section != m_section)
                     return;
-                const bool wasShown = !m_valuesOnly || old->Kind() == ikValue;
-                const bool isShown = !m_valuesOnly || now->Kind() == ikValue;
-                const auto at = std::lower_bound(m_valuePositions.begin(), m_valuePositions.end(), position);
-                const int row = m_valuesOnly ? int(at - m_valuePositions.begin()) : position;
+                m_unfilteredRows += int(ModeShows(*now)) - int(ModeShows(*old));
+                const int row = m_mapped ? m_shown.RowFrom(position) : position;
+                // Values-only mode follows the entry's kind; the filter neither
+                // hides an entry changed in place nor shows one it hid.
+                const bool wasShown = !m_mapped || m_shown.RowOf(position) >= 0;
+                const bool isShown = ModeShows(*now) && (wasShown || !ModeShows(*old));
                 if (wasShown && isShown) {
                     emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
                 } else if (isShown) {
                     beginInsertRows({}, row, row);
-                    m_valuePositions.insert(at, position);
+                    m_shown.Insert(row, {position});
                     ++m_rows;
                     endInsertRows();
                 } else if (wasShown) {
                     beginRemoveRows({}, row, row);
-                    m_valuePositions.erase(at);
+                    m_shown.Erase(row, row + 1);
                     --m_rows;
                     endRemoveRows();
                 }
@@ -113,10 +113,17 @@ void TKvValueModel::Follow()
     });
 }
 
-void TKvValueModel::Shift(std::vector<int>::iterator from, int delta)
+bool TKvValueModel::ModeShows(const TKvIniVal &val) const
 {
-    for (auto it = from; it != m_valuePositions.end(); ++it)
-        *it += delta;
+    return !m_valuesOnly || val.Kind() == ikValue;
+}
+
+int TKvValueModel::ModeShowsOf(int first, int count) const
+{
+    int shown = 0;
+    for (int position = first; position < first + count; ++position)
+        shown += ModeShows(*m_section->Vals[position]) ? 1 : 0;
+    return shown;
 }
 
 int TKvValueModel::rowCount(const QModelIndex &parent) const
@@ -133,7 +140,7 @@ int TKvValueModel::PositionAt(int row) const
 {
     if (!m_section || row < 0 || row >= m_rows)
         return -1;
-    const int position = m_valuesOnly ? m_valuePositions[size_t(row)] : row;
+    const int position = m_mapped ? m_shown.At(row) : row;
     return position < m_section->Vals.Count() ? position : -1;
 }
 
@@ -141,10 +148,9 @@ int TKvValueModel::RowAt(int position) const
 {
     if (!m_section || position < 0)
         return -1;
-    if (!m_valuesOnly)
+    if (!m_mapped)
         return position < m_rows ? position : -1;
-    const auto at = std::lower_bound(m_valuePositions.begin(), m_valuePositions.end(), position);
-    return at != m_valuePositions.end() && *at == position ? int(at - m_valuePositions.begin()) : -1;
+    return m_shown.RowOf(position);
 }
 
 TKvIniVal *TKvValueModel::ValAt(int row) const
@@ -225,19 +231,28 @@ void TKvValueModel::Fill(TKvIniSection *section, bool valuesOnly)
     beginResetModel();
     m_section = section;
     m_valuesOnly = valuesOnly;
-    m_valuePositions.clear();
-    m_valuePositions.shrink_to_fit();
-    m_rows = 0;
-    if (section) {
-        if (valuesOnly) {
-            for (qint32 i = 0; i < section->Vals.Count(); ++i) {
-                if (section->Vals[i]->Kind() == ikValue)
-                    m_valuePositions.push_back(i);
+    m_shown.Clear();
+    m_rows = m_unfilteredRows = 0;
+    // Of a section whose name passes the filter every entry is shown.
+    const bool filtered = section && m_filter && !m_filter->SectionNamePasses(*section);
+    m_mapped = section && (valuesOnly || filtered);
+    if (section && !m_mapped) {
+        m_rows = m_unfilteredRows = section->Vals.Count();
+    } else if (section) {
+        m_unfilteredRows = valuesOnly ? ModeShowsOf(0, section->Vals.Count()) : section->Vals.Count();
+        if (filtered) {
+            for (const qint32 position : m_filter->Vals(*section)) {
+                if (ModeShows(*section->Vals[position]))
+                    m_shown.Append(position);
             }
-            m_rows = int(m_valuePositions.size());
         } else {
-            m_rows = section->Vals.Count();
+            m_shown.Reserve(m_unfilteredRows);
+            for (qint32 i = 0; i < section->Vals.Count(); ++i) {
+                if (ModeShows(*section->Vals[i]))
+                    m_shown.Append(i);
+            }
         }
+        m_rows = m_shown.Count();
     }
     endResetModel();
 }

@@ -4,19 +4,24 @@
 #include <QIcon>
 #include <QPointer>
 
+#include "lists/kvrowmap.h"
+
 #include <array>
 #include <vector>
 
 class TCompareSession;
 class TKvDocument;
+class TKvFilter;
 class TKvIniSection;
 class TKvIniVal;
 
 // The rows of the value list: the entries of one section, read from the
-// document directly. Outside values-only mode row r shows Vals[r]; in
-// values-only mode an ascending list of the value items' positions maps rows
-// to entries. The rows follow the document's change signals, one range at a
-// time. While a comparison is shown, the rows carry its marks (CompareLook)
+// document directly. Row r shows Vals[r], unless values-only mode or a filter
+// hides some: then an ascending list of the shown entries' positions maps
+// rows to entries. Entries added meanwhile are shown whether the filter
+// would let them through or not, so a command sees what it added; an entry
+// changed in place stays shown. The rows follow the document's change
+// signals, one range at a time. While a comparison is shown, the rows carry its marks (CompareLook)
 // and the other file's value.
 class TKvValueModel : public QAbstractTableModel
 {
@@ -32,8 +37,12 @@ public:
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
-    // Shows the entries of a section (none: an empty list).
+    // Shows the entries of a section (none: an empty list), through the
+    // filter when one is set and active.
     void Fill(TKvIniSection *section, bool valuesOnly);
+    void SetFilter(TKvFilter *filter) { m_filter = filter; }
+    // How many rows the list would have without the filter.
+    int UnfilteredRows() const { return m_unfilteredRows; }
     void Clear() { Fill(nullptr, m_valuesOnly); }
 
     TKvIniSection *Section() const { return m_section; }
@@ -52,7 +61,10 @@ public:
 
 private:
     void Follow();
-    void Shift(std::vector<int>::iterator from, int delta);
+    // Whether values-only mode shows an entry.
+    bool ModeShows(const TKvIniVal &val) const;
+    // How many of count entries from first values-only mode shows.
+    int ModeShowsOf(int first, int count) const;
     void ShowAllRows();
     // A comparison's part of a cell, or nothing where it has none.
     QVariant CompareData(int row, int column, int role) const;
@@ -61,7 +73,10 @@ private:
     TKvIniSection *m_section = nullptr;
     int m_rows = 0;
     bool m_valuesOnly = false;
-    std::vector<int> m_valuePositions; // values-only mode only, ascending
+    TKvFilter *m_filter = nullptr;
+    bool m_mapped = false; // rows map through m_shown
+    TKvRowMap m_shown;     // mapped only: the positions of the entries shown
+    int m_unfilteredRows = 0;
     std::pair<int, int> m_removing;    // the rows a removal under way takes
     std::array<QIcon, 4> m_kindIcons;
     QPointer<TCompareSession> m_comparison;

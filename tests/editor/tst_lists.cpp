@@ -432,7 +432,7 @@ void TestLists::toolTipTextWraps()
     QCOMPARE(shown.join(u' '), text);
 }
 
-// Tab and Shift+Tab move between the lists and leave the selection alone;
+// Tab and Shift+Tab move between the filter box and the lists and leave the selection alone;
 // Home and End go to the first and last row; Left and Right stay on the row.
 void TestLists::keyboardMovesByRows()
 {
@@ -454,7 +454,13 @@ void TestLists::keyboardMovesByRows()
     QTest::keyClick(values, Qt::Key_Tab, Qt::ShiftModifier);
     QCOMPARE(QApplication::focusWidget(), sections);
     QCOMPARE(form->SelectedSection(), first);
+    // Before the lists comes the filter box, and after it the section list again.
     QTest::keyClick(sections, Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("EdFilter"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), sections);
+    QCOMPARE(form->SelectedSection(), first);
+    QTest::keyClick(sections, Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), values);
 
     // With nothing selected, the first Down selects the row the focus frame is on, not the one after it.
@@ -475,6 +481,8 @@ void TestLists::keyboardMovesByRows()
     QVERIFY(values->selectionModel()->isRowSelected(0, {}));
 
     QTest::keyClick(values, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("EdFilter"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), sections);
     QTest::keyClick(sections, Qt::Key_End);
     QCOMPARE(form->SelectedSection(), form->Document().Sections[1]);

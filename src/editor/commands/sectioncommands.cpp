@@ -22,7 +22,7 @@ TKvIniSection *TSectionCommands::AddSection(int position, const QString &name, c
     section->AddVal(u"", u"", u"");
     auto *step = new TKvSectionsStep(m_doc, m_lists, stepName, nullptr, position, {section});
     m_doc.Push(step);
-    m_lists.SelectRow(m_lists.LvSections, step->Position());
+    m_lists.SelectRow(m_lists.LvSections, m_lists.SectionModel()->RowOfIndex(step->Position()));
     step->SelectionSettled();
     return section;
 }
@@ -37,13 +37,14 @@ void TSectionCommands::ActAddSectionExecute()
 
 void TSectionCommands::ActInsertSectionExecute()
 {
-    const int row = TKvLists::SelectedRow(m_lists.LvSections);
-    if (row < 0)
+    // The filter may hide rows: the section goes before the selected one in the document.
+    const int index = m_lists.SectionModel()->IndexAt(TKvLists::SelectedRow(m_lists.LvSections));
+    if (index < 0)
         return;
     TFrmSection dialog(m_parent);
     dialog.setWindowTitle(QStringLiteral("Insert Section"));
     if (ExecDialog(dialog) == QDialog::Accepted)
-        AddSection(row, dialog.Name(), dialog.Comment(), {}, QStringLiteral("Insert Section"));
+        AddSection(index, dialog.Name(), dialog.Comment(), {}, QStringLiteral("Insert Section"));
 }
 
 void TSectionCommands::ActCopySectionExecute()
@@ -103,9 +104,10 @@ void TSectionCommands::ActSilentDeleteSectionExecute()
 {
     TKvIniSection *section = m_lists.SelectedSection();
     int row = TKvLists::SelectedRow(m_lists.LvSections);
-    if (!section || row < 0)
+    const int index = m_lists.SectionModel()->IndexAt(row);
+    if (!section || index < 0)
         return;
-    auto *step = new TKvSectionsStep(m_doc, m_lists, QStringLiteral("Delete Section"), nullptr, row, 1);
+    auto *step = new TKvSectionsStep(m_doc, m_lists, QStringLiteral("Delete Section"), nullptr, index, 1);
     m_doc.Push(step);
     if (row >= m_lists.SectionModel()->rowCount())
         --row;

@@ -103,26 +103,15 @@ void TFindCommands::FindNextOrPrevious(bool backwards)
 
 void TFindCommands::SyncSearchPosition()
 {
-    const TKvIniSection *section = m_lists.SelectedSection();
+    // Rows and document indices differ where values-only mode or the filter hides rows.
     const int sectionRow = TKvLists::SelectedRow(m_lists.LvSections);
-    if (!section || sectionRow < 0)
-        return;
-    const int valueRow = TKvLists::SelectedRow(m_lists.LvValues);
-    if (!m_lists.ValuesOnly()) {
-        m_sectionCursor = sectionRow;
-        if (valueRow >= 0)
-            m_itemCursor = valueRow;
-        return;
-    }
-    const qint32 index = m_doc.Ini().IndexOfSection(section);
-    if (index < 0)
+    const int index = m_lists.SectionModel()->IndexAt(sectionRow);
+    if (!m_lists.SelectedSection() || index < 0)
         return;
     m_sectionCursor = index;
-    if (const TKvIniVal *val = m_lists.ValueModel()->ValAt(valueRow)) {
-        const qint32 item = section->IndexOfVal(val);
-        if (item >= 0)
-            m_itemCursor = item;
-    }
+    const int position = m_lists.ValueModel()->PositionAt(TKvLists::SelectedRow(m_lists.LvValues));
+    if (position >= 0)
+        m_itemCursor = position;
 }
 
 void TFindCommands::FindAndSelect()
@@ -137,24 +126,27 @@ void TFindCommands::FindAndSelect()
         return;
     }
 
+    // A match the filter hides is shown by showing every row again.
+    const TKvMemIni &ini = m_doc.Ini();
+    if (m_sectionCursor >= 0 && m_sectionCursor < ini.Sections.Count()) {
+        TKvIniSection *section = ini.Sections[m_sectionCursor];
+        const bool atEntry = m_itemCursor >= 0 && m_itemCursor < section->Vals.Count();
+        m_lists.Reveal(section, atEntry ? section->Vals[m_itemCursor] : nullptr);
+    }
+
     QTableView *sections = m_lists.LvSections;
-    if (m_sectionCursor >= 0 && m_sectionCursor < m_lists.SectionModel()->rowCount()) {
+    const int sectionRow = m_lists.SectionModel()->RowOfIndex(m_sectionCursor);
+    if (sectionRow >= 0) {
         // A section already shown keeps its value list: it is not filled again.
-        if (TKvLists::SelectedRow(sections) != m_sectionCursor || m_lists.SelectedSection() == nullptr)
-            m_lists.SelectRow(sections, m_sectionCursor);
+        if (TKvLists::SelectedRow(sections) != sectionRow || m_lists.SelectedSection() == nullptr)
+            m_lists.SelectRow(sections, sectionRow);
         else
-            sections->scrollTo(m_lists.SectionModel()->index(m_sectionCursor, 1));
+            sections->scrollTo(m_lists.SectionModel()->index(sectionRow, 1));
     } else {
         m_sectionCursor = backwards ? KvSearchCursor::After : KvSearchCursor::Before;
     }
 
-    int row = m_itemCursor;
-    if (m_lists.ValuesOnly() && m_itemCursor >= 0) {
-        const TKvIniSection *section = m_lists.SelectedSection();
-        row = section && m_itemCursor < section->Vals.Count()
-                  ? m_lists.ValueModel()->RowOf(section->Vals[m_itemCursor])
-                  : -1;
-    }
+    const int row = m_lists.ValueModel()->RowAt(m_itemCursor);
     if (row >= 0 && row < m_lists.ValueModel()->rowCount()) {
         m_lists.SelectRow(m_lists.LvValues, row);
     } else {

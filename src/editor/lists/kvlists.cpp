@@ -6,6 +6,7 @@
 #include "dialogs/kvmemo.h"
 #include "document/kvdocument.h"
 #include "lists/kvcolumnwidths.h"
+#include "lists/kvfilter.h"
 #include "lists/kvreportview.h"
 #include "lists/kvtextwidth.h"
 #include "sectionmodel.h"
@@ -99,6 +100,9 @@ TKvLists::TKvLists(TKvDocument &document, QSize iconSize, QWidget *parent)
 
     m_sectionModel = new TKvSectionModel(m_document, this);
     m_valueModel = new TKvValueModel(m_document, this);
+    m_filter = new TKvFilter(&m_document, this);
+    m_sectionModel->SetFilter(m_filter);
+    m_valueModel->SetFilter(m_filter);
     LvSections = MakeList(this, m_sectionModel, TKvSectionModel::IconColumn, iconSize);
     LvSections->setObjectName(QStringLiteral("LvSections"));
     LvSections->setAccessibleName(QStringLiteral("Sections"));
@@ -138,6 +142,12 @@ TKvLists::TKvLists(TKvDocument &document, QSize iconSize, QWidget *parent)
     connect(valueHeader, &QHeaderView::sectionClicked, this, &TKvLists::ValueColumnClicked);
     connect(LvSections, &QTableView::doubleClicked, this, &TKvLists::SectionActivated);
     connect(LvValues, &QTableView::doubleClicked, this, &TKvLists::ValueActivated);
+    for (QAbstractItemModel *model : {static_cast<QAbstractItemModel *>(m_sectionModel),
+                                      static_cast<QAbstractItemModel *>(m_valueModel)}) {
+        connect(model, &QAbstractItemModel::rowsInserted, this, &TKvLists::RowsShownChanged);
+        connect(model, &QAbstractItemModel::rowsRemoved, this, &TKvLists::RowsShownChanged);
+        connect(model, &QAbstractItemModel::modelReset, this, &TKvLists::RowsShownChanged);
+    }
     FollowDocument();
 }
 
@@ -234,6 +244,9 @@ TKvListSelection TKvLists::Current() const
 
 void TKvLists::Restore(const TKvListSelection &selection)
 {
+    // A row the filter hides is shown by showing everything again.
+    if (FilterHides(selection))
+        SetFilterText(QString());
     SetSortArrows(LvSections, selection.SectionSort[0], selection.SectionSort[1]);
     const int sectionRow = m_sectionModel->RowOf(selection.Section);
     if (sectionRow < 0) {
@@ -373,6 +386,71 @@ void TKvLists::SelectRowOfData(TKvIniSection *section)
     const QModelIndex index = m_sectionModel->index(row, 1);
     LvSections->selectionModel()->select(index,
                                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+// ---- The filter ---------------------------------------------------------------
+
+void TKvLists::SetFilterText(const QString &text)
+{
+    if (text == m_filter->Text())
+        return;
+    const TKvListSelection selection = Current();
+    m_filter->SetText(text);
+    FillSectionList();
+    const int row = m_sectionModel->RowOf(selection.Section);
+    if (row >= 0) {
+        SelectRow(LvSections, row);
+        const int valRow = m_valueModel->RowOf(selection.Val);
+        if (valRow >= 0)
+            SelectRow(LvValues, valRow);
+    } else if (m_sectionModel->rowCount() > 0) {
+        SelectRow(LvSections, 0);
+    }
+    emit FilterTextChanged(text);
+    emit RowsShownChanged();
+}
+
+QString TKvLists::FilterText() const
+{
+    return m_filter->Text();
+}
+
+bool TKvLists::Filtered() const
+{
+    return m_filter->IsActive();
+}
+
+std::pair<int, int> TKvLists::SectionRowsShown() const
+{
+    return {m_sectionModel->rowCount(), m_document.Ini().Sections.Count()};
+}
+
+std::pair<int, int> TKvLists::ValueRowsShown() const
+{
+    return {m_valueModel->rowCount(), m_valueModel->UnfilteredRows()};
+}
+
+void TKvLists::Reveal(TKvIniSection *section, TKvIniVal *val)
+{
+    TKvListSelection selection;
+    selection.Section = section;
+    selection.Val = val;
+    if (FilterHides(selection))
+        SetFilterText(QString());
+}
+
+bool TKvLists::FilterHides(const TKvListSelection &selection) const
+{
+    if (!m_filter->IsActive() || !selection.Section)
+        return false;
+    if (m_sectionModel->RowOf(selection.Section) < 0)
+        return true;
+    const TKvIniVal *val = selection.Val;
+    if (!val || (m_valuesOnly && val->Kind() != ikValue))
+        return false;
+    if (m_valueModel->Section() == selection.Section)
+        return m_valueModel->RowOf(val) < 0;
+    return !m_filter->SectionNamePasses(*selection.Section) && !m_filter->ValPasses(*val);
 }
 
 void TKvLists::SetSortArrows(QTableView *list, int column, int state)

@@ -10,6 +10,7 @@
 class QTableView;
 class TKvColumnWidths;
 class TKvDocument;
+class TKvFilter;
 class TKvIniSection;
 class TKvIniVal;
 class TKvSectionModel;
@@ -58,6 +59,18 @@ public:
     // refill: the lists are shown with a document, and show the mode at once.
     void SetValuesOnly(bool on, bool refill);
 
+    // ---- The filter ----
+    // Shows only the sections and entries that pass text (empty: all of
+    // them); the selection stays where it is still shown.
+    void SetFilterText(const QString &text);
+    QString FilterText() const;
+    bool Filtered() const;
+    // Shows every row again when the filter hides the section or the entry.
+    void Reveal(TKvIniSection *section, TKvIniVal *val);
+    // The rows each list shows, and how many it would show without the filter.
+    std::pair<int, int> SectionRowsShown() const;
+    std::pair<int, int> ValueRowsShown() const;
+
     // ---- Sorting by a column ----
     void SetSortArrows(QTableView *list, int column, int state);
     int SortState(QTableView *list, int column) const;
@@ -72,6 +85,10 @@ signals:
     void SectionActivated();
     void ValueActivated();
     void ShowTimeChanged(quint64 ms);
+    // The filter text changed, also when the lists cleared it themselves.
+    void FilterTextChanged(const QString &text);
+    // A list gained or lost rows, or the filter changed.
+    void RowsShownChanged();
 
 private:
     enum ListIndex { SectionList = 0, ValueList = 1 };
@@ -83,11 +100,14 @@ private:
     void SectionColumnClicked(int column);
     void ValueColumnClicked(int column);
     void FollowDocument();
+    // Whether the filter hides what the selection names (values-only mode may hide it too).
+    bool FilterHides(const TKvListSelection &selection) const;
 
     TKvDocument &m_document;
     TKvSectionModel *m_sectionModel = nullptr;
     TKvValueModel *m_valueModel = nullptr;
     TKvColumnWidths *m_valueWidths = nullptr; // the widest texts of the value list
+    TKvFilter *m_filter = nullptr;
     TKvIniSection *m_selectedSection = nullptr;
     bool m_valuesOnly = false;
     quint64 m_showTimeMs = 0;
