@@ -3,6 +3,8 @@
 # find and its replacement typed, Replace All pressed from the keyboard, the
 # count acknowledged, Ctrl+S. The saved file differs from what was read only
 # in the replaced lines; Ctrl+Z and Ctrl+S then give the file back as read.
+# Then the filter box (Ctrl+L) narrows the lists to one line among 400, which
+# Shift+Delete removes: the saved file lacks that line only.
 #   replace-session.sh QUILLON
 set -euo pipefail
 exe=$(readlink -f "$1")
@@ -53,4 +55,18 @@ grep -q '^> upload=256M ;max' <<<"$difference" || grep -q '^> upload=256M' <<<"$
 key ctrl+z
 key ctrl+s
 wait_until "the save after undo" cmp -s "$work/php.ini" "$work/before.ini"
-echo "PASS: Replace All changed the matching lines only, and one undo gave the file back"
+
+# Ctrl+L, a few letters: [Session] and its one matching line are left. Return
+# goes back to the section list, Tab to the lines, Down selects the one shown.
+key ctrl+l
+type_text "gc_max"
+key Return
+key Tab
+key Down
+key shift+Delete
+key ctrl+s
+wait_until "the save after the filtered delete" differs "$work/php.ini" "$work/before.ini"
+difference=$(diff "$work/before.ini" "$work/php.ini" || true)
+[ "$(grep -c '^[<>]' <<<"$difference" || true)" = 1 ] || fail "the filtered delete changed other lines: $difference"
+grep -q '^< session.gc_maxlifetime = 1440' <<<"$difference" || fail "not the filtered line: $difference"
+echo "PASS: Replace All changed the matching lines only, one undo gave the file back, and the filter box narrowed the lists to the line deleted"
