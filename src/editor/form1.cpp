@@ -16,6 +16,7 @@
 #include "kvimagelist.h"
 #include "kvmanual.h"
 #include "kvmsgbox.h"
+#include "document/hashcomments.h"
 #include "kvshell.h"
 #include "lists/kvfilterbar.h"
 #include "sectionmodel.h"
@@ -68,6 +69,10 @@ TForm1::TForm1(const QStringList &commandLine, QWidget *parent)
     CreateStatusBar();
     m_recentFiles = new TKvRecentFiles(GlOpen, this);
     MRUList = &m_recentFiles->List();
+    m_hashComments = new TKvHashComments(m_document, *m_documentFile, *MRUList, this);
+    m_documentFile->SetHashCommentsRule(
+        [this](const QString &path) { return m_hashComments->ReadsHashComments(path); });
+    connect(m_hashComments, &TKvHashComments::OfferChanged, this, &TForm1::ShowHashCommentsOffer);
     PopupMRU = m_recentFiles->Menu();
     MruTimer = m_recentFiles->LongPressTimer();
     MruCheck = m_recentFiles->CheckTimer();
@@ -267,6 +272,20 @@ void TForm1::UpdateCounters()
     LbCommentCount->SetCaption(GroupThousands(QString::number(counts.Comments)));
     LbErrorCount->SetCaption(GroupThousands(QString::number(counts.Errors)));
     LbEmptyCount->SetCaption(GroupThousands(QString::number(counts.Blanks)));
+}
+
+// The status bar offers "#" comments for a file that looks written with them,
+// checked while they are on; a file without such lines has no use for it.
+void TForm1::ShowHashCommentsOffer()
+{
+    const bool on = m_hashComments->On();
+    GlHashComments->setVisible(m_hashComments->Offered());
+    GlHashComments->SetChecked(on);
+    GlHashComments->SetImageIndex(on ? 12 : 11);
+    GlHashComments->SetImageHotIndex(on ? 14 : 13);
+    GlHashComments->SetHint(on ? QStringLiteral(" Lines Starting with # are Comments in this File (Ctrl+Shift+H) ")
+                               : QStringLiteral(" This File's Comment Lines Start with #: Click to Read Them as "
+                                                "Comments (Remembered for this File, Ctrl+Shift+H) "));
 }
 
 void TForm1::SetLoadTime(quint64 ms)

@@ -39,6 +39,7 @@ class TFindCommands;
 class TReplaceCommands;
 class TFindAllPane;
 class TKvFilterBar;
+class TKvHashComments;
 class TCompareSession;
 class TKvTakeOtherStep;
 
@@ -78,6 +79,7 @@ public:
     // ---- Window operations ----
     // The counters and the caption follow the document; these bring them up to date.
     void UpdateCounters();
+    void ShowHashCommentsOffer();
     void UpdateTitle();
     // Enables every action by its rule (form1_actions.cpp).
     void UpdateActions();
@@ -150,6 +152,8 @@ public:
     TKvGradiLabel *LbErrorCount = nullptr;
     TKvGradiLabel *LbEmptyCount = nullptr;
     TKvGradiLabel *GlValuesOnly = nullptr;
+    // Offers "#" comments for a file that looks written with them.
+    TKvGradiLabel *GlHashComments = nullptr;
     TKvGradiLabel *ButCreateShortcut = nullptr;
     TKvGradiLabel *GlPassword = nullptr;
     TKvGradiLabel *GlHelp = nullptr;
@@ -171,6 +175,7 @@ public:
     QAction *ActReplace = nullptr;
     QAction *ActFindAll = nullptr;
     QAction *ActFilter = nullptr; // Ctrl+L, "/"
+    QAction *ActHashComments = nullptr; // Ctrl+Shift+H
     QAction *ActValuesOnly = nullptr;
     QAction *ActAddSection = nullptr;
     QAction *ActCopySection = nullptr;
@@ -304,6 +309,7 @@ private:
     TSearchStruct m_search;
     TKvDocumentFile *m_documentFile = nullptr;
     TKvRecentFiles *m_recentFiles = nullptr;
+    TKvHashComments *m_hashComments = nullptr;
 
     QIcon m_sectionIcon;
     std::array<QIcon, 4> m_kindIcons;

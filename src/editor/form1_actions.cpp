@@ -8,6 +8,7 @@
 #include "compare/comparesession.h"
 #include "dialogs/preferencesdlg.h"
 #include "document/documentfile.h"
+#include "document/hashcomments.h"
 #include "findallpane.h"
 #include "findcommands.h"
 #include "replacecommands.h"
@@ -342,6 +343,14 @@ const std::vector<TForm1::TActionRow> &TForm1::ActionRows()
          {K(Qt::CTRL | Qt::Key_L), K(Qt::Key_Slash)},
          [](TForm1 &f) { f.FilterBar->Focus(); },
          HasDocument},
+        {&TForm1::ActHashComments,
+         "ActHashComments",
+         "File Actions",
+         "# Comments",
+         " Read the Lines Starting with # in this File as Comments (Remembered for this File) ",
+         {K(Qt::CTRL | Qt::SHIFT | Qt::Key_H)},
+         [](TForm1 &f) { f.m_hashComments->Toggle(); },
+         IsNamed},
         {&TForm1::ActValuesOnly,
          "ActValuesOnly",
          "File Actions",

@@ -138,7 +138,15 @@ void TForm1::CreateStatusBar()
     GlValuesOnly->SetImages(IlItems);
     GlValuesOnly->SetAction(ActValuesOnly);
     GlValuesOnly->SetCheckable(true);
-    AddGroup(PnlBottom, {GlValuesOnly}, endWidth);
+    GlHashComments = new TKvGradiLabel(PnlBottom);
+    GlHashComments->setObjectName(QStringLiteral("GlHashComments"));
+    GlHashComments->SetLabelType(altButton);
+    GlHashComments->SetAlign(alLeft);
+    GlHashComments->SetImages(IlItems);
+    GlHashComments->SetAction(ActHashComments);
+    GlHashComments->SetCheckable(true);
+    GlHashComments->hide(); // until a file looks written with "#" comments
+    AddGroup(PnlBottom, {GlValuesOnly, GlHashComments}, endWidth);
     CreateCompareLabels([&](const QList<TKvGradiLabel *> &group) { AddGroup(PnlBottom, group, endWidth); });
 
     layout->addStretch(1);

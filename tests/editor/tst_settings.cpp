@@ -67,6 +67,7 @@ private slots:
     void findStrBools();
     void recentPathWithEncodingDigit();
     void staleEntriesAreRemoved();
+    void hashCommentChoiceGoesWithItsFile();
     void blockErrorsAreReportedByThemselves();
     void offScreenPlacementComesBack();
     void checkRemovesMissingFiles();
@@ -342,6 +343,35 @@ void TestSettings::staleEntriesAreRemoved()
     QCOMPARE(store.value(QStringLiteral("FindStr0")).toString(), QStringLiteral("new"));
     for (int n = 1; n < 10; ++n)
         QVERIFY(!store.contains(QStringLiteral("FindStr%1").arg(n)));
+}
+
+// The "#" choice is kept beside the path ("MRUHash<n>"), moves up with its
+// file, and a file without a choice leaves no value behind.
+void TestSettings::hashCommentChoiceGoesWithItsFile()
+{
+    TKvStringRC list = List({"/a.ini", "/b.ini", "/c.ini"});
+    list.SetHashComments(QStringLiteral("/b.ini"), true);
+    list.SetHashComments(QStringLiteral("/c.ini"), false);
+    list.SetHashComments(QStringLiteral("/missing.ini"), true); // not in the list: nothing
+    list.AddRecentFile(QStringLiteral("/b.ini"), 0);
+    QCOMPARE(Paths(list), (QStringList{"/b.ini", "/a.ini", "/c.ini"}));
+    QCOMPARE(list.HashCommentsOf(QStringLiteral("/b.ini")), std::optional<bool>(true));
+    QCOMPARE(list.HashCommentsOf(QStringLiteral("/a.ini")), std::optional<bool>());
+    QCOMPARE(list.HashCommentsOf(QStringLiteral("/missing.ini")), std::optional<bool>());
+
+    QSettings store = Store();
+    store.setValue(QStringLiteral("MRUHash1"), QStringLiteral("1")); // left by an earlier list
+    store.setValue(QStringLiteral("MRUHash5"), QStringLiteral("1"));
+    WriteRecentFiles(store, list);
+    store.sync();
+    QCOMPARE(store.value(QStringLiteral("MRUPath0")).toString(), QStringLiteral("/b.ini0"));
+    QCOMPARE(store.value(QStringLiteral("MRUHash0")).toString(), QStringLiteral("1"));
+    QVERIFY(!store.contains(QStringLiteral("MRUHash1")));
+    QCOMPARE(store.value(QStringLiteral("MRUHash2")).toString(), QStringLiteral("0"));
+    QVERIFY(!store.contains(QStringLiteral("MRUHash5")));
+    TKvStringRC read;
+    QVERIFY(ReadRecentFiles(store, read, nullptr));
+    QCOMPARE(read.Strings, list.Strings);
 }
 
 void TestSettings::blockErrorsAreReportedByThemselves()

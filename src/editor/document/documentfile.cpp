@@ -207,7 +207,9 @@ std::unique_ptr<TKvMemIni> TKvDocumentFile::ReadShowingErrors(const QString &pat
 std::unique_ptr<TKvMemIni> TKvDocumentFile::ReadFresh(const QString &path,
                                                       const std::function<int(TKvMemIni &)> &read)
 {
-    std::unique_ptr<TKvMemIni> ini = ReadShowingErrors(path, CurrentPreferences().HashComments, read);
+    const bool hashComments =
+        m_hashCommentsRule ? m_hashCommentsRule(path) : CurrentPreferences().HashComments;
+    std::unique_ptr<TKvMemIni> ini = ReadShowingErrors(path, hashComments, read);
     if (!ini)
         LoadFailed();
     return ini;

@@ -78,6 +78,8 @@ public:
     void DropFilesMessage(const QList<QUrl> &urls);
 
     TKvFileWatcher &Watcher() const { return *m_watcher; }
+    // Whether a file's "#" lines are comments; without one the preference decides.
+    void SetHashCommentsRule(std::function<bool(const QString &path)> rule) { m_hashCommentsRule = std::move(rule); }
 
 signals:
     // How long the last read took.
@@ -120,4 +122,5 @@ private:
     TKvFileWatcher *m_watcher = nullptr;
     // The file's text as last loaded or saved: the base of a merge.
     TKvMergeBase m_mergeBase;
+    std::function<bool(const QString &path)> m_hashCommentsRule;
 };

@@ -18,12 +18,28 @@ void TKvStringRC::AddRecentFile(const QString &path, int encodingIndex)
     const int index = IndexOf(path);
     if (index == 0)
         return;
-    if (index > 0)
+    std::optional<bool> hashComments;
+    if (index > 0) {
+        hashComments = Strings[index].HashComments; // the choice moves up with its file
         Strings.removeAt(index);
-    else
+    } else {
         while (Count() >= MaxCount)
             Strings.removeLast();
-    Strings.prepend({path, encodingIndex});
+    }
+    Strings.prepend({path, encodingIndex, hashComments});
+}
+
+std::optional<bool> TKvStringRC::HashCommentsOf(const QString &path) const
+{
+    const int index = IndexOf(path);
+    return index >= 0 ? Strings[index].HashComments : std::nullopt;
+}
+
+void TKvStringRC::SetHashComments(const QString &path, std::optional<bool> on)
+{
+    const int index = IndexOf(path);
+    if (index >= 0)
+        Strings[index].HashComments = on;
 }
 
 void TKvStringRC::RemoveMissingFiles()

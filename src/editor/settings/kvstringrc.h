@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QList>
 #include <QString>
 
@@ -14,6 +16,9 @@ public:
     {
         QString Path;
         int EncodingIndex = 0;
+        // Whether this file's "#" lines are comments, when the person chose
+        // it for this file; nothing: the preference decides.
+        std::optional<bool> HashComments;
         bool operator==(const Entry &) const = default;
     };
     QList<Entry> Strings;
@@ -26,6 +31,10 @@ public:
     // its encoding index; a name further down moves up; a new name pushes the
     // tenth entry out.
     void AddRecentFile(const QString &path, int encodingIndex);
+    // The person's choice of "#" comments for a file, when there is one.
+    std::optional<bool> HashCommentsOf(const QString &path) const;
+    // Remembers the choice (nothing: none) for a file of the list; a file not in it is left out.
+    void SetHashComments(const QString &path, std::optional<bool> on);
     // Removes, from the last entry to the first, every entry whose file does not exist.
     void RemoveMissingFiles();
 };

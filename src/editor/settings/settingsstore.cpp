@@ -19,6 +19,7 @@ namespace {
 
 const QString PlacementName = QStringLiteral("FormSettings");
 const QString RecentPrefix = QStringLiteral("MRUPath");
+const QString RecentHashPrefix = QStringLiteral("MRUHash");
 const QString SearchPrefix = QStringLiteral("FindStr");
 
 void WriteInt(char *record, int offset, qint32 value)
@@ -133,7 +134,12 @@ bool ReadRecentFiles(QSettings &settings, TKvStringRC &list, QString *error)
                 *error = name + QStringLiteral(" holds no path followed by an encoding digit.");
             return false;
         }
-        list.Strings.append({value.chopped(1), value.back().unicode() - u'0'});
+        // Beside the path, whether the person chose "#" comments for the file ("1" or "0").
+        const QVariant hash = settings.value(RecentHashPrefix + QString::number(n));
+        std::optional<bool> hashComments;
+        if (hash.isValid())
+            hashComments = hash.toString() == QStringLiteral("1");
+        list.Strings.append({value.chopped(1), value.back().unicode() - u'0', hashComments});
     }
     return true;
 }
@@ -145,10 +151,17 @@ void WriteRecentFiles(QSettings &settings, const TKvStringRC &list)
         const TKvStringRC::Entry &entry = list.Strings[n];
         settings.setValue(RecentPrefix + QString::number(n),
                           entry.Path + QString::number(entry.EncodingIndex));
+        const QString hash = RecentHashPrefix + QString::number(n);
+        if (entry.HashComments)
+            settings.setValue(hash, *entry.HashComments ? QStringLiteral("1") : QStringLiteral("0"));
+        else
+            settings.remove(hash);
     }
     // Numbers left by an earlier, longer list would bring removed files back.
-    for (; n < TKvStringRC::MaxCount; ++n)
+    for (; n < TKvStringRC::MaxCount; ++n) {
         settings.remove(RecentPrefix + QString::number(n));
+        settings.remove(RecentHashPrefix + QString::number(n));
+    }
 }
 
 void ReadSearchSettings(QSettings &settings, const QString &prefix, TSearchStruct &options)

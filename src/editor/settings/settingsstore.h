@@ -17,7 +17,9 @@ struct TSearchStruct;
 
 // What outlives a run of the editor, in QSettings("Velmora", "Quillon"):
 // "FormSettings" (the 64-byte placement record), "MRUPath0".."MRUPath9" (path
-// followed by the encoding digit), "FindStrBools" and "FindStr0".."FindStr9".
+// followed by the encoding digit), "MRUHash0".."MRUHash9" (beside a recent
+// file: "1" or "0" when the person chose whether its "#" lines are comments),
+// "FindStrBools" and "FindStr0".."FindStr9".
 
 // The placement record: sixteen little-endian signed 32-bit integers.
 struct TKvPlacement
