@@ -773,7 +773,8 @@ QString Report(const QList<TFileResults> &results, const TFileResults &tiny, con
     r.Line(QStringLiteral("### Opening and selecting"));
     r.Line();
     r.Header({QStringLiteral("file"), QStringLiteral("lines"), QStringLiteral("sections"),
-              QStringLiteral("decode limit"), QStringLiteral("LoadTime"), QStringLiteral("ShowTime"),
+              QStringLiteral("decode limit"), QStringLiteral("LoadTime"), QStringLiteral("LoadTime / limit"),
+              QStringLiteral("ShowTime"),
               QStringLiteral("show() → first rows"), QStringLiteral("open"), QStringLiteral("entries of 1st section"),
               QStringLiteral("reselect"),
               QStringLiteral("paint"), QStringLiteral("FillValueList"), QStringLiteral("FitValueColumns"),
@@ -782,11 +783,14 @@ QString Report(const QList<TFileResults> &results, const TFileResults &tiny, con
     for (const TFileResults &f : results) {
         const TResult &w = f.Window;
         if (!w.Ok) {
-            r.Row({f.File.Name, count(f.File.Lines), failed(w), {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}});
+            r.Row({f.File.Name, count(f.File.Lines), failed(w), {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}});
             continue;
         }
         r.Row({f.File.Name, count(f.File.Lines), count(w.Value("sections")), decodeLimit(f.Decode),
                Fixed(w.Value("load_ms"), 0),
+               f.Decode.Ok && f.Decode.Value("decode_ms") > 0
+                   ? Fixed(w.Value("load_ms") / f.Decode.Value("decode_ms"), 2) + QStringLiteral("×")
+                   : QStringLiteral("—"),
                Fixed(w.Value("show_ms"), 0), Fixed(w.Value("first_rows_ms"), 0), Fixed(w.Value("open_ms"), 0),
                count(w.Value("entries")), Fixed(w.Value("reselect_ms"), 1),
                Fixed(w.Value("reselect_paint_ms"), 1), Fixed(w.Value("fill_ms"), 1),
