@@ -2,7 +2,8 @@
 # Installs the benchmark's peers when missing, generates the corpus when
 # missing, builds the benchmarks (Release) and runs them: first the core
 # benchmark (quillon-bench), then the window benchmark (quillon-formbench,
-# the editor window opening each corpus file offscreen), then the search tools
+# the editor window opening each corpus file offscreen, and a section of
+# 200,000 items pasted from one window into another), then the search tools
 # on a 1,000,000-entry section (quillon-searchbench: Find All, the filter
 # box's key strokes, Replace All and its undo). The core benchmark
 # also times quillon-ini comparing two 1,000,000-line files. The tables go to

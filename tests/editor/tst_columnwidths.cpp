@@ -43,33 +43,48 @@ private slots:
 };
 
 // ops: a add a wide entry at the end, d delete entry 0 (the widest), e edit
-// entry 1 into a comment, u undo, r redo, v toggle values-only.
+// entry 1 into a comment, u undo, r redo, v toggle values-only (showing the
+// section), h show the other section, s show the section again, x delete the
+// section. keepAll: every section shown keeps its counts after it is left
+// (otherwise only big ones do).
 void TestColumnWidths::keptWidthsEqualAFullMeasurement_data()
 {
     QTest::addColumn<QString>("ops");
-    QTest::newRow("delete the widest") << "d";
-    QTest::newRow("delete and undo") << "du";
-    QTest::newRow("add a wider one, undo, redo") << "aur";
-    QTest::newRow("edit into a comment and back") << "eu";
-    QTest::newRow("values-only: edit, delete, undo") << "veduu";
-    QTest::newRow("values-only: add then leave the mode") << "vav";
+    QTest::addColumn<bool>("keepAll");
+    QTest::newRow("delete the widest") << "d" << false;
+    QTest::newRow("delete and undo") << "du" << false;
+    QTest::newRow("add a wider one, undo, redo") << "aur" << false;
+    QTest::newRow("edit into a comment and back") << "eu" << false;
+    QTest::newRow("values-only: edit, delete, undo") << "veduu" << false;
+    QTest::newRow("values-only: add then leave the mode") << "vav" << false;
+    QTest::newRow("kept: shown again unchanged") << "hs" << true;
+    QTest::newRow("kept: changed while hidden") << "hdauuaedsuuu" << true;
+    QTest::newRow("kept: undone and redone while hidden") << "dahuursrs" << true;
+    QTest::newRow("kept: values-only, changed while hidden") << "vhedasv" << true;
+    QTest::newRow("kept: mode changed, then shown") << "hvhs" << true;
+    QTest::newRow("kept: hidden section deleted and back") << "hxushxurus" << true;
+    QTest::newRow("kept: shown section deleted and back") << "xus" << true;
+    QTest::newRow("not kept: changed while hidden") << "hdaes" << false;
 }
 
 void TestColumnWidths::keptWidthsEqualAFullMeasurement()
 {
     QFETCH(QString, ops);
+    QFETCH(bool, keepAll);
     TKvDocument document;
     auto ini = std::make_unique<TKvMemIni>();
     QBuffer buffer;
     buffer.setData("[s]\nthe_widest_name_of_all = the widest value of all ; the widest comment of all\n"
-                   "b = 2 ; two\n;a comment line\n\nc = 3\n");
+                   "b = 2 ; two\n;a comment line\n\nc = 3\n[t]\nx = 1\n");
     buffer.open(QIODevice::ReadOnly);
     ini->LoadFromStream(buffer, KvEncoding::Utf8);
     document.Replace(std::move(ini));
     TKvValueModel model(document);
     const QFont font = QApplication::font();
-    TKvColumnWidths widths(document, model, font);
+    TKvColumnWidths widths(document, model, font, nullptr,
+                           keepAll ? 1 : TKvColumnWidths::KeptFromRows);
     TKvIniSection *section = document.Ini().Sections[0];
+    TKvIniSection *other = document.Ini().Sections[1];
     bool valuesOnly = false;
     model.Fill(section, valuesOnly);
     TNoSelection selection;
@@ -99,6 +114,15 @@ void TestColumnWidths::keptWidthsEqualAFullMeasurement()
         case 'v':
             valuesOnly = !valuesOnly;
             model.Fill(section, valuesOnly);
+            break;
+        case 'h':
+            model.Fill(other, valuesOnly);
+            break;
+        case 's':
+            model.Fill(section, valuesOnly);
+            break;
+        case 'x':
+            document.Push(new TKvSectionsStep(document, selection, {}, nullptr, 0, 1));
             break;
         }
         QCOMPARE(widths.Widest(), Measured(model, font));

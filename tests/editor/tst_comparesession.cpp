@@ -158,6 +158,7 @@ private slots:
     void externalMerge_data();
     void externalMerge();
     void externalMergeCancelled();
+    void mergeBaseReadsBack_data();
     void mergeBaseReadsBack();
     void theQuestionsThreeAnswers_data();
     void theQuestionsThreeAnswers();
@@ -561,19 +562,61 @@ void TestCompareSession::externalMergeCancelled()
     QCOMPARE(doc.UndoStack()->count(), 1);
 }
 
+void TestCompareSession::mergeBaseReadsBack_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("fromFile");
+    QTest::addColumn<bool>("asRead");
+    const QByteArray mixed = "top=1\n[a] ;c\nk = v ;note\n;comment\n\nbad line\n[a]\nk=2\n";
+    // CR LF, blanks the reader trims and a NUL that stops the parser near the end.
+    const QByteArray edges = "[s]\r\nk = v \r\n\r\n[t] ; x\r\n;c\r\nz=1\r\n\0q  \t";
+    // Over the 1 MiB from which a file is read in pieces.
+    QByteArray big = "[big]\n";
+    for (int i = 0; i < 60'000; ++i)
+        big += "key" + QByteArray::number(i) + " = value " + QByteArray::number(i) + (i % 7 ? "\n" : " ;n\n\n");
+    for (const bool asRead : {false, true}) {
+        const char *how = asRead ? "as read" : "as saved";
+        QTest::addRow("mixed lines, %s", how) << mixed << false << asRead;
+        QTest::addRow("line ends, trimmed end and NUL, %s", how) << edges << false << asRead;
+        QTest::addRow("a file read in pieces, %s", how) << big << true << asRead;
+        QTest::addRow("a small file with a NUL, %s", how) << edges << true << asRead;
+        QTest::addRow("a file with # comments, %s", how) << QByteArray("[a]\n#c\nk=1\n# d = e\n") << true
+                                                          << asRead;
+    }
+}
+
 // The kept base reads back as the document it was taken from: a merge
-// against it finds nothing that either side changed.
+// against it finds nothing that either side changed. Kept as read, it is the
+// text the document was parsed from, not a copy.
 void TestCompareSession::mergeBaseReadsBack()
 {
-    const QByteArray text = "top=1\n[a] ;c\nk = v ;note\n;comment\n\nbad line\n[a]\nk=2\n";
-    const std::unique_ptr<TKvMemIni> ini = Read(text);
+    QFETCH(QByteArray, text);
+    QFETCH(bool, fromFile);
+    QFETCH(bool, asRead);
+    std::unique_ptr<TKvMemIni> ini;
+    if (fromFile) {
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("base.ini")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+        file.close();
+        ini = std::make_unique<TKvMemIni>();
+        ini->HashComments = text.contains('#');
+        QVERIFY(ini->LoadFromFile(file.fileName()) >= 0);
+    } else {
+        ini = Read(text);
+    }
     TKvMergeBase base;
     QVERIFY(!base.Known());
-    base.Remember(*ini);
+    if (asRead)
+        base.RememberRead(*ini);
+    else
+        base.Remember(*ini);
     QVERIFY(base.Known());
     TKvCompareOptions options;
     options.WithComments = true;
-    QVERIFY(KvCompare::Diff(*base.Parsed(), *ini, options).empty());
+    const std::unique_ptr<TKvMemIni> parsed = base.Parsed();
+    QVERIFY(KvCompare::Diff(*parsed, *ini, options).empty());
+    QCOMPARE(parsed->GetText(), ini->GetText());
     base.Forget();
     QVERIFY(!base.Known());
 }

@@ -2,8 +2,10 @@
 
 #include "dialogrun.h"
 #include "document/kvdocument.h"
+#include "kvlayoutwriter.h"
 #include "kvmerge.h"
 #include "kvmsgbox.h"
+#include "kvparsestore.h"
 #include "mergeconflictsdialog.h"
 #include "takeotherstep.h"
 
@@ -17,13 +19,31 @@ void TKvMergeBase::Remember(const TKvMemIni &ini)
 void TKvMergeBase::Remember(const QString &text, bool hashComments)
 {
     m_text = text;
+    m_read.reset();
+    m_readLength = 0;
     m_hashComments = hashComments;
+    m_known = true;
+}
+
+void TKvMergeBase::RememberRead(const TKvMemIni &ini)
+{
+    const TKvReadLayout *layout = ini.ReadLayout();
+    if (!layout || !layout->Store) {
+        Remember(ini);
+        return;
+    }
+    m_text.clear();
+    m_read = layout->Store;
+    m_readLength = layout->LinesLength;
+    m_hashComments = ini.HashComments;
     m_known = true;
 }
 
 void TKvMergeBase::Forget()
 {
     m_text.clear();
+    m_read.reset();
+    m_readLength = 0;
     m_known = false;
 }
 
@@ -31,8 +51,11 @@ std::unique_ptr<TKvMemIni> TKvMergeBase::Parsed() const
 {
     auto ini = std::make_unique<TKvMemIni>();
     ini->HashComments = m_hashComments;
-    // The text was written by the document itself, so it parses whole.
-    ini->Parse(m_text);
+    // The text was written by the document itself or parsed into it, so it parses whole.
+    if (m_read)
+        ini->Parse(QString(reinterpret_cast<const QChar *>(m_read->Text()), m_readLength));
+    else
+        ini->Parse(m_text);
     return ini;
 }
 

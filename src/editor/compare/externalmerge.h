@@ -7,6 +7,7 @@
 #include <memory>
 
 class QWidget;
+class TKvParseStore;
 class TKvDocument;
 class TKvSelection;
 
@@ -16,17 +17,22 @@ class TKvSelection;
 class TKvMergeBase
 {
 public:
-    // The document as it now equals its file (just loaded or saved).
+    // The document as it now equals its file (just saved): its text is kept.
     void Remember(const TKvMemIni &ini);
     void Remember(const QString &text, bool hashComments = false);
+    // A document just read from its file: the text it was parsed from is
+    // kept, shared with the document, so an open neither writes the document
+    // out nor holds a second copy of it.
+    void RememberRead(const TKvMemIni &ini);
     void Forget();
     bool Known() const { return m_known; }
-    const QString &Text() const { return m_text; }
     // The text read again as a document.
     std::unique_ptr<TKvMemIni> Parsed() const;
 
 private:
     QString m_text;
+    std::shared_ptr<const TKvParseStore> m_read; // instead of m_text: the parsed text of a read
+    qsizetype m_readLength = 0;                  // the part of it the read parsed
     bool m_hashComments = false;
     bool m_known = false;
 };

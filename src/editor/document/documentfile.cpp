@@ -256,7 +256,7 @@ bool TKvDocumentFile::LoadPlainFile(const QString &path, int encodingIndex)
     file.ReadOnly = IsReadOnlyFile(path);
     file.Open = true;
     Doc().Replace(std::move(ini));
-    m_mergeBase.Remember(Doc().Ini());
+    m_mergeBase.RememberRead(Doc().Ini());
     Doc().SetFile(file);
     m_lists.FillSectionList();
     m_lists.FitSectionColumns();
@@ -312,7 +312,7 @@ bool TKvDocumentFile::OpenEncryptedFile(const QString &path, const QString &pass
     file.ReadOnly = IsReadOnlyFile(path);
     file.Open = true;
     Doc().Replace(std::move(ini));
-    m_mergeBase.Remember(Doc().Ini());
+    m_mergeBase.RememberRead(Doc().Ini());
     Doc().SetFile(file);
     m_lists.FillSectionList();
     m_lists.FitSectionColumns();
@@ -580,7 +580,7 @@ void TKvDocumentFile::MergeChangesOnDisk()
     if (MergeExternalChanges(Doc(), m_lists, *base, *theirs, m_parent) == TExternalMergeResult::Cancelled)
         return;
     // The file on disk is now the known version: Save writes over it without asking.
-    m_mergeBase.Remember(*theirs);
+    m_mergeBase.RememberRead(*theirs);
     m_watcher->Watch(path);
     m_lists.FitValueColumns();
 }

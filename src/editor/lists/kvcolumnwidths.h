@@ -8,19 +8,24 @@
 #include <map>
 
 class TKvDocument;
+class TKvIniSection;
 class TKvIniVal;
 class TKvValueModel;
 
 // The widest text of the value list's name, value and comment columns, kept
 // up to date as rows come and go: each column holds how many rows have each
 // width, so a change of k rows measures k rows, and removing the widest row
-// still leaves the exact next width. Only a new section or mode measures every
-// row, as showing it does.
+// still leaves the exact next width. A section is measured row by row when it
+// is first shown; the counts of a big one are kept after it is left and
+// follow its changes, so showing it again measures nothing.
 class TKvColumnWidths : public QObject
 {
 public:
+    // Sections of this many rows or more keep their counts once shown.
+    static constexpr int KeptFromRows = 10'000;
+
     TKvColumnWidths(const TKvDocument &document, const TKvValueModel &model, const QFont &font,
-                    QObject *parent = nullptr);
+                    QObject *parent = nullptr, int keptFromRows = KeptFromRows);
 
     // The widest text of the name, value and comment column; 0 for an empty column.
     std::array<int, 3> Widest() const;
@@ -28,11 +33,27 @@ public:
     const TKvTextWidth &Measure() const { return m_measure; }
 
 private:
-    void Count(const TKvIniVal &val, int delta);
-    void CountRows(int first, int last, int delta);
+    using TCounts = std::array<std::map<int, qint64>, 3>; // per column: rows by width
+    struct TKept
+    {
+        bool ValuesOnly = false; // the rows counted: every entry, or the value items only
+        TCounts Counts;
+    };
 
+    void Show();
+    void Count(TCounts &counts, const TKvIniVal &val, int delta);
+    void CountRows(int first, int last, int delta);
+    // A change of a section that is kept but not shown.
+    TKept *KeptHidden(const TKvIniSection *section);
+    void CountHidden(const TKvIniSection *section, int first, int count, int delta);
+    void ForgetSections(int first, int count);
+
+    const TKvDocument &m_document;
     const TKvValueModel &m_model;
     TKvTextWidth m_measure;
-    std::array<std::map<int, qint64>, 3> m_rowsByWidth;
-    bool m_replacing = false; // between the two signals of a replaced entry
+    int m_keptFromRows;
+    std::map<const TKvIniSection *, TKept> m_kept;
+    TCounts m_small;            // the counts of a shown section too small to keep
+    TCounts *m_shown = &m_small; // the counts of the rows shown
+    bool m_replacing = false;   // between the two signals of a replaced entry
 };
