@@ -236,6 +236,7 @@ void TKvValueModel::Fill(TKvIniSection *section, bool valuesOnly)
     // Of a section whose name passes the filter every entry is shown.
     const bool filtered = section && m_filter && !m_filter->SectionNamePasses(*section);
     m_mapped = section && (valuesOnly || filtered);
+    m_filtered = filtered;
     if (section && !m_mapped) {
         m_rows = m_unfilteredRows = section->Vals.Count();
     } else if (section) {

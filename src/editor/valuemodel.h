@@ -43,6 +43,8 @@ public:
     void SetFilter(TKvFilter *filter) { m_filter = filter; }
     // How many rows the list would have without the filter.
     int UnfilteredRows() const { return m_unfilteredRows; }
+    // Whether the filter hides some of the section's entries.
+    bool Filtered() const { return m_filtered; }
     void Clear() { Fill(nullptr, m_valuesOnly); }
 
     TKvIniSection *Section() const { return m_section; }
@@ -75,6 +77,7 @@ private:
     bool m_valuesOnly = false;
     TKvFilter *m_filter = nullptr;
     bool m_mapped = false; // rows map through m_shown
+    bool m_filtered = false;
     TKvRowMap m_shown;     // mapped only: the positions of the entries shown
     int m_unfilteredRows = 0;
     std::pair<int, int> m_removing;    // the rows a removal under way takes

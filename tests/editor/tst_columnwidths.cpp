@@ -3,6 +3,7 @@
 #include "commands/editsteps.h"
 #include "document/kvdocument.h"
 #include "lists/kvcolumnwidths.h"
+#include "lists/kvfilter.h"
 #include "valuemodel.h"
 
 #include <QApplication>
@@ -45,7 +46,7 @@ private slots:
 // ops: a add a wide entry at the end, d delete entry 0 (the widest), e edit
 // entry 1 into a comment, u undo, r redo, v toggle values-only (showing the
 // section), h show the other section, s show the section again, x delete the
-// section. keepAll: every section shown keeps its counts after it is left
+// section, f toggle the filter "b" (showing the section). keepAll: every section shown keeps its counts after it is left
 // (otherwise only big ones do).
 void TestColumnWidths::keptWidthsEqualAFullMeasurement_data()
 {
@@ -65,6 +66,9 @@ void TestColumnWidths::keptWidthsEqualAFullMeasurement_data()
     QTest::newRow("kept: hidden section deleted and back") << "hxushxurus" << true;
     QTest::newRow("kept: shown section deleted and back") << "xus" << true;
     QTest::newRow("not kept: changed while hidden") << "hdaes" << false;
+    QTest::newRow("kept: filtered, changed, whole again") << "fdaf" << true;
+    QTest::newRow("kept: filtered, hidden, changed, shown, whole again") << "fhadsf" << true;
+    QTest::newRow("filtered: added rows stay shown") << "faaduf" << false;
 }
 
 void TestColumnWidths::keptWidthsEqualAFullMeasurement()
@@ -80,6 +84,8 @@ void TestColumnWidths::keptWidthsEqualAFullMeasurement()
     ini->LoadFromStream(buffer, KvEncoding::Utf8);
     document.Replace(std::move(ini));
     TKvValueModel model(document);
+    TKvFilter filter(&document);
+    model.SetFilter(&filter);
     const QFont font = QApplication::font();
     TKvColumnWidths widths(document, model, font, nullptr,
                            keepAll ? 1 : TKvColumnWidths::KeptFromRows);
@@ -119,6 +125,10 @@ void TestColumnWidths::keptWidthsEqualAFullMeasurement()
             model.Fill(other, valuesOnly);
             break;
         case 's':
+            model.Fill(section, valuesOnly);
+            break;
+        case 'f':
+            filter.SetText(filter.IsActive() ? QString() : QStringLiteral("b"));
             model.Fill(section, valuesOnly);
             break;
         case 'x':

@@ -69,6 +69,12 @@ void TKvColumnWidths::Show()
 {
     const TKvIniSection *section = m_model.Section();
     const bool valuesOnly = m_model.ValuesOnly();
+    if (section && m_model.Filtered()) {
+        // Only some rows are shown: they are measured, and the counts of the
+        // whole section, which would miss the changes made meanwhile, go.
+        m_kept.erase(section);
+        section = nullptr;
+    }
     if (section) {
         const auto kept = m_kept.find(section);
         if (kept != m_kept.end() && kept->second.ValuesOnly == valuesOnly) {
