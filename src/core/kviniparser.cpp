@@ -406,7 +406,7 @@ private:
     bool BeginDocumentSection(TKvPtrVector<TKvIniSection> &sections, const std::shared_ptr<TKvParseStore> &store,
                               const char16_t *p)
     {
-        auto *section = new TKvIniSection;
+        auto *section = new (store->AllocateSection()) TKvIniSection(TKvIniSection::InStoreTag{});
         sections.Add(section);
         section->m_store = store;
         m_section = section;

@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 namespace {
 
 // The document picture with a bar after every section.
@@ -37,6 +39,8 @@ private slots:
     void firstInsertionsUseSpareSlots();
     void bigFileReadInPiecesAsWhole_data();
     void bigFileReadInPiecesAsWhole();
+    void readSectionsOutliveTheirDocument_data();
+    void readSectionsOutliveTheirDocument();
 };
 
 // delete, RemoveAt + delete, edits, toggles on parsed entries
@@ -317,6 +321,62 @@ void TestParseStore::bigFileReadInPiecesAsWhole()
         QVERIFY(pieces.Encode(pieces.Encoding == KvEncoding::Ansi ? KvEncoding::Ansi : KvEncoding::Utf8)
                 == bytes);
     }
+}
+
+// Sections a read made live in its store, which each of them keeps alive: one
+// taken out (as a delete that can be undone keeps it), one moved into another
+// document, the rest sorted, and the document gone; the sections taken out
+// still give and take edits, and are destroyed last.
+void TestParseStore::readSectionsOutliveTheirDocument_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QByteArray small("lead=0\n[a] ;x\nk=1\n;c\n\n[b]\nm = 2 ; n\nbad\n[c]\nz=3\n");
+    QByteArray big = small;
+    for (int i = 0; big.size() < 1'300'000; ++i)
+        big += "[s" + QByteArray::number(i) + "]\nkey = value " + QByteArray::number(i) + "\n; note\n\n";
+    QTest::newRow("parsed whole") << small;
+    QTest::newRow("big file read in pieces") << big;
+}
+
+void TestParseStore::readSectionsOutliveTheirDocument()
+{
+    QFETCH(QByteArray, bytes);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("read.ini"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+
+    auto other = std::make_unique<TKvMemIni>();
+    std::unique_ptr<TKvIniSection> taken;
+    {
+        TKvMemIni ini;
+        QVERIFY(ini.LoadFromFile(path) >= 0);
+        QVERIFY(ini.Sections.Count() >= 4);
+        taken.reset(ini.Sections[1]);
+        ini.Sections.RemoveAt(1);
+        TKvIniSection *moved = ini.Sections[1];
+        ini.Sections.RemoveAt(1);
+        other->Sections.Add(moved);
+        ini.SortSections(skName, false);
+        ini.Sections[0]->Vals[0]->SetValue(u"edited");
+        ini.DeleteSection(ini.Sections[ini.Sections.Count() - 1]);
+    }
+    QCOMPARE(taken->Name, QStringLiteral("a"));
+    QCOMPARE(taken->Vals[0]->Value(), QStringLiteral("1"));
+    taken->DeleteVal(taken->Vals[1]);
+    taken->Vals[0]->SetValue(u"one");
+    taken->AddVal(u"new", u"v", u"");
+    QCOMPARE(taken->GetText(true), QStringLiteral("[a] ;x\r\nk=one\r\n\r\nnew=v\r\n"));
+    TKvIniSection *moved = other->Sections[0];
+    QCOMPARE(moved->Vals[0]->Name(), QStringLiteral("m"));
+    QCOMPARE(moved->Vals[1]->Value(), QStringLiteral("bad"));
+    // The undo puts the section back, into the other document now.
+    other->Sections.Insert(0, taken.release());
+    QCOMPARE(other->Sections.Count(), 2);
+    QVERIFY(other->GetText().startsWith(u"[a] ;x"));
+    other->DeleteSection(other->Sections[1]);
+    other.reset();
 }
 
 QTEST_GUILESS_MAIN(TestParseStore)
