@@ -455,7 +455,8 @@ private:
             // is the line without its outer spaces and tabs.
             const Range comment = TrimSpacesAndTabs(p, stop);
             StoreTexts(val, {comment.first, comment.first}, {comment.first, comment.first}, comment);
-            val.UpdateKind();
+            // The kind rule, with the name and the value empty.
+            val.m_kind = comment.size() != 0 ? ikComment : ikBlank;
             return stop;
         }
         const char16_t *end = FindLineEnd(stop, m_end);
