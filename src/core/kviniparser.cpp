@@ -51,39 +51,50 @@ const char16_t *SkipSpacesAndTabs(const char16_t *p)
 // one at a time up to a unit they stop at (every scan stops at a NUL).
 
 #ifdef __SSE2__
-// The first unit from p on for which hits (a mask of eight 16-bit lanes) sets
-// its lane, among the blocks of sixteen, then of eight, before end; null when
-// there is none, with p moved past the blocks looked at.
+// Sixteen units (or eight, twice) as sixteen bytes: a unit below 128 keeps
+// its value, every other one becomes 0x7F or 0x80 (signed saturation). The
+// scans look for ASCII characters other than those two only, so they can
+// compare sixteen characters at a time.
+inline __m128i AsciiBytes(const char16_t *p)
+{
+    return _mm_packs_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)),
+                           _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 8)));
+}
+
+// The first unit from p on whose byte (AsciiBytes) hits sets, among the blocks
+// of sixteen, then of eight, before end; null when there is none, with p moved
+// past the blocks looked at.
 template <typename Hits> const char16_t *ScanBlocks(const char16_t *&p, const char16_t *end, Hits hits)
 {
     for (; end - p >= 16; p += 16) {
-        const __m128i low = hits(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)));
-        const __m128i high = hits(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 8)));
-        // One bit per unit.
-        const int mask = _mm_movemask_epi8(_mm_packs_epi16(low, high));
+        const int mask = _mm_movemask_epi8(hits(AsciiBytes(p)));
         if (mask != 0)
             return p + __builtin_ctz(unsigned(mask));
     }
-    for (; end - p >= 8; p += 8) {
-        const int mask = _mm_movemask_epi8(hits(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p))));
+    if (end - p >= 8) {
+        const __m128i eight = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const int mask = _mm_movemask_epi8(hits(_mm_packs_epi16(eight, eight))) & 0xFF;
         if (mask != 0)
-            return p + (__builtin_ctz(unsigned(mask)) >> 1);
+            return p + __builtin_ctz(unsigned(mask));
+        p += 8;
     }
     return nullptr;
 }
 #endif
 
-// The first line end at or after p, or the first `also` before it (0 for none).
+// The first line end at or after p, or the first `also` before it (0 for
+// none; otherwise an ASCII character other than DEL).
 const char16_t *FindLineEndOr(const char16_t *p, const char16_t *end, char16_t also)
 {
+    Q_ASSERT(also < 0x7F);
 #ifdef __SSE2__
     const __m128i nul = _mm_setzero_si128();
-    const __m128i lf = _mm_set1_epi16(short(u'\n'));
-    const __m128i cr = _mm_set1_epi16(short(u'\r'));
-    const __m128i other = _mm_set1_epi16(short(also));
+    const __m128i lf = _mm_set1_epi8(char(u'\n'));
+    const __m128i cr = _mm_set1_epi8(char(u'\r'));
+    const __m128i other = _mm_set1_epi8(char(also));
     const auto hits = [&](__m128i c) {
-        return _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(c, nul), _mm_cmpeq_epi16(c, lf)),
-                            _mm_or_si128(_mm_cmpeq_epi16(c, cr), _mm_cmpeq_epi16(c, other)));
+        return _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(c, nul), _mm_cmpeq_epi8(c, lf)),
+                            _mm_or_si128(_mm_cmpeq_epi8(c, cr), _mm_cmpeq_epi8(c, other)));
     };
     if (const char16_t *hit = ScanBlocks(p, end, hits))
         return hit;
@@ -104,12 +115,12 @@ const char16_t *FindControl(const char16_t *p, const char16_t *end)
 {
 #ifdef __SSE2__
     const __m128i nul = _mm_setzero_si128();
-    const __m128i highestControl = _mm_set1_epi16(31);
-    const __m128i tab = _mm_set1_epi16(short(u'\t'));
+    const __m128i highestControl = _mm_set1_epi8(31);
+    const __m128i tab = _mm_set1_epi8(char(u'\t'));
     const auto hits = [&](__m128i c) {
         // c - 31, saturated at 0 (unsigned), is 0 exactly for c <= 31.
-        const __m128i control = _mm_cmpeq_epi16(_mm_subs_epu16(c, highestControl), nul);
-        return _mm_andnot_si128(_mm_cmpeq_epi16(c, tab), control);
+        const __m128i control = _mm_cmpeq_epi8(_mm_subs_epu8(c, highestControl), nul);
+        return _mm_andnot_si128(_mm_cmpeq_epi8(c, tab), control);
     };
     if (const char16_t *hit = ScanBlocks(p, end, hits))
         return hit;
@@ -177,19 +188,17 @@ ValueLineMarks ScanValueLine(const char16_t *p, const char16_t *end)
     ValueLineMarks marks;
 #ifdef __SSE2__
     const __m128i nul = _mm_setzero_si128();
-    const __m128i highestLineEnd = _mm_set1_epi16(13);
-    const __m128i equals = _mm_set1_epi16(short(u'='));
-    const __m128i semicolon = _mm_set1_epi16(short(u';'));
+    const __m128i highestLineEnd = _mm_set1_epi8(13);
+    const __m128i equals = _mm_set1_epi8('=');
+    const __m128i semicolon = _mm_set1_epi8(';');
     const auto candidates = [&](__m128i c) {
         // c - 13, saturated at 0 (unsigned), is 0 exactly for c <= 13.
-        const __m128i low = _mm_cmpeq_epi16(_mm_subs_epu16(c, highestLineEnd), nul);
-        return _mm_or_si128(low, _mm_or_si128(_mm_cmpeq_epi16(c, equals), _mm_cmpeq_epi16(c, semicolon)));
+        const __m128i low = _mm_cmpeq_epi8(_mm_subs_epu8(c, highestLineEnd), nul);
+        return _mm_or_si128(low, _mm_or_si128(_mm_cmpeq_epi8(c, equals), _mm_cmpeq_epi8(c, semicolon)));
     };
     for (; end - p >= 16; p += 16) {
-        const __m128i low = candidates(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)));
-        const __m128i high = candidates(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 8)));
         // One bit per unit.
-        for (auto hits = unsigned(_mm_movemask_epi8(_mm_packs_epi16(low, high))); hits; hits &= hits - 1) {
+        for (auto hits = unsigned(_mm_movemask_epi8(candidates(AsciiBytes(p)))); hits; hits &= hits - 1) {
             if (NoteValueLineUnit(marks, p + __builtin_ctz(hits)))
                 return marks;
         }

@@ -41,6 +41,8 @@ private slots:
     void bigFileReadInPiecesAsWhole();
     void readSectionsOutliveTheirDocument_data();
     void readSectionsOutliveTheirDocument();
+    void wideCharactersAreNotSyntax_data();
+    void wideCharactersAreNotSyntax();
 };
 
 // delete, RemoveAt + delete, edits, toggles on parsed entries
@@ -377,6 +379,42 @@ void TestParseStore::readSectionsOutliveTheirDocument()
     QVERIFY(other->GetText().startsWith(u"[a] ;x"));
     other->DeleteSection(other->Sections[1]);
     other.reset();
+}
+
+// Units beyond ASCII whose low byte is a character the parser looks for (a
+// line end, NUL, "=", ";", "[", a control) are text like any other, wherever
+// they lie on their line.
+void TestParseStore::wideCharactersAreNotSyntax_data()
+{
+    QTest::addColumn<QChar>("wide");
+    // The last is a lone surrogate, as an invalid byte decodes to.
+    for (const char16_t unit : {0x010A, 0x010D, 0x0100, 0x013D, 0x013B, 0x015B, 0x0109, 0x0101, 0xFF3B, 0x7F0A,
+                                0xDC0A})
+        QTest::addRow("U+%04X", unsigned(unit)) << QChar(unit);
+}
+
+void TestParseStore::wideCharactersAreNotSyntax()
+{
+    QFETCH(QChar, wide);
+    for (int pad = 0; pad < 40; ++pad) {
+        const QString a(pad, u'a');
+        const QString w(wide);
+        const QString text = u'[' + a + w + u']' + u'\n' + a + w + u'=' + w + a + u';' + a + w + u'\n' + u';' + a
+                             + w + u'\n' + a + w + u'\n';
+        TKvMemIni ini;
+        QVERIFY(ini.Parse(text));
+        QCOMPARE(ini.Sections.Count(), 1);
+        const TKvIniSection *section = ini.Sections[0];
+        QCOMPARE(section->Name, a + w);
+        QCOMPARE(section->Vals.Count(), 3);
+        QCOMPARE(section->Vals[0]->Name(), a + w);
+        QCOMPARE(section->Vals[0]->Value(), w + a);
+        QCOMPARE(section->Vals[0]->Comment(), a + w);
+        QCOMPARE(int(section->Vals[1]->Kind()), int(ikComment));
+        QCOMPARE(section->Vals[1]->Comment(), a + w);
+        QCOMPARE(int(section->Vals[2]->Kind()), int(ikError));
+        QCOMPARE(section->Vals[2]->Value(), a + w);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestParseStore)
