@@ -456,18 +456,26 @@ private:
     // Parses a comment line after its ";" into val, storing the comment with
     // the field normalisation (an empty one makes the entry blank); returns
     // the line's end.
-    const char16_t *ParseCommentLine(TKvIniVal &val, const char16_t *p) const
+    // Kept inline: most lines of a commented file are such lines.
+    Q_ALWAYS_INLINE const char16_t *ParseCommentLine(TKvIniVal &val, const char16_t *p) const
     {
         const char16_t *stop = FindControl(p, m_end);
-        if (IsLineEndChar(*stop)) {
-            // No character the normalisation drops or rewrites: the comment
-            // is the line without its outer spaces and tabs.
-            const Range comment = TrimSpacesAndTabs(p, stop);
-            StoreTexts(val, {comment.first, comment.first}, {comment.first, comment.first}, comment);
-            // The kind rule, with the name and the value empty.
-            val.m_kind = comment.size() != 0 ? ikComment : ikBlank;
-            return stop;
-        }
+        if (Q_UNLIKELY(!IsLineEndChar(*stop)))
+            return ParseNormalisedComment(val, p, stop);
+        // No character the normalisation drops or rewrites: the comment is
+        // the line without its outer spaces and tabs.
+        const Range comment = TrimSpacesAndTabs(p, stop);
+        StoreTexts(val, {comment.first, comment.first}, {comment.first, comment.first}, comment);
+        // The kind rule, with the name and the value empty.
+        val.m_kind = comment.size() != 0 ? ikComment : ikBlank;
+        return stop;
+    }
+
+    // The same for a comment line with a character at stop that the field
+    // normalisation drops or rewrites.
+    Q_NEVER_INLINE const char16_t *ParseNormalisedComment(TKvIniVal &val, const char16_t *p,
+                                                          const char16_t *stop) const
+    {
         const char16_t *end = FindLineEnd(stop, m_end);
         if (m_store) {
             val.StoreAnchoredTexts(p, {}, {}, TKvIniVal::NormaliseField(QStringView(p, end)));
