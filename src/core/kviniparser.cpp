@@ -338,6 +338,8 @@ public:
 private:
     // One spare slot in a parsed section's array per this many entries.
     static constexpr qint32 SpareSlotsPer = 64;
+    // The fewest slots the document's section vector grows to while reading.
+    static constexpr qint32 MinSectionSlots = 64;
 
     // Starts a section at p, the start of a line, with its header when the
     // line is one. Returns the start of the next line to parse, or null for a
@@ -415,6 +417,11 @@ private:
     bool BeginDocumentSection(TKvPtrVector<TKvIniSection> &sections, const std::shared_ptr<TKvParseStore> &store,
                               const char16_t *p)
     {
+        // A read adds sections one at a time, possibly a great many: the
+        // vector doubles, so that its array is copied (and its new pages
+        // touched) a few times rather than at every step of the usual growth.
+        if (sections.Count() == sections.Capacity())
+            sections.Reserve(std::max(2 * sections.Capacity(), MinSectionSlots));
         auto *section = new (store->AllocateSection()) TKvIniSection(TKvIniSection::InStoreTag{});
         sections.Add(section);
         section->m_store = store;
