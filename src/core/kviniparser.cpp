@@ -47,8 +47,9 @@ const char16_t *SkipSpacesAndTabs(const char16_t *p)
 }
 
 // The scans below take the end of the text, where its terminating NUL lies:
-// they look at eight units at a time while that many remain before it, then at
-// one at a time up to a unit they stop at (every scan stops at a NUL).
+// they look at sixteen (then eight) units at a time while that many remain
+// before it, then at one at a time up to a unit they stop at (every scan stops
+// at a NUL).
 
 #ifdef __SSE2__
 // Sixteen units (or eight, twice) as sixteen bytes: a unit below 128 keeps
