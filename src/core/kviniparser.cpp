@@ -47,43 +47,55 @@ const char16_t *SkipSpacesAndTabs(const char16_t *p)
 }
 
 // The scans below take the end of the text, where its terminating NUL lies:
-// they look at eight units at a time while that many remain before it, then at
-// one at a time up to a unit they stop at (every scan stops at a NUL).
+// they look at sixteen (then eight) units at a time while that many remain
+// before it, then at one at a time up to a unit they stop at (every scan stops
+// at a NUL).
 
 #ifdef __SSE2__
-// The first unit from p on for which hits (a mask of eight 16-bit lanes) sets
-// its lane, among the blocks of sixteen, then of eight, before end; null when
-// there is none, with p moved past the blocks looked at.
+// Sixteen units (or eight, twice) as sixteen bytes: a unit below 128 keeps
+// its value, every other one becomes 0x7F or 0x80 (signed saturation). The
+// scans look for ASCII characters other than those two only, so they can
+// compare sixteen characters at a time.
+inline __m128i AsciiBytes(const char16_t *p)
+{
+    return _mm_packs_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)),
+                           _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 8)));
+}
+
+// The first unit from p on whose byte (AsciiBytes) hits sets, among the blocks
+// of sixteen, then of eight, before end; null when there is none, with p moved
+// past the blocks looked at.
 template <typename Hits> const char16_t *ScanBlocks(const char16_t *&p, const char16_t *end, Hits hits)
 {
     for (; end - p >= 16; p += 16) {
-        const __m128i low = hits(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)));
-        const __m128i high = hits(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 8)));
-        // One bit per unit.
-        const int mask = _mm_movemask_epi8(_mm_packs_epi16(low, high));
+        const int mask = _mm_movemask_epi8(hits(AsciiBytes(p)));
         if (mask != 0)
             return p + __builtin_ctz(unsigned(mask));
     }
-    for (; end - p >= 8; p += 8) {
-        const int mask = _mm_movemask_epi8(hits(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p))));
+    if (end - p >= 8) {
+        const __m128i eight = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const int mask = _mm_movemask_epi8(hits(_mm_packs_epi16(eight, eight))) & 0xFF;
         if (mask != 0)
-            return p + (__builtin_ctz(unsigned(mask)) >> 1);
+            return p + __builtin_ctz(unsigned(mask));
+        p += 8;
     }
     return nullptr;
 }
 #endif
 
-// The first line end at or after p, or the first `also` before it (0 for none).
+// The first line end at or after p, or the first `also` before it (0 for
+// none; otherwise an ASCII character other than DEL).
 const char16_t *FindLineEndOr(const char16_t *p, const char16_t *end, char16_t also)
 {
+    Q_ASSERT(also < 0x7F);
 #ifdef __SSE2__
     const __m128i nul = _mm_setzero_si128();
-    const __m128i lf = _mm_set1_epi16(short(u'\n'));
-    const __m128i cr = _mm_set1_epi16(short(u'\r'));
-    const __m128i other = _mm_set1_epi16(short(also));
+    const __m128i lf = _mm_set1_epi8(char(u'\n'));
+    const __m128i cr = _mm_set1_epi8(char(u'\r'));
+    const __m128i other = _mm_set1_epi8(char(also));
     const auto hits = [&](__m128i c) {
-        return _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(c, nul), _mm_cmpeq_epi16(c, lf)),
-                            _mm_or_si128(_mm_cmpeq_epi16(c, cr), _mm_cmpeq_epi16(c, other)));
+        return _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(c, nul), _mm_cmpeq_epi8(c, lf)),
+                            _mm_or_si128(_mm_cmpeq_epi8(c, cr), _mm_cmpeq_epi8(c, other)));
     };
     if (const char16_t *hit = ScanBlocks(p, end, hits))
         return hit;
@@ -104,12 +116,12 @@ const char16_t *FindControl(const char16_t *p, const char16_t *end)
 {
 #ifdef __SSE2__
     const __m128i nul = _mm_setzero_si128();
-    const __m128i highestControl = _mm_set1_epi16(31);
-    const __m128i tab = _mm_set1_epi16(short(u'\t'));
+    const __m128i highestControl = _mm_set1_epi8(31);
+    const __m128i tab = _mm_set1_epi8(char(u'\t'));
     const auto hits = [&](__m128i c) {
         // c - 31, saturated at 0 (unsigned), is 0 exactly for c <= 31.
-        const __m128i control = _mm_cmpeq_epi16(_mm_subs_epu16(c, highestControl), nul);
-        return _mm_andnot_si128(_mm_cmpeq_epi16(c, tab), control);
+        const __m128i control = _mm_cmpeq_epi8(_mm_subs_epu8(c, highestControl), nul);
+        return _mm_andnot_si128(_mm_cmpeq_epi8(c, tab), control);
     };
     if (const char16_t *hit = ScanBlocks(p, end, hits))
         return hit;
@@ -177,19 +189,17 @@ ValueLineMarks ScanValueLine(const char16_t *p, const char16_t *end)
     ValueLineMarks marks;
 #ifdef __SSE2__
     const __m128i nul = _mm_setzero_si128();
-    const __m128i highestLineEnd = _mm_set1_epi16(13);
-    const __m128i equals = _mm_set1_epi16(short(u'='));
-    const __m128i semicolon = _mm_set1_epi16(short(u';'));
+    const __m128i highestLineEnd = _mm_set1_epi8(13);
+    const __m128i equals = _mm_set1_epi8('=');
+    const __m128i semicolon = _mm_set1_epi8(';');
     const auto candidates = [&](__m128i c) {
         // c - 13, saturated at 0 (unsigned), is 0 exactly for c <= 13.
-        const __m128i low = _mm_cmpeq_epi16(_mm_subs_epu16(c, highestLineEnd), nul);
-        return _mm_or_si128(low, _mm_or_si128(_mm_cmpeq_epi16(c, equals), _mm_cmpeq_epi16(c, semicolon)));
+        const __m128i low = _mm_cmpeq_epi8(_mm_subs_epu8(c, highestLineEnd), nul);
+        return _mm_or_si128(low, _mm_or_si128(_mm_cmpeq_epi8(c, equals), _mm_cmpeq_epi8(c, semicolon)));
     };
     for (; end - p >= 16; p += 16) {
-        const __m128i low = candidates(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)));
-        const __m128i high = candidates(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 8)));
         // One bit per unit.
-        for (auto hits = unsigned(_mm_movemask_epi8(_mm_packs_epi16(low, high))); hits; hits &= hits - 1) {
+        for (auto hits = unsigned(_mm_movemask_epi8(candidates(AsciiBytes(p)))); hits; hits &= hits - 1) {
             if (NoteValueLineUnit(marks, p + __builtin_ctz(hits)))
                 return marks;
         }
@@ -329,6 +339,8 @@ public:
 private:
     // One spare slot in a parsed section's array per this many entries.
     static constexpr qint32 SpareSlotsPer = 64;
+    // The fewest slots the document's section vector grows to while reading.
+    static constexpr qint32 MinSectionSlots = 64;
 
     // Starts a section at p, the start of a line, with its header when the
     // line is one. Returns the start of the next line to parse, or null for a
@@ -406,7 +418,12 @@ private:
     bool BeginDocumentSection(TKvPtrVector<TKvIniSection> &sections, const std::shared_ptr<TKvParseStore> &store,
                               const char16_t *p)
     {
-        auto *section = new TKvIniSection;
+        // A read adds sections one at a time, possibly a great many: the
+        // vector doubles, so that its array is copied (and its new pages
+        // touched) a few times rather than at every step of the usual growth.
+        if (sections.Count() == sections.Capacity())
+            sections.Reserve(std::max(2 * sections.Capacity(), MinSectionSlots));
+        auto *section = new (store->AllocateSection()) TKvIniSection(TKvIniSection::InStoreTag{});
         sections.Add(section);
         section->m_store = store;
         m_section = section;
@@ -447,17 +464,26 @@ private:
     // Parses a comment line after its ";" into val, storing the comment with
     // the field normalisation (an empty one makes the entry blank); returns
     // the line's end.
-    const char16_t *ParseCommentLine(TKvIniVal &val, const char16_t *p) const
+    // Kept inline: most lines of a commented file are such lines.
+    Q_ALWAYS_INLINE const char16_t *ParseCommentLine(TKvIniVal &val, const char16_t *p) const
     {
         const char16_t *stop = FindControl(p, m_end);
-        if (IsLineEndChar(*stop)) {
-            // No character the normalisation drops or rewrites: the comment
-            // is the line without its outer spaces and tabs.
-            const Range comment = TrimSpacesAndTabs(p, stop);
-            StoreTexts(val, {comment.first, comment.first}, {comment.first, comment.first}, comment);
-            val.UpdateKind();
-            return stop;
-        }
+        if (Q_UNLIKELY(!IsLineEndChar(*stop)))
+            return ParseNormalisedComment(val, p, stop);
+        // No character the normalisation drops or rewrites: the comment is
+        // the line without its outer spaces and tabs.
+        const Range comment = TrimSpacesAndTabs(p, stop);
+        StoreTexts(val, {comment.first, comment.first}, {comment.first, comment.first}, comment);
+        // The kind rule, with the name and the value empty.
+        val.m_kind = comment.size() != 0 ? ikComment : ikBlank;
+        return stop;
+    }
+
+    // The same for a comment line with a character at stop that the field
+    // normalisation drops or rewrites.
+    Q_NEVER_INLINE const char16_t *ParseNormalisedComment(TKvIniVal &val, const char16_t *p,
+                                                          const char16_t *stop) const
+    {
         const char16_t *end = FindLineEnd(stop, m_end);
         if (m_store) {
             val.StoreAnchoredTexts(p, {}, {}, TKvIniVal::NormaliseField(QStringView(p, end)));

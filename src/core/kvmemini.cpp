@@ -1,6 +1,7 @@
 // The document and section operations, counting and writing.
 #include "kvmemini.h"
 
+#include "kvasan.h"
 #include "kvfileerror.h"
 #include "kvlayoutwriter.h"
 #include "kvoutputencoder.h"
@@ -17,6 +18,26 @@
 TKvIniSection::~TKvIniSection()
 {
     Vals.Clear();
+}
+
+void TKvIniSection::operator delete(TKvIniSection *section, std::destroying_delete_t)
+{
+    if (!section)
+        return;
+    if (!section->m_inStore) {
+        section->~TKvIniSection();
+        // Unsized: clang only offers the sized form with -fsized-deallocation.
+        ::operator delete(section);
+        return;
+    }
+    // The section's memory is its store's: the store must outlive the
+    // destructor, which would otherwise release it half way through.
+    const std::shared_ptr<TKvParseStore> store = std::move(section->m_store);
+    section->~TKvIniSection();
+#if defined(KV_ASAN)
+    // The store frees the memory later; until then nothing may use it.
+    ASAN_POISON_MEMORY_REGION(section, sizeof(TKvIniSection));
+#endif
 }
 
 TKvIniVal *TKvIniSection::AddVal(QStringView name, QStringView value, QStringView comment)

@@ -251,6 +251,9 @@ public:
     ~TKvIniSection();
     TKvIniSection(const TKvIniSection &) = delete;
     TKvIniSection &operator=(const TKvIniSection &) = delete;
+    // Runs the destructor; gives the memory back only when it came from the
+    // heap (a section a document read is placed in its parse store).
+    static void operator delete(TKvIniSection *section, std::destroying_delete_t);
 
     TKvIniVal *AddVal(QStringView name, QStringView value, QStringView comment);
     TKvIniVal *InsertVal(qint32 index, QStringView name, QStringView value, QStringView comment);
@@ -287,10 +290,19 @@ public:
 private:
     friend class TKvMemIni;
     friend class TKvIniParser;
+    struct InStoreTag
+    {};
+    // A section the parser places in its store.
+    explicit TKvIniSection(InStoreTag)
+        : m_inStore(true)
+    {}
+
     const char16_t *m_headerLine = nullptr;
     // Keeps alive the parsed text the entries point into and the memory they
-    // are placed in; shared with the other sections of the same parse.
+    // are placed in (the section's own too, when m_inStore); shared with the
+    // other sections of the same parse.
     std::shared_ptr<TKvParseStore> m_store;
+    bool m_inStore = false; // placed in m_store's memory, not on the heap
 };
 
 // The comment lines reading found, by the character they start with.

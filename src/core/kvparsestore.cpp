@@ -123,12 +123,20 @@ void TKvParseStore::CollectEntries(Mark from, qint32 count, TKvIniVal **out) con
 {
     std::ptrdiff_t block = from.Block;
     char *next = from.Next;
-    for (qint32 i = 0; i < count; ++i) {
+    while (count > 0) {
         if (block < 0 || next == m_blocks[size_t(block)].End) {
             ++block;
             next = m_blocks[size_t(block)].Begin;
         }
-        out[i] = std::launder(reinterpret_cast<TKvIniVal *>(next));
-        next += EntrySize;
+        // From the mark on nothing but the section's entries was placed, so
+        // they fill the rest of each block one after another.
+        const auto inBlock =
+            qint32(std::min<std::ptrdiff_t>(count, (m_blocks[size_t(block)].End - next) / qsizetype(EntrySize)));
+        Q_ASSERT(inBlock > 0);
+        for (qint32 i = 0; i < inBlock; ++i)
+            out[i] = std::launder(reinterpret_cast<TKvIniVal *>(next + std::size_t(i) * EntrySize));
+        out += inBlock;
+        next += std::size_t(inBlock) * EntrySize;
+        count -= inBlock;
     }
 }

@@ -44,17 +44,20 @@ private:
     qsizetype m_size = 0;
 };
 
-// What the entries of one parse live in: the parsed text, which their texts
-// point into, and blocks of memory the entries themselves are placed in, one
-// after another (a heap allocation per line would cost more than parsing it),
-// followed by each section's array of them. The sections made by one parse
-// share the store; it goes with the last of them.
+// What the sections and entries of one parse live in: the parsed text, which
+// the entries' texts point into, and blocks of memory that each section read
+// from a document, its entries one after another and its array of them are
+// placed in (a heap allocation per line or section would cost more than
+// parsing it). The sections made by one parse share the store; it goes with
+// the last of them.
 //
-// An entry placed here is destroyed by `delete` like any other (TKvIniVal's
-// destroying operator delete runs its destructor and leaves the memory to the
-// store). This relies on entries staying in the section that made them, as
-// they do: pastes and copies make new entries. An entry taken out of its
-// section with RemoveAt must be destroyed before that section is.
+// A section or entry placed here is destroyed by `delete` like any other
+// (their destroying operator delete runs the destructor and leaves the memory
+// to the store; a section holds on to the store until its destructor is
+// done). For entries this relies on their staying in the section that made
+// them, as they do: pastes and copies make new entries. An entry taken out of
+// its section with RemoveAt must be destroyed before that section is. A
+// section may go anywhere: it keeps its own memory alive.
 class TKvParseStore
 {
 public:
@@ -102,25 +105,16 @@ public:
     void ReleaseUnused();
 
     // Memory for one entry.
-    void *AllocateEntry()
-    {
-        if (std::size_t(m_end - m_next) < EntrySize)
-            AddBlock(EntrySize);
-        void *entry = m_next;
-        m_next += EntrySize;
-        return entry;
-    }
+    void *AllocateEntry() { return Allocate(EntrySize); }
     // Memory for an array of count entry pointers (a section's Vals takes it
     // with UseArray, once its entries are made).
     TKvIniVal **AllocateArray(qint32 count)
     {
-        const std::size_t bytes = std::size_t(count) * sizeof(TKvIniVal *);
-        if (std::size_t(m_end - m_next) < bytes)
-            AddBlock(bytes);
-        void *array = m_next;
-        m_next += bytes;
-        return static_cast<TKvIniVal **>(array);
+        return static_cast<TKvIniVal **>(Allocate(std::size_t(count) * sizeof(TKvIniVal *)));
     }
+    // Memory for one section, taken before its entries (CollectEntries walks
+    // entries only). The section keeps the store alive.
+    void *AllocateSection() { return Allocate(SectionSize); }
 
     Mark NextEntry() const { return {std::ptrdiff_t(m_blocks.size()) - 1, m_next}; }
     // Writes the count entries made from mark on, in the order they were made.
@@ -128,6 +122,19 @@ public:
 
 private:
     static constexpr std::size_t EntrySize = sizeof(TKvIniVal);
+    static constexpr std::size_t SectionSize = sizeof(TKvIniSection);
+    // Everything placed here keeps the next one aligned for any of them.
+    static_assert(EntrySize % alignof(TKvIniSection) == 0 && SectionSize % alignof(TKvIniVal) == 0
+                  && alignof(TKvIniVal *) <= alignof(TKvIniVal));
+
+    void *Allocate(std::size_t bytes)
+    {
+        if (std::size_t(m_end - m_next) < bytes)
+            AddBlock(bytes);
+        void *memory = m_next;
+        m_next += bytes;
+        return memory;
+    }
 
     struct Block
     {

@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 namespace {
 
 // The document picture with a bar after every section.
@@ -37,6 +39,10 @@ private slots:
     void firstInsertionsUseSpareSlots();
     void bigFileReadInPiecesAsWhole_data();
     void bigFileReadInPiecesAsWhole();
+    void readSectionsOutliveTheirDocument_data();
+    void readSectionsOutliveTheirDocument();
+    void wideCharactersAreNotSyntax_data();
+    void wideCharactersAreNotSyntax();
 };
 
 // delete, RemoveAt + delete, edits, toggles on parsed entries
@@ -316,6 +322,98 @@ void TestParseStore::bigFileReadInPiecesAsWhole()
         pieces.KeepLayout = true;
         QVERIFY(pieces.Encode(pieces.Encoding == KvEncoding::Ansi ? KvEncoding::Ansi : KvEncoding::Utf8)
                 == bytes);
+    }
+}
+
+// Sections a read made live in its store, which each of them keeps alive: one
+// taken out (as a delete that can be undone keeps it), one moved into another
+// document, the rest sorted, and the document gone; the sections taken out
+// still give and take edits, and are destroyed last.
+void TestParseStore::readSectionsOutliveTheirDocument_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QByteArray small("lead=0\n[a] ;x\nk=1\n;c\n\n[b]\nm = 2 ; n\nbad\n[c]\nz=3\n");
+    QByteArray big = small;
+    for (int i = 0; big.size() < 1'300'000; ++i)
+        big += "[s" + QByteArray::number(i) + "]\nkey = value " + QByteArray::number(i) + "\n; note\n\n";
+    QTest::newRow("parsed whole") << small;
+    QTest::newRow("big file read in pieces") << big;
+}
+
+void TestParseStore::readSectionsOutliveTheirDocument()
+{
+    QFETCH(QByteArray, bytes);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("read.ini"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+
+    auto other = std::make_unique<TKvMemIni>();
+    std::unique_ptr<TKvIniSection> taken;
+    {
+        TKvMemIni ini;
+        QVERIFY(ini.LoadFromFile(path) >= 0);
+        QVERIFY(ini.Sections.Count() >= 4);
+        taken.reset(ini.Sections[1]);
+        ini.Sections.RemoveAt(1);
+        TKvIniSection *moved = ini.Sections[1];
+        ini.Sections.RemoveAt(1);
+        other->Sections.Add(moved);
+        ini.SortSections(skName, false);
+        ini.Sections[0]->Vals[0]->SetValue(u"edited");
+        ini.DeleteSection(ini.Sections[ini.Sections.Count() - 1]);
+    }
+    QCOMPARE(taken->Name, QStringLiteral("a"));
+    QCOMPARE(taken->Vals[0]->Value(), QStringLiteral("1"));
+    taken->DeleteVal(taken->Vals[1]);
+    taken->Vals[0]->SetValue(u"one");
+    taken->AddVal(u"new", u"v", u"");
+    QCOMPARE(taken->GetText(true), QStringLiteral("[a] ;x\r\nk=one\r\n\r\nnew=v\r\n"));
+    TKvIniSection *moved = other->Sections[0];
+    QCOMPARE(moved->Vals[0]->Name(), QStringLiteral("m"));
+    QCOMPARE(moved->Vals[1]->Value(), QStringLiteral("bad"));
+    // The undo puts the section back, into the other document now.
+    other->Sections.Insert(0, taken.release());
+    QCOMPARE(other->Sections.Count(), 2);
+    QVERIFY(other->GetText().startsWith(u"[a] ;x"));
+    other->DeleteSection(other->Sections[1]);
+    other.reset();
+}
+
+// Units beyond ASCII whose low byte is a character the parser looks for (a
+// line end, NUL, "=", ";", "[", a control) are text like any other, wherever
+// they lie on their line.
+void TestParseStore::wideCharactersAreNotSyntax_data()
+{
+    QTest::addColumn<QChar>("wide");
+    // The last is a lone surrogate, as an invalid byte decodes to.
+    for (const char16_t unit : {0x010A, 0x010D, 0x0100, 0x013D, 0x013B, 0x015B, 0x0109, 0x0101, 0xFF3B, 0x7F0A,
+                                0xDC0A})
+        QTest::addRow("U+%04X", unsigned(unit)) << QChar(unit);
+}
+
+void TestParseStore::wideCharactersAreNotSyntax()
+{
+    QFETCH(QChar, wide);
+    for (int pad = 0; pad < 40; ++pad) {
+        const QString a(pad, u'a');
+        const QString w(wide);
+        const QString text = u'[' + a + w + u']' + u'\n' + a + w + u'=' + w + a + u';' + a + w + u'\n' + u';' + a
+                             + w + u'\n' + a + w + u'\n';
+        TKvMemIni ini;
+        QVERIFY(ini.Parse(text));
+        QCOMPARE(ini.Sections.Count(), 1);
+        const TKvIniSection *section = ini.Sections[0];
+        QCOMPARE(section->Name, a + w);
+        QCOMPARE(section->Vals.Count(), 3);
+        QCOMPARE(section->Vals[0]->Name(), a + w);
+        QCOMPARE(section->Vals[0]->Value(), w + a);
+        QCOMPARE(section->Vals[0]->Comment(), a + w);
+        QCOMPARE(int(section->Vals[1]->Kind()), int(ikComment));
+        QCOMPARE(section->Vals[1]->Comment(), a + w);
+        QCOMPARE(int(section->Vals[2]->Kind()), int(ikError));
+        QCOMPARE(section->Vals[2]->Value(), a + w);
     }
 }
 
