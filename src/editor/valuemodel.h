@@ -45,6 +45,9 @@ public:
     int UnfilteredRows() const { return m_unfilteredRows; }
     // Whether the filter hides some of the section's entries.
     bool Filtered() const { return m_filtered; }
+    // The positions of the entries shown, ascending, while values-only mode
+    // or the filter hides some (empty otherwise).
+    const std::vector<int> &ShownPositions() const { return m_shown.Indices(); }
     void Clear() { Fill(nullptr, m_valuesOnly); }
 
     TKvIniSection *Section() const { return m_section; }

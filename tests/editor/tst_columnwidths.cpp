@@ -46,7 +46,9 @@ private slots:
 // ops: a add a wide entry at the end, d delete entry 0 (the widest), e edit
 // entry 1 into a comment, u undo, r redo, v toggle values-only (showing the
 // section), h show the other section, s show the section again, x delete the
-// section, f toggle the filter "b" (showing the section). keepAll: every section shown keeps its counts after it is left
+// section, f toggle the filter "b" (showing the section), i filter "i" (the
+// widest rows), n narrow it to "i " (none of them), w widen it to "i" again
+// (the three showing the section shown, or the first). keepAll: every section shown keeps its counts after it is left
 // (otherwise only big ones do).
 void TestColumnWidths::keptWidthsEqualAFullMeasurement_data()
 {
@@ -69,6 +71,11 @@ void TestColumnWidths::keptWidthsEqualAFullMeasurement_data()
     QTest::newRow("kept: filtered, changed, whole again") << "fdaf" << true;
     QTest::newRow("kept: filtered, hidden, changed, shown, whole again") << "fhadsf" << true;
     QTest::newRow("filtered: added rows stay shown") << "faaduf" << false;
+    QTest::newRow("kept: typing narrows and widens") << "inwnwf" << true;
+    QTest::newRow("kept: typing after changes") << "iandwuwrnf" << true;
+    QTest::newRow("kept: values-only, typing, editing") << "vinewuwnfv" << true;
+    QTest::newRow("kept: typing while another section is shown") << "ihnswf" << true;
+    QTest::newRow("not kept: typing") << "inwnf" << false;
 }
 
 void TestColumnWidths::keptWidthsEqualAFullMeasurement()
@@ -130,6 +137,12 @@ void TestColumnWidths::keptWidthsEqualAFullMeasurement()
         case 'f':
             filter.SetText(filter.IsActive() ? QString() : QStringLiteral("b"));
             model.Fill(section, valuesOnly);
+            break;
+        case 'i':
+        case 'n':
+        case 'w':
+            filter.SetText(op == u'n' ? QStringLiteral("i ") : QStringLiteral("i"));
+            model.Fill(model.Section() ? model.Section() : section, valuesOnly);
             break;
         case 'x':
             document.Push(new TKvSectionsStep(document, selection, {}, nullptr, 0, 1));

@@ -29,7 +29,6 @@ TKvColumnWidths::TKvColumnWidths(const TKvDocument &document, const TKvValueMode
                 if (TKept *kept = KeptHidden(section)) {
                     if (!kept->ValuesOnly || old->Kind() == ikValue)
                         Count(kept->Counts, *old, -1);
-                    return;
                 }
                 if (section != m_model.Section())
                     return;
@@ -42,7 +41,6 @@ TKvColumnWidths::TKvColumnWidths(const TKvDocument &document, const TKvValueMode
                 if (TKept *kept = KeptHidden(section)) {
                     if (!kept->ValuesOnly || now->Kind() == ikValue)
                         Count(kept->Counts, *now, 1);
-                    return;
                 }
                 if (section != m_model.Section())
                     return;
@@ -51,13 +49,24 @@ TKvColumnWidths::TKvColumnWidths(const TKvDocument &document, const TKvValueMode
                     Count(*m_shown, *now, 1);
             });
     // The entries of a hidden section come and go without rows.
-    connect(&document, &TKvDocument::ValsInserted, this,
-            [this](TKvIniSection *section, int first, int count) { CountHidden(section, first, count, 1); });
+    // Entries put in or taken out move the positions the last filter showed.
+    connect(&document, &TKvDocument::ValsInserted, this, [this](TKvIniSection *section, int first, int count) {
+        CountHidden(section, first, count, 1);
+        m_filtered.Section = nullptr;
+    });
     connect(&document, &TKvDocument::ValsAboutToBeRemoved, this,
-            [this](TKvIniSection *section, int first, int count) { CountHidden(section, first, count, -1); });
+            [this](TKvIniSection *section, int first, int count) {
+                CountHidden(section, first, count, -1);
+                m_filtered.Section = nullptr;
+            });
+    // Sorting moves them too, and a replacement may show or hide its row; the
+    // list is filled again after a sort, so this comes before.
+    connect(&document, &TKvDocument::AboutToReorder, this, [this] { m_filtered.Section = nullptr; });
+    connect(&document, &TKvDocument::ValAboutToBeReplaced, this, [this] { m_filtered.Section = nullptr; });
     // A section out of the document may be destroyed and its address reused.
     connect(&document, &TKvDocument::SectionsAboutToBeRemoved, this, &TKvColumnWidths::ForgetSections);
     connect(&document, &TKvDocument::AboutToReset, this, [this] {
+        m_filtered.Section = nullptr;
         m_kept.clear();
         m_small = {};
         m_shown = &m_small;
@@ -70,10 +79,8 @@ void TKvColumnWidths::Show()
     const TKvIniSection *section = m_model.Section();
     const bool valuesOnly = m_model.ValuesOnly();
     if (section && m_model.Filtered()) {
-        // Only some rows are shown: they are measured, and the counts of the
-        // whole section, which would miss the changes made meanwhile, go.
-        m_kept.erase(section);
-        section = nullptr;
+        ShowFiltered(*section, valuesOnly);
+        return;
     }
     if (section) {
         const auto kept = m_kept.find(section);
@@ -92,6 +99,72 @@ void TKvColumnWidths::Show()
         m_small = {};
         m_shown = &kept.Counts;
     }
+}
+
+namespace {
+
+// How many positions are in one of two ascending lists only.
+size_t ChangedPositions(const std::vector<int> &before, const std::vector<int> &now)
+{
+    size_t common = 0;
+    for (auto was = before.begin(), is = now.begin(); was != before.end() && is != now.end();) {
+        if (*was < *is) {
+            ++was;
+        } else if (*is < *was) {
+            ++is;
+        } else {
+            ++common;
+            ++was;
+            ++is;
+        }
+    }
+    return before.size() + now.size() - 2 * common;
+}
+
+} // namespace
+
+void TKvColumnWidths::ShowFiltered(const TKvIniSection &section, bool valuesOnly)
+{
+    const std::vector<int> &now = m_model.ShownPositions();
+    std::vector<int> every; // the rows of the whole section in this mode
+    const std::vector<int> *before = nullptr;
+    TCounts counts;
+    if (m_filtered.Section == &section && m_filtered.ValuesOnly == valuesOnly) {
+        counts = std::move(m_filtered.Counts);
+        before = &m_filtered.Positions;
+    } else if (const auto kept = m_kept.find(&section);
+               kept != m_kept.end() && kept->second.ValuesOnly == valuesOnly) {
+        counts = kept->second.Counts;
+        for (qint32 i = 0; i < section.Vals.Count(); ++i) {
+            if (!valuesOnly || section.Vals[i]->Kind() == ikValue)
+                every.push_back(i);
+        }
+        before = &every;
+    }
+    if (!before || ChangedPositions(*before, now) > now.size()) {
+        // Measuring the rows shown costs less than the rows that came and went.
+        counts = {};
+        for (const int position : now)
+            Count(counts, *section.Vals[position], 1);
+    } else {
+        auto was = before->begin();
+        auto is = now.begin();
+        while (was != before->end() || is != now.end()) {
+            if (is == now.end() || (was != before->end() && *was < *is)) {
+                Count(counts, *section.Vals[*was++], -1);
+            } else if (was == before->end() || *is < *was) {
+                Count(counts, *section.Vals[*is++], 1);
+            } else {
+                ++was;
+                ++is;
+            }
+        }
+    }
+    m_filtered.Section = &section;
+    m_filtered.ValuesOnly = valuesOnly;
+    m_filtered.Positions = now;
+    m_filtered.Counts = std::move(counts);
+    m_shown = &m_filtered.Counts;
 }
 
 void TKvColumnWidths::Count(TCounts &counts, const TKvIniVal &val, int delta)
@@ -119,10 +192,8 @@ void TKvColumnWidths::CountRows(int first, int last, int delta)
 
 TKvColumnWidths::TKept *TKvColumnWidths::KeptHidden(const TKvIniSection *section)
 {
-    if (section == m_model.Section())
-        return nullptr;
     const auto kept = m_kept.find(section);
-    return kept == m_kept.end() ? nullptr : &kept->second;
+    return kept == m_kept.end() || m_shown == &kept->second.Counts ? nullptr : &kept->second;
 }
 
 void TKvColumnWidths::CountHidden(const TKvIniSection *section, int first, int count, int delta)
@@ -139,6 +210,7 @@ void TKvColumnWidths::CountHidden(const TKvIniSection *section, int first, int c
 
 void TKvColumnWidths::ForgetSections(int first, int count)
 {
+    m_filtered.Section = nullptr; // its address may be reused
     if (m_kept.empty())
         return;
     const TKvPtrVector<TKvIniSection> &sections = m_document.Ini().Sections;

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <map>
+#include <vector>
 
 class TKvDocument;
 class TKvIniSection;
@@ -41,9 +42,16 @@ private:
     };
 
     void Show();
+    // The filter shows some of the section's rows: the counts are those of
+    // the rows shown before (the last filter's, or the whole section's) with
+    // the rows that came and went counted, so a key stroke measures only
+    // them, or the rows shown where they are fewer.
+    void ShowFiltered(const TKvIniSection &section, bool valuesOnly);
     void Count(TCounts &counts, const TKvIniVal &val, int delta);
     void CountRows(int first, int last, int delta);
-    // A change of a section that is kept but not shown.
+    // The kept counts of a section, when they are not the ones shown (a
+    // hidden section, or one the filter shows only part of): they follow its
+    // changes by themselves.
     TKept *KeptHidden(const TKvIniSection *section);
     void CountHidden(const TKvIniSection *section, int first, int count, int delta);
     void ForgetSections(int first, int count);
@@ -56,4 +64,13 @@ private:
     TCounts m_small;            // the counts of a shown section too small to keep
     TCounts *m_shown = &m_small; // the counts of the rows shown
     bool m_replacing = false;   // between the two signals of a replaced entry
+    // What the filter showed last and its counts (the shown ones while it
+    // is shown), as long as no change of the document has moved its rows.
+    struct TFilteredRows
+    {
+        const TKvIniSection *Section = nullptr;
+        bool ValuesOnly = false;
+        std::vector<int> Positions;
+        TCounts Counts;
+    } m_filtered;
 };

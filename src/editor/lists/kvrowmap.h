@@ -13,6 +13,7 @@ class TKvRowMap
 public:
     int Count() const { return int(m_indices.size()); }
     int At(int row) const { return m_indices[size_t(row)]; }
+    const std::vector<int> &Indices() const { return m_indices; }
     // The row that shows index, or -1.
     int RowOf(int index) const
     {
