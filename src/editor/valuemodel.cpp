@@ -242,7 +242,9 @@ void TKvValueModel::Fill(TKvIniSection *section, bool valuesOnly)
     } else if (section) {
         m_unfilteredRows = valuesOnly ? ModeShowsOf(0, section->Vals.Count()) : section->Vals.Count();
         if (filtered) {
-            for (const qint32 position : m_filter->Vals(*section)) {
+            const std::vector<qint32> &passing = m_filter->Vals(*section);
+            m_shown.Reserve(int(passing.size()));
+            for (const qint32 position : passing) {
                 if (ModeShows(*section->Vals[position]))
                     m_shown.Append(position);
             }

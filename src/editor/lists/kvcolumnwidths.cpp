@@ -135,6 +135,7 @@ void TKvColumnWidths::ShowFiltered(const TKvIniSection &section, bool valuesOnly
     } else if (const auto kept = m_kept.find(&section);
                kept != m_kept.end() && kept->second.ValuesOnly == valuesOnly) {
         counts = kept->second.Counts;
+        every.reserve(size_t(valuesOnly ? 0 : section.Vals.Count()));
         for (qint32 i = 0; i < section.Vals.Count(); ++i) {
             if (!valuesOnly || section.Vals[i]->Kind() == ikValue)
                 every.push_back(i);

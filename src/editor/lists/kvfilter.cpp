@@ -116,6 +116,7 @@ const std::vector<qint32> &TKvFilter::Vals(const TKvIniSection &section)
                 positions.push_back(position);
         }
     } else {
+        positions.reserve(size_t(section.Vals.Count()));
         for (qint32 position = 0; position < section.Vals.Count(); ++position) {
             if (ValPasses(*section.Vals[position]))
                 positions.push_back(position);
