@@ -28,8 +28,8 @@ template <typename SectionDifference>
 void DiffItems(const TKvIniSection *a, const TKvIniSection *b, const TKvCompareOptions &options,
                const SectionDifference &sectionDifference, std::vector<TKvDifference> &out)
 {
-    const std::vector<const TKvIniVal *> itemsA = ValueItems(a);
-    const std::vector<const TKvIniVal *> itemsB = ValueItems(b);
+    const ValueItems itemsA(a);
+    const ValueItems itemsB(b);
     Matching<TKvIniVal, 2> items =
         Match<TKvIniVal, 2>({Side<TKvIniVal>(itemsA), Side<TKvIniVal>(itemsB)}, options.IgnoreCase);
     // The occurrences are counted at the end, for the rows that differ only.

@@ -6,11 +6,10 @@
 #include "kvmemini.h"
 
 #include <QChar>
-#include <QHashFunctions>
-#include <QVarLengthArray>
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -40,15 +39,32 @@ inline bool SameName(QStringView a, QStringView b, bool fold)
     return true;
 }
 
-// The hash of a name, folded or not (equal for names SameName pairs).
+// The hash of a name, folded or not (equal for names SameName pairs): a
+// multiply-rotate round per four code units and a final mix. Qt's string
+// hash is SipHash, several times slower on names of a few units, and
+// pairing hashes every name of both sides.
 inline size_t NameHash(QStringView name, bool fold)
 {
-    if (!fold)
-        return qHash(name, 0);
-    QVarLengthArray<char16_t, 64> folded(name.size());
-    for (qsizetype i = 0; i < name.size(); ++i)
-        folded[i] = FoldUnit(name[i].unicode());
-    return qHash(QStringView(folded.data(), folded.size()), 0);
+    constexpr quint64 Prime1 = 0x9E3779B185EBCA87ULL;
+    constexpr quint64 Prime2 = 0xC2B2AE3D27D4EB4FULL;
+    const char16_t *units = name.utf16();
+    const qsizetype size = name.size();
+    auto unit = [&](qsizetype i) -> quint64 { return fold ? FoldUnit(units[i]) : units[i]; };
+    quint64 hash = quint64(size) * Prime1;
+    auto round = [&hash](quint64 lane) { hash = std::rotl(hash ^ (lane * Prime2), 31) * Prime1; };
+    qsizetype i = 0;
+    for (; i + 4 <= size; i += 4)
+        round(unit(i) | unit(i + 1) << 16 | unit(i + 2) << 32 | unit(i + 3) << 48);
+    quint64 tail = 0;
+    for (; i < size; ++i)
+        tail = tail << 16 | unit(i);
+    round(tail);
+    hash ^= hash >> 33;
+    hash *= 0xFF51AFD7ED558CCDULL;
+    hash ^= hash >> 33;
+    hash *= 0xC4CEB9FE1A85EC53ULL;
+    hash ^= hash >> 33;
+    return size_t(hash);
 }
 
 inline QStringView NameOf(const TKvIniSection *section)
@@ -366,15 +382,21 @@ std::optional<Matching<T, N>> MatchByPosition(const std::array<Side<T>, N> &side
     result.Rows.resize(sides[0].size());
     std::array<std::vector<const T *>, N> chained;
     std::vector<size_t> chainedPositions; // of side 0's chained objects
-    for (int s = 0; s < N; ++s) {
+    for (size_t i = 0; i < sides[0].size(); ++i) {
+        Row<T, N> &row = result.Rows[i];
+        if (i < shortest && aligned[i]) {
+            for (int s = 0; s < N; ++s)
+                row.Side[s] = sides[s][i];
+        } else {
+            row.Side[0] = sides[0][i];
+            chained[0].push_back(sides[0][i]);
+            chainedPositions.push_back(i);
+        }
+    }
+    for (int s = 1; s < N; ++s) {
         for (size_t i = 0; i < sides[s].size(); ++i) {
-            if (i < shortest && aligned[i]) {
-                result.Rows[i].Side[s] = sides[s][i];
-            } else {
+            if (i >= shortest || !aligned[i])
                 chained[s].push_back(sides[s][i]);
-                if (s == 0)
-                    chainedPositions.push_back(i);
-            }
         }
     }
     if (unsettled.Size() == 0)
@@ -410,18 +432,34 @@ inline Side<TKvIniSection> SectionsOf(const TKvMemIni &ini)
     return {ini.Sections.Items(), size_t(ini.Sections.Count())};
 }
 
-// The value items of a section (none for a missing one), in order.
-inline std::vector<const TKvIniVal *> ValueItems(const TKvIniSection *section)
+// The value items of a section (none for a missing one), in order: the
+// section's own list when it holds nothing else, else a copy.
+class ValueItems
 {
-    std::vector<const TKvIniVal *> items;
-    if (!section)
-        return items;
-    items.reserve(size_t(section->Vals.Count()));
-    for (const TKvIniVal *val : section->Vals) {
-        if (val->Kind() == ikValue)
-            items.push_back(val);
+public:
+    explicit ValueItems(const TKvIniSection *section)
+    {
+        if (!section)
+            return;
+        const Side<TKvIniVal> all(section->Vals.Items(), size_t(section->Vals.Count()));
+        if (std::all_of(all.begin(), all.end(), [](const TKvIniVal *val) { return val->Kind() == ikValue; })) {
+            m_items = all;
+            return;
+        }
+        for (const TKvIniVal *val : all) {
+            if (val->Kind() == ikValue)
+                m_copy.push_back(val);
+        }
+        m_items = m_copy;
     }
-    return items;
-}
+    ValueItems(const ValueItems &) = delete;
+    ValueItems &operator=(const ValueItems &) = delete;
+
+    operator Side<TKvIniVal>() const { return m_items; }
+
+private:
+    std::vector<const TKvIniVal *> m_copy;
+    Side<TKvIniVal> m_items;
+};
 
 } // namespace KvNameMatch
