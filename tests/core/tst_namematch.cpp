@@ -114,6 +114,10 @@ void TestNameMatch::twoSides_data()
     // KEY at an unaligned position unsettles "Key" at the aligned position 0.
     QTest::addRow("unsettled by another spelling")
         << Names("Key a KEY") << Names("key KEY b") << true << Names("Key#0_0|0 a#0_1|- KEY#1_2|1 b#0_-|2");
+    // k at the aligned position 2 is the second of its name on one side and
+    // the first on the other.
+    QTest::addRow("an aligned name counted with other spellings")
+        << Names("K a k") << Names("b c k") << true << Names("K#0_0|2 a#0_1|- k#1_2|- b#0_-|0 c#0_-|1");
     QTest::addRow("spellings differ without folding")
         << Names("Key a") << Names("key a") << false << Names("Key#0_0|- a#0_1|1 key#0_-|0");
 }
