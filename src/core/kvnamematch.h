@@ -285,7 +285,8 @@ template <typename T, int N> void Matching<T, N>::EnsureOccurrences(std::span<co
     if (AllCounted)
         return;
     // The uncounted rows are rows paired by position, and every row of their
-    // name is one (Match), so they count among the rows before the last of them.
+    // name is one (MatchByPosition), so they count among the rows before the
+    // last of them.
     NameTable names(rows.size(), Fold);
     size_t end = 0;
     for (size_t index : rows) {
@@ -442,7 +443,8 @@ public:
         if (!section)
             return;
         const Side<TKvIniVal> all(section->Vals.Items(), size_t(section->Vals.Count()));
-        if (std::all_of(all.begin(), all.end(), [](const TKvIniVal *val) { return val->Kind() == ikValue; })) {
+        if (std::all_of(all.begin(), all.end(),
+                        [](const TKvIniVal *val) { return val->Kind() == ikValue; })) {
             m_items = all;
             return;
         }

@@ -201,7 +201,8 @@ void TestCompare::diff_data()
         << QStringList{QStringLiteral("changed [s]#0 x#2: 3 -> 4")};
     QTest::addRow("a key replaced among aligned duplicates")
         << aligned << QByteArray(aligned).replace("f=1", "g=1").replace("x=3", "x=9") << false << false
-        << QStringList{QStringLiteral("removed [s]#0 f#0: 1 -> -"), QStringLiteral("changed [s]#0 x#2: 3 -> 9"),
+        << QStringList{QStringLiteral("removed [s]#0 f#0: 1 -> -"),
+                       QStringLiteral("changed [s]#0 x#2: 3 -> 9"),
                        QStringLiteral("added [s]#0 g#0: - -> 1")};
     QTest::addRow("aligned items in other case, folded")
         << aligned << QByteArray(aligned).replace("x=", "X=").replace("X=3", "X=5") << true << false

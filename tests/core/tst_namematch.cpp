@@ -31,7 +31,8 @@ struct Items
 
 // Each row as "name#occurrence p|q|…", p the position on side 0 ("-" where
 // the side lacks the name).
-template <int N> QStringList Describe(const Matching<TKvIniVal, N> &matching, const std::array<const Items *, N> &sides)
+template <int N>
+QStringList Describe(const Matching<TKvIniVal, N> &matching, const std::array<const Items *, N> &sides)
 {
     std::array<std::map<const TKvIniVal *, int>, N> positions;
     for (int s = 0; s < N; ++s) {
@@ -43,7 +44,10 @@ template <int N> QStringList Describe(const Matching<TKvIniVal, N> &matching, co
         QStringList places;
         for (int s = 0; s < N; ++s)
             places << (row.Side[s] ? QString::number(positions[s].at(row.Side[s])) : QStringLiteral("-"));
-        out << QStringLiteral("%1#%2 %3").arg(row.Name().toString()).arg(row.Occurrence).arg(places.join(u'|'));
+        out << QStringLiteral("%1#%2 %3")
+                   .arg(row.Name().toString())
+                   .arg(row.Occurrence)
+                   .arg(places.join(u'|'));
     }
     return out;
 }
@@ -57,7 +61,8 @@ template <int N> std::array<Side<TKvIniVal>, N> Views(const std::array<const Ite
 }
 
 // Both ways of pairing, occurrences counted: the rows must be the same.
-template <int N> void CheckBothWays(const std::array<const Items *, N> &sides, bool fold, const QStringList &expected)
+template <int N>
+void CheckBothWays(const std::array<const Items *, N> &sides, bool fold, const QStringList &expected)
 {
     std::optional<Matching<TKvIniVal, N>> byPosition = MatchByPosition<TKvIniVal, N>(Views<N>(sides), fold);
     QVERIFY(byPosition);
@@ -99,8 +104,8 @@ void TestNameMatch::twoSides_data()
                              << Names("a#0_0|0 x#0_1|1 x#1_2|2 b#0_3|3");
     // x stands at an unaligned position once, so all its occurrences pair in
     // the chains: the one at position 0 still pairs with the first x.
-    QTest::addRow("duplicate at an unaligned position")
-        << Names("x a b x c") << Names("x a x b c") << false << Names("x#0_0|0 a#0_1|1 b#0_2|3 x#1_3|2 c#0_4|4");
+    QTest::addRow("duplicate at an unaligned position") << Names("x a b x c") << Names("x a x b c") << false
+                                                        << Names("x#0_0|0 a#0_1|1 b#0_2|3 x#1_3|2 c#0_4|4");
     QTest::addRow("replaced key amid aligned duplicates")
         << Names("x x k x y") << Names("x x j x y") << false
         << Names("x#0_0|0 x#1_1|1 k#0_2|- x#2_3|3 y#0_4|4 j#0_-|2");
@@ -109,8 +114,8 @@ void TestNameMatch::twoSides_data()
     QTest::addRow("first side longer")
         << Names("a b c c d") << Names("a b c") << false << Names("a#0_0|0 b#0_1|1 c#0_2|2 c#1_3|- d#0_4|-");
     QTest::addRow("an empty side") << Names("a b") << QStringList() << false << Names("a#0_0|- b#0_1|-");
-    QTest::addRow("aligned by folding") << Names("Key x KEY") << Names("key y key") << true
-                                        << Names("Key#0_0|0 x#0_1|- KEY#1_2|2 y#0_-|1");
+    QTest::addRow("aligned by folding")
+        << Names("Key x KEY") << Names("key y key") << true << Names("Key#0_0|0 x#0_1|- KEY#1_2|2 y#0_-|1");
     // KEY at an unaligned position unsettles "Key" at the aligned position 0.
     QTest::addRow("unsettled by another spelling")
         << Names("Key a KEY") << Names("key KEY b") << true << Names("Key#0_0|0 a#0_1|- KEY#1_2|1 b#0_-|2");
@@ -144,13 +149,13 @@ void TestNameMatch::threeSides_data()
     QTest::addRow("one side unaligned") << Names("a b c d") << Names("a b c d") << Names("a c b d")
                                         << Names("a#0_0|0|0 b#0_1|1|2 c#0_2|2|1 d#0_3|3|3");
     // Rows new on mine come before rows new on theirs.
-    QTest::addRow("added on the later sides")
-        << Names("a b") << Names("a b m") << Names("a b t") << Names("a#0_0|0|0 b#0_1|1|1 m#0_-|2|- t#0_-|-|2");
+    QTest::addRow("added on the later sides") << Names("a b") << Names("a b m") << Names("a b t")
+                                              << Names("a#0_0|0|0 b#0_1|1|1 m#0_-|2|- t#0_-|-|2");
     QTest::addRow("removed on one, aligned duplicates")
-        << Names("x a x b") << Names("x a x") << Names("x a x b") << Names("x#0_0|0|0 a#0_1|1|1 x#1_2|2|2 b#0_3|-|3");
-    QTest::addRow("a duplicate added on two sides")
-        << Names("x y") << Names("x y x") << Names("x y z x")
-        << Names("x#0_0|0|0 y#0_1|1|1 x#1_-|2|3 z#0_-|-|2");
+        << Names("x a x b") << Names("x a x") << Names("x a x b")
+        << Names("x#0_0|0|0 a#0_1|1|1 x#1_2|2|2 b#0_3|-|3");
+    QTest::addRow("a duplicate added on two sides") << Names("x y") << Names("x y x") << Names("x y z x")
+                                                    << Names("x#0_0|0|0 y#0_1|1|1 x#1_-|2|3 z#0_-|-|2");
 }
 
 void TestNameMatch::threeSides()
@@ -195,7 +200,8 @@ void TestNameMatch::givesUpWhenFewAreAligned()
     QVERIFY((MatchByPosition<TKvIniVal, 2>({a.View(), b.View()}, false, 9)));
     const std::array<const Items *, 2> sides = {&a, &b};
     QCOMPARE(Describe<2>(Match<TKvIniVal, 2>({a.View(), b.View()}, false), sides),
-             Names("a#0_0|1 b#0_1|2 c#0_2|3 d#0_3|4 n#0_-|0").replaceInStrings(QStringLiteral("_"), QStringLiteral(" ")));
+             Names("a#0_0|1 b#0_1|2 c#0_2|3 d#0_3|4 n#0_-|0")
+                 .replaceInStrings(QStringLiteral("_"), QStringLiteral(" ")));
 }
 
 // Sides made from one list by a few random edits (a name replaced, inserted,
