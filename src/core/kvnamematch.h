@@ -3,6 +3,7 @@
 // Pairs the sections (or the value items) of several documents by name and
 // occurrence, for the comparison and the merge.
 
+#include "kvhugepages.h"
 #include "kvmemini.h"
 
 #include <QChar>
@@ -93,10 +94,14 @@ template <typename T, int N> struct Row
     }
 };
 
+// The rows of a matching: filled right after they are made, a million rows
+// would otherwise fault in page by page.
+template <typename T, int N> using RowList = std::vector<Row<T, N>, KvHugePageAllocator<Row<T, N>>>;
+
 template <typename T, int N> struct Matching
 {
     // The identities in the order of side 0, then those new on side 1, and so on.
-    std::vector<Row<T, N>> Rows;
+    RowList<T, N> Rows;
     bool Fold = false;
     // Every row's Occurrence is counted. Rows paired by position are not
     // counted until a caller needs them (a row with Occurrence < 0).
@@ -182,7 +187,7 @@ template <typename T, int N> class RowChains
 public:
     static constexpr qint32 NoRow = -1;
 
-    RowChains(std::vector<Row<T, N>> &rows, size_t names, bool fold)
+    RowChains(RowList<T, N> &rows, size_t names, bool fold)
         : m_rows(rows)
         , m_fold(fold)
         , m_names(names, fold)
@@ -265,7 +270,7 @@ private:
         return m_slots[index];
     }
 
-    std::vector<Row<T, N>> &m_rows;
+    RowList<T, N> &m_rows;
     bool m_fold;
     NameTable m_names;
     std::vector<Slot> m_slots;
@@ -403,7 +408,7 @@ std::optional<Matching<T, N>> MatchByPosition(const std::array<Side<T>, N> &side
     if (unsettled.Size() == 0)
         return result;
 
-    std::vector<Row<T, N>> chainRows;
+    RowList<T, N> chainRows;
     RowChains<T, N> chains(chainRows, unsettled.Size(), fold);
     for (int s = 0; s < N; ++s)
         chains.AddSide(s, chained[s]);
