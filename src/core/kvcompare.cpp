@@ -28,30 +28,37 @@ template <typename SectionDifference>
 void DiffItems(const TKvIniSection *a, const TKvIniSection *b, const TKvCompareOptions &options,
                const SectionDifference &sectionDifference, std::vector<TKvDifference> &out)
 {
-    const std::vector<const TKvIniVal *> itemsA = ValueItems(a);
-    const std::vector<const TKvIniVal *> itemsB = ValueItems(b);
+    const ValueItems itemsA(a);
+    const ValueItems itemsB(b);
     Matching<TKvIniVal, 2> items =
         Match<TKvIniVal, 2>({Side<TKvIniVal>(itemsA), Side<TKvIniVal>(itemsB)}, options.IgnoreCase);
-    auto add = [&](TKvChange change, const Row<TKvIniVal, 2> &row) {
-        items.EnsureOccurrences();
+    // The occurrences are counted at the end, for the rows that differ only.
+    const size_t first = out.size();
+    std::vector<size_t> differingRows;
+    auto add = [&](TKvChange change, size_t index) {
+        const Row<TKvIniVal, 2> &row = items.Rows[index];
         TKvDifference difference = sectionDifference();
         difference.Change = change;
         difference.ValA = row.Side[0];
         difference.ValB = row.Side[1];
-        difference.KeyOccurrence = row.Occurrence;
         out.push_back(difference);
+        differingRows.push_back(index);
     };
     // Changed and removed items in A's order first, then the added ones in B's.
-    for (const Row<TKvIniVal, 2> &row : items.Rows) {
+    for (size_t i = 0; i < items.Rows.size(); ++i) {
+        const Row<TKvIniVal, 2> &row = items.Rows[i];
         if (row.Side[0] && row.Side[1] && ItemsDiffer(*row.Side[0], *row.Side[1], options))
-            add(TKvChange::ItemChanged, row);
+            add(TKvChange::ItemChanged, i);
         else if (!row.Side[1])
-            add(TKvChange::ItemRemoved, row);
+            add(TKvChange::ItemRemoved, i);
     }
-    for (const Row<TKvIniVal, 2> &row : items.Rows) {
-        if (!row.Side[0])
-            add(TKvChange::ItemAdded, row);
+    for (size_t i = 0; i < items.Rows.size(); ++i) {
+        if (!items.Rows[i].Side[0])
+            add(TKvChange::ItemAdded, i);
     }
+    items.EnsureOccurrences(differingRows);
+    for (size_t k = 0; k < differingRows.size(); ++k)
+        out[first + k].KeyOccurrence = items.Rows[differingRows[k]].Occurrence;
 }
 
 // The differences of one row of the section matching: sectionA and sectionB

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <new>
 
 #if __has_include(<sys/mman.h>)
 #include <sys/mman.h>
@@ -47,3 +48,24 @@ inline void *KvAllocateForHugePages(std::size_t bytes)
         KvAdviseHugePages(data, whole);
     return data;
 }
+
+// An allocator for big arrays that are filled right after they are made
+// (std::vector<T, KvHugePageAllocator<T>>): KvAllocateForHugePages memory.
+template <typename T> struct KvHugePageAllocator
+{
+    using value_type = T;
+
+    KvHugePageAllocator() = default;
+    template <typename U> KvHugePageAllocator(const KvHugePageAllocator<U> &) {}
+
+    T *allocate(std::size_t count)
+    {
+        void *data = KvAllocateForHugePages(count * sizeof(T));
+        if (!data)
+            throw std::bad_alloc();
+        return static_cast<T *>(data);
+    }
+    void deallocate(T *data, std::size_t) { std::free(data); }
+
+    friend bool operator==(const KvHugePageAllocator &, const KvHugePageAllocator &) { return true; }
+};

@@ -47,8 +47,8 @@ bool SectionsDiffer(const TKvIniSection *a, const TKvIniSection *b, const TKvCom
 {
     if (options.WithComments && a->Comment != b->Comment)
         return true;
-    const std::vector<const TKvIniVal *> itemsA = ValueItems(a);
-    const std::vector<const TKvIniVal *> itemsB = ValueItems(b);
+    const ValueItems itemsA(a);
+    const ValueItems itemsB(b);
     const Matching<TKvIniVal, 2> items =
         Match<TKvIniVal, 2>({Side<TKvIniVal>(itemsA), Side<TKvIniVal>(itemsB)}, options.IgnoreCase);
     return std::any_of(items.Rows.begin(), items.Rows.end(), [&](const Row<TKvIniVal, 2> &row) {
@@ -126,9 +126,9 @@ private:
     void PlanItems(const TKvIniSection *base, const TKvIniSection *mine, const TKvIniSection *theirs,
                    const Step &sectionStep)
     {
-        const std::vector<const TKvIniVal *> itemsBase = ValueItems(base);
-        const std::vector<const TKvIniVal *> itemsMine = ValueItems(mine);
-        const std::vector<const TKvIniVal *> itemsTheirs = ValueItems(theirs);
+        const ValueItems itemsBase(base);
+        const ValueItems itemsMine(mine);
+        const ValueItems itemsTheirs(theirs);
         Matching<TKvIniVal, 3> items = Match<TKvIniVal, 3>(
             {Side<TKvIniVal>(itemsBase), Side<TKvIniVal>(itemsMine), Side<TKvIniVal>(itemsTheirs)},
             m_options.IgnoreCase);

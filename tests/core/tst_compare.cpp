@@ -193,6 +193,20 @@ void TestCompare::diff_data()
         << "top=1\n" + a << a << false << false << QStringList{QStringLiteral("removed []#0 top#0: 1 -> -")};
     QTest::addRow("item with an empty name") << QByteArray("=x\n") << QByteArray("=y\n") << false << false
                                              << QStringList{QStringLiteral("changed []#0 #0: x -> y")};
+    // Sections mostly in step with their other side: the items pair by
+    // position except for the names that stand elsewhere once.
+    const QByteArray aligned = "[s]\nx=1\na=1\nb=1\nc=1\nd=1\ne=1\nx=2\nf=1\nx=3\n";
+    QTest::addRow("a duplicate moved among aligned items")
+        << aligned << QByteArray("[s]\nx=1\na=1\nb=1\nc=1\nd=1\ne=1\nf=1\nx=2\nx=4\n") << false << false
+        << QStringList{QStringLiteral("changed [s]#0 x#2: 3 -> 4")};
+    QTest::addRow("a key replaced among aligned duplicates")
+        << aligned << QByteArray(aligned).replace("f=1", "g=1").replace("x=3", "x=9") << false << false
+        << QStringList{QStringLiteral("removed [s]#0 f#0: 1 -> -"),
+                       QStringLiteral("changed [s]#0 x#2: 3 -> 9"),
+                       QStringLiteral("added [s]#0 g#0: - -> 1")};
+    QTest::addRow("aligned items in other case, folded")
+        << aligned << QByteArray(aligned).replace("x=", "X=").replace("X=3", "X=5") << true << false
+        << QStringList{QStringLiteral("changed [s]#0 x#2: 3 -> 5")};
     QTest::addRow("both empty") << QByteArray() << QByteArray() << false << false << QStringList();
     QTest::addRow("everything added")
         << QByteArray() << QByteArray("k=1\n[s]\n") << false << false
