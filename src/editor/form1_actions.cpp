@@ -13,6 +13,7 @@
 #include "findcommands.h"
 #include "replacecommands.h"
 #include "itemcommands.h"
+#include "kvbusycursor.h"
 #include "kvgradilabel.h"
 #include "kvimagelist.h"
 #include "kvpictures.h"
@@ -498,7 +499,10 @@ const std::vector<TForm1::TActionRow> &TForm1::ActionRows()
          "Undo",
          "",
          {K(Qt::CTRL | Qt::Key_Z)},
-         [](TForm1 &f) { f.UndoStack()->undo(); },
+         [](TForm1 &f) {
+             const TKvBusyCursor busy; // a step may change a million entries
+             f.UndoStack()->undo();
+         },
          CanUndo},
         {&TForm1::ActRedo,
          "ActRedo",
@@ -506,7 +510,10 @@ const std::vector<TForm1::TActionRow> &TForm1::ActionRows()
          "Redo",
          "",
          {K(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), K(Qt::CTRL | Qt::Key_Y)},
-         [](TForm1 &f) { f.UndoStack()->redo(); },
+         [](TForm1 &f) {
+             const TKvBusyCursor busy;
+             f.UndoStack()->redo();
+         },
          CanRedo},
         // ---- Program ----
         {&TForm1::ActAbout,

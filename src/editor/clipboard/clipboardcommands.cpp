@@ -5,6 +5,7 @@
 #include "editsteps.h"
 #include "frmsection.h"
 #include "itemcommands.h"
+#include "kvbusycursor.h"
 #include "kvfunctions.h"
 #include "lists/kvlists.h"
 #include "sectioncommands.h"
@@ -249,9 +250,8 @@ void TClipboardCommands::MnuPasteAllItemsClick()
     if (!m_state.HasText || !m_state.HasItem || !section)
         return;
     const std::unique_ptr<TKvIniSection> parsed = ParseClipSection(ClipboardText());
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const TKvBusyCursor busy;
     m_items.AddVals(section, -1, PastedVals(*parsed, false), QStringLiteral("Paste All Items"));
-    QApplication::restoreOverrideCursor();
 }
 
 void TClipboardCommands::MnuPasteSectionClick()
@@ -267,7 +267,6 @@ void TClipboardCommands::MnuPasteSectionClick()
             return;
     }
     // The new section holds the pasted entries before its blank entry, which stays last.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const TKvBusyCursor busy;
     m_sections.AddSection(-1, name, comment, PastedVals(*parsed, true), QStringLiteral("Paste Section"));
-    QApplication::restoreOverrideCursor();
 }

@@ -4,6 +4,7 @@
 #include "document/kvdocument.h"
 #include "editsteps.h"
 #include "frmitem.h"
+#include "kvbusycursor.h"
 #include "kvmemo.h"
 #include "kvmsgbox.h"
 #include "lists/kvlists.h"
@@ -167,6 +168,7 @@ void TItemCommands::MnuSortAllAlphabeticallyClick()
     auto *step = new TKvOrderStep(
         m_doc, m_lists, ascending ? QStringLiteral("Sort All") : QStringLiteral("Sort All Descending"),
         TKvOrderStep::AllSections, nullptr, [ascending](TKvMemIni &ini) { ini.SortAll(skName, ascending); });
+    const TKvBusyCursor busy;
     m_doc.Push(step);
     if (selected.Section) {
         m_lists.SelectRowOfData(selected.Section);

@@ -3,6 +3,7 @@
 #include "dialogs/filedialogs.h"
 #include "document/lossysave.h"
 #include "filewatcher.h"
+#include "kvbusycursor.h"
 #include "kvcontainer.h"
 #include "kvdocument.h"
 #include "kvmsgbox.h"
@@ -268,11 +269,7 @@ namespace {
 // Deriving a strong container's key takes a moment (and 64 MiB): the pointer says so.
 template <typename Work> auto WithBusyCursor(Work work)
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    struct Restore
-    {
-        ~Restore() { QApplication::restoreOverrideCursor(); }
-    } restore;
+    const TKvBusyCursor busy;
     return work();
 }
 

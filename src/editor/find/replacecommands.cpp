@@ -5,6 +5,7 @@
 #include "document/kvselection.h"
 #include "fieldcaption.h"
 #include "formreplace.h"
+#include "kvbusycursor.h"
 #include "kvfunctions.h"
 #include "kvmsgbox.h"
 #include "kvreplace.h"
@@ -182,12 +183,17 @@ qsizetype TReplaceCommands::Replace(const QString &findText, const QString &repl
 
 qsizetype TReplaceCommands::ReplaceAll(const QString &findText, const QString &replacement)
 {
-    const TKvReplacePlan plan = PlanReplace(m_document.Ini(), findText, m_options, replacement);
+    const TKvReplacePlan plan = [&] {
+        const TKvBusyCursor busy;
+        return PlanReplace(m_document.Ini(), findText, m_options, replacement);
+    }();
     if (!CheckPlan(plan))
         return -1;
     const qsizetype replaced = plan.Occurrences();
-    if (replaced > 0)
+    if (replaced > 0) {
+        const TKvBusyCursor busy;
         m_document.Push(new TKvReplaceStep(m_document, m_selection, QStringLiteral("Replace All"), plan));
+    }
     const qsizetype texts = plan.Changes.size();
     InfoBox(ReplaceCaption,
             replaced == 0 ? QStringLiteral("Nothing was replaced: no match found.")
