@@ -233,8 +233,10 @@ void TKvValueModel::Fill(TKvIniSection *section, bool valuesOnly)
     m_valuesOnly = valuesOnly;
     m_shown.Clear();
     m_rows = m_unfilteredRows = 0;
-    // Of a section whose name passes the filter every entry is shown.
-    const bool filtered = section && m_filter && !m_filter->SectionNamePasses(*section);
+    // Of a section whose name passes the filter every entry is shown, and so
+    // of one shown although nothing in it passes (added while filtering).
+    const bool filtered = section && m_filter && !m_filter->SectionNamePasses(*section)
+                          && m_filter->SectionPasses(*section);
     m_mapped = section && (valuesOnly || filtered);
     m_filtered = filtered;
     if (section && !m_mapped) {
