@@ -274,15 +274,20 @@ void TForm1::UpdateCounters()
     LbEmptyCount->SetCaption(GroupThousands(QString::number(counts.Blanks)));
 }
 
+void TForm1::ShowChecked(TKvGradiLabel *box, bool on)
+{
+    box->SetChecked(on);
+    box->SetImageIndex(on ? 12 : 11);
+    box->SetImageHotIndex(on ? 14 : 13);
+}
+
 // The status bar offers "#" comments for a file that looks written with them,
 // checked while they are on; a file without such lines has no use for it.
 void TForm1::ShowHashCommentsOffer()
 {
     const bool on = m_hashComments->On();
     GlHashComments->setVisible(m_hashComments->Offered());
-    GlHashComments->SetChecked(on);
-    GlHashComments->SetImageIndex(on ? 12 : 11);
-    GlHashComments->SetImageHotIndex(on ? 14 : 13);
+    ShowChecked(GlHashComments, on);
     GlHashComments->SetHint(on ? QStringLiteral(" Lines Starting with # are Comments in this File (Ctrl+Shift+H) ")
                                : QStringLiteral(" This File's Comment Lines Start with #: Click to Read Them as "
                                                 "Comments (Remembered for this File, Ctrl+Shift+H) "));

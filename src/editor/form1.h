@@ -80,6 +80,8 @@ public:
     // The counters and the caption follow the document; these bring them up to date.
     void UpdateCounters();
     void ShowHashCommentsOffer();
+    // A status-bar check box's mark and picture.
+    static void ShowChecked(TKvGradiLabel *box, bool on);
     void UpdateTitle();
     // Enables every action by its rule (form1_actions.cpp).
     void UpdateActions();

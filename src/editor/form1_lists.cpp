@@ -13,11 +13,8 @@ void TForm1::SetValuesOnly(bool on)
     if (m_shown && Lists->ValuesOnly() == on)
         return;
     Lists->SetValuesOnly(on, m_shown && !FileName().isEmpty());
-    if (GlValuesOnly) {
-        GlValuesOnly->SetChecked(on);
-        GlValuesOnly->SetImageIndex(on ? 12 : 11);
-        GlValuesOnly->SetImageHotIndex(on ? 14 : 13);
-    }
+    if (GlValuesOnly)
+        ShowChecked(GlValuesOnly, on);
 }
 
 void TForm1::ActValuesOnlyExecute()

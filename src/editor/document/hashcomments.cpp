@@ -30,8 +30,12 @@ TKvHashComments::TKvHashComments(const TKvDocument &document, TKvDocumentFile &f
     , m_file(file)
     , m_recentFiles(recentFiles)
 {
-    connect(&document, &TKvDocument::DocumentReset, this, &TKvHashComments::DocumentRead);
-    // The name comes after the text: a file read is judged once it is named.
+    // The lines are looked at once per read; the name (set after the text,
+    // or not at all when the same file is read again) only decides the offer.
+    connect(&document, &TKvDocument::DocumentReset, this, [this] {
+        m_looksHashCommented = LooksHashCommented(m_document.Ini());
+        DocumentRead();
+    });
     connect(&document, &TKvDocument::FileStateChanged, this, &TKvHashComments::DocumentRead);
 }
 
@@ -49,7 +53,7 @@ void TKvHashComments::DocumentRead()
 {
     const QString &path = m_document.File().FileName;
     const bool offered = !path.isEmpty() && m_document.File().Open
-                         && (m_recentFiles.HashCommentsOf(path).has_value() || LooksHashCommented(m_document.Ini()));
+                         && (m_recentFiles.HashCommentsOf(path).has_value() || m_looksHashCommented);
     if (offered == m_offered)
         return;
     m_offered = offered;

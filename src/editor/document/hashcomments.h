@@ -43,5 +43,6 @@ private:
     const TKvDocument &m_document;
     TKvDocumentFile &m_file;
     TKvStringRC &m_recentFiles;
+    bool m_looksHashCommented = false; // of the text last read
     bool m_offered = false;
 };
