@@ -19,6 +19,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <limits>
@@ -264,6 +265,16 @@ public:
 
     // The comment lines parsed so far.
     const TKvCommentLines &CommentLines() const { return m_commentLines; }
+    // The sections a document's parse made and the entries of every parse so
+    // far, by kind.
+    TKvIniCounts Counts() const
+    {
+        TKvIniCounts counts;
+        counts.Sections = m_sections;
+        for (int kind = 0; kind < int(m_kinds.size()); ++kind)
+            counts.AddKind(kind, m_kinds[size_t(kind)]);
+        return counts;
+    }
 
     // Returns where the section parse stopped, or null for a malformed header.
     const char16_t *ParseSection(TKvIniSection &section, const char16_t *p)
@@ -369,21 +380,29 @@ private:
             const char16_t c = *p;
             if (c == 0 || c == u'[')
                 break;
+            TKvIniVal *val;
             if (c == u'\r' || c == u'\n') {
                 // The blank entry points at its line end: the line can be found again.
-                NewEntry(ikBlank)->SetViews(p, 0, 0, 0, 0, 0);
+                val = NewEntry(ikBlank);
+                val->SetViews(p, 0, 0, 0, 0, 0);
                 p = StepOverLineEnd(p);
             } else if (c == u';') {
                 ++m_commentLines.Semicolon;
-                p = StepOverLineEnd(ParseCommentLine(*NewEntry(ikComment), p + 1));
+                val = NewEntry(ikComment);
+                p = StepOverLineEnd(ParseCommentLine(*val, p + 1));
             } else if (const char16_t *hash = m_hashComments ? HashCommentStart(p) : nullptr) {
-                TKvIniVal &val = *NewEntry(ikComment);
-                val.m_flags |= TKvIniVal::HashMarker; // as read: not a change
+                val = NewEntry(ikComment);
+                val->m_flags |= TKvIniVal::HashMarker; // as read: not a change
                 ++m_commentLines.Hash;
-                p = StepOverLineEnd(ParseCommentLine(val, hash + 1));
+                p = StepOverLineEnd(ParseCommentLine(*val, hash + 1));
             } else {
-                p = StepOverLineEnd(ParseValueLine(*NewEntry(ikValue), p));
+                // With "#" comments on, such a line was a comment line above.
+                if (c == u'#' || (c < 33 && HashCommentStart(p)))
+                    ++m_commentLines.HashLedItems;
+                val = NewEntry(ikValue);
+                p = StepOverLineEnd(ParseValueLine(*val, p));
             }
+            ++m_kinds[val->m_kind];
             ++m_count;
         }
         return p;
@@ -425,6 +444,7 @@ private:
             sections.Reserve(std::max(2 * sections.Capacity(), MinSectionSlots));
         auto *section = new (store->AllocateSection()) TKvIniSection(TKvIniSection::InStoreTag{});
         sections.Add(section);
+        ++m_sections;
         section->m_store = store;
         m_section = section;
         m_next = BeginSection(*section, p);
@@ -510,6 +530,8 @@ private:
     const char16_t *m_end;
     bool m_hashComments;
     mutable TKvCommentLines m_commentLines;
+    qint64 m_sections = 0;
+    std::array<qint64, 4> m_kinds{}; // by TKvIniValKind
     // The section being parsed: where its entries begin and how many so far.
     TKvParseStore::Mark m_first{-1, nullptr};
     qint32 m_count = 0;
@@ -570,8 +592,8 @@ std::optional<qsizetype> TKvMemIni::ParseInto(const std::shared_ptr<TKvParseStor
     TKvIniParser parser(store.get(), end, HashComments);
     parser.ParseDocumentTo(Sections, store, end);
     const std::optional<qsizetype> stop = parser.FinishDocument(base);
-    m_commentLines.Semicolon += parser.CommentLines().Semicolon;
-    m_commentLines.Hash += parser.CommentLines().Hash;
+    m_commentLines += parser.CommentLines();
+    m_readCounts += parser.Counts();
     return stop;
 }
 
@@ -1157,8 +1179,8 @@ std::optional<int> TKvMemIni::ReadInPieces(QIODevice &stream, quint32 codePage, 
     store->TruncateText(kept);
     parser.ParseDocumentTo(Sections, store, text + kept);
     const std::optional<qsizetype> stop = parser.FinishDocument(text);
-    m_commentLines.Semicolon += parser.CommentLines().Semicolon;
-    m_commentLines.Hash += parser.CommentLines().Hash;
+    m_commentLines += parser.CommentLines();
+    m_readCounts += parser.Counts();
     return FinishRead(std::move(layout), store, stop, encodingOnSuccess);
 }
 

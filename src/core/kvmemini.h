@@ -66,6 +66,15 @@ struct TKvIniCounts
 
     // Counts an entry of the kind in (delta 1) or out (delta -1).
     void AddKind(int kind, qint64 delta);
+    TKvIniCounts &operator+=(const TKvIniCounts &other)
+    {
+        Sections += other.Sections;
+        Values += other.Values;
+        Comments += other.Comments;
+        Errors += other.Errors;
+        Blanks += other.Blanks;
+        return *this;
+    }
     bool operator==(const TKvIniCounts &) const = default;
 };
 
@@ -305,11 +314,23 @@ private:
     bool m_inStore = false; // placed in m_store's memory, not on the heap
 };
 
-// The comment lines reading found, by the character they start with.
+// The comment lines reading found, by the character they start with, and
+// the lines starting with "#" it read as items or unparsable lines ("#"
+// comments off): a file with such lines and no ";" comments may well be one
+// whose comments start with "#".
 struct TKvCommentLines
 {
     qint64 Semicolon = 0;
     qint64 Hash = 0;
+    qint64 HashLedItems = 0;
+
+    TKvCommentLines &operator+=(const TKvCommentLines &other)
+    {
+        Semicolon += other.Semicolon;
+        Hash += other.Hash;
+        HashLedItems += other.HashLedItems;
+        return *this;
+    }
 };
 
 // The document: the sections of one INI file.
@@ -344,6 +365,7 @@ public:
         Sections.Clear();
         m_readLayout.reset();
         m_commentLines = {};
+        m_readCounts = {};
     }
     TKvIniSection *AddSection(const QString &name);
     TKvIniSection *InsertSection(qint32 index, const QString &name);
@@ -387,6 +409,10 @@ public:
 
     // The comment lines the reads since the last Clear found.
     const TKvCommentLines &ReadCommentLines() const { return m_commentLines; }
+    // The sections and entries the reads since the last Clear made, counted
+    // while parsing: CountAll() without a pass over the document, for as long
+    // as nothing else has changed it.
+    const TKvIniCounts &ReadCounts() const { return m_readCounts; }
     // The marker of the comment lines the user makes in this document (the
     // comment toggle, new comment lines): "#" when the lines read as comments
     // mostly start with "#", ";" otherwise. Decided by what was read, so it
@@ -410,6 +436,7 @@ private:
     void NoteNothingParsed(quint32 encoding, QByteArrayView bytes);
     std::shared_ptr<TKvReadLayout> m_readLayout;
     TKvCommentLines m_commentLines;
+    TKvIniCounts m_readCounts;
     std::optional<qsizetype> ParseInto(const std::shared_ptr<TKvParseStore> &store);
 };
 

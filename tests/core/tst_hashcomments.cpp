@@ -127,6 +127,7 @@ void TestHashComments::reading()
     QCOMPARE(ini.CountAll().Comments, comments);
     QCOMPARE(ini.ReadCommentLines().Hash, hashLines);
     QCOMPARE(ini.ReadCommentLines().Semicolon, semicolonLines);
+    QVERIFY(ini.ReadCounts() == ini.CountAll());
 }
 
 namespace {

@@ -308,6 +308,9 @@ void TestParseStore::bigFileReadInPiecesAsWhole()
     QVERIFY(pieces.CountAll() == whole.CountAll());
     QCOMPARE(pieces.ReadCommentLines().Semicolon, whole.ReadCommentLines().Semicolon);
     QCOMPARE(pieces.ReadCommentLines().Hash, whole.ReadCommentLines().Hash);
+    QCOMPARE(pieces.ReadCommentLines().HashLedItems, whole.ReadCommentLines().HashLedItems);
+    QVERIFY(pieces.ReadCounts() == pieces.CountAll());
+    QVERIFY(whole.ReadCounts() == whole.CountAll());
     QVERIFY(pieces.ReadLayout() && whole.ReadLayout());
     QCOMPARE(pieces.ReadLayout()->LinesLength, whole.ReadLayout()->LinesLength);
     QCOMPARE(pieces.ReadLayout()->Tail, whole.ReadLayout()->Tail);

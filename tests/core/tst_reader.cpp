@@ -182,6 +182,8 @@ void TestReader::parse()
     if (complete)
         QCOMPARE(*stop, text.size());
     QCOMPARE(Describe(ini), document);
+    // What the parse counted is what a count of the document finds.
+    QVERIFY(ini.ReadCounts() == ini.CountAll());
 }
 
 void TestReader::readers_data()
@@ -258,6 +260,7 @@ void TestReader::readers()
     QCOMPARE(read, result);
     QCOMPARE(ini.Encoding, encoding);
     QCOMPARE(Describe(ini), document);
+    QVERIFY(ini.ReadCounts() == ini.CountAll());
 }
 
 void TestReader::utf32IsRefused()

@@ -47,6 +47,12 @@ void TestHashComments::looksHashCommented_data()
     QTest::addRow("no hash lines") << QByteArray("[a]\nk=v\ncolour=#ff0000\n") << false << false;
     QTest::addRow("read with them already") << QByteArray("[a]\n# port = 80\n") << true << false;
     QTest::addRow("empty") << QByteArray() << false << false;
+    QTest::addRow("tab before the hash") << QByteArray("[a]\n\t#x=1\n") << false << true;
+    // The item's name drops the ESC; read with "#" comments it is a comment line.
+    QTest::addRow("control character before the hash") << QByteArray("\x1b#a=1\n") << false << true;
+    QTest::addRow("hash in a header or a value only")
+        << QByteArray("[#a]\nk=#v\n[b] # c\n") << false << false;
+    QTest::addRow("empty ; line is a comment line") << QByteArray(";\n#x\n") << false << false;
 }
 
 void TestHashComments::looksHashCommented()

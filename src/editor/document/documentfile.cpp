@@ -256,7 +256,7 @@ bool TKvDocumentFile::LoadPlainFile(const QString &path, int encodingIndex)
     file.EncodingIndex = EncodingIndexOf(ini->Encoding);
     file.ReadOnly = IsReadOnlyFile(path);
     file.Open = true;
-    Doc().Replace(std::move(ini));
+    Doc().ReplaceWithRead(std::move(ini));
     m_mergeBase.RememberRead(Doc().Ini());
     Doc().SetFile(file);
     m_lists.FillSectionList();
@@ -308,7 +308,7 @@ bool TKvDocumentFile::OpenEncryptedFile(const QString &path, const QString &pass
     file.EncodingIndex = EncodingIndexOf(ini->Encoding);
     file.ReadOnly = IsReadOnlyFile(path);
     file.Open = true;
-    Doc().Replace(std::move(ini));
+    Doc().ReplaceWithRead(std::move(ini));
     m_mergeBase.RememberRead(Doc().Ini());
     Doc().SetFile(file);
     m_lists.FillSectionList();

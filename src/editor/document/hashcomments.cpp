@@ -8,19 +8,9 @@
 
 bool LooksHashCommented(const TKvMemIni &ini)
 {
-    if (ini.HashComments || ini.ReadCommentLines().Semicolon > 0)
-        return false;
     // Read without the option, "# key = v" is an item and "# text" an unparsable line.
-    for (const TKvIniSection *section : ini.Sections) {
-        for (const TKvIniVal *val : section->Vals) {
-            const QStringView text = val->Kind() == ikValue   ? val->NameView()
-                                     : val->Kind() == ikError ? val->ValueView().trimmed()
-                                                              : QStringView();
-            if (text.startsWith(u'#'))
-                return true;
-        }
-    }
-    return false;
+    const TKvCommentLines &lines = ini.ReadCommentLines();
+    return !ini.HashComments && lines.Semicolon == 0 && lines.HashLedItems > 0;
 }
 
 TKvHashComments::TKvHashComments(const TKvDocument &document, TKvDocumentFile &file,

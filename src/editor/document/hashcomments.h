@@ -9,7 +9,7 @@ class TKvMemIni;
 class TKvStringRC;
 
 // Whether a document read without "#" comments looks written with them: it
-// has lines whose first character is "#" and no ";" comment lines.
+// its read found lines whose first character is "#" and no ";" comment lines.
 bool LooksHashCommented(const TKvMemIni &ini);
 
 // Whether the open file's "#" lines are comments, chosen for that one file.

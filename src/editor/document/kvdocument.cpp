@@ -53,11 +53,24 @@ void TKvDocument::SetFile(const TKvFileState &file)
 
 void TKvDocument::Replace(std::unique_ptr<TKvMemIni> ini)
 {
+    const TKvIniCounts counts = ini->CountAll();
+    Replace(std::move(ini), counts);
+}
+
+void TKvDocument::ReplaceWithRead(std::unique_ptr<TKvMemIni> ini)
+{
+    Q_ASSERT(ini->ReadCounts() == ini->CountAll());
+    const TKvIniCounts counts = ini->ReadCounts();
+    Replace(std::move(ini), counts);
+}
+
+void TKvDocument::Replace(std::unique_ptr<TKvMemIni> ini, const TKvIniCounts &counts)
+{
     emit AboutToReset();
     // The steps go before the entries they may hold.
     m_undoStack.clear();
     m_ini = std::move(ini);
-    m_counts = m_ini->CountAll();
+    m_counts = counts;
     emit DocumentReset();
     emit CountsChanged();
 }

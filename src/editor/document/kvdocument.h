@@ -63,6 +63,9 @@ public:
     // Puts a document that was read in place of this one: the undo steps go,
     // the views start over, the document is not modified.
     void Replace(std::unique_ptr<TKvMemIni> ini);
+    // The same for a document just read and not changed since: the counters
+    // are those the read made (a big file is not counted again).
+    void ReplaceWithRead(std::unique_ptr<TKvMemIni> ini);
     // Empties the document (no undo steps; not modified).
     void Clear() { Replace(std::make_unique<TKvMemIni>()); }
 
@@ -117,6 +120,7 @@ signals:
     void Reordered(TKvIniSection *section);
 
 private:
+    void Replace(std::unique_ptr<TKvMemIni> ini, const TKvIniCounts &counts);
     void Count(const TKvIniSection &section, qint64 delta);
 
     std::unique_ptr<TKvMemIni> m_ini;

@@ -145,8 +145,7 @@ void TKvColumnWidths::ShowFiltered(const TKvIniSection &section, bool valuesOnly
     if (!before || ChangedPositions(*before, now) > now.size()) {
         // Measuring the rows shown costs less than the rows that came and went.
         counts = {};
-        for (const int position : now)
-            Count(counts, *section.Vals[position], 1);
+        CountMany(counts, qsizetype(now.size()), [&](qsizetype i) { return section.Vals[now[size_t(i)]]; }, 1);
     } else {
         auto was = before->begin();
         auto is = now.begin();
@@ -168,27 +167,75 @@ void TKvColumnWidths::ShowFiltered(const TKvIniSection &section, bool valuesOnly
     m_shown = &m_filtered.Counts;
 }
 
+namespace {
+
+void AddRows(std::map<int, qint64> &rows, int width, qint64 delta)
+{
+    auto it = rows.try_emplace(width, 0).first;
+    it->second += delta;
+    if (it->second <= 0)
+        rows.erase(it);
+}
+
+std::array<QStringView, 3> ColumnTexts(const TKvIniVal &val)
+{
+    return {val.NameView(), val.ValueView(), val.CommentView()};
+}
+
+// From this many rows on, counting tallies widths in arrays first: a step in
+// a map per cell costs more than measuring the cell.
+constexpr qsizetype TallyFromRows = 256;
+// The widths tallied in the arrays; wider ones go to the maps directly.
+constexpr int TalliedWidths = 2048;
+
+} // namespace
+
 void TKvColumnWidths::Count(TCounts &counts, const TKvIniVal &val, int delta)
 {
-    const std::array<QStringView, 3> texts{val.NameView(), val.ValueView(), val.CommentView()};
+    const std::array<QStringView, 3> texts = ColumnTexts(val);
     for (size_t column = 0; column < texts.size(); ++column) {
-        if (texts[column].isEmpty())
+        if (!texts[column].isEmpty())
+            AddRows(counts[column], m_measure.Width(texts[column]), delta);
+    }
+}
+
+template <typename ValAt> void TKvColumnWidths::CountMany(TCounts &counts, qsizetype n, ValAt valAt, int delta)
+{
+    if (n < TallyFromRows) {
+        for (qsizetype i = 0; i < n; ++i) {
+            if (const TKvIniVal *val = valAt(i))
+                Count(counts, *val, delta);
+        }
+        return;
+    }
+    std::vector<qint64> tally(counts.size() * TalliedWidths, 0); // rows by column and width
+    for (qsizetype i = 0; i < n; ++i) {
+        const TKvIniVal *val = valAt(i);
+        if (!val)
             continue;
-        std::map<int, qint64> &rows = counts[column];
-        const int width = m_measure.Width(texts[column]);
-        auto it = rows.try_emplace(width, 0).first;
-        it->second += delta;
-        if (it->second <= 0)
-            rows.erase(it);
+        const std::array<QStringView, 3> texts = ColumnTexts(*val);
+        for (size_t column = 0; column < texts.size(); ++column) {
+            if (texts[column].isEmpty())
+                continue;
+            const int width = m_measure.Width(texts[column]);
+            if (width < TalliedWidths)
+                tally[column * TalliedWidths + size_t(width)] += delta;
+            else
+                AddRows(counts[column], width, delta);
+        }
+    }
+    for (size_t column = 0; column < counts.size(); ++column) {
+        for (int width = 0; width < TalliedWidths; ++width) {
+            if (const qint64 rows = tally[column * TalliedWidths + size_t(width)])
+                AddRows(counts[column], width, rows);
+        }
     }
 }
 
 void TKvColumnWidths::CountRows(int first, int last, int delta)
 {
-    for (int row = first; row <= last; ++row) {
-        if (const TKvIniVal *val = m_model.ValAt(row))
-            Count(*m_shown, *val, delta);
-    }
+    CountMany(*m_shown, qsizetype(last) - first + 1, [&](qsizetype i) { return m_model.ValAt(first + int(i)); },
+              delta);
 }
 
 TKvColumnWidths::TKept *TKvColumnWidths::KeptHidden(const TKvIniSection *section)
@@ -202,11 +249,13 @@ void TKvColumnWidths::CountHidden(const TKvIniSection *section, int first, int c
     TKept *kept = KeptHidden(section);
     if (!kept)
         return;
-    for (int i = first; i < first + count; ++i) {
-        const TKvIniVal *val = section->Vals[i];
-        if (!kept->ValuesOnly || val->Kind() == ikValue)
-            Count(kept->Counts, *val, delta);
-    }
+    const bool valuesOnly = kept->ValuesOnly;
+    CountMany(kept->Counts, count,
+              [&](qsizetype i) -> const TKvIniVal * {
+                  const TKvIniVal *val = section->Vals[first + qint32(i)];
+                  return !valuesOnly || val->Kind() == ikValue ? val : nullptr;
+              },
+              delta);
 }
 
 void TKvColumnWidths::ForgetSections(int first, int count)

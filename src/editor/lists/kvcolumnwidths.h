@@ -48,6 +48,9 @@ private:
     // them, or the rows shown where they are fewer.
     void ShowFiltered(const TKvIniSection &section, bool valuesOnly);
     void Count(TCounts &counts, const TKvIniVal &val, int delta);
+    // Counts the entries valAt(0) .. valAt(n - 1) (nulls skipped): many rows
+    // at once are tallied by width first and added to the maps in one go.
+    template <typename ValAt> void CountMany(TCounts &counts, qsizetype n, ValAt valAt, int delta);
     void CountRows(int first, int last, int delta);
     // The kept counts of a section, when they are not the ones shown (a
     // hidden section, or one the filter shows only part of): they follow its

@@ -60,12 +60,16 @@ int TKvTextWidth::Width(QStringView text) const
 {
     const char16_t *unit = text.utf16();
     const char16_t *const end = unit + text.size();
+    // No branch per character: the sign of `simple` says afterwards whether
+    // every character was in the table (almost always).
     qint64 sum = 0;
+    Fixed simple = 0;
     for (; unit != end; ++unit) {
         const Fixed advance = m_advances[std::min<char16_t>(*unit, TableEnd)];
-        if (advance < 0)
-            return WholePixels(m_metrics.horizontalAdvance(text.toString()));
+        simple |= advance;
         sum += advance;
     }
+    if (simple < 0)
+        return WholePixels(m_metrics.horizontalAdvance(text.toString()));
     return int((sum + 63) / 64);
 }
