@@ -5,6 +5,7 @@
 #include "kvsearch.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -94,8 +95,9 @@ private:
         change.Old = old.toString();
         change.Count = starts.size();
         change.Problem = FieldProblem(rule, text, m_ini.HashComments);
-        change.New = trimmed ? TrimmedFieldText(text).toString() : text;
-        Result.Changes << change;
+        const QStringView kept = trimmed ? TrimmedFieldText(text) : QStringView(text);
+        change.New = kept.size() == text.size() ? std::move(text) : kept.toString();
+        Result.Changes.append(std::move(change));
         return &Result.Changes.back();
     }
 

@@ -25,6 +25,8 @@ struct TKvReplacement
     // rule's hint), or empty.
     QString Problem;
 };
+// A list of a million changes grows by moving its memory, not each change.
+Q_DECLARE_TYPEINFO(TKvReplacement, Q_RELOCATABLE_TYPE);
 
 // What replacing the matches would do, worked out without changing anything,
 // so that it can be shown first and applied as one step.
