@@ -14,6 +14,7 @@
 #include "replacecommands.h"
 #include "itemcommands.h"
 #include "kvbusycursor.h"
+#include "kvprogressbar.h"
 #include "kvgradilabel.h"
 #include "kvimagelist.h"
 #include "kvpictures.h"
@@ -501,6 +502,7 @@ const std::vector<TForm1::TActionRow> &TForm1::ActionRows()
          {K(Qt::CTRL | Qt::Key_Z)},
          [](TForm1 &f) {
              const TKvBusyCursor busy; // a step may change a million entries
+             const TKvProgress progress(QStringLiteral("Undo"));
              f.UndoStack()->undo();
          },
          CanUndo},
@@ -512,6 +514,7 @@ const std::vector<TForm1::TActionRow> &TForm1::ActionRows()
          {K(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), K(Qt::CTRL | Qt::Key_Y)},
          [](TForm1 &f) {
              const TKvBusyCursor busy;
+             const TKvProgress progress(QStringLiteral("Redo"));
              f.UndoStack()->redo();
          },
          CanRedo},

@@ -2,6 +2,7 @@
 #include "kvreplace.h"
 
 #include "kvmemini.h"
+#include "kvprogress.h"
 #include "kvsearch.h"
 
 #include <algorithm>
@@ -167,11 +168,21 @@ TKvReplacePlan PlanReplace(const TKvMemIni &ini, QStringView findText, const TSe
                            QStringView replacement)
 {
     TPlanner planner(ini, findText, options, replacement);
+    // Progress counts the places looked at: each section and entry.
+    qint64 places = ini.Sections.Count();
+    if (options.AnyItemField()) {
+        for (const TKvIniSection *section : ini.Sections)
+            places += section->Vals.Count();
+    }
+    qint64 done = 0;
     for (qint32 s = 0; s < ini.Sections.Count(); ++s) {
         planner.PlanSection(s);
+        KvProgress::Advance(++done, places);
         if (options.AnyItemField()) {
-            for (qint32 e = 0; e < ini.Sections[s]->Vals.Count(); ++e)
+            for (qint32 e = 0; e < ini.Sections[s]->Vals.Count(); ++e) {
                 planner.PlanEntry(s, e);
+                KvProgress::Advance(++done, places);
+            }
         }
     }
     return std::move(planner.Result);

@@ -8,6 +8,7 @@
 #include "kvbusycursor.h"
 #include "kvfunctions.h"
 #include "kvmsgbox.h"
+#include "kvprogressbar.h"
 #include "kvreplace.h"
 #include "kvsearch.h"
 #include "replacestep.h"
@@ -185,6 +186,7 @@ qsizetype TReplaceCommands::ReplaceAll(const QString &findText, const QString &r
 {
     const TKvReplacePlan plan = [&] {
         const TKvBusyCursor busy;
+        const TKvProgress progress(QStringLiteral("Replace All: finding"));
         return PlanReplace(m_document.Ini(), findText, m_options, replacement);
     }();
     if (!CheckPlan(plan))
@@ -192,7 +194,10 @@ qsizetype TReplaceCommands::ReplaceAll(const QString &findText, const QString &r
     const qsizetype replaced = plan.Occurrences();
     if (replaced > 0) {
         const TKvBusyCursor busy;
-        m_document.Push(new TKvReplaceStep(m_document, m_selection, QStringLiteral("Replace All"), plan));
+        TKvProgress progress(QStringLiteral("Replace All: replacing"), 2);
+        auto *step = new TKvReplaceStep(m_document, m_selection, QStringLiteral("Replace All"), plan);
+        progress.NextPhase();
+        m_document.Push(step);
     }
     const qsizetype texts = plan.Changes.size();
     InfoBox(ReplaceCaption,

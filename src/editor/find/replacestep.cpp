@@ -2,6 +2,7 @@
 
 #include "document/kvdocument.h"
 #include "kvmemini.h"
+#include "kvprogress.h"
 #include "kvreplace.h"
 
 TKvReplaceStep::TKvReplaceStep(TKvDocument &document, TKvSelection &selection, const QString &name,
@@ -12,7 +13,9 @@ TKvReplaceStep::TKvReplaceStep(TKvDocument &document, TKvSelection &selection, c
     // The plan lists the changes of one place one after another.
     qint32 lastSection = -1;
     qint32 lastEntry = -2;
+    qint64 done = 0;
     for (const TKvReplacement &change : plan.Changes) {
+        KvProgress::Advance(++done, plan.Changes.size());
         TKvIniSection *section = ini.Sections[change.Section];
         const bool samePlace = change.Section == lastSection && change.Entry == lastEntry;
         lastSection = change.Section;
@@ -51,6 +54,9 @@ void TKvReplaceStep::Swap()
 {
     for (SectionText &text : m_sections)
         m_document.SwapSectionText(text.section, text.name, text.comment);
-    for (Entry &entry : m_entries)
+    qint64 done = 0;
+    for (Entry &entry : m_entries) {
         entry.out = m_document.ReplaceVal(entry.section, entry.position, entry.out);
+        KvProgress::Advance(++done, qint64(m_entries.size()));
+    }
 }
