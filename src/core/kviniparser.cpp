@@ -247,6 +247,42 @@ QStringView View(Range range)
     return QStringView(range.first, range.end);
 }
 
+// The section names of one parse, copied one after another into blocks of
+// text (an allocation per section costs more than parsing its header). Each
+// name is a QString that shares its block and keeps it alive, its text ends
+// in a NUL as every QString's does, and changing it copies it as usual.
+class TNameBlocks
+{
+public:
+    QString Add(QStringView name)
+    {
+        if (name.isEmpty())
+            return name.toString();
+        const qsizetype units = name.size() + 1; // and its NUL
+        if (m_free < units) {
+            m_block = QString();
+            m_block.reserve(std::max(BlockUnits, units));
+            m_next = reinterpret_cast<char16_t *>(m_block.data()); // not shared yet: no copy
+            m_free = m_block.capacity();
+        }
+        std::copy(name.utf16(), name.utf16() + name.size(), m_next);
+        m_next[name.size()] = 0;
+        QString::DataPointer shared = m_block.data_ptr(); // one more reference to the block
+        shared.ptr = m_next;
+        shared.size = name.size();
+        m_next += units;
+        m_free -= units;
+        return QString(std::move(shared));
+    }
+
+private:
+    static constexpr qsizetype BlockUnits = 16 * 1024;
+
+    QString m_block;
+    char16_t *m_next = nullptr; // where the next name goes (the block is written while shared)
+    qsizetype m_free = 0;
+};
+
 } // namespace
 
 // Builds entries and sections from a text. With a store, entries are placed in
@@ -471,7 +507,7 @@ private:
         if (*q != u']')
             return nullptr;
         section.m_headerLine = p - 1;
-        section.Name = View(TrimRange(p, q)).toString();
+        section.Name = m_names.Add(View(TrimRange(p, q)));
         const char16_t *stop = FindCommentStart(q + 1, m_end);
         if (*stop == u';') {
             const char16_t *end = FindLineEnd(stop + 1, m_end);
@@ -530,6 +566,7 @@ private:
     const char16_t *m_end;
     bool m_hashComments;
     mutable TKvCommentLines m_commentLines;
+    mutable TNameBlocks m_names;
     qint64 m_sections = 0;
     std::array<qint64, 4> m_kinds{}; // by TKvIniValKind
     // The section being parsed: where its entries begin and how many so far.

@@ -43,6 +43,8 @@ private slots:
     void readSectionsOutliveTheirDocument();
     void wideCharactersAreNotSyntax_data();
     void wideCharactersAreNotSyntax();
+    void sectionNamesAreStringsOfTheirOwn_data();
+    void sectionNamesAreStringsOfTheirOwn();
 };
 
 // delete, RemoveAt + delete, edits, toggles on parsed entries
@@ -418,6 +420,75 @@ void TestParseStore::wideCharactersAreNotSyntax()
         QCOMPARE(int(section->Vals[2]->Kind()), int(ikError));
         QCOMPARE(section->Vals[2]->Value(), a + w);
     }
+}
+
+// A read keeps the section names of a parse together in shared blocks: each
+// must still behave as a string of its own, whatever happens to the others,
+// to the document or to the copies.
+void TestParseStore::sectionNamesAreStringsOfTheirOwn_data()
+{
+    QTest::addColumn<int>("sections");
+    QTest::addColumn<int>("nameLength");
+    QTest::addColumn<bool>("fromFile"); // read in pieces, or parsed whole
+
+    QTest::newRow("a few") << 5 << 4 << false;
+    QTest::newRow("many blocks") << 20'000 << 12 << false;
+    QTest::newRow("a name longer than a block") << 2 << 40'000 << false;
+    QTest::newRow("big file read in pieces") << 60'000 << 20 << true;
+}
+
+void TestParseStore::sectionNamesAreStringsOfTheirOwn()
+{
+    QFETCH(int, sections);
+    QFETCH(int, nameLength);
+    QFETCH(bool, fromFile);
+    const auto nameOf = [&](int i) {
+        const QString number = QString::number(i);
+        return QString(nameLength - number.size(), u'n') + number;
+    };
+    QString text;
+    for (int i = 0; i < sections; ++i)
+        text += u'[' + nameOf(i) + QStringLiteral("] ;c\nk=v\n");
+
+    QTemporaryDir dir;
+    auto ini = std::make_unique<TKvMemIni>();
+    if (fromFile) {
+        const QString path = dir.filePath(QStringLiteral("names.ini"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0);
+        file.close();
+        QVERIFY(ini->LoadFromFile(path) >= 0);
+    } else {
+        QVERIFY(ini->Parse(text));
+    }
+    QCOMPARE(ini->Sections.Count(), sections);
+
+    QStringList copies;
+    for (int i = 0; i < sections; ++i) {
+        const QString &name = ini->Sections[i]->Name;
+        QCOMPARE(name, nameOf(i));
+        QCOMPARE(name.utf16()[name.size()], u'\0'); // as every string's text ends
+        copies << name;
+    }
+    // Changing one name (longer, in place, shorter) changes no other.
+    ini->Sections[0]->Name += QStringLiteral("-renamed");
+    ini->Sections[sections - 1]->Name.replace(0, 1, u'X');
+    QCOMPARE(ini->Sections[0]->Name, nameOf(0) + QStringLiteral("-renamed"));
+    QCOMPARE(ini->Sections[sections - 1]->Name, u'X' + nameOf(sections - 1).mid(1));
+    if (sections > 3) {
+        ini->Sections[1]->Name.resize(1);
+        QCOMPARE(ini->Sections[1]->Name, nameOf(1).left(1));
+        QCOMPARE(ini->Sections[2]->Name, nameOf(2));
+    }
+    // The copies outlive the document, and the last holder of a name may
+    // still change it.
+    ini.reset();
+    for (int i = 0; i < sections; ++i)
+        QCOMPARE(copies[i], nameOf(i));
+    QString last = copies.takeLast();
+    copies.clear();
+    last += QStringLiteral("!");
+    QCOMPARE(last, nameOf(sections - 1) + u'!');
 }
 
 QTEST_GUILESS_MAIN(TestParseStore)
