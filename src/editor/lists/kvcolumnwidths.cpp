@@ -4,8 +4,6 @@
 #include "kvmemini.h"
 #include "valuemodel.h"
 
-#include <thread>
-
 TKvColumnWidths::TKvColumnWidths(const TKvDocument &document, const TKvValueModel &model, const QFont &font,
                                  QObject *parent, int keptFromRows)
     : QObject(parent)
@@ -189,9 +187,6 @@ std::array<QStringView, 3> ColumnTexts(const TKvIniVal &val)
 constexpr qsizetype TallyFromRows = 256;
 // The widths tallied in the arrays; wider ones go to the maps directly.
 constexpr int TalliedWidths = 2048;
-// From this many rows on, a second thread measures half of them (the first
-// showing of a big section).
-constexpr qsizetype HelpedFromRows = 50'000;
 
 } // namespace
 
@@ -213,58 +208,25 @@ template <typename ValAt> void TKvColumnWidths::CountMany(TCounts &counts, qsize
         }
         return;
     }
-    // Rows by column and width: those this thread counted, and those a
-    // second thread counted of the second half of a big range.
-    std::vector<qint64> tally(counts.size() * TalliedWidths, 0);
-    std::vector<qint64> helped;
-    // Cells of [from, to) into into; wider ones than it holds go to the
-    // counts, and text the table cannot measure is measured by the font.
-    // Without the font and the counts (the second thread may use neither),
-    // it stops at the first row with such a cell; returns where it stopped.
-    const auto count = [&](qsizetype from, qsizetype to, std::vector<qint64> &into, bool onThisThread) {
-        for (qsizetype i = from; i < to; ++i) {
-            const TKvIniVal *val = valAt(i);
-            if (!val)
+    std::vector<qint64> tally(counts.size() * TalliedWidths, 0); // rows by column and width
+    for (qsizetype i = 0; i < n; ++i) {
+        const TKvIniVal *val = valAt(i);
+        if (!val)
+            continue;
+        const std::array<QStringView, 3> texts = ColumnTexts(*val);
+        for (size_t column = 0; column < texts.size(); ++column) {
+            if (texts[column].isEmpty())
                 continue;
-            const std::array<QStringView, 3> texts = ColumnTexts(*val);
-            constexpr int Empty = -2; // SimpleWidth gives -1 for a text it cannot measure
-            std::array<int, 3> widths{};
-            for (size_t column = 0; column < texts.size(); ++column) {
-                widths[column] = texts[column].isEmpty() ? Empty : m_measure.SimpleWidth(texts[column]);
-                if (!onThisThread && (widths[column] == -1 || widths[column] >= TalliedWidths))
-                    return i;
-            }
-            for (size_t column = 0; column < texts.size(); ++column) {
-                int width = widths[column];
-                if (width == Empty)
-                    continue;
-                if (width == -1)
-                    width = m_measure.Width(texts[column]);
-                if (width < TalliedWidths)
-                    into[column * TalliedWidths + size_t(width)] += delta;
-                else
-                    AddRows(counts[column], width, delta);
-            }
+            const int width = m_measure.Width(texts[column]);
+            if (width < TalliedWidths)
+                tally[column * TalliedWidths + size_t(width)] += delta;
+            else
+                AddRows(counts[column], width, delta);
         }
-        return to;
-    };
-    if (n < HelpedFromRows) {
-        count(0, n, tally, true);
-    } else {
-        helped.assign(tally.size(), 0);
-        const qsizetype half = n / 2;
-        qsizetype helperStop = half;
-        {
-            // Only reads: the document does not change until both are done.
-            const std::jthread helper([&] { helperStop = count(half, n, helped, false); });
-            count(0, half, tally, true);
-        }
-        count(helperStop, n, tally, true);
     }
     for (size_t column = 0; column < counts.size(); ++column) {
         for (int width = 0; width < TalliedWidths; ++width) {
-            const size_t at = column * TalliedWidths + size_t(width);
-            if (const qint64 rows = tally[at] + (helped.empty() ? 0 : helped[at]))
+            if (const qint64 rows = tally[column * TalliedWidths + size_t(width)])
                 AddRows(counts[column], width, rows);
         }
     }

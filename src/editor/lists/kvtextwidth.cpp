@@ -58,12 +58,6 @@ TKvTextWidth::TKvTextWidth(const QFont &font)
 
 int TKvTextWidth::Width(QStringView text) const
 {
-    const int width = SimpleWidth(text);
-    return width >= 0 ? width : WholePixels(m_metrics.horizontalAdvance(text.toString()));
-}
-
-int TKvTextWidth::SimpleWidth(QStringView text) const
-{
     const char16_t *unit = text.utf16();
     const char16_t *const end = unit + text.size();
     // No branch per character: the sign of `simple` says afterwards whether
@@ -75,5 +69,7 @@ int TKvTextWidth::SimpleWidth(QStringView text) const
         simple |= advance;
         sum += advance;
     }
-    return simple < 0 ? -1 : int((sum + 63) / 64);
+    if (simple < 0)
+        return WholePixels(m_metrics.horizontalAdvance(text.toString()));
+    return int((sum + 63) / 64);
 }

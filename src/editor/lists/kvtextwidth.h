@@ -21,9 +21,6 @@ public:
 
     // The width in whole pixels that holds the whole text on one line.
     int Width(QStringView text) const;
-    // The same from the table alone, or -1 for text only the font can
-    // measure. Reads nothing but the table: any thread may call it.
-    int SimpleWidth(QStringView text) const;
 
 private:
     // Advances in 1/64 pixel, as the font engine keeps them.
