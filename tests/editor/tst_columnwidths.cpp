@@ -41,6 +41,8 @@ class TestColumnWidths : public QObject
 private slots:
     void keptWidthsEqualAFullMeasurement_data();
     void keptWidthsEqualAFullMeasurement();
+    void bigSectionsEqualAFullMeasurement_data();
+    void bigSectionsEqualAFullMeasurement();
 };
 
 // ops: a add a wide entry at the end, d delete entry 0 (the widest), e edit
@@ -148,6 +150,58 @@ void TestColumnWidths::keptWidthsEqualAFullMeasurement()
             document.Push(new TKvSectionsStep(document, selection, {}, nullptr, 0, 1));
             break;
         }
+        QCOMPARE(widths.Widest(), Measured(model, font));
+    }
+}
+
+// A big section's rows are tallied by width before the counts are made;
+// cells wider than the tallies hold, and text only the font can measure,
+// take their own ways.
+void TestColumnWidths::bigSectionsEqualAFullMeasurement_data()
+{
+    QTest::addColumn<QString>("special"); // the line put among the plain ones
+    QTest::addColumn<double>("at");       // where, as a share of the rows
+    QTest::addColumn<bool>("deleteMost"); // then delete most rows in one step
+
+    const QString wide = QStringLiteral("w = ") + QString(500, u'W'); // wider than the tallies hold
+    const QString cjk = QStringLiteral("k = \u65e5\u672c\u8a9e\u306e\u5024\u65e5\u672c\u8a9e\u306e\u5024 ; \u6ce8");
+    const QString longest = QStringLiteral("the_longest_name = the longest value of them all ; and comment");
+    for (const auto &[name, line] : {std::pair{"plain", longest}, std::pair{"only the font measures", cjk},
+                                      std::pair{"wider than the tallies", wide}}) {
+        QTest::addRow("%s, first half", name) << line << 0.2 << false;
+        QTest::addRow("%s, second half", name) << line << 0.7 << false;
+        QTest::addRow("%s, last row", name) << line << 1.0 << false;
+        QTest::addRow("%s, second half, most rows deleted", name) << line << 0.9 << true;
+    }
+}
+
+void TestColumnWidths::bigSectionsEqualAFullMeasurement()
+{
+    QFETCH(QString, special);
+    QFETCH(double, at);
+    QFETCH(bool, deleteMost);
+    constexpr int Rows = 120'000;
+    const int specialRow = std::min(Rows - 1, int(at * Rows));
+    QString text = QStringLiteral("[s]\n");
+    for (int row = 0; row < Rows; ++row)
+        text += row == specialRow ? special + u'\n' : QStringLiteral("k%1 = v%1 ; c\n").arg(row);
+    TKvDocument document;
+    auto ini = std::make_unique<TKvMemIni>();
+    QVERIFY(ini->Parse(text));
+    document.Replace(std::move(ini));
+    TKvValueModel model(document);
+    const QFont font = QApplication::font();
+    TKvColumnWidths widths(document, model, font);
+    TKvIniSection *section = document.Ini().Sections[0];
+    model.Fill(section, false);
+    QCOMPARE(model.rowCount(), Rows);
+    QCOMPARE(widths.Widest(), Measured(model, font));
+    if (deleteMost) {
+        TNoSelection selection;
+        document.Push(new TKvValsStep(document, selection, {}, section, 1000, Rows - 2000));
+        QCOMPARE(model.rowCount(), 2000);
+        QCOMPARE(widths.Widest(), Measured(model, font));
+        document.UndoStack()->undo();
         QCOMPARE(widths.Widest(), Measured(model, font));
     }
 }
