@@ -673,8 +673,8 @@ void TestDocument::openedFilesBecomeRecent()
     const QString other = WriteFile(Path(QStringLiteral("other.ini")), Other);
     form->OpenFile(other, TForm1::EncAnsi);
     QCOMPARE(form->MRUList->Count(), 2);
-    QCOMPARE(form->MRUList->Strings[0], (TKvStringRC::Entry{other, TForm1::EncAnsi}));
-    QCOMPARE(form->MRUList->Strings[1], (TKvStringRC::Entry{m_sample, Detected}));
+    QCOMPARE(form->MRUList->Strings[0], (TKvStringRC::Entry{other, TForm1::EncAnsi, {}}));
+    QCOMPARE(form->MRUList->Strings[1], (TKvStringRC::Entry{m_sample, Detected, {}}));
 }
 
 // ---- Changes made by other programs ----

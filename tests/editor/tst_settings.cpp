@@ -31,7 +31,7 @@ TKvStringRC List(const QStringList &paths)
 {
     TKvStringRC list;
     for (const QString &path : paths)
-        list.Strings.append({path, 0});
+        list.Strings.append({path, 0, {}});
     return list;
 }
 
@@ -245,7 +245,7 @@ void TestSettings::roundTripOfEveryValue()
         form->Splitter1->setSizes({300, 694});
         form->SetValuesOnly(true);
         form->SetColours(colours);
-        form->MRUList->Strings = {{a, 2}, {b, 1}};
+        form->MRUList->Strings = {{a, 2, {}}, {b, 1, {}}};
         TSearchStruct &search = form->SearchOptions();
         search.SectionNames = false;
         search.WholeWords = true;
@@ -269,7 +269,7 @@ void TestSettings::roundTripOfEveryValue()
     QCOMPARE(form->Splitter1->sizes().value(0), 300);
     QVERIFY(form->ValuesOnly());
     QVERIFY(form->Colours() == colours);
-    QCOMPARE(form->MRUList->Strings, (QList<TKvStringRC::Entry>{{a, 2}, {b, 1}}));
+    QCOMPARE(form->MRUList->Strings, (QList<TKvStringRC::Entry>{{a, 2, {}}, {b, 1, {}}}));
     const TSearchStruct &search = form->SearchOptions();
     QVERIFY(!search.SectionNames && search.SectionComments && search.WholeWords && !search.CaseSensitive);
     QVERIFY(search.Backwards);
@@ -322,7 +322,7 @@ void TestSettings::recentPathWithEncodingDigit()
     QSettings store = Store();
     TKvStringRC list;
     QVERIFY(ReadRecentFiles(store, list, nullptr));
-    QCOMPARE(list.Strings, (QList<TKvStringRC::Entry>{{"/srv/a.ini", 2}, {"/srv/path2/b.ini", 0}}));
+    QCOMPARE(list.Strings, (QList<TKvStringRC::Entry>{{"/srv/a.ini", 2, {}}, {"/srv/path2/b.ini", 0, {}}}));
 }
 
 void TestSettings::staleEntriesAreRemoved()
@@ -429,7 +429,7 @@ void TestSettings::longPressOpensRecentMenu()
     const QString path = WriteFile(m_dir.filePath(QStringLiteral("recent & co.ini")), "[r]\r\nk=v\r\n");
     TForm1 *form = Show();
     QVERIFY(form);
-    form->MRUList->Strings = {{path, 1}};
+    form->MRUList->Strings = {{path, 1, {}}};
     QTest::mousePress(form->GlOpen, Qt::LeftButton, {}, QPoint(5, 5));
     QVERIFY(form->MruTimer->isActive());
     QTRY_VERIFY(form->PopupMRU->isVisible());
