@@ -6,6 +6,7 @@
 #include "kvtextcodec.h"
 
 #include <QBuffer>
+#include <QRandomGenerator>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -46,6 +47,7 @@ private slots:
     void sectionParseStopsAtNextHeader();
     void parseLine_data();
     void parseLine();
+    void valueLinesSplitAsTheRuleSays();
 
     void missingFile();
     void folderIsRefused();
@@ -333,6 +335,73 @@ void TestReader::parseLine()
     line.fill(u'#'); // the entry holds copies
     QCOMPARE(QStringLiteral("%1:%2=%3;%4").arg(int(val.Kind())).arg(val.Name(), val.Value(), val.Comment()),
              entry);
+}
+
+namespace {
+
+// Characters below 33 trimmed from both ends; a text of nothing else keeps its last.
+QString TrimBelow33(QStringView text)
+{
+    if (text.isEmpty())
+        return {};
+    qsizetype first = 0;
+    qsizetype last = text.size() - 1;
+    while (first < last && text[first].unicode() < 33)
+        ++first;
+    while (last > first && text[last].unicode() < 33)
+        --last;
+    return text.mid(first, last - first + 1).toString();
+}
+
+} // namespace
+
+// Random value lines, read where the scan goes sixteen characters at a time
+// and where it goes one by one, split as the rule says: the name before the
+// first "=", the comment after the first ";" behind it that no backslash
+// precedes, the value between; a line without "=" is unparsable.
+void TestReader::valueLinesSplitAsTheRuleSays()
+{
+    QRandomGenerator random(20261211);
+    const QString alphabet = QStringLiteral("ab =;\\\t\x01\u00e9\u65e5;=  \\;");
+    for (int round = 0; round < 3000; ++round) {
+        QString line = QStringLiteral("k");
+        const int length = int(random.bounded(70));
+        for (int i = 0; i < length; ++i)
+            line += alphabet[qsizetype(random.bounded(quint32(alphabet.size())))];
+        QString name, value, comment;
+        TKvIniValKind kind = ikValue;
+        const qsizetype equals = line.indexOf(u'=');
+        if (equals < 0) {
+            kind = ikError;
+            value = TrimBelow33(line);
+        } else {
+            name = TrimBelow33(QStringView(line).first(equals));
+            qsizetype semicolon = equals;
+            do
+                semicolon = line.indexOf(u';', semicolon + 1);
+            while (semicolon > 0 && line[semicolon - 1] == u'\\');
+            if (semicolon < 0) {
+                value = TrimBelow33(QStringView(line).sliced(equals + 1));
+            } else {
+                value = TrimBelow33(QStringView(line).sliced(equals + 1, semicolon - equals - 1));
+                comment = TrimBelow33(QStringView(line).sliced(semicolon + 1));
+            }
+        }
+        // Shifted by up to fifteen blanks, and followed by more lines or
+        // ending the text.
+        const QString indent(int(random.bounded(16)), u' ');
+        for (const QString &after : {QStringLiteral("\nnext = line of some length\n"), QString()}) {
+            TKvMemIni ini;
+            QVERIFY(ini.Parse(QStringLiteral("[s]\n") + indent + line + after));
+            const TKvIniVal *val = ini.Sections[0]->Vals[0];
+            const QByteArray where =
+                QStringLiteral("line \"%1\" followed by %2 characters").arg(line).arg(after.size()).toUtf8();
+            QVERIFY2(val->Kind() == kind, where.constData());
+            QVERIFY2(val->Name() == name, where.constData());
+            QVERIFY2(val->Value() == value, where.constData());
+            QVERIFY2(val->Comment() == comment, where.constData());
+        }
+    }
 }
 
 void TestReader::missingFile()
