@@ -2,6 +2,7 @@
 
 #include "dialogrun.h"
 #include "document/kvdocument.h"
+#include "kvbusycursor.h"
 #include "kvlayoutwriter.h"
 #include "kvmerge.h"
 #include "kvmsgbox.h"
@@ -81,7 +82,10 @@ TExternalMergeResult MergeExternalChanges(TKvDocument &document, TKvSelection &s
                                           const TKvMemIni &base, const TKvMemIni &theirs, QWidget *owner,
                                           const TKvCompareOptions &options)
 {
-    TKvMergePlan plan = KvMerge::Plan(base, document.Ini(), theirs, options);
+    TKvMergePlan plan = [&] {
+        const TKvBusyCursor busy; // two big files take a moment
+        return KvMerge::Plan(base, document.Ini(), theirs, options);
+    }();
     if (plan.ConflictCount() > 0) {
         TMergeConflictsDialog dialog(owner, plan, options);
         if (ExecDialog(dialog) != QDialog::Accepted)
@@ -95,6 +99,7 @@ TExternalMergeResult MergeExternalChanges(TKvDocument &document, TKvSelection &s
     }
     if (taken.empty())
         return TExternalMergeResult::NothingNew;
+    const TKvBusyCursor busy;
     auto *step =
         new TKvTakeOtherStep(document, selection, QStringLiteral("Merge Changes on Disk"), taken, options);
     document.Push(step);
