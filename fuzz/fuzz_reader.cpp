@@ -50,6 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const int result = Read(ini, bytes, requested, hash);
     if (result < 0)
         return 0;
+    // What the parse counted is what a count of the document finds.
+    if (!(ini.ReadCounts() == ini.CountAll()))
+        FuzzFail("the counts made while reading differ from a count of the document");
     // The length the writer computes beforehand must be what it writes.
     if (ini.TextLength() != ini.GetText().size())
         FuzzFail("TextLength differs from the written text");
