@@ -254,14 +254,17 @@ QStringView View(Range range)
 class TNameBlocks
 {
 public:
-    QString Add(QStringView name)
+    // textLeft: the units of text from the name on, which the names still to
+    // come lie in (a block need not be bigger: a section parsed from a
+    // clipboard text takes a small one).
+    QString Add(QStringView name, qsizetype textLeft)
     {
         if (name.isEmpty())
             return name.toString();
         const qsizetype units = name.size() + 1; // and its NUL
         if (m_free < units) {
             m_block = QString();
-            m_block.reserve(std::max(BlockUnits, units));
+            m_block.reserve(std::max(std::min(BlockUnits, textLeft + 1), units));
             m_next = reinterpret_cast<char16_t *>(m_block.data()); // not shared yet: no copy
             m_free = m_block.capacity();
         }
@@ -507,7 +510,8 @@ private:
         if (*q != u']')
             return nullptr;
         section.m_headerLine = p - 1;
-        section.Name = m_names.Add(View(TrimRange(p, q)));
+        const Range name = TrimRange(p, q);
+        section.Name = m_names.Add(View(name), m_end - name.first);
         const char16_t *stop = FindCommentStart(q + 1, m_end);
         if (*stop == u';') {
             const char16_t *end = FindLineEnd(stop + 1, m_end);

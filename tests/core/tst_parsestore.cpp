@@ -489,6 +489,12 @@ void TestParseStore::sectionNamesAreStringsOfTheirOwn()
     copies.clear();
     last += QStringLiteral("!");
     QCOMPARE(last, nameOf(sections - 1) + u'!');
+
+    // A section parsed from a short text (a paste) holds no big block.
+    TKvIniSection pasted;
+    QVERIFY(pasted.Parse(QStringLiteral("[pasted]\nk=v\n")));
+    QCOMPARE(pasted.Name, QStringLiteral("pasted"));
+    QVERIFY(pasted.Name.capacity() < 64);
 }
 
 QTEST_GUILESS_MAIN(TestParseStore)
