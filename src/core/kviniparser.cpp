@@ -21,6 +21,10 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -327,11 +331,12 @@ public:
     }
 
     // A document's text may be parsed while it grows (the reader decodes a
-    // big file piece by piece and parses each piece's whole lines while they
-    // are in the cache): each call parses the lines before end, where a NUL
-    // lies, into new sections added to the document, going on where the last
-    // call stopped; a NUL before end ends the parse for good. The sections
-    // keep the store alive.
+    // big file piece by piece while the lines decoded before are parsed):
+    // each call parses the whole lines before end into new sections added to
+    // the document, going on where the last call stopped, and looks at
+    // nothing from end on; a NUL before end ends the parse for good. The last
+    // call's end is the text's, where a NUL lies. The sections keep the
+    // store alive.
     void ParseDocumentTo(TKvPtrVector<TKvIniSection> &sections, const std::shared_ptr<TKvParseStore> &store,
                          const char16_t *end)
     {
@@ -342,7 +347,7 @@ public:
             return;
         for (;;) {
             m_next = ParseEntries(m_next);
-            if (*m_next != u'[')
+            if (m_next == end || *m_next != u'[')
                 break;
             EndSection(*m_section);
             if (!BeginDocumentSection(sections, store, m_next))
@@ -411,10 +416,11 @@ private:
     }
 
     // Parses the entry lines of the section begun last from p on, up to the
-    // next header or a NUL; returns where it stopped.
+    // next header, a NUL or the end; returns where it stopped. What lies at the
+    // end is not looked at: a reader may be writing it (ReadInPieces).
     const char16_t *ParseEntries(const char16_t *p)
     {
-        while (*p != 0 && *p != u'[') {
+        while (p != m_end && *p != 0 && *p != u'[') {
             p = SkipSpacesAndTabs(p);
             const char16_t c = *p;
             if (c == 0 || c == u'[')
@@ -1174,38 +1180,95 @@ std::optional<int> TKvMemIni::ReadInPieces(QIODevice &stream, quint32 codePage, 
         }
     };
 
-    std::vector<char> piece(static_cast<size_t>(PieceBytes));
-    qsizetype held = 0; // the bytes of a line not read whole yet
-    qint64 total = 0;
-    qsizetype written = 0;
-    for (;;) {
-        if (held == qsizetype(piece.size()))
-            piece.resize(piece.size() * 2); // a line longer than a piece
-        const qint64 got = file->read(piece.data() + held, qint64(piece.size()) - held);
-        if (got <= 0)
-            break;
-        total += got;
-        if (total > expected) {
-            forget();
-            file->seek(start);
-            return std::nullopt;
+    // A second thread reads the file and decodes it piece by piece while
+    // this one parses the lines decoded before: each piece ends after a line
+    // feed, the decoder tells how far whole lines are there, and the parser
+    // looks at nothing beyond that.
+    struct TDecoded
+    {
+        std::mutex Lock;
+        std::condition_variable Changed;
+        qsizetype Lines = 0; // units of whole lines decoded
+        bool Done = false;
+    } decoded;
+    bool grew = false;
+    std::exception_ptr failure;
+    qsizetype written = 0; // all the units decoded, the last line's too
+    // (grew, failure and written are the decoder's until it is joined)
+    const auto decode = [&] {
+        const auto publish = [&](qsizetype lines, bool done) {
+            {
+                const std::lock_guard<std::mutex> lock(decoded.Lock);
+                decoded.Lines = lines;
+                decoded.Done = done;
+            }
+            decoded.Changed.notify_one();
+        };
+        qsizetype linesEnd = 0;
+        try {
+            std::vector<char> piece(static_cast<size_t>(PieceBytes));
+            qsizetype held = 0; // the bytes of a line not read whole yet
+            qint64 total = 0;
+            for (;;) {
+                if (held == qsizetype(piece.size()))
+                    piece.resize(piece.size() * 2); // a line longer than a piece
+                const qint64 got = file->read(piece.data() + held, qint64(piece.size()) - held);
+                if (got <= 0)
+                    break;
+                total += got;
+                if (total > expected) {
+                    grew = true;
+                    break;
+                }
+                held += qsizetype(got);
+                const char *lastLineFeed = LastLineFeed(piece.data(), held);
+                if (!lastLineFeed)
+                    continue;
+                const qsizetype lines = lastLineFeed + 1 - piece.data();
+                linesEnd += KvTextCodec::DecodeAnsiInto(QByteArrayView(piece.data(), lines), codePage, text + linesEnd);
+                publish(linesEnd, false);
+                held -= lines;
+                std::memmove(piece.data(), piece.data() + lines, size_t(held));
+            }
+            written = linesEnd;
+            if (!grew && file->error() == QFileDevice::NoError)
+                written += KvTextCodec::DecodeAnsiInto(QByteArrayView(piece.data(), held), codePage, text + linesEnd);
+        } catch (...) {
+            failure = std::current_exception();
         }
-        held += qsizetype(got);
-        const char *lastLineFeed = LastLineFeed(piece.data(), held);
-        if (!lastLineFeed)
-            continue;
-        const qsizetype lines = lastLineFeed + 1 - piece.data();
-        written += KvTextCodec::DecodeAnsiInto(QByteArrayView(piece.data(), lines), codePage, text + written);
-        text[written] = 0; // the parser stops here until the next lines are there
-        parser.ParseDocumentTo(Sections, store, text + written);
-        held -= lines;
-        std::memmove(piece.data(), piece.data() + lines, size_t(held));
+        publish(linesEnd, true);
+    };
+    {
+        std::jthread decoder(decode);
+        qsizetype parsed = 0;
+        for (;;) {
+            qsizetype lines = 0;
+            bool done = false;
+            {
+                std::unique_lock<std::mutex> lock(decoded.Lock);
+                decoded.Changed.wait(lock, [&] { return decoded.Lines > parsed || decoded.Done; });
+                lines = decoded.Lines;
+                done = decoded.Done;
+            }
+            if (lines > parsed) {
+                parser.ParseDocumentTo(Sections, store, text + lines);
+                parsed = lines;
+            }
+            if (done)
+                break;
+        }
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+    if (grew) {
+        forget();
+        file->seek(start);
+        return std::nullopt;
     }
     if (file->error() != QFileDevice::NoError) {
         forget();
         ThrowOnFileError(*file);
     }
-    written += KvTextCodec::DecodeAnsiInto(QByteArrayView(piece.data(), held), codePage, text + written);
 
     // As ReadText trims: spaces, tabs and NULs at the end (they follow the
     // last line feed, so the lines parsed already keep what they have) stay

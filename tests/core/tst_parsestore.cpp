@@ -45,6 +45,8 @@ private slots:
     void wideCharactersAreNotSyntax();
     void sectionNamesAreStringsOfTheirOwn_data();
     void sectionNamesAreStringsOfTheirOwn();
+    void bigFileThatGrowsOrShrinksWhileRead_data();
+    void bigFileThatGrowsOrShrinksWhileRead();
 };
 
 // delete, RemoveAt + delete, edits, toggles on parsed entries
@@ -495,6 +497,93 @@ void TestParseStore::sectionNamesAreStringsOfTheirOwn()
     QVERIFY(pasted.Parse(QStringLiteral("[pasted]\nk=v\n")));
     QCOMPARE(pasted.Name, QStringLiteral("pasted"));
     QVERIFY(pasted.Name.capacity() < 64);
+}
+
+namespace {
+
+// A file that, read to its end, gives more bytes than its size said (it grew
+// while it was read), or ends early (it was cut meanwhile).
+class TChangingFile : public QFile
+{
+public:
+    TChangingFile(const QString &path, QByteArray extra, qint64 endAfter)
+        : QFile(path)
+        , m_extra(std::move(extra))
+        , m_endAfter(endAfter)
+    {}
+
+    // Once it has grown, it says so, and a read from the start gives it all.
+    qint64 size() const override { return QFile::size() + (m_grown ? m_extra.size() : 0); }
+    bool seek(qint64 pos) override
+    {
+        m_given = pos;
+        m_extraGiven = std::max<qint64>(0, pos - QFile::size());
+        return QFile::seek(std::min(pos, QFile::size()));
+    }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        if (m_endAfter >= 0)
+            maxSize = std::min(maxSize, m_endAfter - m_given);
+        qint64 got = maxSize > 0 ? QFile::readData(data, maxSize) : 0;
+        if (got == 0 && m_extraGiven < m_extra.size()) { // at the end: the rest that was added
+            got = std::min<qint64>(maxSize, m_extra.size() - m_extraGiven);
+            std::memcpy(data, m_extra.constData() + m_extraGiven, size_t(got));
+            m_extraGiven += got;
+            m_grown = true;
+        }
+        if (got > 0)
+            m_given += got;
+        return got;
+    }
+
+private:
+    QByteArray m_extra;
+    qint64 m_endAfter;
+    qint64 m_given = 0;
+    qint64 m_extraGiven = 0;
+    bool m_grown = false;
+};
+
+} // namespace
+
+// A big file is read by a second thread while the lines read are parsed: a
+// file that grows meanwhile is read again as a whole (no section twice), one
+// cut meanwhile gives what was there.
+void TestParseStore::bigFileThatGrowsOrShrinksWhileRead_data()
+{
+    QTest::addColumn<QByteArray>("extra");
+    QTest::addColumn<qint64>("endAfter"); // bytes given before the end (-1: all)
+
+    QTest::newRow("grows by a section") << QByteArray("[added]\nnew = 1\n") << qint64(-1);
+    QTest::newRow("grows by half a line") << QByteArray("tail = with") << qint64(-1);
+    QTest::newRow("cut in the middle of a line") << QByteArray() << qint64(700'003);
+    QTest::newRow("cut after the first piece") << QByteArray() << qint64(70'000);
+}
+
+void TestParseStore::bigFileThatGrowsOrShrinksWhileRead()
+{
+    QFETCH(QByteArray, extra);
+    QFETCH(qint64, endAfter);
+    QByteArray bytes;
+    for (int i = 0; bytes.size() < 2'000'000; ++i)
+        bytes += "[s" + QByteArray::number(i) + "]\nk = " + QByteArray::number(i) + " ; c\n\n";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("changing.ini"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+
+    TChangingFile changing(path, extra, endAfter);
+    QVERIFY(changing.open(QIODevice::ReadOnly));
+    TKvMemIni ini;
+    QVERIFY(ini.LoadFromStream(changing, KvEncoding::Ansi) >= 0);
+    TKvMemIni whole;
+    QVERIFY(LoadBytes(whole, endAfter >= 0 ? bytes.left(endAfter) : bytes + extra) >= 0);
+    QCOMPARE(ini.Sections.Count(), whole.Sections.Count());
+    QVERIFY(Describe(ini) == Describe(whole));
+    QVERIFY(ini.ReadCounts() == ini.CountAll());
 }
 
 QTEST_GUILESS_MAIN(TestParseStore)
