@@ -670,8 +670,9 @@ private:
             r.Line();
             r.Line(QStringLiteral("The steps (read, decode, parse) are timed one after another, each over the "
                                   "whole file, in a run of their own through the core's public pieces; "
-                                  "LoadFromFile reads a big file in pieces of 64 KiB, each decoded and parsed "
-                                  "while it is in the cache, so it can take less than their sum. "
+                                  "LoadFromFile reads a big file in pieces of 64 KiB, read and decoded by a "
+                                  "second thread while the first parses the lines decoded before, so it can "
+                                  "take less than their sum (about as long as the longer of the two). "
                                   "LoadFromFile and the decode limit are the medians of the load table, "
                                   "measured in turns in the same run."));
             r.Line();
