@@ -22,13 +22,13 @@
 #include <array>
 #include <cerrno>
 #include <condition_variable>
-#include <exception>
-#include <mutex>
-#include <thread>
 #include <cstring>
+#include <exception>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <sys/stat.h>
+#include <thread>
 #include <typeinfo>
 #include <utility>
 #include <vector>
@@ -1145,12 +1145,92 @@ const char *LastLineFeed(const char *bytes, qsizetype size)
 #endif
 }
 
+// How far the thread that reads and decodes a file has come: the units of
+// whole lines decoded (the parser may look at those), and whether it is done.
+class TDecodedLines
+{
+public:
+    void Publish(qsizetype lines, bool done)
+    {
+        {
+            const std::lock_guard<std::mutex> lock(m_lock);
+            m_lines = lines;
+            m_done = done;
+        }
+        m_changed.notify_one();
+    }
+    // Waits until there are more lines than parsed or the decoder is done.
+    std::pair<qsizetype, bool> WaitBeyond(qsizetype parsed)
+    {
+        std::unique_lock<std::mutex> lock(m_lock);
+        m_changed.wait(lock, [&] { return m_lines > parsed || m_done; });
+        return {m_lines, m_done};
+    }
+
+private:
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    qsizetype m_lines = 0;
+    bool m_done = false;
+};
+
+// What the decoding thread leaves once it is done.
+struct TDecodedFile
+{
+    qsizetype Written = 0; // the units decoded, those after the last line feed too
+    bool Grew = false;     // more than the expected bytes came
+    std::exception_ptr Failure;
+};
+
+// Reads the rest of file a piece at a time, each cut after its last line
+// feed, decodes the pieces one after another into text and publishes the
+// whole lines decoded; the bytes after the last line feed are decoded at
+// the end, unpublished (the reader trims them first). Stops when the file
+// turns out longer than expected.
+void DecodePieces(QFileDevice &file, qint64 expected, quint32 codePage, char16_t *text, TDecodedLines &decoded,
+                  TDecodedFile &result)
+{
+    qsizetype lines = 0;
+    try {
+        std::vector<char> piece(static_cast<size_t>(PieceBytes));
+        qsizetype held = 0; // the bytes of a line not read whole yet
+        qint64 total = 0;
+        for (;;) {
+            if (held == qsizetype(piece.size()))
+                piece.resize(piece.size() * 2); // a line longer than a piece
+            const qint64 got = file.read(piece.data() + held, qint64(piece.size()) - held);
+            if (got <= 0)
+                break;
+            total += got;
+            if (total > expected) {
+                result.Grew = true;
+                break;
+            }
+            held += qsizetype(got);
+            const char *lastLineFeed = LastLineFeed(piece.data(), held);
+            if (!lastLineFeed)
+                continue;
+            const qsizetype lineBytes = lastLineFeed + 1 - piece.data();
+            lines += KvTextCodec::DecodeAnsiInto(QByteArrayView(piece.data(), lineBytes), codePage, text + lines);
+            decoded.Publish(lines, false);
+            held -= lineBytes;
+            std::memmove(piece.data(), piece.data() + lineBytes, size_t(held));
+        }
+        result.Written = lines;
+        if (!result.Grew && file.error() == QFileDevice::NoError)
+            result.Written += KvTextCodec::DecodeAnsiInto(QByteArrayView(piece.data(), held), codePage, text + lines);
+    } catch (...) {
+        result.Failure = std::current_exception();
+    }
+    decoded.Publish(lines, true);
+}
+
 } // namespace
 
-// A big file in a code page that decodes piece by piece is read, decoded and
-// parsed a piece at a time: the whole lines of each piece are parsed right
-// after they are decoded, while they are in the cache, and the file's bytes
-// are never held whole. The document, the layout and the result are those
+// A big file in a code page that decodes piece by piece is read and decoded
+// a piece at a time by a second thread while this one parses the whole
+// lines decoded before (the parser looks at nothing beyond them), and the
+// file's bytes are never held whole. The document, the layout and the result are those
 // ReadText gives for the whole text. Nothing when the stream is not such a
 // file, or when the file grows while it is read: then nothing is left of the
 // attempt and the stream is back where it was.
@@ -1180,76 +1260,12 @@ std::optional<int> TKvMemIni::ReadInPieces(QIODevice &stream, quint32 codePage, 
         }
     };
 
-    // A second thread reads the file and decodes it piece by piece while
-    // this one parses the lines decoded before: each piece ends after a line
-    // feed, the decoder tells how far whole lines are there, and the parser
-    // looks at nothing beyond that.
-    struct TDecoded
+    TDecodedLines decoded;
+    TDecodedFile decodedFile; // the decoder's until it is joined
     {
-        std::mutex Lock;
-        std::condition_variable Changed;
-        qsizetype Lines = 0; // units of whole lines decoded
-        bool Done = false;
-    } decoded;
-    bool grew = false;
-    std::exception_ptr failure;
-    qsizetype written = 0; // all the units decoded, the last line's too
-    // (grew, failure and written are the decoder's until it is joined)
-    const auto decode = [&] {
-        const auto publish = [&](qsizetype lines, bool done) {
-            {
-                const std::lock_guard<std::mutex> lock(decoded.Lock);
-                decoded.Lines = lines;
-                decoded.Done = done;
-            }
-            decoded.Changed.notify_one();
-        };
-        qsizetype linesEnd = 0;
-        try {
-            std::vector<char> piece(static_cast<size_t>(PieceBytes));
-            qsizetype held = 0; // the bytes of a line not read whole yet
-            qint64 total = 0;
-            for (;;) {
-                if (held == qsizetype(piece.size()))
-                    piece.resize(piece.size() * 2); // a line longer than a piece
-                const qint64 got = file->read(piece.data() + held, qint64(piece.size()) - held);
-                if (got <= 0)
-                    break;
-                total += got;
-                if (total > expected) {
-                    grew = true;
-                    break;
-                }
-                held += qsizetype(got);
-                const char *lastLineFeed = LastLineFeed(piece.data(), held);
-                if (!lastLineFeed)
-                    continue;
-                const qsizetype lines = lastLineFeed + 1 - piece.data();
-                linesEnd += KvTextCodec::DecodeAnsiInto(QByteArrayView(piece.data(), lines), codePage, text + linesEnd);
-                publish(linesEnd, false);
-                held -= lines;
-                std::memmove(piece.data(), piece.data() + lines, size_t(held));
-            }
-            written = linesEnd;
-            if (!grew && file->error() == QFileDevice::NoError)
-                written += KvTextCodec::DecodeAnsiInto(QByteArrayView(piece.data(), held), codePage, text + linesEnd);
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        publish(linesEnd, true);
-    };
-    {
-        std::jthread decoder(decode);
-        qsizetype parsed = 0;
-        for (;;) {
-            qsizetype lines = 0;
-            bool done = false;
-            {
-                std::unique_lock<std::mutex> lock(decoded.Lock);
-                decoded.Changed.wait(lock, [&] { return decoded.Lines > parsed || decoded.Done; });
-                lines = decoded.Lines;
-                done = decoded.Done;
-            }
+        const std::jthread decoder([&] { DecodePieces(*file, expected, codePage, text, decoded, decodedFile); });
+        for (qsizetype parsed = 0;;) {
+            const auto [lines, done] = decoded.WaitBeyond(parsed);
             if (lines > parsed) {
                 parser.ParseDocumentTo(Sections, store, text + lines);
                 parsed = lines;
@@ -1258,9 +1274,9 @@ std::optional<int> TKvMemIni::ReadInPieces(QIODevice &stream, quint32 codePage, 
                 break;
         }
     }
-    if (failure)
-        std::rethrow_exception(failure);
-    if (grew) {
+    if (decodedFile.Failure)
+        std::rethrow_exception(decodedFile.Failure);
+    if (decodedFile.Grew) {
         forget();
         file->seek(start);
         return std::nullopt;
@@ -1275,6 +1291,7 @@ std::optional<int> TKvMemIni::ReadInPieces(QIODevice &stream, quint32 codePage, 
     // for a keep-layout save.
     auto layout = std::make_shared<TKvReadLayout>();
     layout->Encoding = encodingOnSuccess;
+    const qsizetype written = decodedFile.Written;
     qsizetype kept = written;
     while (kept > 0 && (text[kept - 1] == u'\0' || text[kept - 1] == u'\t' || text[kept - 1] == u' '))
         --kept;

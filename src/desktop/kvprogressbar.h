@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kvbusycursor.h"
 #include "kvprogress.h"
 
 #include <QElapsedTimer>
@@ -8,15 +9,15 @@
 
 class QProgressBar;
 
-// Shows how far a long command has come while it runs to its end without
-// returning to the event loop: nothing else runs meanwhile, so nothing can
-// change the document under it, and the window takes no input until it is
-// done. The work reports through KvProgress::Advance; once the command has
-// run for half a second and looks to take more than two in all, a progress
-// bar across the bottom of the active window (or of the window a dialog
-// belongs to) shows it, painted at once, at
-// most ten times a second. A command made of parts (phases) shows them on
-// one bar, one after another.
+// A long command under way, for as long as the object lives: the busy
+// pointer shows, and so does how far the command has come while it runs to
+// its end without returning to the event loop (nothing else runs meanwhile,
+// so nothing can change the document under it, and the window takes no input
+// until it is done). The work reports through KvProgress::Advance; once the
+// command has run for half a second and looks to take more than two in all,
+// a progress bar across the bottom of the active window (or of the window a
+// dialog belongs to) shows it, painted at once, at most ten times a second.
+// A command made of parts (phases) shows them on one bar, one after another.
 class TKvProgress
 {
 public:
@@ -45,6 +46,7 @@ private:
     void Update(qint64 done, qint64 total);
     void Show(int percent);
 
+    const TKvBusyCursor m_busy;
     QString m_caption;
     int m_phases;
     int m_phase = 0;

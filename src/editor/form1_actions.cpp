@@ -13,7 +13,6 @@
 #include "findcommands.h"
 #include "replacecommands.h"
 #include "itemcommands.h"
-#include "kvbusycursor.h"
 #include "kvprogressbar.h"
 #include "kvgradilabel.h"
 #include "kvimagelist.h"
@@ -501,8 +500,7 @@ const std::vector<TForm1::TActionRow> &TForm1::ActionRows()
          "",
          {K(Qt::CTRL | Qt::Key_Z)},
          [](TForm1 &f) {
-             const TKvBusyCursor busy; // a step may change a million entries
-             const TKvProgress progress(QStringLiteral("Undo"));
+             const TKvProgress progress(QStringLiteral("Undo")); // a step may change a million entries
              f.UndoStack()->undo();
          },
          CanUndo},
@@ -513,7 +511,6 @@ const std::vector<TForm1::TActionRow> &TForm1::ActionRows()
          "",
          {K(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), K(Qt::CTRL | Qt::Key_Y)},
          [](TForm1 &f) {
-             const TKvBusyCursor busy;
              const TKvProgress progress(QStringLiteral("Redo"));
              f.UndoStack()->redo();
          },

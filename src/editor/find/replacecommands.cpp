@@ -5,7 +5,6 @@
 #include "document/kvselection.h"
 #include "fieldcaption.h"
 #include "formreplace.h"
-#include "kvbusycursor.h"
 #include "kvfunctions.h"
 #include "kvmsgbox.h"
 #include "kvprogressbar.h"
@@ -185,7 +184,6 @@ qsizetype TReplaceCommands::Replace(const QString &findText, const QString &repl
 qsizetype TReplaceCommands::ReplaceAll(const QString &findText, const QString &replacement)
 {
     const TKvReplacePlan plan = [&] {
-        const TKvBusyCursor busy;
         const TKvProgress progress(QStringLiteral("Replace All: finding"));
         return PlanReplace(m_document.Ini(), findText, m_options, replacement);
     }();
@@ -193,7 +191,6 @@ qsizetype TReplaceCommands::ReplaceAll(const QString &findText, const QString &r
         return -1;
     const qsizetype replaced = plan.Occurrences();
     if (replaced > 0) {
-        const TKvBusyCursor busy;
         TKvProgress progress(QStringLiteral("Replace All: replacing"), 2);
         auto *step = new TKvReplaceStep(m_document, m_selection, QStringLiteral("Replace All"), plan);
         progress.NextPhase();
